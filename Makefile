@@ -1,0 +1,37 @@
+# Two commands for a fresh machine: `make run` builds and starts the program,
+# `make test` builds and runs every test (also under the sanitizers).
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+PACKAGES   := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libtag1-dev
+CMAKE_GEN  := -G Ninja
+
+.PHONY: run test build build-asan deps bench clean
+
+deps:
+	@missing=""; for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
+	  else echo "missing packages:$$missing (install them, or run make as root)"; exit 1; fi; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD)
+
+build-asan: deps
+	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DLIRVANE_SANITIZE=ON
+	cmake --build $(ASAN_BUILD)
+
+run: build
+	./$(BUILD)/lirvane
+
+test: build build-asan
+	ctest --test-dir $(BUILD) --output-on-failure
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(ASAN_BUILD) --output-on-failure
+
+bench: build
+	./$(BUILD)/bench/lirvane_bench
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

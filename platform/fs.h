@@ -1,0 +1,125 @@
+// File services: exclusive opens, unique temporary files, replacing a file
+// without ever losing it, moves that never overwrite, folder enumeration.
+// Paths are Windows-1252 bytes; they are converted to UTF-8 at the system calls.
+// Results are 0 for success or the errno of the failure.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+inline constexpr std::size_t kMaxPath = 259;  // bytes, without the terminator
+inline constexpr char kSeparator = '/';
+
+enum class Access {
+    Read,               // existing file, reading only
+    ReadWrite,          // existing file
+    WriteOpenOrCreate,  // writing, created when missing
+    WriteTruncate,      // writing, created when missing, emptied when present
+};
+
+// An open file, held with exclusive access (a non-blocking exclusive flock) for
+// as long as the object lives. A file without any write permission bit is
+// refused for writing, whoever asks.
+class File {
+public:
+    File() = default;
+    ~File();
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    int open(std::string_view path, Access access);
+    bool isOpen() const { return fd_ >= 0; }
+
+    // Fills the buffer; fewer bytes only at the end of the file. -1 on error.
+    std::int64_t read(std::span<std::uint8_t> buffer);
+    // Writes all bytes or fails.
+    bool write(std::span<const std::uint8_t> bytes);
+    bool seek(std::uint64_t offset);
+    std::optional<std::uint64_t> size() const;
+    bool truncate(std::uint64_t length);
+    bool sync();
+    int close();
+
+    int descriptor() const { return fd_; }
+
+private:
+    friend class TempFile;  // adopts the descriptor it creates exclusively
+    int fd_ = -1;
+};
+
+// A uniquely named file created empty and exclusively in a folder, removed
+// again when the object dies unless it has replaced another file.
+class TempFile {
+public:
+    TempFile() = default;
+    ~TempFile();
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    // Creates folder/PREFIXhhhh.tmp.
+    int create(std::string_view folder, std::string_view prefix);
+    File& file() { return file_; }
+    const std::string& path() const { return path_; }
+
+    // Puts this file's contents in place of target: flushes it to disk, gives it
+    // the original's permission bits (and owner where allowed) and renames it
+    // over target, atomically. Across file systems the contents are first copied
+    // beside target. On failure target is as it was and no temporary file stays.
+    int replace(std::string_view target, const File& original);
+
+private:
+    File file_;
+    std::string path_;
+};
+
+int deleteFile(std::string_view path);
+
+// Moves a file; fails (EEXIST) rather than replace an existing one.
+int moveFileNoReplace(std::string_view from, std::string_view to);
+
+int changeFolder(std::string_view path);
+
+struct FolderEntry {
+    std::string name;  // Windows-1252; characters it lacks come back as '?'
+    bool isFolder = false;  // a symbolic link to a folder is not a folder here
+};
+
+// The entries of one folder in the order the system delivers them, "." and
+// ".." included.
+class FolderReader {
+public:
+    FolderReader() = default;
+    ~FolderReader();
+    FolderReader(const FolderReader&) = delete;
+    FolderReader& operator=(const FolderReader&) = delete;
+
+    int open(std::string_view path);
+    // 1 an entry, 0 no further entry, -1 the enumeration failed.
+    int next(FolderEntry& entry);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// Fault injection for tests. Counts start when the plan is set.
+struct FaultPlan {
+    int failWrite = 0;             // the Nth File::write fails (EIO); 0 never
+    std::int64_t spaceLeft = -1;   // bytes that still fit on the disk; -1 no limit
+    int failRead = 0;              // the Nth File::read fails (EIO); 0 never
+    bool failReplace = false;      // the final rename of TempFile::replace fails
+    bool crossDevice = false;      // renames of TempFile::replace first report EXDEV
+};
+
+void setFaults(const FaultPlan& plan);
+inline void clearFaults() { setFaults(FaultPlan{}); }
+
+}  // namespace platform

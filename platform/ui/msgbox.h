@@ -1,0 +1,27 @@
+// Modal message boxes with a single OK button. Every box shown is recorded, so
+// tests can check what the user was told; with no input source attached the box
+// does not wait: it is written to standard error and answered with OK.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/ui/handle.h"
+
+namespace platform {
+
+inline constexpr int kIdOk = 1;
+
+struct ShownMessageBox {
+    WindowHandle owner;
+    std::string text;   // Windows-1252
+    std::string title;
+};
+
+int messageBox(WindowHandle owner, std::string_view text, std::string_view title);
+
+std::span<const ShownMessageBox> shownMessageBoxes();
+void clearShownMessageBoxes();
+
+}  // namespace platform

@@ -1,0 +1,37 @@
+#include <cstring>
+
+#include "tags/v1tag.h"
+
+namespace tags {
+
+const std::array<const char*, kGenreCount> GenreTable = {
+    "Blues", "Classic Rock", "Country", "Dance", "Disco", "Funk", "Grunge", "Hip-Hop",
+    "Jazz", "Metal", "New Age", "Oldies", "Other", "Pop", "R&B", "Rap",
+    "Reggae", "Rock", "Techno", "Industrial", "Alternative", "Ska", "Death Metal", "Pranks",
+    "Soundtrack", "Euro-Techno", "Ambient", "Trip-Hop", "Vocal", "Jazz+Funk", "Fusion", "Trance",
+    "Classical", "Instrumental", "Acid", "House", "Game", "Sound Clip", "Gospel", "Noise",
+    "AlternRock", "Bass", "Soul", "Punk", "Space", "Meditative", "Instrumental Pop", "Instrumental Rock",
+    "Ethnic", "Gothic", "Darkwave", "Techno-Industrial", "Electronic", "Pop-Folk", "Eurodance", "Dream",
+    "Southern Rock", "Comedy", "Cult", "Gangsta", "Top 40", "Christian Rap", "Pop/Funk", "Jungle",
+    "Native American", "Cabaret", "New Wave", "Psychadelic", "Rave", "Showtunes", "Trailer", "Lo-Fi",
+    "Tribal", "Acid Punk", "Acid Jazz", "Polka", "Retro", "Musical", "Rock & Roll", "Hard Rock",
+};
+
+void V1Tag::setGenreByName(const char* name) {
+    for (std::size_t i = 0; i < GenreTable.size(); ++i) {
+        if (std::strcmp(name, GenreTable[i]) == 0) {
+            genre = static_cast<unsigned char>(i);
+            return;
+        }
+    }
+    genre = NoGenre;
+}
+
+int V1Tag::genreName(std::span<char, kGenreNameBuffer> buffer) const {
+    if (genre >= GenreTable.size()) return 0;
+    const std::size_t withTerminator = std::strlen(GenreTable[genre]) + 1;
+    std::memcpy(buffer.data(), GenreTable[genre], withTerminator);
+    return static_cast<int>(withTerminator);
+}
+
+}  // namespace tags

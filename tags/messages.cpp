@@ -1,0 +1,21 @@
+#include "tags/messages.h"
+
+#include <cstdio>
+#include <string>
+
+#include "platform/ui/msgbox.h"
+
+namespace tags::msg {
+
+void show(platform::WindowHandle owner, const char* format, std::string_view path, unsigned code) {
+    char text[kBufferSize];
+    const std::string terminated(path);
+    // The formats are the constants above: at most one %s followed by at most one %X.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    std::snprintf(text, sizeof text, format, terminated.c_str(), code);
+#pragma GCC diagnostic pop
+    platform::messageBox(owner, text, kTitle);
+}
+
+}  // namespace tags::msg

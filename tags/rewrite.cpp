@@ -1,0 +1,85 @@
+#include "tags/rewrite.h"
+
+#include <algorithm>
+
+#include "tags/messages.h"
+
+namespace tags {
+namespace {
+
+constexpr char kTempFolder[] = ".";
+constexpr char kTempPrefix[] = "LV3";
+
+}  // namespace
+
+void StreamWriter::put(std::span<const std::uint8_t> bytes) {
+    while (ok_ && !bytes.empty()) {
+        const std::size_t room = buffer_.size() - used_;
+        const std::size_t take = std::min(room, bytes.size());
+        std::copy_n(bytes.begin(), take, buffer_.begin() + static_cast<std::ptrdiff_t>(used_));
+        used_ += take;
+        bytes = bytes.subspan(take);
+        if (used_ == buffer_.size()) flush();
+    }
+}
+
+void StreamWriter::putZeros(std::uint64_t count) {
+    while (ok_ && count > 0) {
+        const std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(count, buffer_.size() - used_));
+        std::fill_n(buffer_.begin() + static_cast<std::ptrdiff_t>(used_), take, 0);
+        used_ += take;
+        count -= take;
+        if (used_ == buffer_.size()) flush();
+    }
+}
+
+void StreamWriter::copyFrom(platform::File& source, std::uint64_t offset, std::uint64_t count) {
+    if (!ok_ || !flush()) return;
+    if (!source.seek(offset)) {
+        ok_ = false;
+        return;
+    }
+    while (ok_ && count > 0) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(count, buffer_.size()));
+        const std::int64_t got = source.read(std::span(buffer_.data(), want));
+        if (got != static_cast<std::int64_t>(want)) {
+            ok_ = false;
+            return;
+        }
+        used_ = want;
+        count -= want;
+        flush();
+    }
+}
+
+bool StreamWriter::flush() {
+    if (ok_ && used_ > 0) ok_ = file_.write(std::span(buffer_.data(), used_));
+    used_ = 0;
+    return ok_;
+}
+
+TagResult rewriteFile(platform::WindowHandle owner, std::string_view path, platform::File& original,
+                      KeptRange kept, const char* tempMessage, const PrefixWriter& prefix) {
+    platform::TempFile temp;
+    if (temp.create(kTempFolder, kTempPrefix) != 0) {
+        msg::show(owner, tempMessage);
+        return TagFileError;
+    }
+    StreamWriter out(temp.file());
+    if (prefix) prefix(out);
+    out.copyFrom(original, kept.offset, kept.count);
+    if (!out.flush() || temp.replace(path, original) != 0) {
+        msg::show(owner, msg::kRewriteFailed, path);
+        return TagFileError;
+    }
+    return TagSuccess;
+}
+
+bool zeroRange(platform::File& file, std::uint64_t offset, std::uint64_t count) {
+    if (!file.seek(offset)) return false;
+    StreamWriter out(file);
+    out.putZeros(count);
+    return out.flush();
+}
+
+}  // namespace tags

@@ -1,0 +1,59 @@
+// Streaming file I/O shared by the tag operations, and the rewrite of a file
+// through a temporary file that never loses the original.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "platform/fs.h"
+#include "platform/ui/handle.h"
+#include "tags/tagresult.h"
+
+namespace tags {
+
+// Large buffered writes; the result on disk is the same as any chunking.
+inline constexpr std::size_t kStreamBuffer = 64 * 1024;
+
+// Buffered sequential writing to an open file from its current position.
+// After the first failure every further call does nothing and ok() is false.
+class StreamWriter {
+public:
+    explicit StreamWriter(platform::File& file) : file_(file) {}
+
+    void put(std::span<const std::uint8_t> bytes);
+    void putZeros(std::uint64_t count);
+    // Copies count bytes of source from offset on; a source that ends early fails.
+    void copyFrom(platform::File& source, std::uint64_t offset, std::uint64_t count);
+    bool flush();
+    bool ok() const { return ok_; }
+
+private:
+    platform::File& file_;
+    std::array<std::uint8_t, kStreamBuffer> buffer_{};
+    std::size_t used_ = 0;
+    bool ok_ = true;
+};
+
+// The part of the original file that a rewrite keeps, after what it puts first.
+struct KeptRange {
+    std::uint64_t offset;
+    std::uint64_t count;
+};
+
+using PrefixWriter = std::function<void(StreamWriter&)>;
+
+// Writes prefix and the kept range of `original` (open, exclusively held) into
+// a temporary file in the working directory and puts it in place of path.
+// Shows tempMessage when the temporary file cannot be made, and a rewrite
+// message for any later failure; the original is then untouched.
+TagResult rewriteFile(platform::WindowHandle owner, std::string_view path, platform::File& original,
+                      KeptRange kept, const char* tempMessage, const PrefixWriter& prefix = {});
+
+// Writes count zero bytes at offset and flushes; false on any failure.
+bool zeroRange(platform::File& file, std::uint64_t offset, std::uint64_t count);
+
+}  // namespace tags

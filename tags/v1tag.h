@@ -1,0 +1,47 @@
+// The ID3v1.1 record and the 128-byte trailer at the end of an MP3 file.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <span>
+
+#include "platform/ui/handle.h"
+#include "tags/fieldmask.h"
+#include "tags/tagresult.h"
+
+namespace tags {
+
+using platform::WindowHandle;
+
+inline constexpr std::size_t kGenreCount = 80;
+inline constexpr std::size_t kGenreNameBuffer = 20;  // longest name plus its terminator
+inline constexpr unsigned char NoGenre = 255;
+
+// The ID3v1 genre names, indexed by the trailer's genre byte.
+extern const std::array<const char*, kGenreCount> GenreTable;
+
+struct V1Tag {
+    char title[31] = {};
+    char artist[31] = {};
+    char album[31] = {};
+    char year[5] = {};
+    char comment[29] = {};
+    unsigned char track = 0;
+    unsigned char genre = NoGenre;
+
+    // Each takes the window that owns any message box and a zero-terminated path.
+    TagResult read(WindowHandle owner, const char* path);
+    TagResult write(WindowHandle owner, const char* path, FieldMask mask);
+    TagResult remove(WindowHandle owner, const char* path, int soft);
+
+    // Exact, case-sensitive match against the table; anything else is NoGenre.
+    void setGenreByName(const char* name);
+    // Copies the genre's name with its terminator and returns its length plus 1;
+    // returns 0 and leaves the buffer alone when the byte names no genre.
+    int genreName(std::span<char, kGenreNameBuffer> buffer) const;
+};
+
+// Fills a combo box of a dialog with the 80 names. Lives with the window layer.
+int fillGenreCombo(WindowHandle dialog, int controlId);
+
+}  // namespace tags

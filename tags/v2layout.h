@@ -1,0 +1,57 @@
+// The byte layout of an ID3v2 tag: the 10-byte header, the extended header's
+// size field and the 10-byte frame header.
+#pragma once
+
+#include <cstdint>
+
+#include "tags/bytes.h"
+#include "tags/v2tag.h"
+
+namespace tags::v2 {
+
+inline constexpr std::size_t kHeaderSize = 10;
+inline constexpr ByteField kMarker{0, 3};
+inline constexpr std::size_t kVersionOffset = 3;
+inline constexpr std::size_t kRevisionOffset = 4;
+inline constexpr std::size_t kFlagsOffset = 5;
+inline constexpr ByteField kTagSize{6, 4};  // syncsafe
+
+inline constexpr std::uint8_t kMarkerText[] = {'I', 'D', '3'};
+inline constexpr char kIdentifier[] = "ID3";  // the record's identifier, terminated
+inline constexpr unsigned char kSupportedVersion = 3;
+inline constexpr unsigned char kFlagUnsynchronised = 0x80;
+inline constexpr unsigned char kFlagExtendedHeader = 0x40;
+
+inline constexpr std::size_t kExtendedSizeField = 4;  // plain big-endian, counts what follows
+
+inline constexpr std::size_t kFrameHeaderSize = 10;
+inline constexpr ByteField kFrameId{0, kFrameIdSize};
+inline constexpr ByteField kFrameSize{4, 4};  // plain big-endian, without the header
+inline constexpr std::size_t kFrameFlag1 = 8;
+inline constexpr std::size_t kFrameFlag2 = 9;
+
+// A frame sync: 0xFF followed by a byte of at least this value.
+inline constexpr std::uint8_t kSyncByte = 0xFF;
+inline constexpr std::uint8_t kSyncFollowMin = 0xE0;
+
+// Where the leading tag of an open file ends, and how long the file is.
+struct TagExtent {
+    AudioStart audioStart = 0;
+    std::uint64_t fileLength = 0;
+};
+
+// Measures an open file: 2 when requireMarker is set and it does not begin with
+// "ID3"; 4, after telling the user, when it cannot be read.
+TagResult measureTag(WindowHandle owner, const char* path, platform::File& file, bool requireMarker,
+                     TagExtent& extent);
+
+// Calls action(slot index) for each slot the mask selects, in bit order,
+// while it returns true.
+template <typename Action>
+void forEachSelectedSlot(FieldMask mask, Action action) {
+    for (std::size_t bit = 0; bit < kSlotCount; ++bit) {
+        if ((mask & (FieldMask{1} << bit)) && !action(slotOfBit(bit))) return;
+    }
+}
+
+}  // namespace tags::v2

@@ -1,0 +1,68 @@
+#include "tags/v2tag.h"
+
+#include <algorithm>
+#include <new>
+
+#include "tags/v2layout.h"
+
+namespace tags {
+namespace {
+
+constexpr int kSyncsafeBits = 7;
+constexpr unsigned kSyncsafeByte = 0x7F;
+
+// Slot order and bit order differ at genre and track.
+constexpr std::array<std::size_t, kSlotCount> kSlotOfBit = {0, 1, 2, 3, 4, 6, 5, 7, 8, 9, 10, 11};
+constexpr std::array<const char*, kSlotCount> kSlotIds = {
+    "TIT2", "TPE1", "TALB", "TYER", "COMM", "TCON", "TRCK", "TENC", "WXXX", "TCOP", "TOPE", "TCOM",
+};
+
+}  // namespace
+
+std::size_t slotOfBit(std::size_t bitIndex) { return kSlotOfBit[bitIndex]; }
+
+void V2Tag::reset() {
+    std::copy(std::begin(v2::kIdentifier), std::end(v2::kIdentifier), identifier);
+    version = v2::kSupportedVersion;
+    revision = 0;
+    flags = 0;
+    size = 0;
+    for (std::size_t i = 0; i < kSlotCount; ++i) {
+        std::copy_n(kSlotIds[i], kFrameIdSize, slots[i].id);
+        slots[i].length = 0;
+        std::fill(std::begin(slots[i].flags), std::end(slots[i].flags), 0);
+        slots[i].buffer.reset();  // an owned block cannot be dropped without being released
+    }
+}
+
+TagResult V2Tag::allocFields(FieldMask mask, std::uint32_t blockSize) {
+    TagResult result = TagSuccess;
+    v2::forEachSelectedSlot(mask, [&](std::size_t index) {
+        FrameSlot& slot = slots[index];
+        slot.buffer.reset(new (std::nothrow) unsigned char[blockSize]());
+        slot.length = slot.buffer ? blockSize : 0;
+        if (!slot.buffer) result = TagOutOfMemory;
+        return result == TagSuccess;
+    });
+    return result;
+}
+
+void V2Tag::freeFields(FieldMask mask) {
+    v2::forEachSelectedSlot(mask, [&](std::size_t index) {
+        slots[index].buffer.reset();
+        slots[index].length = 0;
+        return true;
+    });
+}
+
+std::array<unsigned char, 4> V2Tag::encodeSyncsafe(std::uint32_t value) {
+    value = std::min(value, kLargestSyncsafe);
+    std::array<unsigned char, 4> bytes{};
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const int shift = kSyncsafeBits * static_cast<int>(bytes.size() - 1 - i);
+        bytes[i] = static_cast<unsigned char>((value >> shift) & kSyncsafeByte);
+    }
+    return bytes;
+}
+
+}  // namespace tags

@@ -1,0 +1,70 @@
+// The ID3v2.3 record: a fixed header and twelve frame slots, one for each frame
+// kind the program edits, and the operations on the leading tag of a file.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+
+#include "platform/fs.h"
+#include "platform/ui/handle.h"
+#include "tags/fieldmask.h"
+#include "tags/tagresult.h"
+
+namespace tags {
+
+using platform::WindowHandle;
+
+// The offset of the first byte 0xFF followed by a byte of 0xE0 or more: the
+// program takes everything before it as the leading tag.
+using AudioStart = std::uint32_t;
+
+inline constexpr std::size_t kSlotCount = 12;
+inline constexpr std::size_t kFrameIdSize = 4;
+inline constexpr std::uint32_t kLargestSyncsafe = 0x0FFFFFFF;  // 28 bits
+inline constexpr std::uint32_t kDefaultPadding = 512;
+
+struct FrameSlot {
+    char id[kFrameIdSize] = {};
+    std::uint32_t length = 0;             // bytes in buffer; the frame size written
+    unsigned char flags[2] = {};          // in file order
+    std::unique_ptr<unsigned char[]> buffer;  // null exactly when length is 0
+
+    std::span<const unsigned char> body() const { return {buffer.get(), length}; }
+};
+
+struct V2Tag {
+    char identifier[4] = {};
+    unsigned char version = 0;
+    unsigned char revision = 0;
+    unsigned char flags = 0;
+    std::uint32_t size = 0;  // AudioStart after a read, the header's size after a write
+    FrameSlot slots[kSlotCount];
+
+    V2Tag() { reset(); }
+
+    void reset();
+    // Gives every selected slot a zero-filled block of size bytes, in bit order;
+    // 5 at the first block that cannot be had.
+    TagResult allocFields(FieldMask mask, std::uint32_t size);
+    void freeFields(FieldMask mask);
+    // The 28-bit syncsafe form; values beyond 28 bits give 7F 7F 7F 7F.
+    static std::array<unsigned char, 4> encodeSyncsafe(std::uint32_t value);
+
+    TagResult read(WindowHandle owner, const char* path);
+    TagResult write(WindowHandle owner, const char* path, FieldMask mask, std::uint32_t padding);
+    TagResult remove(WindowHandle owner, const char* path, int soft);
+};
+
+// The slot a FieldMask bit selects, for the twelve single bits 0x001 to 0x800.
+std::size_t slotOfBit(std::size_t bitIndex);
+
+// Scans the whole file from offset 0 and leaves the position anywhere. A file
+// without any frame sync is all tag: its AudioStart is its length. Empty when
+// the file cannot be read, or when it is longer than an AudioStart can say
+// and has no frame sync in the part an AudioStart can reach.
+std::optional<AudioStart> findAudioStart(platform::File& file);
+
+}  // namespace tags

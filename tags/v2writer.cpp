@@ -1,0 +1,99 @@
+#include <algorithm>
+#include <array>
+
+#include "tags/messages.h"
+#include "tags/rewrite.h"
+#include "tags/v2layout.h"
+#include "tags/v2tag.h"
+
+namespace tags {
+namespace {
+
+// Header and frames: 10 bytes, and for each selected slot 10 more and its body.
+std::uint64_t tagBytes(const V2Tag& tag, FieldMask mask) {
+    std::uint64_t total = v2::kHeaderSize;
+    v2::forEachSelectedSlot(mask, [&](std::size_t index) {
+        total += v2::kFrameHeaderSize + tag.slots[index].length;
+        return true;
+    });
+    return total;
+}
+
+void putHeader(StreamWriter& out, unsigned char revision, std::uint32_t tagSize) {
+    std::array<std::uint8_t, v2::kHeaderSize> header{};
+    std::ranges::copy(v2::kMarkerText, header.begin());
+    header[v2::kVersionOffset] = v2::kSupportedVersion;
+    header[v2::kRevisionOffset] = revision;
+    header[v2::kFlagsOffset] = 0;
+    std::ranges::copy(V2Tag::encodeSyncsafe(tagSize), fieldOf(header, v2::kTagSize).begin());
+    out.put(header);
+}
+
+void putFrame(StreamWriter& out, const FrameSlot& slot) {
+    std::array<std::uint8_t, v2::kFrameHeaderSize> header{};
+    std::copy_n(slot.id, kFrameIdSize, header.begin());
+    writeBe32(fieldOf(header, v2::kFrameSize), slot.length);
+    header[v2::kFrameFlag1] = slot.flags[0];
+    header[v2::kFrameFlag2] = slot.flags[1];
+    out.put(header);
+    out.put(slot.body());
+}
+
+void putFrames(StreamWriter& out, const V2Tag& tag, FieldMask mask) {
+    v2::forEachSelectedSlot(mask, [&](std::size_t index) {
+        putFrame(out, tag.slots[index]);
+        return true;
+    });
+}
+
+}  // namespace
+
+TagResult V2Tag::write(WindowHandle owner, const char* path, FieldMask mask, std::uint32_t padding) {
+    platform::File file;
+    if (const int error = file.open(path, platform::Access::ReadWrite); error != 0) {
+        msg::show(owner, msg::kOpenForWriteWithCode, path, static_cast<unsigned>(error));
+        return TagFileError;
+    }
+    v2::TagExtent extent;
+    if (const TagResult result = v2::measureTag(owner, path, file, false, extent); result != TagSuccess) {
+        return result;
+    }
+    // The tag fills the space before the audio when it fits; otherwise the file
+    // is rewritten with padding after the frames, for the next write to fit.
+    const std::uint64_t written = tagBytes(*this, mask);
+    const bool inPlace = written <= extent.audioStart;
+    const std::uint64_t tagSize = inPlace ? extent.audioStart - v2::kHeaderSize : written - v2::kHeaderSize + padding;
+    if (tagSize > kLargestSyncsafe) {
+        msg::show(owner, msg::kTagTooLarge, path);
+        return TagFileError;
+    }
+    std::copy(std::begin(v2::kIdentifier), std::end(v2::kIdentifier), identifier);
+    size = static_cast<std::uint32_t>(tagSize);
+    flags = 0;
+    auto putTag = [&](StreamWriter& out) {
+        putHeader(out, revision, size);
+        putFrames(out, *this, mask);
+    };
+    if (!inPlace) {
+        const KeptRange audio{extent.audioStart, extent.fileLength - extent.audioStart};
+        return rewriteFile(owner, path, file, audio, msg::kTempForWrite, [&](StreamWriter& out) {
+            putTag(out);
+            out.putZeros(padding);
+        });
+    }
+    // In place, within the one exclusive open: the old tag is only overwritten.
+    StreamWriter out(file);
+    bool ok = file.seek(0);
+    if (ok) {
+        putTag(out);
+        out.putZeros(extent.audioStart - written);
+        ok = out.flush();
+    }
+    if (!ok) {
+        msg::show(owner, msg::kWriteFailed, path);
+        return TagFileError;
+    }
+    return TagSuccess;
+}
+
+}  // namespace tags
