@@ -21,6 +21,7 @@ constexpr mode_t kPermissionBits = 07777;
 constexpr mode_t kNewFileMode = 0666;  // before the umask
 constexpr unsigned kTempNameSpace = 0x10000;  // four hex digits
 constexpr std::size_t kCopyBuffer = 64 * 1024;
+constexpr char kTempPrefixBeside[] = "LV3";
 
 struct FaultState {
     FaultPlan plan;
@@ -85,7 +86,10 @@ std::string folderOf(std::string_view path) {
     return std::string(path.substr(0, slash));
 }
 
-int renameFile(const std::string& from, std::string_view to) {
+// The last step of a replace, where the injected faults strike.
+int renameOver(const std::string& from, std::string_view to, bool mayCrossFileSystems) {
+    if (mayCrossFileSystems && faults().plan.crossDevice) return EXDEV;
+    if (faults().plan.failReplace) return EIO;
     return std::rename(systemPath(from).c_str(), systemPath(to).c_str()) == 0 ? 0 : errno;
 }
 
@@ -224,24 +228,28 @@ int TempFile::create(std::string_view folder, std::string_view prefix) {
 
 int TempFile::replace(std::string_view target, const File& original) {
     if (const int error = prepareReplacement(file_, original); error != 0) return error;
-    int error = faults().plan.crossDevice ? EXDEV : renameFile(path_, target);
+    int error = renameOver(path_, target, true);
     if (error == EXDEV) {
-        // The temporary folder is on another file system: copy beside the target.
-        TempFile beside;
-        if ((error = beside.create(folderOf(target), "LV3")) != 0) return error;
-        File source;
-        if ((error = source.open(path_, Access::Read)) != 0) return error;
-        if ((error = copyContents(source, beside.file())) != 0) return error;
-        if ((error = prepareReplacement(beside.file(), original)) != 0) return error;
-        error = faults().plan.failReplace ? EIO : renameFile(beside.path_, target);
-        if (error == 0) beside.path_.clear();
-    } else if (error == 0 && faults().plan.failReplace) {
-        error = EIO;
+        error = replaceFromOtherFileSystem(target, original);
+        if (error == 0) ::unlink(systemPath(path_).c_str());
     }
     if (error != 0) return error;
     path_.clear();
     syncFolder(folderOf(target));
     return 0;
+}
+
+// The temporary folder is on another file system: copy beside the target.
+int TempFile::replaceFromOtherFileSystem(std::string_view target, const File& original) {
+    TempFile beside;
+    int error = beside.create(folderOf(target), kTempPrefixBeside);
+    File source;
+    if (error == 0) error = source.open(path_, Access::Read);
+    if (error == 0) error = copyContents(source, beside.file());
+    if (error == 0) error = prepareReplacement(beside.file(), original);
+    if (error == 0) error = renameOver(beside.path_, target, false);
+    if (error == 0) beside.path_.clear();
+    return error;
 }
 
 int deleteFile(std::string_view path) {
@@ -269,6 +277,7 @@ struct FolderReader::Impl {
     }
 };
 
+FolderReader::FolderReader() = default;
 FolderReader::~FolderReader() = default;
 
 int FolderReader::open(std::string_view path) {

@@ -76,6 +76,8 @@ public:
     int replace(std::string_view target, const File& original);
 
 private:
+    int replaceFromOtherFileSystem(std::string_view target, const File& original);
+
     File file_;
     std::string path_;
 };
@@ -96,7 +98,7 @@ struct FolderEntry {
 // ".." included.
 class FolderReader {
 public:
-    FolderReader() = default;
+    FolderReader();
     ~FolderReader();
     FolderReader(const FolderReader&) = delete;
     FolderReader& operator=(const FolderReader&) = delete;

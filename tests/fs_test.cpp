@@ -1,1 +1,139 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <set>
+
+#include "platform/fs.h"
+#include "tests/testfiles.h"
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+TEST(Files, EveryOpenIsExclusive) {
+    TestFolder folder;
+    const std::string path = folder.make("a.mp3", audio(10));
+    platform::File first;
+    ASSERT_EQ(first.open(path, platform::Access::Read), 0);
+    platform::File second;
+    EXPECT_EQ(second.open(path, platform::Access::Read), EWOULDBLOCK);
+    EXPECT_EQ(second.open(path, platform::Access::ReadWrite), EWOULDBLOCK);
+    first.close();
+    EXPECT_EQ(second.open(path, platform::Access::ReadWrite), 0);
+}
+
+TEST(Files, AFileWithoutWriteBitsIsRefusedForWritingWhoeverAsks) {
+    TestFolder folder;
+    const std::string path = folder.make("ro.mp3", audio(100));
+    ::chmod(path.c_str(), 0444);
+    platform::File file;
+    EXPECT_EQ(file.open(path, platform::Access::ReadWrite), EACCES);
+    EXPECT_EQ(file.open(path, platform::Access::WriteTruncate), EACCES);
+    EXPECT_EQ(readAll(path), audio(100));  // not emptied by the refused open
+    EXPECT_EQ(file.open(path, platform::Access::Read), 0);
+}
+
+TEST(Files, PathsAreWindows1252InsideAndUtf8OnDisk) {
+    TestFolder folder;
+    const std::string name = "caf\xE9 \x80.mp3";
+    platform::File file;
+    ASSERT_EQ(file.open(name, platform::Access::WriteTruncate), 0);
+    file.close();
+    EXPECT_TRUE(fs::exists(folder.path() / "café €.mp3"));
+    EXPECT_EQ(file.open(std::string(platform::kMaxPath + 1, 'a'), platform::Access::WriteTruncate), ENAMETOOLONG);
+}
+
+TEST(Files, TemporaryFilesAreUniqueCarryThePrefixAndVanishUnlessUsed) {
+    TestFolder folder;
+    std::set<std::string> names;
+    {
+        platform::TempFile a, b;
+        ASSERT_EQ(a.create(".", "LV3"), 0);
+        ASSERT_EQ(b.create(".", "LV3"), 0);
+        names = {a.path(), b.path()};
+        EXPECT_EQ(folder.strayTempFiles().size(), 2u);
+    }
+    ASSERT_EQ(names.size(), 2u);
+    for (const std::string& name : names) {
+        EXPECT_EQ(name.rfind("./LV3", 0), 0u) << name;
+        EXPECT_EQ(name.substr(name.size() - 4), ".tmp");
+    }
+    EXPECT_TRUE(folder.strayTempFiles().empty());
+}
+
+TEST(Files, ReplacingTakesTheOriginalsPermissionsAndLeavesNoTemporaryFile) {
+    TestFolder folder;
+    fs::create_directory(folder.path() / "music");
+    for (bool otherFileSystem : {false, true}) {
+        const std::string target = folder.make("music/a.mp3", audio(50));
+        ::chmod(target.c_str(), 0604);
+        platform::File original;
+        ASSERT_EQ(original.open(target, platform::Access::ReadWrite), 0);
+        platform::TempFile temp;
+        ASSERT_EQ(temp.create(".", "LV3"), 0);
+        ASSERT_TRUE(temp.file().write(audio(20)));
+        platform::setFaults({.crossDevice = otherFileSystem});
+        ASSERT_EQ(temp.replace(target, original), 0);
+        platform::clearFaults();
+        EXPECT_EQ(readAll(target), audio(20));
+        struct stat st {};
+        ::stat(target.c_str(), &st);
+        EXPECT_EQ(st.st_mode & 07777, 0604u);
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "music"), fs::directory_iterator()), 1);
+        EXPECT_TRUE(folder.strayTempFiles().empty());
+    }
+}
+
+TEST(Files, AFailedReplaceLeavesTheOriginalAndRemovesEveryCopy) {
+    TestFolder folder;
+    fs::create_directory(folder.path() / "music");
+    for (bool otherFileSystem : {false, true}) {
+        const std::string target = folder.make("music/a.mp3", audio(50));
+        platform::File original;
+        ASSERT_EQ(original.open(target, platform::Access::ReadWrite), 0);
+        {
+            platform::TempFile temp;
+            ASSERT_EQ(temp.create(".", "LV3"), 0);
+            ASSERT_TRUE(temp.file().write(audio(20)));
+            platform::setFaults({.failReplace = true, .crossDevice = otherFileSystem});
+            EXPECT_NE(temp.replace(target, original), 0);
+        }
+        EXPECT_EQ(readAll(target), audio(50));
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "music"), fs::directory_iterator()), 1);
+        EXPECT_TRUE(folder.strayTempFiles().empty());
+    }
+}
+
+TEST(Files, MovingNeverReplacesAnExistingFile) {
+    TestFolder folder;
+    const std::string from = folder.make("from.mp3", audio(5));
+    const std::string to = folder.make("to.mp3", audio(6));
+    EXPECT_EQ(platform::moveFileNoReplace(from, to), EEXIST);
+    EXPECT_EQ(readAll(to), audio(6));
+    const std::string fresh = (folder.path() / "fresh.mp3").string();
+    EXPECT_EQ(platform::moveFileNoReplace(from, fresh), 0);
+    EXPECT_EQ(readAll(fresh), audio(5));
+    EXPECT_FALSE(fs::exists(from));
+}
+
+TEST(Folders, EntriesIncludeTheDotsAndLinksToFoldersAreNotFolders) {
+    TestFolder folder;
+    fs::create_directory(folder.path() / "sub");
+    folder.make("x\xC3\xA9.mp3", {});
+    folder.make("\xE6\x97\xA5.mp3", {});
+    fs::create_directory_symlink(folder.path(), folder.path() / "loop");
+    platform::FolderReader reader;
+    ASSERT_EQ(reader.open(folder.path().string()), 0);
+    std::set<std::pair<std::string, bool>> seen;
+    platform::FolderEntry entry;
+    int result = 0;
+    while ((result = reader.next(entry)) == 1) seen.insert({entry.name, entry.isFolder});
+    EXPECT_EQ(result, 0);
+    const std::set<std::pair<std::string, bool>> expected = {
+        {".", true}, {"..", true}, {"sub", true}, {"loop", false}, {"x\xE9.mp3", false}, {"?.mp3", false},
+    };
+    EXPECT_EQ(seen, expected);
+    EXPECT_NE(reader.open((folder.path() / "none").string()), 0);
+}
