@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <climits>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -268,6 +269,17 @@ int moveFileNoReplace(std::string_view from, std::string_view to) {
 
 int changeFolder(std::string_view path) {
     return ::chdir(systemPath(path).c_str()) == 0 ? 0 : errno;
+}
+
+std::string currentFolder() {
+    char buffer[PATH_MAX];
+    return ::getcwd(buffer, sizeof buffer) ? fromUtf8(buffer) : std::string();
+}
+
+PathKind pathKind(std::string_view path) {
+    struct stat st {};
+    if (::stat(systemPath(path).c_str(), &st) != 0) return PathKind::Missing;
+    return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::File;
 }
 
 struct FolderReader::Impl {

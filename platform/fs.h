@@ -88,6 +88,10 @@ int deleteFile(std::string_view path);
 int moveFileNoReplace(std::string_view from, std::string_view to);
 
 int changeFolder(std::string_view path);
+std::string currentFolder();  // empty when it cannot be told
+
+enum class PathKind { Missing, File, Folder };
+PathKind pathKind(std::string_view path);  // follows symbolic links
 
 struct FolderEntry {
     std::string name;  // Windows-1252; characters it lacks come back as '?'

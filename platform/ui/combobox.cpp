@@ -1,0 +1,167 @@
+// Combo boxes: a text field (editable for drop-down combo boxes) over a list
+// that opens below it.
+#include <algorithm>
+
+#include "platform/ui/controls.h"
+
+namespace platform {
+namespace {
+
+constexpr int kFieldUnits = 12;  // the height of the closed combo box
+
+Window* comboOf(WindowHandle handle) {
+    Window* window = windowOf(handle);
+    return window && window->windowClass == WindowClass::ComboBox ? window : nullptr;
+}
+
+bool isEditable(const Window& combo) { return (combo.style & BS_TYPEMASK) != CBS_DROPDOWNLIST; }
+int countOf(const Window& combo) { return static_cast<int>(combo.list.items.size()); }
+
+int dropRows(const Window& combo) { return std::max(1, (combo.comboDropHeight - kFieldUnits) / kListRowUnits); }
+
+void select(Window& combo, int index) {
+    const bool valid = index >= 0 && index < countOf(combo);
+    combo.comboSelection = valid ? index : -1;
+    combo.text = valid ? combo.list.items[static_cast<std::size_t>(index)].text : std::string();
+    combo.edit.caret = combo.text.size();
+    combo.edit.scroll = 0;
+    editKeepCaretVisible(combo);
+    if (!valid) return;
+    ListState& list = combo.list;
+    const int rows = dropRows(combo);
+    if (index < list.top) list.top = index;
+    if (index >= list.top + rows) list.top = index - rows + 1;
+}
+
+// Up, Down, Page keys, and Home/End in the open list, move the selection.
+bool moveSelection(Window& combo, Key key) {
+    const int last = countOf(combo) - 1;
+    const int current = combo.comboSelection;
+    const int page = dropRows(combo);
+    int target = -1;
+    switch (key) {
+        case Key::Up: target = std::max(0, current - 1); break;
+        case Key::Down: target = std::min(last, current + 1); break;
+        case Key::PageUp: target = std::max(0, current - page); break;
+        case Key::PageDown: target = std::min(last, std::max(0, current) + page); break;
+        case Key::Home: if (!combo.comboDropped) return false; target = 0; break;
+        case Key::End: if (!combo.comboDropped) return false; target = last; break;
+        default: return false;
+    }
+    if (last < 0) return true;
+    select(combo, target);
+    notifyParent(combo, CBN_SELCHANGE);
+    return true;
+}
+
+LParam comboKey(Window& combo, Key key, unsigned modifiers) {
+    if (key == Key::F4 || (key == Key::Down && (modifiers & kAlt))) {
+        combo.comboDropped = !combo.comboDropped;
+        return 0;
+    }
+    if ((key == Key::Enter || key == Key::Escape) && combo.comboDropped) {
+        combo.comboDropped = false;
+        return 0;
+    }
+    if (moveSelection(combo, key)) return 0;
+    if (isEditable(combo) && editKey(combo, key)) {
+        combo.comboSelection = -1;
+        notifyParent(combo, CBN_EDITCHANGE);
+    }
+    editKeepCaretVisible(combo);
+    return 0;
+}
+
+}  // namespace
+
+LParam comboProc(Window& combo, unsigned message, WParam wParam, LParam lParam) {
+    switch (message) {
+        case WM_CHAR:
+            if (isEditable(combo) && editChar(combo, static_cast<char>(wParam))) {
+                combo.comboSelection = -1;
+                editKeepCaretVisible(combo);
+                notifyParent(combo, CBN_EDITCHANGE);
+            }
+            return 0;
+        case WM_KEYDOWN:
+            return comboKey(combo, static_cast<Key>(wParam), static_cast<unsigned>(lParam));
+        case WM_LBUTTONDOWN:
+            setFocus(combo.handle);
+            if (lParam >= 0 && lParam < countOf(combo)) {
+                select(combo, static_cast<int>(lParam));
+                combo.comboDropped = false;
+                notifyParent(combo, CBN_SELCHANGE);
+            } else {
+                combo.comboDropped = !combo.comboDropped;
+            }
+            return 0;
+        case WM_MOUSEWHEEL:
+            combo.list.top = std::clamp(combo.list.top - static_cast<int>(static_cast<std::intptr_t>(wParam)), 0,
+                                        std::max(0, countOf(combo) - dropRows(combo)));
+            return 0;
+        default:
+            return 0;
+    }
+}
+
+int comboAddString(WindowHandle handle, std::string_view text) {
+    Window* combo = comboOf(handle);
+    if (combo == nullptr) return CB_ERR;
+    const int index = (combo->style & CBS_SORT) ? sortedIndex(combo->list, text) : countOf(*combo);
+    combo->list.items.insert(combo->list.items.begin() + index, ListItem{std::string(text), false});
+    if (combo->comboSelection >= index) ++combo->comboSelection;
+    return index;
+}
+
+void comboResetContent(WindowHandle handle) {
+    if (Window* combo = comboOf(handle)) {
+        combo->list = ListState{};
+        select(*combo, -1);
+    }
+}
+
+int comboGetCount(WindowHandle handle) {
+    const Window* combo = comboOf(handle);
+    return combo ? countOf(*combo) : CB_ERR;
+}
+
+std::string comboGetItemText(WindowHandle handle, int index) {
+    const Window* combo = comboOf(handle);
+    if (combo == nullptr || index < 0 || index >= countOf(*combo)) return {};
+    return combo->list.items[static_cast<std::size_t>(index)].text;
+}
+
+int comboSetCurSel(WindowHandle handle, int index) {
+    Window* combo = comboOf(handle);
+    if (combo == nullptr) return CB_ERR;
+    select(*combo, index);
+    return combo->comboSelection;
+}
+
+int comboGetCurSel(WindowHandle handle) {
+    const Window* combo = comboOf(handle);
+    return combo ? combo->comboSelection : CB_ERR;
+}
+
+int comboFindStringExact(WindowHandle handle, int start, std::string_view text) {
+    const Window* combo = comboOf(handle);
+    if (combo == nullptr) return CB_ERR;
+    const int count = countOf(*combo);
+    const int first = start < 0 || start >= count ? 0 : start + 1;
+    for (int step = 0; step < count; ++step) {
+        const int index = (first + step) % count;
+        if (compareNoCase(combo->list.items[static_cast<std::size_t>(index)].text, text) == 0) return index;
+    }
+    return CB_ERR;
+}
+
+void comboShowDropdown(WindowHandle handle, bool show) {
+    if (Window* combo = comboOf(handle)) combo->comboDropped = show && combo->enabled;
+}
+
+bool comboGetDroppedState(WindowHandle handle) {
+    const Window* combo = comboOf(handle);
+    return combo != nullptr && combo->comboDropped;
+}
+
+}  // namespace platform

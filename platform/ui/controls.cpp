@@ -1,0 +1,269 @@
+// Buttons, statics, edits and progress bars, the text of windows, and the
+// routing of input to the control kinds.
+#include "platform/ui/controls.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <utility>
+
+namespace platform {
+namespace {
+
+constexpr unsigned char kFirstPrintable = 0x20;
+constexpr unsigned char kDelete = 0x7F;
+constexpr int kEditColumnUnits = 4;  // the width of one character, in dialog units
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+unsigned char foldCase(unsigned char c) {
+    constexpr unsigned char kMultiply = 0xD7;  // the one letter-free byte among the capitals
+    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + ('a' - 'A'));
+    if (c >= 0xC0 && c <= 0xDE && c != kMultiply) return static_cast<unsigned char>(c + 0x20);
+    return c;
+}
+
+void clickButton(Window& button) {
+    if (!button.enabled) return;
+    if (button.buttonKind() == BS_GROUPBOX) return;
+    setFocus(button.handle);
+    if (button.buttonKind() == BS_AUTOCHECKBOX) button.check = button.check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
+    notifyParent(button, BN_CLICKED);
+}
+
+LParam editProc(Window& edit, unsigned message, WParam wParam, LParam) {
+    bool changed = false;
+    if (message == WM_CHAR) changed = editChar(edit, static_cast<char>(wParam));
+    if (message == WM_KEYDOWN) changed = editKey(edit, static_cast<Key>(wParam));
+    if (message == WM_LBUTTONDOWN) {
+        setFocus(edit.handle);
+        edit.edit.caret = edit.text.size();
+    }
+    editKeepCaretVisible(edit);
+    if (changed) notifyParent(edit, EN_CHANGE);
+    return 0;
+}
+
+}  // namespace
+
+void notifyParent(const Window& control, unsigned code) {
+    sendMessage(control.parent, WM_COMMAND, makeWParam(static_cast<unsigned>(control.id), code),
+                static_cast<LParam>(control.handle.value));
+}
+
+int compareNoCase(std::string_view a, std::string_view b) {
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const int left = foldCase(static_cast<unsigned char>(a[i]));
+        const int right = foldCase(static_cast<unsigned char>(b[i]));
+        if (left != right) return left < right ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+int sortedIndex(const ListState& list, std::string_view text) {
+    const auto after = std::upper_bound(list.items.begin(), list.items.end(), text,
+                                        [](std::string_view t, const ListItem& item) { return compareNoCase(t, item.text) < 0; });
+    return static_cast<int>(after - list.items.begin());
+}
+
+bool editChar(Window& control, char typed) {
+    const auto c = static_cast<unsigned char>(typed);
+    if (c < kFirstPrintable || c == kDelete) return false;
+    control.edit.caret = std::min(control.edit.caret, control.text.size());
+    control.text.insert(control.edit.caret, 1, typed);
+    ++control.edit.caret;
+    return true;
+}
+
+bool editKey(Window& control, Key key) {
+    std::size_t& caret = control.edit.caret;
+    caret = std::min(caret, control.text.size());
+    switch (key) {
+        case Key::Left: if (caret > 0) --caret; return false;
+        case Key::Right: if (caret < control.text.size()) ++caret; return false;
+        case Key::Home: caret = 0; return false;
+        case Key::End: caret = control.text.size(); return false;
+        case Key::Backspace:
+            if (caret == 0) return false;
+            control.text.erase(--caret, 1);
+            return true;
+        case Key::Delete:
+            if (caret >= control.text.size()) return false;
+            control.text.erase(caret, 1);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void editKeepCaretVisible(Window& control) {
+    if (control.style & ES_MULTILINE) return;
+    const std::size_t columns = static_cast<std::size_t>(std::max(1, control.rect.width() / kEditColumnUnits - 1));
+    std::size_t& scroll = control.edit.scroll;
+    if (control.edit.caret < scroll) scroll = control.edit.caret;
+    if (control.edit.caret >= scroll + columns) scroll = control.edit.caret - columns + 1;
+}
+
+LParam controlProc(Window& control, unsigned message, WParam wParam, LParam lParam) {
+    switch (control.windowClass) {
+        case WindowClass::Button:
+            if (message == WM_LBUTTONDOWN) clickButton(control);
+            return 0;
+        case WindowClass::Edit: return editProc(control, message, wParam, lParam);
+        case WindowClass::ListBox: return listProc(control, message, wParam, lParam);
+        case WindowClass::ComboBox: return comboProc(control, message, wParam, lParam);
+        default: return 0;
+    }
+}
+
+void buttonClick(WindowHandle button) {
+    if (Window* window = windowOf(button); window && window->windowClass == WindowClass::Button) clickButton(*window);
+}
+
+bool setWindowText(WindowHandle handle, std::string_view text) {
+    Window* window = windowOf(handle);
+    if (window == nullptr) return false;
+    window->text = std::string(text);
+    window->edit = {};
+    if (window->windowClass == WindowClass::Edit || window->windowClass == WindowClass::ComboBox) {
+        window->edit.caret = window->text.size();
+        editKeepCaretVisible(*window);
+    }
+    return true;
+}
+
+std::string getWindowText(WindowHandle handle) {
+    const Window* window = windowOf(handle);
+    return window ? window->text : std::string();
+}
+
+int getWindowTextLength(WindowHandle handle) { return static_cast<int>(getWindowText(handle).size()); }
+
+bool setDlgItemText(WindowHandle dialog, int id, std::string_view text) {
+    return setWindowText(getDlgItem(dialog, id), text);
+}
+
+int getDlgItemText(WindowHandle dialog, int id, std::span<char> buffer) {
+    if (buffer.empty()) return 0;
+    const std::string text = getWindowText(getDlgItem(dialog, id));
+    const std::size_t copied = std::min(text.size(), buffer.size() - 1);
+    std::copy_n(text.begin(), copied, buffer.begin());
+    buffer[copied] = '\0';
+    return static_cast<int>(copied);
+}
+
+bool setDlgItemInt(WindowHandle dialog, int id, unsigned value, bool isSigned) {
+    char text[16];
+    if (isSigned) std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
+    else std::snprintf(text, sizeof text, "%u", value);
+    return setDlgItemText(dialog, id, text);
+}
+
+unsigned getDlgItemInt(WindowHandle dialog, int id, bool* translated, bool isSigned) {
+    if (translated) *translated = false;
+    const std::string text = getWindowText(getDlgItem(dialog, id));
+    std::size_t at = 0;
+    while (at < text.size() && isBlank(text[at])) ++at;
+    const bool negative = isSigned && at < text.size() && text[at] == '-';
+    if (negative) ++at;
+    const std::size_t digitsStart = at;
+    std::uint64_t value = 0;
+    const std::uint64_t limit = isSigned ? (negative ? std::uint64_t{1} << 31 : std::numeric_limits<std::int32_t>::max())
+                                         : std::numeric_limits<std::uint32_t>::max();
+    for (; at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])); ++at) {
+        value = value * 10 + static_cast<unsigned>(text[at] - '0');
+        if (value > limit) return 0;
+    }
+    if (at == digitsStart) return 0;
+    while (at < text.size() && isBlank(text[at])) ++at;
+    if (at != text.size()) return 0;
+    if (translated) *translated = true;
+    return negative ? static_cast<unsigned>(-static_cast<std::int64_t>(value)) : static_cast<unsigned>(value);
+}
+
+bool checkDlgButton(WindowHandle dialog, int id, int check) {
+    Window* button = windowOf(getDlgItem(dialog, id));
+    if (button == nullptr) return false;
+    button->check = check;
+    return true;
+}
+
+int isDlgButtonChecked(WindowHandle dialog, int id) {
+    const Window* button = windowOf(getDlgItem(dialog, id));
+    return button ? button->check : BST_UNCHECKED;
+}
+
+Rect getClientRect(WindowHandle handle) {
+    const Window* window = windowOf(handle);
+    return window ? Rect{0, 0, window->rect.width(), window->rect.height()} : Rect{};
+}
+
+Rect getWindowRect(WindowHandle handle) {
+    const Window* window = windowOf(handle);
+    return window ? window->rect : Rect{};
+}
+
+bool setWindowPos(WindowHandle handle, int x, int y, int cx, int cy, unsigned flags) {
+    Window* window = windowOf(handle);
+    if (window == nullptr) return false;
+    const int left = (flags & SWP_NOMOVE) ? window->rect.left : x;
+    const int top = (flags & SWP_NOMOVE) ? window->rect.top : y;
+    const int width = (flags & SWP_NOSIZE) ? window->rect.width() : cx;
+    const int height = (flags & SWP_NOSIZE) ? window->rect.height() : cy;
+    if (window->windowClass == WindowClass::ComboBox) {
+        // A drop-down combo box keeps its field; its height is the extent of the opened list.
+        window->comboDropHeight = height;
+        window->rect = {left, top, left + width, top + window->rect.height()};
+        return true;
+    }
+    window->rect = {left, top, left + width, top + height};
+    return true;
+}
+
+bool setIcon(WindowHandle handle, WParam which, int iconId) {
+    Window* window = windowOf(handle);
+    if (window == nullptr || !window->isDialog()) return false;
+    (which == ICON_BIG ? window->largeIcon : window->smallIcon) = iconId;
+    return true;
+}
+
+void progressSetRange(WindowHandle bar, std::uint16_t low, std::uint16_t high) {
+    Window* window = windowOf(bar);
+    if (window == nullptr) return;
+    window->progress.low = low;
+    window->progress.high = high;
+    window->progress.position = std::clamp<int>(window->progress.position, low, std::max(low, high));
+}
+
+int progressSetStep(WindowHandle bar, int step) {
+    Window* window = windowOf(bar);
+    if (window == nullptr) return 0;
+    return std::exchange(window->progress.step, step);
+}
+
+int progressStepIt(WindowHandle bar) {
+    Window* window = windowOf(bar);
+    if (window == nullptr) return 0;
+    ProgressState& p = window->progress;
+    const int previous = p.position;
+    p.position += p.step;
+    if (p.position > p.high) p.position = p.low + (p.position - p.high);  // starts over
+    return previous;
+}
+
+int progressSetPos(WindowHandle bar, int position) {
+    Window* window = windowOf(bar);
+    if (window == nullptr) return 0;
+    ProgressState& p = window->progress;
+    return std::exchange(p.position, std::clamp<int>(position, p.low, std::max(p.low, p.high)));
+}
+
+int progressGetPos(WindowHandle bar) {
+    const Window* window = windowOf(bar);
+    return window ? window->progress.position : 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,62 @@
+#include "platform/ui/input.h"
+
+#include "platform/ui/window.h"
+
+namespace platform {
+namespace {
+
+// Input reaches a window only when it and its top-level window take input.
+bool takesInput(WindowHandle handle) {
+    const Window* window = windowOf(handle);
+    if (window == nullptr || !window->enabled || !isWindowVisible(handle)) return false;
+    return !window->parent || isWindowEnabled(window->parent);
+}
+
+}  // namespace
+
+WindowHandle keyTarget() {
+    const WindowHandle active = getActiveWindow();
+    const Window* window = windowOf(active);
+    if (window == nullptr || !window->enabled) return {};
+    return window->focus && takesInput(window->focus) ? window->focus : active;
+}
+
+void attachInputSource(InputSource* source) { desktop().input = source; }
+
+InputSource* inputSource() { return desktop().input; }
+
+// Keys are queued without a window: they go to whatever has the focus when
+// they are taken from the queue, as the keyboard does.
+void inputKey(Key key, unsigned modifiers) {
+    desktop().queue.push_back({WindowHandle{}, WM_KEYDOWN, static_cast<WParam>(key), static_cast<LParam>(modifiers)});
+}
+
+void inputText(std::string_view cp1252) {
+    for (char c : cp1252) desktop().queue.push_back({WindowHandle{}, WM_CHAR, static_cast<unsigned char>(c), 0});
+}
+
+void inputClick(WindowHandle control, unsigned modifiers, int row) {
+    if (!takesInput(control)) return;
+    setActiveWindow(topLevelOf(control));
+    postMessage(control, WM_LBUTTONDOWN, modifiers, row);
+}
+
+void inputWheel(WindowHandle control, int rows) {
+    if (takesInput(control)) postMessage(control, WM_MOUSEWHEEL, static_cast<WParam>(static_cast<std::intptr_t>(rows)), 0);
+}
+
+void inputClose(WindowHandle topLevel) {
+    if (takesInput(topLevel) && !getParent(topLevel)) postMessage(topLevel, WM_CLOSE, 0, 0);
+}
+
+void inputMenu(WindowHandle topLevel, int command) {
+    if (takesInput(topLevel) && !getParent(topLevel)) {
+        postMessage(topLevel, WM_COMMAND, makeWParam(static_cast<unsigned>(command), 0), 0);
+    }
+}
+
+void inputActivate(WindowHandle topLevel) {
+    if (takesInput(topLevel)) setActiveWindow(topLevel);
+}
+
+}  // namespace platform

@@ -1,0 +1,42 @@
+// Where the window layer's input comes from: the terminal renderer or a test
+// script. The layer asks for input only when a modal loop has nothing to do
+// (wait) or when a filtered pump looks for messages (poll); the source answers
+// by calling the functions below, which queue messages as a user's actions.
+#pragma once
+
+#include <string_view>
+
+#include "platform/ui/ui.h"
+
+namespace platform {
+
+class InputSource {
+public:
+    virtual ~InputSource() = default;
+    // The program waits for input: queue some, or return false when no input
+    // will ever come (the modal loops then end).
+    virtual bool wait() = 0;
+    // The program looks for input without waiting: queue what is pending.
+    virtual void poll() = 0;
+    // A message box is about to be shown modally; false shows it without waiting.
+    virtual bool interactive() const { return true; }
+};
+
+void attachInputSource(InputSource* source);  // null detaches
+InputSource* inputSource();
+
+// A user's actions. Each is ignored when its window is disabled, hidden or
+// belongs to a disabled top-level window.
+void inputKey(Key key, unsigned modifiers = 0);  // to the focused control of the active window
+void inputText(std::string_view cp1252);         // characters typed there
+void inputClick(WindowHandle control, unsigned modifiers = 0, int row = -1);  // row: list entries
+void inputWheel(WindowHandle control, int rows);
+void inputClose(WindowHandle topLevel);  // the close box
+void inputMenu(WindowHandle topLevel, int command);
+void inputActivate(WindowHandle topLevel);
+
+// Where a key pressed now goes: the focused control of the active window, or
+// that window itself; none while it is disabled.
+WindowHandle keyTarget();
+
+}  // namespace platform

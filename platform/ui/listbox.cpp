@@ -1,0 +1,267 @@
+// List boxes: entries, selection (single or extended), the caret, scrolling.
+#include <algorithm>
+
+#include "platform/ui/controls.h"
+
+namespace platform {
+namespace {
+
+constexpr int kHorizontalStep = 8;  // dialog units per Left/Right press
+
+Window* listOf(WindowHandle handle) {
+    Window* window = windowOf(handle);
+    return window && window->windowClass == WindowClass::ListBox ? window : nullptr;
+}
+
+bool isExtended(const Window& list) { return (list.style & LBS_EXTENDEDSEL) != 0; }
+int countOf(const ListState& list) { return static_cast<int>(list.items.size()); }
+bool validIndex(const ListState& list, int index) { return index >= 0 && index < countOf(list); }
+
+void selectOnly(ListState& list, int index) {
+    for (int i = 0; i < countOf(list); ++i) list.items[static_cast<std::size_t>(i)].selected = i == index;
+}
+
+void selectRange(ListState& list, int from, int to, bool keepOthers) {
+    if (!keepOthers) selectOnly(list, -1);
+    for (int i = std::min(from, to); i <= std::max(from, to); ++i) list.items[static_cast<std::size_t>(i)].selected = true;
+}
+
+void keepCaretVisible(Window& window) {
+    ListState& list = window.list;
+    const int rows = window.visibleRows();
+    if (list.caret < list.top) list.top = list.caret;
+    if (list.caret >= list.top + rows) list.top = list.caret - rows + 1;
+    list.top = std::clamp(list.top, 0, std::max(0, countOf(list) - rows));
+}
+
+// A click, or a key that moves to `index`, with the modifiers held.
+void chooseRow(Window& window, int index, unsigned modifiers, bool moveOnly) {
+    ListState& list = window.list;
+    if (!validIndex(list, index)) return;
+    const bool control = (modifiers & kControl) != 0;
+    const bool shift = (modifiers & kShift) != 0;
+    if (!isExtended(window)) {
+        selectOnly(list, index);
+    } else if (shift) {
+        selectRange(list, list.anchor, index, control);
+    } else if (control && !moveOnly) {
+        list.items[static_cast<std::size_t>(index)].selected = !list.items[static_cast<std::size_t>(index)].selected;
+        list.anchor = index;
+    } else if (!control) {
+        selectOnly(list, index);
+        list.anchor = index;
+    }
+    list.caret = index;
+    keepCaretVisible(window);
+}
+
+int movedCaret(const Window& window, Key key) {
+    const ListState& list = window.list;
+    const int page = std::max(1, window.visibleRows() - 1);
+    switch (key) {
+        case Key::Up: return std::max(0, list.caret - 1);
+        case Key::Down: return std::min(countOf(list) - 1, list.caret + 1);
+        case Key::Home: return 0;
+        case Key::End: return countOf(list) - 1;
+        case Key::PageUp: return std::max(0, list.caret - page);
+        case Key::PageDown: return std::min(countOf(list) - 1, list.caret + page);
+        default: return -1;
+    }
+}
+
+void scrollSideways(Window& window, Key key) {
+    ListState& list = window.list;
+    const int room = std::max(0, list.horizontalExtent - window.rect.width());
+    const int step = key == Key::Left ? -kHorizontalStep : kHorizontalStep;
+    list.horizontalOffset = std::clamp(list.horizontalOffset + step, 0, room);
+}
+
+void notifySelection(const Window& window) {
+    if (window.style & LBS_NOTIFY) notifyParent(window, LBN_SELCHANGE);
+}
+
+LParam listKey(Window& window, Key key, unsigned modifiers) {
+    if (key == Key::Left || key == Key::Right) {
+        scrollSideways(window, key);
+        return 0;
+    }
+    if (window.list.items.empty()) return 0;
+    if (key == Key::Space) {
+        // Space picks the current entry; with Ctrl it adds it to (or takes it from) the selection.
+        chooseRow(window, window.list.caret, modifiers, false);
+        notifySelection(window);
+        return 0;
+    }
+    const int target = movedCaret(window, key);
+    if (target < 0) return 0;
+    chooseRow(window, target, modifiers, true);
+    if (!(isExtended(window) && (modifiers & kControl) && !(modifiers & kShift))) notifySelection(window);
+    return 0;
+}
+
+}  // namespace
+
+LParam listProc(Window& window, unsigned message, WParam wParam, LParam lParam) {
+    switch (message) {
+        case WM_LBUTTONDOWN:
+            setFocus(window.handle);
+            if (validIndex(window.list, static_cast<int>(lParam))) {
+                chooseRow(window, static_cast<int>(lParam), static_cast<unsigned>(wParam), false);
+                notifySelection(window);
+            }
+            return 0;
+        case WM_KEYDOWN:
+            return listKey(window, static_cast<Key>(wParam), static_cast<unsigned>(lParam));
+        case WM_MOUSEWHEEL: {
+            const int rows = window.visibleRows();
+            window.list.top = std::clamp(window.list.top - static_cast<int>(static_cast<std::intptr_t>(wParam)), 0,
+                                         std::max(0, countOf(window.list) - rows));
+            return 0;
+        }
+        default:
+            return 0;
+    }
+}
+
+int listAddString(WindowHandle handle, std::string_view text) {
+    Window* window = listOf(handle);
+    if (window == nullptr) return LB_ERR;
+    const int index = (window->style & LBS_SORT) ? sortedIndex(window->list, text) : countOf(window->list);
+    return listInsertString(handle, index, text);
+}
+
+int listInsertString(WindowHandle handle, int index, std::string_view text) {
+    Window* window = listOf(handle);
+    if (window == nullptr) return LB_ERR;
+    ListState& list = window->list;
+    if (index < 0 || index > countOf(list)) index = countOf(list);
+    const bool hadItems = !list.items.empty();
+    list.items.insert(list.items.begin() + index, ListItem{std::string(text), false});
+    // The caret and the anchor stay on the entries they were on.
+    if (hadItems && index <= list.caret) ++list.caret;
+    if (hadItems && index <= list.anchor) ++list.anchor;
+    return index;
+}
+
+int listDeleteString(WindowHandle handle, int index) {
+    Window* window = listOf(handle);
+    if (window == nullptr || !validIndex(window->list, index)) return LB_ERR;
+    ListState& list = window->list;
+    list.items.erase(list.items.begin() + index);
+    const int last = std::max(0, countOf(list) - 1);
+    if (index < list.caret) --list.caret;
+    if (index < list.anchor) --list.anchor;
+    list.caret = std::min(list.caret, last);
+    list.anchor = std::min(list.anchor, last);
+    list.top = std::clamp(list.top, 0, std::max(0, countOf(list) - window->visibleRows()));
+    return countOf(list);
+}
+
+void listResetContent(WindowHandle handle) {
+    if (Window* window = listOf(handle)) {
+        const int extent = window->list.horizontalExtent;
+        window->list = ListState{};
+        window->list.horizontalExtent = extent;
+    }
+}
+
+int listGetCount(WindowHandle handle) {
+    const Window* window = listOf(handle);
+    return window ? countOf(window->list) : LB_ERR;
+}
+
+std::string listGetText(WindowHandle handle, int index) {
+    const Window* window = listOf(handle);
+    if (window == nullptr || !validIndex(window->list, index)) return {};
+    return window->list.items[static_cast<std::size_t>(index)].text;
+}
+
+int listGetTextLen(WindowHandle handle, int index) {
+    const Window* window = listOf(handle);
+    if (window == nullptr || !validIndex(window->list, index)) return LB_ERR;
+    return static_cast<int>(window->list.items[static_cast<std::size_t>(index)].text.size());
+}
+
+int listGetSel(WindowHandle handle, int index) {
+    const Window* window = listOf(handle);
+    if (window == nullptr || !validIndex(window->list, index)) return LB_ERR;
+    return window->list.items[static_cast<std::size_t>(index)].selected ? 1 : 0;
+}
+
+bool listSetSel(WindowHandle handle, bool select, int index) {
+    Window* window = listOf(handle);
+    if (window == nullptr || !isExtended(*window)) return false;
+    ListState& list = window->list;
+    if (index == -1) {
+        for (ListItem& item : list.items) item.selected = select;
+        return true;
+    }
+    if (!validIndex(list, index)) return false;
+    list.items[static_cast<std::size_t>(index)].selected = select;
+    return true;
+}
+
+int listGetSelCount(WindowHandle handle) {
+    const Window* window = listOf(handle);
+    if (window == nullptr) return LB_ERR;
+    return static_cast<int>(std::count_if(window->list.items.begin(), window->list.items.end(),
+                                          [](const ListItem& item) { return item.selected; }));
+}
+
+std::vector<int> listGetSelItems(WindowHandle handle) {
+    std::vector<int> selected;
+    if (const Window* window = listOf(handle)) {
+        for (int i = 0; i < countOf(window->list); ++i) {
+            if (window->list.items[static_cast<std::size_t>(i)].selected) selected.push_back(i);
+        }
+    }
+    return selected;
+}
+
+int listGetCaretIndex(WindowHandle handle) {
+    const Window* window = listOf(handle);
+    return window ? window->list.caret : LB_ERR;
+}
+
+bool listSetCaretIndex(WindowHandle handle, int index) {
+    Window* window = listOf(handle);
+    if (window == nullptr || !validIndex(window->list, index)) return false;
+    window->list.caret = index;
+    keepCaretVisible(*window);
+    return true;
+}
+
+int listGetCurSel(WindowHandle handle) {
+    const Window* window = listOf(handle);
+    if (window == nullptr) return LB_ERR;
+    const auto& items = window->list.items;
+    const auto found = std::find_if(items.begin(), items.end(), [](const ListItem& item) { return item.selected; });
+    return found == items.end() ? LB_ERR : static_cast<int>(found - items.begin());
+}
+
+bool listSetCurSel(WindowHandle handle, int index) {
+    Window* window = listOf(handle);
+    if (window == nullptr) return false;
+    selectOnly(window->list, index);
+    if (!validIndex(window->list, index)) return index == -1;
+    window->list.caret = index;
+    window->list.anchor = index;
+    keepCaretVisible(*window);
+    return true;
+}
+
+void listSetHorizontalExtent(WindowHandle handle, int extent) {
+    if (Window* window = listOf(handle)) window->list.horizontalExtent = std::max(0, extent);
+}
+
+int listGetHorizontalExtent(WindowHandle handle) {
+    const Window* window = listOf(handle);
+    return window ? window->list.horizontalExtent : 0;
+}
+
+int listGetTopIndex(WindowHandle handle) {
+    const Window* window = listOf(handle);
+    return window ? window->list.top : LB_ERR;
+}
+
+}  // namespace platform

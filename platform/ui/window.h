@@ -1,0 +1,105 @@
+// The state the window layer keeps for each window. The core changes it; the
+// renderer and the scripted input source only read it.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/ui/ui.h"
+
+namespace platform {
+
+class InputSource;
+
+inline constexpr int kListRowUnits = 8;  // the height of one list row, in dialog units
+
+struct ListItem {
+    std::string text;
+    bool selected = false;
+};
+
+// A list box, or the drop-down list of a combo box.
+struct ListState {
+    std::vector<ListItem> items;
+    int caret = 0;   // the current entry, where the focus rectangle stands
+    int anchor = 0;  // where a Shift range begins
+    int top = 0;     // the first visible row
+    int horizontalExtent = 0;
+    int horizontalOffset = 0;
+};
+
+struct EditState {
+    std::size_t caret = 0;   // byte offset in the text
+    std::size_t scroll = 0;  // first byte shown (single line) or first line shown (multi-line)
+};
+
+struct ProgressState {
+    std::uint16_t low = 0;
+    std::uint16_t high = 100;
+    int step = 10;
+    int position = 0;
+};
+
+struct Window {
+    WindowHandle handle;
+    WindowClass windowClass = WindowClass::Dialog;
+    int id = kNoControlId;
+    Rect rect;  // dialogs: on the desktop; controls: in their dialog
+    std::string text;
+    std::uint32_t style = 0;
+    bool enabled = true;
+    bool visible = false;
+    WindowHandle parent;  // controls
+    WindowHandle owner;   // top-level windows; may be none
+
+    // Dialogs.
+    std::vector<WindowHandle> controls;  // in tab order
+    DialogProc proc = nullptr;
+    const Module* module = nullptr;
+    int menuId = 0;
+    int largeIcon = 0;
+    int smallIcon = 0;
+    WindowHandle focus;
+    bool ended = false;
+    std::intptr_t result = 0;
+    LParam data = 0;  // the dialog code's own
+
+    // Controls.
+    int check = BST_UNCHECKED;
+    ListState list;
+    EditState edit;
+    int comboSelection = -1;
+    bool comboDropped = false;
+    int comboDropHeight = 0;
+    ProgressState progress;
+
+    bool isDialog() const { return windowClass == WindowClass::Dialog; }
+    std::uint32_t buttonKind() const { return style & BS_TYPEMASK; }
+    int visibleRows() const;
+};
+
+// The whole desktop: every window, the z-order of the top-level windows
+// (bottom first), the message queue and the attached input source.
+struct Desktop {
+    std::unordered_map<std::uint32_t, std::unique_ptr<Window>> windows;
+    std::vector<WindowHandle> zOrder;
+    std::deque<Msg> queue;
+    std::uint32_t nextHandle = 2;  // 1 is the desktop window
+    bool quit = false;
+    int exitCode = 0;
+    InputSource* input = nullptr;
+};
+
+Desktop& desktop();
+Window* windowOf(WindowHandle handle);
+WindowHandle topLevelOf(WindowHandle handle);
+
+// Puts the layer back into its first state: no windows, empty queue, no quit
+// request. For tests, between scenarios.
+void resetDesktop();
+
+}  // namespace platform
