@@ -1,0 +1,29 @@
+#include "app/mainwindow.h"
+#include "app/program.h"
+#include "app/settings.h"
+#include "res/resources.h"
+
+namespace app {
+
+int runProgram(const platform::Module& module) {
+    ModuleInstance = &module;
+    loadSettings();
+    platform::dialogBoxParam(module, res::kMainDialog, {}, MainWindow, 0);
+    return 0;
+}
+
+void resetProgramState() {
+    TheV1Tag = tags::V1Tag{};
+    TheV2Tag.freeFields(tags::kAllFields);
+    TheV2Tag.reset();
+    CurrentPath[0] = '\0';
+    QuickV1 = kSoftRemoval;
+    QuickV2 = kSoftRemoval;
+    ModuleInstance = nullptr;
+    MainWindowHandle = {};
+    OptionsDialogHandle = {};
+    AboutDialogHandle = {};
+    RenameDialogHandle = {};
+}
+
+}  // namespace app

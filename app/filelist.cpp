@@ -1,0 +1,203 @@
+#include "app/filelist.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "platform/fs.h"
+#include "platform/ui/filedialogs.h"
+#include "platform/ui/msgbox.h"
+#include "res/resources.h"
+
+namespace app {
+namespace {
+
+constexpr char kErrorTitle[] = "ERROR";
+constexpr char kAddErrorTitle[] = "Error";
+constexpr char kMp3Ending[] = "mp3";
+constexpr char kTempPrefix[] = "LV3";
+constexpr std::size_t kMessageSize = 256;
+
+void showPathError(WindowHandle owner, const char* format, std::string_view path) {
+    char text[kMessageSize];
+    const std::string terminated(path);
+    std::snprintf(text, sizeof text, format, terminated.c_str());
+    platform::messageBox(owner, text, kErrorTitle);
+}
+
+// The folder path joined with a name: one separator between them.
+std::string joined(std::string_view folder, std::string_view name) {
+    std::string path(folder);
+    if (path.empty() || path.back() != platform::kSeparator) path += platform::kSeparator;
+    return path + std::string(name);
+}
+
+// Adds an entry, unless it is longer than a path may be: it is never cut.
+bool addEntry(WindowHandle list, const std::string& path) {
+    if (path.size() > platform::kMaxPath) return false;
+    platform::listAddString(list, path);
+    return true;
+}
+
+bool endsInMp3(std::string_view name) { return name.ends_with(kMp3Ending); }
+
+// The next zero-terminated string of a dialog result, within its buffer.
+std::string_view nextString(std::span<const char> result, std::size_t& at) {
+    if (at >= result.size()) return {};
+    const auto start = result.begin() + static_cast<std::ptrdiff_t>(at);
+    const auto end = std::find(start, result.end(), '\0');
+    const std::string_view text(start, end);
+    at += text.size() + 1;
+    return text;
+}
+
+void addChosenFiles(WindowHandle window, WindowHandle list) {
+    CurrentPath[0] = '\0';
+    if (!chooseFile(window, kAddFileTitle, kMp3Filter, CurrentPath, ".", 0, 1)) return;
+    if (!addSelectedFiles(list, CurrentPath)) platform::messageBox(window, kAddFailed, kAddErrorTitle);
+}
+
+void addChosenFolder(WindowHandle window, WindowHandle list) {
+    std::array<char, kFolderPathSize> folder{};
+    if (chooseFolder(window, folder, kAddFolderTitle)) addFolderTree(list, folder.data());
+}
+
+void useListFile(WindowHandle window, WindowHandle list, bool saving) {
+    CurrentPath[0] = '\0';
+    if (!chooseFile(window, saving ? kSaveListTitle : kLoadListTitle, kListFilters, CurrentPath, ".", saving, 0)) return;
+    if (saving) saveFileList(window, CurrentPath, list);
+    else loadFileList(window, CurrentPath, list);
+}
+
+std::string folderOf(std::string_view path) {
+    const std::size_t slash = path.rfind(platform::kSeparator);
+    if (slash == std::string_view::npos) return ".";
+    return slash == 0 ? std::string(1, platform::kSeparator) : std::string(path.substr(0, slash));
+}
+
+// Writes the records, last entry first, into a new file beside the list file.
+bool writeRecords(WindowHandle list, platform::File& file) {
+    for (int index = platform::listGetCount(list) - 1; index >= 0; --index) {
+        std::array<std::uint8_t, kListRecordSize> record{};
+        const std::string entry = platform::listGetText(list, index);
+        std::copy_n(entry.begin(), std::min(entry.size(), kListRecordSize - 1), record.begin());
+        if (!file.write(record)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void fileListCommand(WindowHandle window, int id) {
+    const WindowHandle list = platform::getDlgItem(window, res::kFileList);
+    switch (id) {
+        case res::kAddFile: addChosenFiles(window, list); break;
+        case res::kAddFolder: addChosenFolder(window, list); break;
+        case res::kRemoveSelected: removeSelectedEntries(list); break;
+        case res::kRemoveAll: removeAllEntries(list); break;
+        case res::kMenuLoadList: useListFile(window, list, false); break;
+        case res::kMenuSaveList: useListFile(window, list, true); break;
+        default: break;
+    }
+}
+
+int chooseFile(WindowHandle owner, const char* title, const char* filter, std::span<char> result,
+               const char* initialFolder, int save, int multiSelect) {
+    platform::OpenFileName request;
+    request.owner = owner;
+    request.filter = filter;
+    request.file = result;
+    request.initialDir = initialFolder;
+    request.title = title;
+    // A list file may be saved under a new name; everything opened must exist.
+    request.flags = platform::OFN_EXPLORER | platform::OFN_HIDEREADONLY |
+                    (save ? platform::OFN_PATHMUSTEXIST : platform::OFN_FILEMUSTEXIST) |
+                    (multiSelect ? platform::OFN_ALLOWMULTISELECT : 0);
+    return save ? platform::getSaveFileName(request) : platform::getOpenFileName(request);
+}
+
+int chooseFolder(WindowHandle owner, std::span<char> result, const char* title) {
+    return platform::browseForFolder(owner, title, result) ? 1 : 0;
+}
+
+int addSelectedFiles(WindowHandle list, std::span<const char> result) {
+    std::size_t at = 0;
+    const std::string_view first = nextString(result, at);
+    const std::string prefix = std::string(first) + platform::kSeparator;
+    std::string_view name = nextString(result, at);
+    if (name.empty()) return addEntry(list, std::string(first)) ? 1 : 0;
+    bool allAdded = true;
+    for (; !name.empty(); name = nextString(result, at)) {
+        std::string entry = prefix + std::string(name);
+        if (entry.back() == platform::kSeparator) entry.pop_back();
+        allAdded = addEntry(list, entry) && allAdded;
+    }
+    return allAdded ? 1 : 0;
+}
+
+int addFolderTree(WindowHandle list, std::string_view folder) {
+    platform::FolderReader reader;
+    if (reader.open(folder) != 0) return 0;
+    platform::FolderEntry entry;
+    int result = 0;
+    while ((result = reader.next(entry)) == 1) {
+        const std::string path = joined(folder, entry.name);
+        if (entry.isFolder) {
+            // A path too long to hold is not walked: nothing below it could be added.
+            if (entry.name != "." && entry.name != ".." && path.size() <= platform::kMaxPath) addFolderTree(list, path);
+        } else if (endsInMp3(entry.name)) {
+            addEntry(list, path);
+        }
+    }
+    return result == 0 ? 1 : 0;
+}
+
+void removeSelectedEntries(WindowHandle list) {
+    for (int index = platform::listGetCount(list) - 1; index >= 0; --index) {
+        if (platform::listGetSel(list, index) > 0) platform::listDeleteString(list, index);
+    }
+}
+
+void removeAllEntries(WindowHandle list) {
+    for (int index = platform::listGetCount(list) - 1; index >= 0; --index) platform::listDeleteString(list, index);
+}
+
+// The records go to a temporary file beside the list file, which then takes
+// its place: a failed write leaves the old list file as it was.
+int saveFileList(WindowHandle owner, const char* path, WindowHandle list) {
+    platform::File original;
+    if (original.open(path, platform::Access::WriteOpenOrCreate) != 0) {
+        showPathError(owner, kListOpenFailed, path);
+        return 0;
+    }
+    platform::TempFile temp;
+    const bool saved = temp.create(folderOf(path), kTempPrefix) == 0 && writeRecords(list, temp.file()) &&
+                       temp.replace(path, original) == 0;
+    if (!saved) {
+        showPathError(owner, kListWriteFailed, path);
+        return 0;
+    }
+    return 1;
+}
+
+int loadFileList(WindowHandle owner, const char* path, WindowHandle list) {
+    platform::File file;
+    if (file.open(path, platform::Access::Read) != 0) {
+        showPathError(owner, kListOpenFailed, path);
+        return 0;
+    }
+    removeAllEntries(list);
+    std::array<std::uint8_t, kListRecordSize> record{};
+    std::int64_t got = 0;
+    while ((got = file.read(record)) == static_cast<std::int64_t>(record.size())) {
+        const auto end = std::find(record.begin(), record.end(), 0);
+        // A record without a terminator holds no path this program could have written.
+        if (end != record.end()) platform::listAddString(list, std::string(record.begin(), end));
+        record.fill(0);
+    }
+    if (got < 0) showPathError(owner, kListReadFailed, path);
+    return 1;
+}
+
+}  // namespace app

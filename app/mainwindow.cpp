@@ -1,0 +1,223 @@
+#include "app/mainwindow.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/filelist.h"
+#include "app/settings.h"
+#include "platform/ui/msgbox.h"
+#include "res/resources.h"
+
+namespace app {
+namespace {
+
+using platform::LParam;
+using platform::WParam;
+
+constexpr char kErrorTitle[] = "ERROR";
+constexpr int kListExtent = 1024;  // pixels, so that long paths can be scrolled into view
+
+// The rows of the tag panel: check box and field control.
+struct FieldRow {
+    int check;
+    int control;
+};
+
+constexpr FieldRow kRows[] = {
+    {res::kTitleCheck, res::kTitleEdit},         {res::kArtistCheck, res::kArtistEdit},
+    {res::kAlbumCheck, res::kAlbumEdit},         {res::kYearCheck, res::kYearEdit},
+    {res::kTrackCheck, res::kTrackEdit},         {res::kGenreCheck, res::kGenreCombo},
+    {res::kUrlCheck, res::kUrlEdit},             {res::kCommentCheck, res::kCommentEdit},
+    {res::kComposerCheck, res::kComposerEdit},   {res::kOrigArtistCheck, res::kOrigArtistEdit},
+    {res::kCopyrightCheck, res::kCopyrightEdit}, {res::kEncodedByCheck, res::kEncodedByEdit},
+};
+
+// The rows that only ID3v2.3 has, in the order the views treat them.
+constexpr FieldRow kV2OnlyRows[] = {
+    {res::kComposerCheck, res::kComposerEdit},   {res::kCopyrightCheck, res::kCopyrightEdit},
+    {res::kEncodedByCheck, res::kEncodedByEdit}, {res::kOrigArtistCheck, res::kOrigArtistEdit},
+    {res::kUrlCheck, res::kUrlEdit},
+};
+
+// Where showV2Tag puts each slot's text, and how many bytes precede the text.
+struct SlotView {
+    std::size_t slot;
+    std::uint32_t prefix;
+    int control;
+};
+
+constexpr SlotView kSlotViews[] = {
+    {0, 1, res::kTitleEdit},     {1, 1, res::kArtistEdit},      {2, 1, res::kAlbumEdit},
+    {4, 5, res::kCommentEdit},   {3, 1, res::kYearEdit},        {6, 1, res::kTrackEdit},
+    {5, 1, res::kGenreCombo},    {11, 1, res::kComposerEdit},   {9, 1, res::kCopyrightEdit},
+    {7, 1, res::kEncodedByEdit}, {10, 1, res::kOrigArtistEdit}, {8, 2, res::kUrlEdit},
+};
+
+constexpr int kFirstEdit = res::kTitleEdit;
+constexpr int kLastEdit = res::kEncodedByEdit;
+
+bool isChecked(WindowHandle window, int id) { return platform::isDlgButtonChecked(window, id) == platform::BST_CHECKED; }
+
+void enableItem(WindowHandle window, int id, bool enable) {
+    platform::enableWindow(platform::getDlgItem(window, id), enable);
+}
+
+int controlOfCheck(int check) {
+    const auto row = std::find_if(std::begin(kRows), std::end(kRows), [&](const FieldRow& r) { return r.check == check; });
+    return row == std::end(kRows) ? platform::kNoControlId : row->control;
+}
+
+void enableOperations(WindowHandle window, bool v1View) {
+    enableItem(window, res::kApplyV1, v1View);
+    enableItem(window, res::kRemoveV1, v1View);
+    enableItem(window, res::kApplyV2, !v1View);
+    enableItem(window, res::kRemoveV2, !v1View);
+}
+
+void disableV2OnlyRows(WindowHandle window) {
+    for (const FieldRow& row : kV2OnlyRows) enableItem(window, row.control, false);
+    for (const FieldRow& row : kV2OnlyRows) enableItem(window, row.check, false);
+}
+
+void initialise(WindowHandle window) {
+    MainWindowHandle = window;
+    platform::setIcon(window, platform::ICON_SMALL, res::kSmallIcon);
+    platform::setIcon(window, platform::ICON_BIG, res::kLargeIcon);
+    platform::listSetHorizontalExtent(platform::getDlgItem(window, res::kFileList), kListExtent);
+    tags::fillGenreCombo(window, res::kGenreCombo);
+    for (const FieldRow& row : kRows) platform::checkDlgButton(window, row.check, platform::BST_CHECKED);
+    platform::checkDlgButton(window, res::kScopeSelected, platform::BST_CHECKED);
+    platform::checkDlgButton(window, res::kViewV1, platform::BST_CHECKED);
+    disableV2OnlyRows(window);
+    enableItem(window, res::kApplyV2, false);
+    enableItem(window, res::kRemoveV2, false);
+}
+
+// Copies the list's current entry into CurrentPath; false when the list is empty.
+bool takeCurrentEntry(WindowHandle window) {
+    const WindowHandle list = platform::getDlgItem(window, res::kFileList);
+    if (platform::listGetCount(list) <= 0) return false;
+    const std::string entry = platform::listGetText(list, platform::listGetCaretIndex(list));
+    const std::size_t copied = std::min(entry.size(), kCurrentPathSize - 1);
+    std::memcpy(CurrentPath, entry.data(), copied);
+    CurrentPath[copied] = '\0';
+    return true;
+}
+
+void readAndShow(WindowHandle window) {
+    if (isChecked(window, res::kViewV1)) {
+        const tags::TagResult result = TheV1Tag.read(window, CurrentPath);
+        if (result == tags::TagSuccess) showV1Tag(window);
+        else if (result != tags::TagNoV1Trailer) platform::messageBox(window, kReadV1Failed, kErrorTitle);
+        return;
+    }
+    const tags::TagResult result = TheV2Tag.read(window, CurrentPath);
+    if (result == tags::TagSuccess) showV2Tag(window);
+    else if (result != tags::TagNoV2Header) platform::messageBox(window, kReadV2Failed, kErrorTitle);
+}
+
+void setScope(WindowHandle window, int clicked, int other) {
+    if (isChecked(window, clicked)) return;
+    platform::checkDlgButton(window, other, platform::BST_UNCHECKED);
+    platform::checkDlgButton(window, clicked, platform::BST_CHECKED);
+}
+
+void command(WindowHandle window, int id, unsigned code) {
+    if (id == res::kFileList) {
+        if (code == platform::LBN_SELCHANGE) showSelectedTags(window);
+        return;
+    }
+    if (const int control = controlOfCheck(id); control != platform::kNoControlId) {
+        enableItem(window, control, isChecked(window, id));
+        return;
+    }
+    switch (id) {
+        case res::kViewV1: switchToV1View(window); break;
+        case res::kViewV2: switchToV2View(window); break;
+        case res::kScopeSelected: setScope(window, res::kScopeSelected, res::kScopeAll); break;
+        case res::kScopeAll: setScope(window, res::kScopeAll, res::kScopeSelected); break;
+        case res::kMenuAbout: openSecondaryDialog(AboutDialogHandle, res::kAboutDialog, AboutDialog); break;
+        case res::kMenuOptions: openSecondaryDialog(OptionsDialogHandle, res::kOptionsDialog, OptionsDialog); break;
+        default: fileListCommand(window, id); break;
+    }
+}
+
+}  // namespace
+
+std::intptr_t MainWindow(WindowHandle window, unsigned message, WParam wParam, LParam) {
+    switch (message) {
+        case platform::WM_INITDIALOG:
+            initialise(window);
+            return platform::kHandled;
+        case platform::WM_CLOSE:
+            platform::postQuitMessage(0);
+            return platform::kHandled;
+        case platform::WM_COMMAND:
+            command(window, static_cast<int>(platform::loWord(wParam)), platform::hiWord(wParam));
+            return platform::kHandled;
+        default:
+            return platform::kNotHandled;
+    }
+}
+
+void switchToV1View(WindowHandle window) {
+    if (isChecked(window, res::kViewV1)) return;
+    platform::checkDlgButton(window, res::kViewV2, platform::BST_UNCHECKED);
+    platform::checkDlgButton(window, res::kViewV1, platform::BST_CHECKED);
+    disableV2OnlyRows(window);
+    enableOperations(window, true);
+    clearTagFields(window);
+    if (takeCurrentEntry(window)) readAndShow(window);
+}
+
+void switchToV2View(WindowHandle window) {
+    if (isChecked(window, res::kViewV2)) return;
+    platform::checkDlgButton(window, res::kViewV1, platform::BST_UNCHECKED);
+    platform::checkDlgButton(window, res::kViewV2, platform::BST_CHECKED);
+    for (const FieldRow& row : kV2OnlyRows) {
+        if (isChecked(window, row.check)) enableItem(window, row.control, true);
+    }
+    for (const FieldRow& row : kV2OnlyRows) enableItem(window, row.check, true);
+    enableOperations(window, false);
+    clearTagFields(window);
+    if (takeCurrentEntry(window)) readAndShow(window);
+}
+
+void clearTagFields(WindowHandle window) {
+    for (int id = kFirstEdit; id <= kLastEdit; ++id) platform::setDlgItemText(window, id, "");
+    platform::comboSetCurSel(platform::getDlgItem(window, res::kGenreCombo), -1);
+}
+
+void showSelectedTags(WindowHandle window) {
+    clearTagFields(window);
+    if (takeCurrentEntry(window)) readAndShow(window);
+}
+
+void showV1Tag(WindowHandle window) {
+    platform::setDlgItemText(window, res::kTitleEdit, TheV1Tag.title);
+    platform::setDlgItemText(window, res::kArtistEdit, TheV1Tag.artist);
+    platform::setDlgItemText(window, res::kAlbumEdit, TheV1Tag.album);
+    platform::setDlgItemText(window, res::kCommentEdit, TheV1Tag.comment);
+    platform::setDlgItemText(window, res::kYearEdit, TheV1Tag.year);
+    platform::setDlgItemInt(window, res::kTrackEdit, TheV1Tag.track, false);
+    char genre[tags::kGenreNameBuffer] = {};
+    TheV1Tag.genreName(genre);
+    const WindowHandle combo = platform::getDlgItem(window, res::kGenreCombo);
+    const int found = platform::comboFindStringExact(combo, -1, genre);
+    if (found != platform::CB_ERR) platform::comboSetCurSel(combo, found);
+}
+
+void showV2Tag(WindowHandle window) {
+    for (const SlotView& view : kSlotViews) {
+        const tags::FrameSlot& slot = TheV2Tag.slots[view.slot];
+        if (slot.length <= view.prefix) continue;
+        const auto body = slot.body().subspan(view.prefix);
+        const auto end = std::find(body.begin(), body.end(), 0);
+        platform::setDlgItemText(window, view.control,
+                                 std::string(reinterpret_cast<const char*>(body.data()), static_cast<std::size_t>(end - body.begin())));
+    }
+}
+
+}  // namespace app
