@@ -1,10 +1,32 @@
-// The program's entry. The window layer and its terminal front end are not
-// built yet; until they are, the program says so instead of pretending.
+// The program's entry: the main window, shown on the terminal.
+#include <unistd.h>
+
+#include <clocale>
 #include <cstdio>
+#include <cstring>
+#include <langinfo.h>
+
+#include "app/program.h"
+#include "platform/ui/term/renderer.h"
+#include "res/resources.h"
+
+namespace {
+
+constexpr char kUtf8Locale[] = "C.UTF-8";
+
+// The terminal shows UTF-8: without a UTF-8 locale the accents would be lost.
+void useUtf8Locale() {
+    std::setlocale(LC_ALL, "");
+    if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, kUtf8Locale);
+}
+
+}  // namespace
 
 int main() {
-    std::puts("Lirvane 3: the tag engine is built and tested (make test).");
-    std::puts("The main window, the file list and the terminal front end are still to come;");
-    std::puts("there is nothing to edit interactively yet.");
-    return 0;
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
+        std::fputs("Lirvane runs in a terminal: start it from one.\n", stderr);
+        return 1;
+    }
+    useUtf8Locale();
+    return platform::term::runInTerminal([] { return app::runProgram(res::lirvaneModule()); });
 }

@@ -18,19 +18,6 @@ constexpr std::array<char32_t, kLastSpecial - kFirstSpecial + 1> kSpecials = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // Decodes one UTF-8 sequence at text[pos]; advances pos. Returns -1 for a
 // malformed sequence (pos then skips one byte).
 std::int32_t decodeUtf8(std::string_view text, std::size_t& pos) {
@@ -67,6 +54,19 @@ int cp1252FromCodepoint(char32_t codepoint) {
 char32_t codepointFromCp1252(unsigned char byte) {
     if (byte >= kFirstSpecial && byte <= kLastSpecial) return kSpecials[byte - kFirstSpecial];
     return byte;
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
 }
 
 std::string toUtf8(std::string_view cp1252) {

@@ -18,6 +18,9 @@ char32_t codepointFromCp1252(unsigned char byte);
 
 std::string toUtf8(std::string_view cp1252);
 
+// Appends one code point (of the Basic Multilingual Plane) as UTF-8.
+void appendUtf8(std::string& out, char32_t codepoint);
+
 // Characters outside Windows-1252, and malformed UTF-8, become '?'.
 std::string fromUtf8(std::string_view utf8);
 

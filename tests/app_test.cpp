@@ -1,10 +1,22 @@
 // Scenarios that drive the real main window through the scripted input.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "app/filelist.h"
+#include "app/mainwindow.h"
 #include "app/program.h"
+#include "app/settings.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/script.h"
 #include "platform/ui/window.h"
@@ -13,8 +25,76 @@
 
 using namespace testing_support;
 namespace script = platform::script;
+using platform::Key;
 
 namespace {
+
+// The common dialogs' name field.
+constexpr int kNameEdit = 1103;
+constexpr int kEntryList = 1102;
+constexpr char kOpenFailed[] = "An error occured while attemping to open '%s' for reading.";
+
+constexpr std::array kFieldChecks = {res::kTitleCheck,     res::kArtistCheck,      res::kAlbumCheck,
+                                     res::kYearCheck,      res::kTrackCheck,       res::kGenreCheck,
+                                     res::kUrlCheck,       res::kComposerCheck,    res::kOrigArtistCheck,
+                                     res::kCopyrightCheck, res::kEncodedByCheck,   res::kCommentCheck};
+constexpr std::array kV2OnlyChecks = {res::kComposerCheck, res::kOrigArtistCheck, res::kCopyrightCheck,
+                                      res::kEncodedByCheck, res::kUrlCheck};
+constexpr std::array kV2OnlyFields = {res::kComposerEdit, res::kOrigArtistEdit, res::kCopyrightEdit,
+                                      res::kEncodedByEdit, res::kUrlEdit};
+constexpr std::array kTextFields = {res::kTitleEdit,     res::kArtistEdit,    res::kAlbumEdit,      res::kYearEdit,
+                                    res::kTrackEdit,     res::kCommentEdit,   res::kComposerEdit,   res::kOrigArtistEdit,
+                                    res::kCopyrightEdit, res::kUrlEdit,       res::kEncodedByEdit,  res::kGenreCombo};
+
+std::string openFailed(const std::string& path) {
+    char text[512];
+    std::snprintf(text, sizeof text, kOpenFailed, path.c_str());
+    return text;
+}
+
+Bytes v1Trailer(std::string_view title, int track, int genre) {
+    return ByteBuilder()
+        .text("TAG")
+        .field(title, 30)
+        .field("V1 Artist", 30)
+        .field("V1 Album", 30)
+        .field("1999", 4)
+        .field("V1 comment", 28)
+        .bytes({0, track, genre});
+}
+
+Bytes textFrame(std::string_view id, std::string_view text) { return frame(id, ByteBuilder().bytes({0}).text(text)); }
+
+Bytes v2Tag(std::initializer_list<Bytes> frames) {
+    ByteBuilder body;
+    for (const Bytes& f : frames) body.append(f);
+    body.zeros(32);
+    return concat({v2Header(3, 0, static_cast<std::uint32_t>(body.build().size())), body});
+}
+
+Bytes listRecords(std::initializer_list<std::string> paths) {
+    ByteBuilder records;
+    for (const std::string& path : paths) records.field(path, app::kListRecordSize);
+    return records;
+}
+
+std::optional<std::uint32_t> storedSetting(const char* name) {
+    platform::RegKey key;
+    if (platform::regOpenKeyEx(platform::HKEY_LOCAL_MACHINE, app::kSettingsKey, platform::KEY_READ, key) != 0) {
+        return std::nullopt;
+    }
+    std::array<std::uint8_t, 4> data{};
+    std::uint32_t size = data.size();
+    std::uint32_t type = 0;
+    if (platform::regQueryValueEx(key, name, &type, data, size) != 0 || type != platform::REG_DWORD) return std::nullopt;
+    return data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24;
+}
+
+int windowsCaptioned(const std::string& caption) {
+    int count = 0;
+    for (platform::WindowHandle w : platform::desktop().zOrder) count += script::caption(w) == caption ? 1 : 0;
+    return count;
+}
 
 class AppScenario : public ::testing::Test {
 protected:
@@ -24,32 +104,744 @@ protected:
         platform::setRegistryFolder((folder.path() / "config").string());
     }
     ~AppScenario() override {
+        platform::setShellOpener({});
         platform::setRegistryFolder("");
         platform::resetDesktop();
         app::resetProgramState();
     }
 
     platform::WindowHandle main() const { return script::window("Lirvane v3.0"); }
+    platform::WindowHandle fileList() const { return platform::getDlgItem(main(), res::kFileList); }
+    std::vector<std::string> entries() const { return script::items(main(), res::kFileList); }
+    std::string pathIn(const std::string& relative) const { return (folder.path() / relative).string(); }
     void run() { EXPECT_EQ(app::runProgram(res::lirvaneModule()), 0); }
+
+    void then(std::string name, platform::Script::Action action) { steps.then(std::move(name), std::move(action)); }
+    void closeMain() {
+        then("close the main window", [this] { script::close(main()); });
+    }
+
+    // Types a path into the topmost dialog of that caption and confirms with Enter.
+    void typeAndEnter(const std::string& caption, const std::string& typed) {
+        then("type " + typed + " into " + caption, [=] {
+            const auto dialog = script::window(caption);
+            ASSERT_TRUE(dialog) << caption;
+            script::typeInto(dialog, kNameEdit, typed);
+            script::key(Key::Enter);
+        });
+    }
+    // "Añadir Archivo": goes to the folder, then chooses one name or several in quotes.
+    void addFiles(const std::string& folderPath, const std::string& names) {
+        then("click Añadir Archivo", [this] { script::click(main(), res::kAddFile); });
+        typeAndEnter("Open...", folderPath);
+        typeAndEnter("Open...", names);
+    }
+    void useListFile(int command, const std::string& caption, const std::string& path) {
+        then("choose " + caption, [=] { script::menu(main(), command); });
+        typeAndEnter(caption, path);
+    }
+    void expectBoxThenOk(const std::string& text) {
+        then("acknowledge '" + text + "'", [=] {
+            ASSERT_TRUE(script::messageBoxWindow());
+            const auto boxes = platform::shownMessageBoxes();
+            ASSERT_FALSE(boxes.empty());
+            EXPECT_EQ(boxes.back().text, text);
+            EXPECT_EQ(boxes.back().title, "ERROR");
+            EXPECT_EQ(boxes.back().owner, main());
+            script::pressOk();
+        });
+    }
+    void expectReadFailure(const std::string& path, const char* viewMessage) {
+        expectBoxThenOk(openFailed(path));
+        expectBoxThenOk(viewMessage);
+    }
+    void expectPanelEmpty() {
+        const auto w = main();
+        for (int id : kTextFields) EXPECT_EQ(script::text(w, id), "") << "control " << id;
+        EXPECT_EQ(platform::comboGetCurSel(platform::getDlgItem(w, res::kGenreCombo)), -1);
+    }
+
+    void writeHive(const std::string& values) {
+        std::filesystem::create_directories(folder.path() / "config");
+        std::ofstream(platform::registryFile(), std::ios::binary)
+            << "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Orvisel\\Lirvane_v3]\n" << values;
+    }
+    Bytes hive() const { return readAll(platform::registryFile()); }
 
     TestFolder folder;
     platform::Script steps{[](const std::string& why) { ADD_FAILURE() << why; }};
 };
 
+class MainWindowStart : public AppScenario {};
+class TagViews : public AppScenario {};
+class TagPanel : public AppScenario {};
+class OptionsDialog : public AppScenario {};
+class SmallDialogs : public AppScenario {};
+class AddingFiles : public AppScenario {};
+class RemovingEntries : public AppScenario {};
+class ListFiles : public AppScenario {};
+
 }  // namespace
 
-TEST_F(AppScenario, StartsInTheV1ViewWithEveryBoxCheckedAndEndsWithTheCloseBox) {
-    steps.then("look at the start state", [&] {
+// --- Start and end ---------------------------------------------------------------
+
+TEST_F(MainWindowStart, ShowsTheV1ViewWithEveryBoxCheckedAndIgnoresEnterAndEsc) {
+    then("look at the start state", [&] {
         const auto w = main();
         ASSERT_TRUE(w);
         EXPECT_TRUE(script::checked(w, res::kViewV1));
+        EXPECT_FALSE(script::checked(w, res::kViewV2));
         EXPECT_TRUE(script::checked(w, res::kScopeSelected));
-        EXPECT_TRUE(script::checked(w, res::kTitleCheck));
+        EXPECT_FALSE(script::checked(w, res::kScopeAll));
+        for (int id : kFieldChecks) EXPECT_TRUE(script::checked(w, id)) << id;
+        for (int id : kV2OnlyChecks) EXPECT_FALSE(script::enabled(w, id)) << id;
+        for (int id : kV2OnlyFields) EXPECT_FALSE(script::enabled(w, id)) << id;
         EXPECT_FALSE(script::enabled(w, res::kApplyV2));
-        EXPECT_FALSE(script::enabled(w, res::kComposerEdit));
+        EXPECT_FALSE(script::enabled(w, res::kRemoveV2));
+        for (int id : {res::kApplyV1, res::kRemoveV1, res::kCopyV1ToV2, res::kCopyV2ToV1}) EXPECT_TRUE(script::enabled(w, id));
         EXPECT_TRUE(script::focused(w, res::kTitleEdit));
         EXPECT_EQ(script::items(w, res::kGenreCombo).size(), 80u);
-        script::close(w);
+        EXPECT_TRUE(entries().empty());
+        EXPECT_EQ(platform::listGetHorizontalExtent(fileList()), 1024);
+        expectPanelEmpty();
+        script::key(Key::Escape);
+        script::key(Key::Enter);
     });
+    then("Enter and Esc did nothing", [&] {
+        EXPECT_TRUE(main());
+        EXPECT_TRUE(platform::shownMessageBoxes().empty());
+        EXPECT_EQ(platform::desktop().zOrder.size(), 1u);
+        script::close(main());
+    });
+    run();
+}
+
+// --- Views and field check boxes ---------------------------------------------------
+
+TEST_F(TagViews, CheckStatesAndEnabledStatesSurviveViewSwitches) {
+    then("uncheck Titulo: in the v1 view", [&] { script::click(main(), res::kTitleCheck); });
+    then("switch to the v2 view", [&] {
+        EXPECT_FALSE(script::checked(main(), res::kTitleCheck));
+        EXPECT_FALSE(script::enabled(main(), res::kTitleEdit));
+        script::click(main(), res::kViewV2);
+    });
+    then("uncheck Compositor: in the v2 view", [&] {
+        const auto w = main();
+        for (int id : kV2OnlyChecks) EXPECT_TRUE(script::enabled(w, id)) << id;
+        for (int id : kV2OnlyFields) EXPECT_TRUE(script::enabled(w, id)) << id;
+        EXPECT_FALSE(script::enabled(w, res::kTitleEdit));
+        EXPECT_TRUE(script::enabled(w, res::kApplyV2));
+        EXPECT_TRUE(script::enabled(w, res::kRemoveV2));
+        EXPECT_FALSE(script::enabled(w, res::kApplyV1));
+        EXPECT_FALSE(script::enabled(w, res::kRemoveV1));
+        EXPECT_TRUE(script::enabled(w, res::kCopyV1ToV2));
+        EXPECT_TRUE(script::enabled(w, res::kCopyV2ToV1));
+        script::click(w, res::kComposerCheck);
+    });
+    then("back to the v1 view", [&] {
+        EXPECT_FALSE(script::enabled(main(), res::kComposerEdit));
+        script::click(main(), res::kViewV1);
+    });
+    then("and to the v2 view again", [&] {
+        const auto w = main();
+        for (int id : kV2OnlyChecks) EXPECT_FALSE(script::enabled(w, id)) << id;
+        EXPECT_FALSE(script::checked(w, res::kComposerCheck));
+        EXPECT_FALSE(script::checked(w, res::kTitleCheck));
+        EXPECT_TRUE(script::enabled(w, res::kApplyV1));
+        EXPECT_FALSE(script::enabled(w, res::kApplyV2));
+        script::click(w, res::kViewV2);
+    });
+    then("Compositor: is enabled, its edit is not", [&] {
+        const auto w = main();
+        EXPECT_TRUE(script::enabled(w, res::kComposerCheck));
+        EXPECT_FALSE(script::checked(w, res::kComposerCheck));
+        EXPECT_FALSE(script::enabled(w, res::kComposerEdit));
+        EXPECT_TRUE(script::enabled(w, res::kCopyrightEdit));
+        EXPECT_FALSE(script::enabled(w, res::kTitleEdit));
+        script::click(w, res::kTitleCheck);
+    });
+    then("checking Titulo: again enables its edit", [&] {
+        EXPECT_TRUE(script::checked(main(), res::kTitleCheck));
+        EXPECT_TRUE(script::enabled(main(), res::kTitleEdit));
+        script::close(main());
+    });
+    run();
+}
+
+TEST_F(TagViews, SwitchingWithAnEmptyListClearsThePanelAndReadsNothing) {
+    then("type into the panel and switch", [&] {
+        script::typeInto(main(), res::kTitleEdit, "typed title");
+        script::typeInto(main(), res::kCommentEdit, "typed comment");
+        script::typeInto(main(), res::kGenreCombo, "Rock");
+        script::click(main(), res::kViewV2);
+    });
+    then("the v2 view is empty", [&] {
+        EXPECT_TRUE(script::checked(main(), res::kViewV2));
+        expectPanelEmpty();
+        script::typeInto(main(), res::kComposerEdit, "typed composer");
+        script::click(main(), res::kViewV1);
+    });
+    then("the v1 view is empty", [&] {
+        EXPECT_TRUE(script::checked(main(), res::kViewV1));
+        expectPanelEmpty();
+        EXPECT_TRUE(platform::shownMessageBoxes().empty());
+        script::close(main());
+    });
+    run();
+}
+
+TEST_F(TagViews, ClickingTheViewAlreadyShownChangesNothingAndReadsNoFile) {
+    const std::string gone = folder.make("gone.mp3", audio(400));
+    addFiles(folder.path().string(), "gone.mp3");
+    then("remove the file and click the v1 view", [&] {
+        std::filesystem::remove(gone);
+        script::typeInto(main(), res::kTitleEdit, "kept");
+        script::click(main(), res::kViewV1);
+    });
+    then("switch for real", [&] {
+        EXPECT_TRUE(platform::shownMessageBoxes().empty());
+        EXPECT_EQ(script::text(main(), res::kTitleEdit), "kept");
+        script::click(main(), res::kViewV2);
+    });
+    // A real switch reads the current entry, so the missing file is reported.
+    expectReadFailure(gone, app::kReadV2Failed);
+    then("click the v2 view again", [&] {
+        platform::clearShownMessageBoxes();
+        script::typeInto(main(), res::kTitleEdit, "kept again");
+        script::click(main(), res::kViewV2);
+    });
+    then("nothing was read", [&] {
+        EXPECT_TRUE(platform::shownMessageBoxes().empty());
+        EXPECT_EQ(script::text(main(), res::kTitleEdit), "kept again");
+        EXPECT_TRUE(script::checked(main(), res::kViewV2));
+        script::close(main());
+    });
+    run();
+}
+
+// --- Showing tags ------------------------------------------------------------------
+
+TEST_F(TagPanel, ShowsTheV1AndV2TagsOfTheSelectedFile) {
+    const Bytes v2 = v2Tag({textFrame("TIT2", "V2 Title"), textFrame("TPE1", "V2 Artist"), textFrame("TALB", "V2 Album"),
+                            textFrame("TYER", "2001"), textFrame("TRCK", "7/12"), textFrame("TCON", "(17)"),
+                            frame("COMM", ByteBuilder().bytes({0}).text("eng").bytes({0}).text("V2 comment")),
+                            textFrame("TCOM", "Composer"), textFrame("TCOP", "Copyright"), textFrame("TENC", "Encoder"),
+                            textFrame("TOPE", "Orig Artist"), frame("WXXX", ByteBuilder().bytes({0, 0}).text("http://u.example"))});
+    folder.make("a-both.mp3", concat({v2, audio(400), v1Trailer("Rock song", 0, 17)}));
+    folder.make("b-nogenre.mp3", concat({audio(400), v1Trailer("No genre", 5, 255)}));
+    folder.make("c-untagged.mp3", audio(400));
+    addFiles(folder.path().string(), "\"a-both.mp3\" \"b-nogenre.mp3\" \"c-untagged.mp3\"");
+    then("select the file with both tags", [&] { script::clickRow(main(), res::kFileList, 0); });
+    then("its v1 tag is shown", [&] {
+        const auto w = main();
+        EXPECT_EQ(script::text(w, res::kTitleEdit), "Rock song");
+        EXPECT_EQ(script::text(w, res::kArtistEdit), "V1 Artist");
+        EXPECT_EQ(script::text(w, res::kAlbumEdit), "V1 Album");
+        EXPECT_EQ(script::text(w, res::kYearEdit), "1999");
+        EXPECT_EQ(script::text(w, res::kCommentEdit), "V1 comment");
+        EXPECT_EQ(script::text(w, res::kTrackEdit), "0");
+        const auto combo = platform::getDlgItem(w, res::kGenreCombo);
+        ASSERT_GE(platform::comboGetCurSel(combo), 0);
+        EXPECT_EQ(platform::comboGetItemText(combo, platform::comboGetCurSel(combo)), "Rock");
+        EXPECT_EQ(script::text(w, res::kGenreCombo), "Rock");
+        script::clickRow(w, res::kFileList, 1);
+    });
+    then("genre 255 leaves the combo box empty", [&] {
+        EXPECT_EQ(script::text(main(), res::kTitleEdit), "No genre");
+        EXPECT_EQ(script::text(main(), res::kTrackEdit), "5");
+        EXPECT_EQ(script::text(main(), res::kGenreCombo), "");
+        EXPECT_EQ(platform::comboGetCurSel(platform::getDlgItem(main(), res::kGenreCombo)), -1);
+        script::clickRow(main(), res::kFileList, 2);
+    });
+    then("an untagged file shows nothing", [&] {
+        expectPanelEmpty();
+        script::clickRow(main(), res::kFileList, 0);
+        script::click(main(), res::kViewV2);
+    });
+    then("the v2 tag of the current entry is shown", [&] {
+        const auto w = main();
+        EXPECT_EQ(script::text(w, res::kTitleEdit), "V2 Title");
+        EXPECT_EQ(script::text(w, res::kArtistEdit), "V2 Artist");
+        EXPECT_EQ(script::text(w, res::kAlbumEdit), "V2 Album");
+        EXPECT_EQ(script::text(w, res::kYearEdit), "2001");
+        EXPECT_EQ(script::text(w, res::kTrackEdit), "7/12");
+        EXPECT_EQ(script::text(w, res::kGenreCombo), "(17)");
+        EXPECT_EQ(platform::comboGetCurSel(platform::getDlgItem(w, res::kGenreCombo)), -1);
+        EXPECT_EQ(script::text(w, res::kCommentEdit), "V2 comment");
+        EXPECT_EQ(script::text(w, res::kComposerEdit), "Composer");
+        EXPECT_EQ(script::text(w, res::kCopyrightEdit), "Copyright");
+        EXPECT_EQ(script::text(w, res::kEncodedByEdit), "Encoder");
+        EXPECT_EQ(script::text(w, res::kOrigArtistEdit), "Orig Artist");
+        EXPECT_EQ(script::text(w, res::kUrlEdit), "http://u.example");
+        script::clickRow(w, res::kFileList, 1);
+    });
+    then("a file without a v2 tag shows nothing", [&] {
+        expectPanelEmpty();
+        EXPECT_TRUE(platform::shownMessageBoxes().empty());
+        script::close(main());
+    });
+    run();
+}
+
+TEST_F(TagPanel, ACtrlClickSelectionShowsTheEntryClickedLast) {
+    for (const char* name : {"a", "b", "c"}) folder.make(name + std::string(".mp3"), concat({audio(300), v1Trailer(name, 1, 0)}));
+    addFiles(folder.path().string(), "\"a.mp3\" \"b.mp3\" \"c.mp3\"");
+    then("click a, Ctrl-click c", [&] {
+        script::clickRow(main(), res::kFileList, 0);
+        script::clickRow(main(), res::kFileList, 2, platform::kControl);
+    });
+    then("c is shown; Ctrl-click b", [&] {
+        EXPECT_EQ(script::text(main(), res::kTitleEdit), "c");
+        script::clickRow(main(), res::kFileList, 1, platform::kControl);
+    });
+    then("b is shown", [&] {
+        EXPECT_EQ(script::text(main(), res::kTitleEdit), "b");
+        EXPECT_EQ(script::selection(main(), res::kFileList), (std::vector<int>{0, 1, 2}));
+        script::close(main());
+    });
+    run();
+}
+
+TEST_F(TagPanel, AnUnreadableFileGivesTheEngineMessageAndThenTheWindowsOwn) {
+    const std::string held = folder.make("held.mp3", concat({audio(300), v1Trailer("x", 1, 0)}));
+    const std::string gone = folder.make("missing.mp3", audio(300));
+    std::optional<ForeignLock> lock;
+    addFiles(folder.path().string(), "\"held.mp3\" \"missing.mp3\"");
+    then("lock one file, delete the other, select the locked one", [&] {
+        lock.emplace(held);
+        std::filesystem::remove(gone);
+        script::typeInto(main(), res::kTitleEdit, "cleared");
+        script::clickRow(main(), res::kFileList, 0);
+    });
+    expectReadFailure(held, app::kReadV1Failed);
+    then("the panel is empty; switch to the v2 view", [&] {
+        expectPanelEmpty();
+        script::click(main(), res::kViewV2);
+    });
+    expectReadFailure(held, app::kReadV2Failed);
+    then("select the missing file", [&] { script::clickRow(main(), res::kFileList, 1); });
+    expectReadFailure(gone, app::kReadV2Failed);
+    then("the panel stays empty", [&] {
+        expectPanelEmpty();
+        EXPECT_EQ(platform::shownMessageBoxes().size(), 6u);
+        script::close(main());
+    });
+    run();
+}
+
+// --- Options -----------------------------------------------------------------------
+
+TEST_F(OptionsDialog, WithoutTheKeyBothAreSuaveAndOkCreatesBothValues) {
+    then("open Options", [&] {
+        EXPECT_EQ(app::QuickV1, 1);
+        EXPECT_EQ(app::QuickV2, 1);
+        script::menu(main(), res::kMenuOptions);
+    });
+    then("press OK unchanged", [&] {
+        const auto d = script::window("Opciones...");
+        ASSERT_TRUE(d);
+        EXPECT_TRUE(script::checked(d, res::kOptionsV1Soft));
+        EXPECT_FALSE(script::checked(d, res::kOptionsV1Full));
+        EXPECT_TRUE(script::checked(d, res::kOptionsV2Soft));
+        EXPECT_FALSE(script::checked(d, res::kOptionsV2Full));
+        script::click(d, platform::IDOK);
+    });
+    then("both values are stored", [&] {
+        EXPECT_FALSE(script::window("Opciones..."));
+        EXPECT_EQ(storedSetting(app::kQuickV1Value), 1u);
+        EXPECT_EQ(storedSetting(app::kQuickV2Value), 1u);
+        script::close(main());
+    });
+    run();
+}
+
+TEST_F(OptionsDialog, AStoredZeroShowsFullAndEnterActsAsOk) {
+    writeHive("\"QuickV1\"=dword:00000000\n\"QuickV2\"=dword:00000000\n");
+    then("open Options", [&] {
+        EXPECT_EQ(app::QuickV1, 0);
+        EXPECT_EQ(app::QuickV2, 0);
+        script::menu(main(), res::kMenuOptions);
+    });
+    then("Full is checked; choose Suave for v1 twice", [&] {
+        const auto d = script::window("Opciones...");
+        ASSERT_TRUE(d);
+        EXPECT_FALSE(script::checked(d, res::kOptionsV1Soft));
+        EXPECT_TRUE(script::checked(d, res::kOptionsV1Full));
+        EXPECT_TRUE(script::checked(d, res::kOptionsV2Full));
+        script::click(d, res::kOptionsV1Soft);
+        script::click(d, res::kOptionsV1Soft);
+    });
+    then("press Enter", [&] {
+        const auto d = script::window("Opciones...");
+        EXPECT_TRUE(script::checked(d, res::kOptionsV1Soft));
+        EXPECT_FALSE(script::checked(d, res::kOptionsV1Full));
+        EXPECT_EQ(app::QuickV1, 0);  // not before OK
+        script::key(Key::Enter);
+    });
+    then("the choice is stored and in effect", [&] {
+        EXPECT_FALSE(script::window("Opciones..."));
+        EXPECT_EQ(app::QuickV1, 1);
+        EXPECT_EQ(app::QuickV2, 0);
+        EXPECT_EQ(storedSetting(app::kQuickV1Value), 1u);
+        EXPECT_EQ(storedSetting(app::kQuickV2Value), 0u);
+        script::close(main());
+    });
+    run();
+}
+
+TEST_F(OptionsDialog, AStoredTwoShowsSuaveAndIsStoredBackAsOne) {
+    writeHive("\"QuickV1\"=dword:00000002\n\"QuickV2\"=dword:00000000\n");
+    then("open Options", [&] {
+        EXPECT_EQ(app::QuickV1, 2);
+        script::menu(main(), res::kMenuOptions);
+    });
+    then("Suave is checked; OK", [&] {
+        const auto d = script::window("Opciones...");
+        ASSERT_TRUE(d);
+        EXPECT_TRUE(script::checked(d, res::kOptionsV1Soft));
+        EXPECT_FALSE(script::checked(d, res::kOptionsV1Full));
+        script::click(d, platform::IDOK);
+    });
+    then("1 is stored", [&] {
+        EXPECT_EQ(app::QuickV1, 1);
+        EXPECT_EQ(storedSetting(app::kQuickV1Value), 1u);
+        EXPECT_EQ(storedSetting(app::kQuickV2Value), 0u);
+        script::close(main());
+    });
+    run();
+}
+
+TEST_F(OptionsDialog, CancelEscAndTheCloseBoxLeaveRegistryAndSettingsAsTheyWere) {
+    writeHive("\"QuickV1\"=dword:00000000\n\"QuickV2\"=dword:00000001\n");
+    const Bytes before = hive();
+    const auto toggleThen = [&](const std::string& how, std::function<void(platform::WindowHandle)> end) {
+        then("open Options to leave by " + how, [&] { script::menu(main(), res::kMenuOptions); });
+        then("toggle both and leave by " + how, [&, end] {
+            const auto d = script::window("Opciones...");
+            ASSERT_TRUE(d);
+            // The earlier state, whatever was toggled before.
+            EXPECT_TRUE(script::checked(d, res::kOptionsV1Full));
+            EXPECT_TRUE(script::checked(d, res::kOptionsV2Soft));
+            script::click(d, res::kOptionsV1Soft);
+            script::click(d, res::kOptionsV2Full);
+            end(d);
+        });
+        then("nothing changed after " + how, [&] {
+            EXPECT_FALSE(script::window("Opciones..."));
+            EXPECT_FALSE(app::OptionsDialogHandle);
+            EXPECT_EQ(app::QuickV1, 0);
+            EXPECT_EQ(app::QuickV2, 1);
+            EXPECT_EQ(hive(), before);
+        });
+    };
+    toggleThen("Cancelar", [](platform::WindowHandle d) { script::click(d, platform::IDCANCEL); });
+    toggleThen("Esc", [](platform::WindowHandle) { script::key(Key::Escape); });
+    toggleThen("the close box", [](platform::WindowHandle d) { script::close(d); });
+    closeMain();
+    run();
+}
+
+TEST_F(OptionsDialog, AChoiceTakesEffectInMemoryWhereTheHiveCannotBeWritten) {
+    writeHive("\"QuickV1\"=dword:00000000\n\"QuickV2\"=dword:00000000\n");
+    ASSERT_EQ(chmod(platform::registryFile().c_str(), 0444), 0);
+    const Bytes before = hive();
+    then("open Options", [&] {
+        // The key cannot be opened with full access: the defaults hold.
+        EXPECT_EQ(app::QuickV1, 1);
+        EXPECT_EQ(app::QuickV2, 1);
+        script::menu(main(), res::kMenuOptions);
+    });
+    then("choose Full for v1 and OK", [&] {
+        const auto d = script::window("Opciones...");
+        ASSERT_TRUE(d);
+        script::click(d, res::kOptionsV1Full);
+        script::click(d, platform::IDOK);
+    });
+    then("in memory, not in the hive; reopen", [&] {
+        EXPECT_FALSE(script::window("Opciones..."));
+        EXPECT_EQ(app::QuickV1, 0);
+        EXPECT_EQ(app::QuickV2, 1);
+        EXPECT_EQ(hive(), before);
+        script::menu(main(), res::kMenuOptions);
+    });
+    then("the dialog shows the choice", [&] {
+        const auto d = script::window("Opciones...");
+        ASSERT_TRUE(d);
+        EXPECT_TRUE(script::checked(d, res::kOptionsV1Full));
+        EXPECT_TRUE(script::checked(d, res::kOptionsV2Soft));
+        script::click(d, platform::IDCANCEL);
+    });
+    closeMain();
+    run();
+}
+
+// --- About and the one-copy rule -------------------------------------------------
+
+TEST_F(SmallDialogs, AboutIgnoresEscOpensTheSiteAndClosesWithEnterOrTheCloseBox) {
+    std::vector<std::string> opened;
+    platform::setShellOpener([&](std::string_view address) { opened.emplace_back(address); });
+    then("open About", [&] { script::menu(main(), res::kMenuAbout); });
+    then("press Esc", [&] { script::key(Key::Escape); });
+    then("still open; click the web site", [&] {
+        const auto d = script::window("Acerca de Lirvane");
+        ASSERT_TRUE(d);
+        script::click(d, res::kAboutWebSite);
+    });
+    then("the shell was asked; close with the close box", [&] {
+        EXPECT_EQ(opened, std::vector<std::string>{res::kMakerWebSiteAddress});
+        const auto d = script::window("Acerca de Lirvane");
+        ASSERT_TRUE(d);
+        script::close(d);
+    });
+    then("open About again", [&] {
+        EXPECT_FALSE(script::window("Acerca de Lirvane"));
+        EXPECT_FALSE(app::AboutDialogHandle);
+        script::menu(main(), res::kMenuAbout);
+    });
+    then("press Enter", [&] {
+        EXPECT_TRUE(script::focused(script::window("Acerca de Lirvane"), platform::IDOK));
+        script::key(Key::Enter);
+    });
+    then("About is closed", [&] {
+        EXPECT_FALSE(script::window("Acerca de Lirvane"));
+        script::close(main());
+    });
+    run();
+}
+
+TEST_F(SmallDialogs, ASecondOptionsIsRefusedWhileAboutOpensBesideIt) {
+    then("open Options", [&] { script::menu(main(), res::kMenuOptions); });
+    then("choose Opciones... again", [&] {
+        ASSERT_TRUE(app::OptionsDialogHandle);
+        script::menu(main(), res::kMenuOptions);
+    });
+    then("still one copy; choose Acerca de...", [&] {
+        EXPECT_EQ(windowsCaptioned("Opciones..."), 1);
+        script::menu(main(), res::kMenuAbout);
+    });
+    then("both are open; close About", [&] {
+        EXPECT_EQ(windowsCaptioned("Opciones..."), 1);
+        ASSERT_TRUE(script::window("Acerca de Lirvane"));
+        EXPECT_TRUE(script::enabled(main(), res::kAddFile));  // no owner: the main window stays usable
+        script::click(script::window("Acerca de Lirvane"), platform::IDOK);
+    });
+    then("Options is still open; cancel it", [&] {
+        EXPECT_FALSE(script::window("Acerca de Lirvane"));
+        ASSERT_TRUE(script::window("Opciones..."));
+        script::click(script::window("Opciones..."), platform::IDCANCEL);
+    });
+    then("Options can open again", [&] {
+        EXPECT_FALSE(app::OptionsDialogHandle);
+        script::menu(main(), res::kMenuOptions);
+    });
+    then("and it did", [&] {
+        ASSERT_TRUE(script::window("Opciones..."));
+        script::click(script::window("Opciones..."), platform::IDCANCEL);
+    });
+    closeMain();
+    run();
+}
+
+// --- Adding files ------------------------------------------------------------------
+
+TEST_F(AddingFiles, OneChosenFileGivesExactlyItsPathAndTwiceGivesTwoEntries) {
+    std::filesystem::create_directory(folder.path() / "m");
+    const std::string a = folder.make("m/a.mp3", audio(100));
+    then("click Añadir Archivo", [&] { script::click(main(), res::kAddFile); });
+    then("the dialog offers mp3 files; type the path", [&] {
+        const auto d = script::window("Open...");
+        ASSERT_TRUE(d);
+        EXPECT_EQ(script::text(d, 1104), "MP3s (*.mp3)");
+        EXPECT_EQ(script::text(d, kNameEdit), "");
+        script::typeInto(d, kNameEdit, a);
+        script::key(Key::Enter);
+    });
+    then("one entry, nothing selected", [&] {
+        EXPECT_EQ(entries(), std::vector<std::string>{a});
+        EXPECT_TRUE(script::selection(main(), res::kFileList).empty());
+        expectPanelEmpty();
+    });
+    addFiles(pathIn("m"), "a.mp3");
+    then("two equal entries", [&] {
+        EXPECT_EQ(entries(), (std::vector<std::string>{a, a}));
+        script::close(main());
+    });
+    run();
+}
+
+TEST_F(AddingFiles, SeveralFilesChosenInOneFolderAreAddedWithTheirFolder) {
+    std::filesystem::create_directory(folder.path() / "m");
+    folder.make("m/a.mp3", audio(100));
+    folder.make("m/b.mp3", audio(100));
+    folder.make("m/c.mp3", audio(100));
+    then("click Añadir Archivo", [&] { script::click(main(), res::kAddFile); });
+    typeAndEnter("Open...", pathIn("m"));
+    then("click a.mp3, Ctrl-click c.mp3, Enter", [&] {
+        const auto d = script::window("Open...");
+        const auto shown = script::items(d, kEntryList);
+        const auto row = [&](const char* name) { return static_cast<int>(std::find(shown.begin(), shown.end(), name) - shown.begin()); };
+        ASSERT_LT(row("c.mp3"), static_cast<int>(shown.size()));
+        script::clickRow(d, kEntryList, row("a.mp3"));
+        script::clickRow(d, kEntryList, row("c.mp3"), platform::kControl);
+        script::key(Key::Enter);
+    });
+    then("both are in the list", [&] {
+        EXPECT_EQ(entries(), (std::vector<std::string>{pathIn("m/a.mp3"), pathIn("m/c.mp3")}));
+        const std::string firstEndsInSeparator = pathIn("m") + "/" + '\0' + "x.mp3" + '\0' + "y.mp3" + '\0' + '\0';
+        EXPECT_EQ(app::addSelectedFiles(fileList(), firstEndsInSeparator), 1);
+        // '/' sorts before the letters, so the doubled separators come first.
+        EXPECT_EQ(entries(), (std::vector<std::string>{pathIn("m") + "//x.mp3", pathIn("m") + "//y.mp3",
+                                                       pathIn("m/a.mp3"), pathIn("m/c.mp3")}));
+        script::close(main());
+    });
+    run();
+}
+
+TEST_F(AddingFiles, AFolderTreeAddsExactlyTheNamesEndingInMp3AndSurvivesALinkLoop) {
+    namespace fs = std::filesystem;
+    fs::create_directories(folder.path() / "tree" / "sub");
+    for (const char* name : {"tree/a.mp3", "tree/b.MP3", "tree/c.txt", "tree/.e.mp3", "tree/tracksmp3", "tree/sub/d.mp3"}) {
+        folder.make(name, audio(10));
+    }
+    fs::create_directory_symlink("..", folder.path() / "tree" / "sub" / "up");
+    const std::vector<std::string> expected = {pathIn("tree/.e.mp3"), pathIn("tree/a.mp3"), pathIn("tree/sub/d.mp3"),
+                                               pathIn("tree/tracksmp3")};
+    const auto sorted = [](std::vector<std::string> v) {
+        std::sort(v.begin(), v.end());
+        return v;
+    };
+    then("click Añadir Carpeta", [&] { script::click(main(), res::kAddFolder); });
+    then("go to the tree and accept it", [&] {
+        const auto d = script::window("Buscar carpeta");
+        ASSERT_TRUE(d);
+        EXPECT_EQ(script::text(d, 1100), app::kAddFolderTitle);
+        script::typeInto(d, kNameEdit, pathIn("tree"));
+        script::key(Key::Enter);
+        script::key(Key::Enter);
+    });
+    then("the mp3 names are added", [&] {
+        EXPECT_EQ(sorted(entries()), expected);
+        script::click(main(), res::kRemoveAll);
+        EXPECT_EQ(app::addFolderTree(fileList(), pathIn("tree") + "/"), 1);
+        EXPECT_EQ(sorted(entries()), expected);  // one separator after a folder ending in one
+        script::close(main());
+    });
+    run();
+}
+
+TEST_F(AddingFiles, APathLongerThan259BytesIsRefusedNotCut) {
+    namespace fs = std::filesystem;
+    const fs::path deep = folder.path() / "deep" / std::string(150, 'd');
+    fs::create_directories(deep);
+    const std::size_t room = platform::kMaxPath - deep.string().size() - 1;  // name bytes that still fit
+    if (room < 4 || room > 250) GTEST_SKIP() << "the temporary folder's path is of an unusual length";
+    const std::string fits = (deep / (std::string(room - 3, 'f') + "mp3")).string();
+    const std::string tooLong = (deep / (std::string(room - 2, 'g') + "mp3")).string();
+    std::ofstream(fits).put('x');
+    std::ofstream(tooLong).put('x');
+    ASSERT_EQ(fits.size(), 259u);
+    then("click Añadir Carpeta", [&] { script::click(main(), res::kAddFolder); });
+    then("choose the deep folder", [&] {
+        const auto d = script::window("Buscar carpeta");
+        script::typeInto(d, kNameEdit, pathIn("deep"));
+        script::key(Key::Enter);
+        script::key(Key::Enter);
+    });
+    then("only the path that fits is added", [&] {
+        EXPECT_EQ(entries(), std::vector<std::string>{fits});
+        const std::string result = deep.string() + '\0' + std::string(room - 2, 'g') + "mp3" + '\0' + '\0';
+        EXPECT_EQ(app::addSelectedFiles(fileList(), result), 0);
+        EXPECT_EQ(entries(), std::vector<std::string>{fits});
+        script::close(main());
+    });
+    run();
+}
+
+// --- Removing entries --------------------------------------------------------------
+
+TEST_F(RemovingEntries, RemoveSelectedKeepsTheOthersAndRemoveAllEmptiesTheList) {
+    for (int i = 0; i < 5; ++i) folder.make(std::to_string(i) + ".mp3", audio(10));
+    addFiles(folder.path().string(), "\"0.mp3\" \"1.mp3\" \"2.mp3\" \"3.mp3\" \"4.mp3\"");
+    then("select entries 1 and 3 and remove them", [&] {
+        ASSERT_EQ(entries().size(), 5u);
+        script::clickRow(main(), res::kFileList, 1);
+        script::clickRow(main(), res::kFileList, 3, platform::kControl);
+        script::click(main(), res::kRemoveSelected);
+    });
+    then("0, 2 and 4 are left; remove all", [&] {
+        EXPECT_EQ(entries(), (std::vector<std::string>{pathIn("0.mp3"), pathIn("2.mp3"), pathIn("4.mp3")}));
+        script::click(main(), res::kRemoveAll);
+    });
+    then("the list is empty; remove all again", [&] {
+        EXPECT_TRUE(entries().empty());
+        script::click(main(), res::kRemoveAll);
+    });
+    then("still empty", [&] {
+        EXPECT_TRUE(entries().empty());
+        script::close(main());
+    });
+    run();
+}
+
+// --- List files --------------------------------------------------------------------
+
+TEST_F(ListFiles, SavingThreeEntriesWritesThreeRecordsLastEntryFirst) {
+    for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) folder.make(name, audio(10));
+    const std::string longer = folder.make("longer.lv3", Bytes(2000, 'x'));
+    const Bytes expected = listRecords({pathIn("c.mp3"), pathIn("b.mp3"), pathIn("a.mp3")});
+    addFiles(folder.path().string(), "\"a.mp3\" \"b.mp3\" \"c.mp3\"");
+    useListFile(res::kMenuSaveList, "Save Filelist...", pathIn("new.lv3"));
+    then("a new file of 780 bytes", [&] {
+        EXPECT_EQ(readAll(pathIn("new.lv3")).size(), 780u);
+        EXPECT_EQ(readAll(pathIn("new.lv3")), expected);
+    });
+    useListFile(res::kMenuSaveList, "Save Filelist...", longer);
+    then("the longer file now holds 780 bytes", [&] {
+        EXPECT_EQ(readAll(longer), expected);
+        EXPECT_TRUE(folder.strayTempFiles().empty());
+        EXPECT_EQ(entries().size(), 3u);
+        script::close(main());
+    });
+    run();
+}
+
+TEST_F(ListFiles, LoadingReplacesTheListAndIgnoresATrailingPartialRecord) {
+    folder.make("old.mp3", audio(10));
+    const Bytes three = listRecords({"/x/two.mp3", "/x/three.mp3", "/x/one.mp3"});
+    folder.make("781.lv3", concat({three, Bytes{'Z'}}));
+    folder.make("empty.lv3", {});
+    addFiles(folder.path().string(), "old.mp3");
+    useListFile(res::kMenuLoadList, "Load Filelist...", pathIn("781.lv3"));
+    then("three entries", [&] {
+        EXPECT_EQ(entries(), (std::vector<std::string>{"/x/one.mp3", "/x/three.mp3", "/x/two.mp3"}));
+    });
+    useListFile(res::kMenuLoadList, "Load Filelist...", pathIn("empty.lv3"));
+    then("an empty file empties the list", [&] {
+        EXPECT_TRUE(entries().empty());
+        EXPECT_TRUE(platform::shownMessageBoxes().empty());
+        script::close(main());
+    });
+    run();
+}
+
+TEST_F(ListFiles, AListFileThatCannotBeOpenedIsReportedAndKeepsTheList) {
+    folder.make("old.mp3", audio(10));
+    const std::string held = folder.make("held.lv3", listRecords({"/x/one.mp3"}));
+    std::optional<ForeignLock> lock;
+    addFiles(folder.path().string(), "old.mp3");
+    then("lock the list file", [&] { lock.emplace(held); });
+    useListFile(res::kMenuLoadList, "Load Filelist...", held);
+    expectBoxThenOk(openFailed(held));
+    then("the list is kept; load a missing file", [&] {
+        EXPECT_EQ(entries(), std::vector<std::string>{pathIn("old.mp3")});
+        const std::string missing = pathIn("missing.lv3");
+        // The open dialog accepts only existing names, so the missing file is
+        // handed over directly; its box is acknowledged by the next step.
+        EXPECT_EQ(app::loadFileList(main(), missing.c_str(), fileList()), 0);
+        EXPECT_EQ(platform::shownMessageBoxes().back().text, openFailed(missing));
+        EXPECT_EQ(entries(), std::vector<std::string>{pathIn("old.mp3")});
+    });
+    expectBoxThenOk(openFailed(pathIn("missing.lv3")));
+    closeMain();
     run();
 }

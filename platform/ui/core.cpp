@@ -46,10 +46,12 @@ bool isButtonLike(const Window& control) {
     return control.windowClass == WindowClass::Button && control.buttonKind() != BS_GROUPBOX;
 }
 
-// A drop-down list closes when its combo box loses the focus.
+// A drop-down list stays open only on the control with the focus.
 void changeFocus(Window& dialog, WindowHandle focus) {
     if (dialog.focus == focus) return;
-    if (Window* previous = windowOf(dialog.focus)) previous->comboDropped = false;
+    for (WindowHandle handle : dialog.controls) {
+        if (Window* control = windowOf(handle); control && handle != focus) control->comboDropped = false;
+    }
     dialog.focus = focus;
 }
 

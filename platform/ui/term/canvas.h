@@ -1,0 +1,62 @@
+// A screen of cells that the painter draws into and the terminal shows. Tests
+// read it back as text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/ui/term/layout.h"
+
+namespace platform::term {
+
+enum class Style : std::uint8_t {
+    Desktop, Window, Caption, CaptionInactive, MenuBar, MenuHot, MenuSelected,
+    Button, ButtonDefault, Focused, Pressed, Field, Selected, Disabled, Frame, Help, Notice,
+};
+
+struct Cell {
+    char32_t ch = U' ';
+    Style style = Style::Desktop;
+};
+
+// Line drawing characters, kept apart from text so the terminal can use its own.
+inline constexpr char32_t kHorizontal = U'─';
+inline constexpr char32_t kVertical = U'│';
+inline constexpr char32_t kTopLeft = U'┌';
+inline constexpr char32_t kTopRight = U'┐';
+inline constexpr char32_t kBottomLeft = U'└';
+inline constexpr char32_t kBottomRight = U'┘';
+
+class Canvas {
+public:
+    Canvas(int columns, int rows);
+
+    int columns() const { return columns_; }
+    int rows() const { return rows_; }
+    const Cell& at(int x, int y) const { return cells_[static_cast<std::size_t>(y * columns_ + x)]; }
+
+    void put(int x, int y, char32_t ch, Style style);
+    void fill(const CellRect& area, Style style);
+    // Windows-1252 text from (x, y), cut at `width` cells; returns the cells used.
+    int text(int x, int y, std::string_view cp1252, int width, Style style);
+    void frame(const CellRect& area, Style style);
+    void setClip(const CellRect& clip) { clip_ = clip; }
+    void clearClip() { clip_ = {0, 0, columns_, rows_}; }
+
+    // A row as UTF-8, for tests and for the terminal.
+    std::string rowText(int y) const;
+
+    // Where the terminal's cursor goes (an edit with the focus); -1 hides it.
+    int cursorX = -1;
+    int cursorY = -1;
+
+private:
+    int columns_;
+    int rows_;
+    CellRect clip_;
+    std::vector<Cell> cells_;
+};
+
+}  // namespace platform::term

@@ -1,0 +1,69 @@
+#include "platform/ui/term/layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace platform::term {
+namespace {
+
+// The screen rows a window may use: all but the help line.
+int usableRows(int rows) { return rows - kHelpRows; }
+
+CellRect moved(const CellRect& size, int left, int top) {
+    return {left, top, left + size.width(), top + size.height()};
+}
+
+CellRect centredIn(const CellRect& size, const CellRect& area, int columns, int rows) {
+    const int left = std::clamp(area.left + (area.width() - size.width()) / 2, 0, std::max(0, columns - size.width()));
+    const int top = std::clamp(area.top + (area.height() - size.height()) / 2, 0, std::max(0, usableRows(rows) - size.height()));
+    return moved(size, left, top);
+}
+
+}  // namespace
+
+Scale Scale::forTerminal(int columns, int rows) {
+    const double wide = static_cast<double>(columns) / kMinColumns;
+    const double high = static_cast<double>(rows) / kMinRows;
+    return Scale{std::max(1.0, std::min(wide, high))};
+}
+
+int Scale::column(int xUnits) const { return static_cast<int>(std::floor(xUnits * factor / kUnitsPerColumn)); }
+
+int Scale::row(int yUnits) const { return static_cast<int>(std::floor(yUnits * factor / kUnitsPerRow)); }
+
+int Scale::columns(int cxUnits) const {
+    return std::max(1, static_cast<int>(std::ceil(cxUnits * factor / kUnitsPerColumn)));
+}
+
+int Scale::rows(int cyUnits) const { return std::max(1, static_cast<int>(std::ceil(cyUnits * factor / kUnitsPerRow))); }
+
+CellRect Scale::control(const Rect& units) const {
+    const int left = column(units.left);
+    const int right = std::max(left + 1, column(units.right));
+    if (units.height() <= kSingleRowUnits) {
+        // Labels, buttons and edits of one line stand on the row of their middle,
+        // so that a check box and the edit beside it share a row.
+        const int middle = row(units.top + units.height() / 2);
+        return {left, middle, right, middle + 1};
+    }
+    const int top = row(units.top);
+    return {left, top, right, std::max(top + 1, row(units.bottom))};
+}
+
+bool terminalTooSmall(int columns, int rows) { return columns < kMinColumns || rows < kMinRows; }
+
+int frameRows(bool hasMenu) { return kCaptionRows + (hasMenu ? kMenuRows : 0); }
+
+CellRect placeWindow(const CellRect& size, WindowHandle owner, const std::vector<Placement>& placed, int columns,
+                     int rows) {
+    if (placed.empty()) return moved(size, 0, 0);
+    for (const Placement& p : placed) {
+        if (p.window == owner) return centredIn(size, p.outer, columns, rows);
+    }
+    int right = 0;
+    for (const Placement& p : placed) right = std::max(right, p.outer.right);
+    if (right + size.width() <= columns && size.height() <= usableRows(rows)) return moved(size, right, 0);
+    return centredIn(size, {0, 0, columns, usableRows(rows)}, columns, rows);
+}
+
+}  // namespace platform::term

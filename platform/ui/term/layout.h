@@ -1,0 +1,62 @@
+// Where windows and controls stand on the terminal: dialog units map to cells,
+// about 4 units a column and 8 a row, scaled up when the terminal is larger
+// than the 80 by 43 cells the main window needs.
+#pragma once
+
+#include <vector>
+
+#include "platform/ui/ui.h"
+
+namespace platform::term {
+
+inline constexpr int kUnitsPerColumn = 4;
+inline constexpr int kUnitsPerRow = 8;
+inline constexpr int kMinColumns = 80;
+inline constexpr int kMinRows = 43;
+inline constexpr int kCaptionRows = 1;
+inline constexpr int kMenuRows = 1;
+inline constexpr int kHelpRows = 1;
+// A control this many units high or less takes one row, at its middle.
+inline constexpr int kSingleRowUnits = 14;
+
+struct CellRect {
+    int left = 0, top = 0, right = 0, bottom = 0;  // right and bottom exclusive
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+    bool contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+    friend bool operator==(const CellRect&, const CellRect&) = default;
+};
+
+// How many cells a dialog unit takes, the same in both directions.
+struct Scale {
+    double factor = 1.0;
+
+    // The scale for a terminal; 1 up to the smallest size, more above it.
+    static Scale forTerminal(int columns, int rows);
+
+    int column(int xUnits) const;
+    int row(int yUnits) const;
+    int columns(int cxUnits) const;  // at least one
+    int rows(int cyUnits) const;     // at least one
+    // A control's cells inside its dialog's client area.
+    CellRect control(const Rect& units) const;
+};
+
+bool terminalTooSmall(int columns, int rows);
+
+// The rows a top-level window takes above its client area.
+int frameRows(bool hasMenu);
+
+// A top-level window's outer cells, placed on the screen: the first window
+// (the main window) at the top-left corner; an owned window centred over its
+// owner; any other window beside the windows already placed when there is
+// room, else centred on the screen.
+struct Placement {
+    WindowHandle window;
+    CellRect outer;
+};
+
+CellRect placeWindow(const CellRect& size, WindowHandle owner, const std::vector<Placement>& placed, int columns,
+                     int rows);
+
+}  // namespace platform::term

@@ -1,0 +1,389 @@
+#include "platform/ui/term/painter.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/ui/input.h"
+
+namespace platform::term {
+namespace {
+
+constexpr char32_t kChecked = U'■';
+constexpr char32_t kUnchecked = U'□';
+constexpr char32_t kRadioOn = U'●';
+constexpr char32_t kRadioOff = U'○';
+constexpr char32_t kDropArrow = U'▼';
+constexpr char32_t kScrollUp = U'▲';
+constexpr char32_t kScrollDown = U'▼';
+constexpr char32_t kScrollThumb = U'█';
+constexpr char32_t kScrollTrack = U'░';
+constexpr char32_t kBarFull = U'█';
+constexpr char32_t kBarEmpty = U'░';
+constexpr char32_t kCaretMark = U'›';
+constexpr char kCloseBox[] = "[X]";
+constexpr int kCloseBoxWidth = 3;
+constexpr int kMenuGap = 2;
+constexpr int kComboFieldUnits = 12;
+
+const MenuTemplate* menuOf(const Window& window) {
+    return window.module && window.menuId ? window.module->menu(window.menuId) : nullptr;
+}
+
+bool hasFocus(const Window& control, bool active) {
+    const Window* dialog = windowOf(control.parent);
+    return active && dialog && dialog->focus == control.handle;
+}
+
+// Splits text into the lines of a box `width` cells wide.
+std::vector<std::string> wrapped(std::string_view text, int width) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        std::string_view line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        do {
+            lines.emplace_back(line.substr(0, static_cast<std::size_t>(width)));
+            line.remove_prefix(std::min(line.size(), static_cast<std::size_t>(width)));
+        } while (!line.empty());
+        start = end + 1;
+    }
+    return lines;
+}
+
+Style buttonStyle(const Window& control, bool focused) {
+    if (!control.enabled) return Style::Disabled;
+    if (focused) return Style::Focused;
+    if ((control.style & BS_PUSHLIKE) && control.check == BST_CHECKED) return Style::Pressed;
+    return control.buttonKind() == BS_DEFPUSHBUTTON ? Style::ButtonDefault : Style::Button;
+}
+
+int menuItemsWidth(const MenuPopupTemplate& popup) {
+    int widest = 0;
+    for (const MenuItemTemplate& item : popup.items) {
+        int access = 0;
+        if (item.text) widest = std::max(widest, static_cast<int>(menuText(item.text, access).size()));
+    }
+    return widest + 2;
+}
+
+bool isGroupBox(const Window& control) {
+    return control.windowClass == WindowClass::Button && control.buttonKind() == BS_GROUPBOX;
+}
+
+// Texts that may run on into free cells to their right: a cell is narrower
+// than the desktop's letters, and labels would lose their last letters.
+bool isLabel(const Window& control) {
+    if (control.windowClass == WindowClass::Static) return (control.style & (SS_CENTER | SS_SUNKEN)) == 0;
+    if (control.windowClass != WindowClass::Button || (control.style & BS_PUSHLIKE)) return false;
+    return control.buttonKind() == BS_AUTOCHECKBOX || control.buttonKind() == BS_RADIOBUTTON;
+}
+
+CellRect widenedLabel(const Window& control, const CellRect& label,
+                      const std::vector<std::pair<const Window*, CellRect>>& placed, int limit) {
+    const int markCells = control.windowClass == WindowClass::Button ? 1 : 0;
+    const int wanted = label.left + markCells + static_cast<int>(control.text.size());
+    int right = std::min(limit, wanted);
+    for (const auto& [other, cells] : placed) {
+        const bool sameRows = cells.top < label.bottom && label.top < cells.bottom;
+        if (!isGroupBox(*other) && sameRows && cells.left >= label.right) right = std::min(right, cells.left);
+    }
+    return {label.left, label.top, std::max(label.right, right), label.bottom};
+}
+
+}  // namespace
+
+std::string menuText(const char* text, int& accessIndex) {
+    std::string shown;
+    accessIndex = -1;
+    for (const char* p = text; *p; ++p) {
+        if (*p == '&' && p[1] != '\0') {
+            accessIndex = static_cast<int>(shown.size());
+            continue;
+        }
+        shown += *p;
+    }
+    return shown;
+}
+
+char menuAccessKey(const char* text) {
+    const char* amp = std::strchr(text, '&');
+    if (amp == nullptr || amp[1] == '\0') return 0;
+    const char key = amp[1];
+    return key >= 'A' && key <= 'Z' ? static_cast<char>(key - 'A' + 'a') : key;
+}
+
+void Painter::addHit(HitKind kind, WindowHandle window, int index, const CellRect& area) {
+    hits_.push_back({kind, window, index, area});
+}
+
+void Painter::paint(const std::vector<Placement>& placements, const MenuState& menu, std::string_view helpLine) {
+    hits_.clear();
+    canvas_.cursorX = canvas_.cursorY = -1;
+    canvas_.fill({0, 0, canvas_.columns(), canvas_.rows()}, Style::Desktop);
+    const WindowHandle active = getActiveWindow();
+    for (const Placement& placement : placements) {
+        const Window* window = windowOf(placement.window);
+        if (window != nullptr && isWindowVisible(placement.window)) {
+            paintWindow(*window, placement.outer, placement.window == active, menu);
+        }
+    }
+    canvas_.clearClip();
+    for (const auto& [combo, field] : openCombos_) paintComboList(*combo, field);
+    openCombos_.clear();
+    if (const Window* window = windowOf(menu.window); window && menu.popup >= 0) paintMenuPopup(*window, menu);
+    menuBars_.clear();
+    const int helpRow = canvas_.rows() - kHelpRows;
+    canvas_.fill({0, helpRow, canvas_.columns(), canvas_.rows()}, Style::Help);
+    canvas_.text(0, helpRow, std::string(helpLine), canvas_.columns(), Style::Help);
+}
+
+void Painter::paintTooSmall(int columns, int rows) {
+    hits_.clear();
+    canvas_.cursorX = canvas_.cursorY = -1;
+    canvas_.fill({0, 0, canvas_.columns(), canvas_.rows()}, Style::Notice);
+    char notice[128];
+    std::snprintf(notice, sizeof notice, "Lirvane needs a terminal of at least %dx%d (this one is %dx%d).",
+                  kMinColumns, kMinRows, columns, rows);
+    const std::vector<std::string> lines = wrapped(notice, std::max(1, canvas_.columns()));
+    for (std::size_t i = 0; i < lines.size() && static_cast<int>(i) < canvas_.rows(); ++i) {
+        canvas_.text(0, static_cast<int>(i), lines[i], canvas_.columns(), Style::Notice);
+    }
+}
+
+void Painter::paintWindow(const Window& window, const CellRect& outer, bool active, const MenuState& menu) {
+    canvas_.clearClip();
+    canvas_.fill(outer, Style::Window);
+    const Style caption = active ? Style::Caption : Style::CaptionInactive;
+    canvas_.fill({outer.left, outer.top, outer.right, outer.top + kCaptionRows}, caption);
+    canvas_.text(outer.left + 1, outer.top, window.text, outer.width() - kCloseBoxWidth - 2, caption);
+    addHit(HitKind::Caption, window.handle, -1, {outer.left, outer.top, outer.right, outer.top + kCaptionRows});
+    if (window.style & WS_SYSMENU) {
+        const int x = outer.right - kCloseBoxWidth;
+        canvas_.text(x, outer.top, kCloseBox, kCloseBoxWidth, caption);
+        addHit(HitKind::CloseBox, window.handle, -1, {x, outer.top, outer.right, outer.top + kCaptionRows});
+    }
+    const bool hasMenu = menuOf(window) != nullptr;
+    if (hasMenu) paintMenuBar(window, outer.left, outer.top + kCaptionRows, outer.width(), menu);
+    const int originY = outer.top + frameRows(hasMenu);
+    canvas_.setClip({outer.left, originY, outer.right, outer.bottom});
+    std::vector<std::pair<const Window*, CellRect>> placed;
+    for (WindowHandle handle : window.controls) {
+        const Window* control = windowOf(handle);
+        if (control && control->visible) placed.push_back({control, cellsOf(*control, outer.left, originY)});
+    }
+    // Group boxes first: the controls they frame are drawn over their lines.
+    for (bool groups : {true, false}) {
+        for (const auto& [control, cells] : placed) {
+            if (isGroupBox(*control) != groups) continue;
+            const CellRect r = isLabel(*control) ? widenedLabel(*control, cells, placed, outer.right - 1) : cells;
+            paintControl(*control, r, active);
+        }
+    }
+}
+
+void Painter::paintMenuBar(const Window& window, int left, int top, int width, const MenuState& menu) {
+    canvas_.fill({left, top, left + width, top + kMenuRows}, Style::MenuBar);
+    int x = left + 1;
+    const MenuTemplate& bar = *menuOf(window);
+    for (std::size_t i = 0; i < bar.popups.size(); ++i) {
+        int access = -1;
+        const std::string title = menuText(bar.popups[i].text, access);
+        const bool open = menu.window == window.handle && menu.popup == static_cast<int>(i);
+        const Style style = open ? Style::MenuSelected : Style::MenuBar;
+        canvas_.text(x, top, title, width, style);
+        if (access >= 0) canvas_.put(x + access, top, static_cast<unsigned char>(title[static_cast<std::size_t>(access)]), open ? style : Style::MenuHot);
+        addHit(HitKind::MenuTitle, window.handle, static_cast<int>(i), {x, top, x + static_cast<int>(title.size()), top + 1});
+        x += static_cast<int>(title.size()) + kMenuGap;
+    }
+    menuBars_.push_back({&window, {left, top, left + width, top + kMenuRows}});
+}
+
+void Painter::paintMenuPopup(const Window& window, const MenuState& menu) {
+    const auto bar = std::find_if(menuBars_.begin(), menuBars_.end(), [&](const auto& b) { return b.first == &window; });
+    const MenuTemplate* menuTemplate = menuOf(window);
+    if (bar == menuBars_.end() || menuTemplate == nullptr || menu.popup >= static_cast<int>(menuTemplate->popups.size())) return;
+    int x = bar->second.left + 1;
+    for (int i = 0; i < menu.popup; ++i) {
+        int access = -1;
+        x += static_cast<int>(menuText(menuTemplate->popups[static_cast<std::size_t>(i)].text, access).size()) + kMenuGap;
+    }
+    const MenuPopupTemplate& popup = menuTemplate->popups[static_cast<std::size_t>(menu.popup)];
+    const int width = menuItemsWidth(popup) + 2;
+    const CellRect box{x, bar->second.bottom, x + width, bar->second.bottom + static_cast<int>(popup.items.size()) + 2};
+    canvas_.fill(box, Style::MenuBar);
+    canvas_.frame(box, Style::MenuBar);
+    for (std::size_t j = 0; j < popup.items.size(); ++j) {
+        const int y = box.top + 1 + static_cast<int>(j);
+        const MenuItemTemplate& item = popup.items[j];
+        if (item.text == nullptr) {
+            for (int cx = box.left + 1; cx < box.right - 1; ++cx) canvas_.put(cx, y, kHorizontal, Style::MenuBar);
+            continue;
+        }
+        const Style style = static_cast<int>(j) == menu.item ? Style::MenuSelected : Style::MenuBar;
+        canvas_.fill({box.left + 1, y, box.right - 1, y + 1}, style);
+        int access = -1;
+        const std::string text = menuText(item.text, access);
+        canvas_.text(box.left + 2, y, text, width - 3, style);
+        if (access >= 0 && style != Style::MenuSelected) {
+            canvas_.put(box.left + 2 + access, y, static_cast<unsigned char>(text[static_cast<std::size_t>(access)]), Style::MenuHot);
+        }
+        addHit(HitKind::MenuItem, window.handle, static_cast<int>(j), {box.left + 1, y, box.right - 1, y + 1});
+    }
+}
+
+CellRect Painter::cellsOf(const Window& control, int originX, int originY) const {
+    Rect units = control.rect;
+    if (control.windowClass == WindowClass::ComboBox) units.bottom = units.top + kComboFieldUnits;  // the closed field
+    const CellRect r = scale_.control(units);
+    return {r.left + originX, r.top + originY, r.right + originX, r.bottom + originY};
+}
+
+void Painter::paintControl(const Window& control, const CellRect& r, bool active) {
+    const bool focused = hasFocus(control, active);
+    switch (control.windowClass) {
+        case WindowClass::Static: paintStatic(control, r); break;
+        case WindowClass::Button:
+            if (control.buttonKind() == BS_GROUPBOX) paintGroup(control, r);
+            else paintButton(control, r, focused);
+            break;
+        case WindowClass::Edit: paintEdit(control, r, focused); break;
+        case WindowClass::ListBox: paintList(control, r, focused); break;
+        case WindowClass::ComboBox: paintCombo(control, r, focused); break;
+        case WindowClass::Progress: paintProgress(control, r); break;
+        case WindowClass::Dialog: break;
+    }
+    if (control.windowClass != WindowClass::ListBox) addHit(HitKind::Control, control.handle, -1, r);
+}
+
+void Painter::paintStatic(const Window& control, const CellRect& r) {
+    const Style style = !control.enabled ? Style::Disabled : (control.style & SS_SUNKEN) ? Style::Field : Style::Window;
+    if (control.style & SS_SUNKEN) canvas_.fill(r, style);
+    const std::vector<std::string> lines = wrapped(control.text, r.width());
+    for (int i = 0; i < r.height() && i < static_cast<int>(lines.size()); ++i) {
+        const std::string& line = lines[static_cast<std::size_t>(i)];
+        const int indent = (control.style & SS_CENTER) ? std::max(0, (r.width() - static_cast<int>(line.size())) / 2) : 0;
+        canvas_.text(r.left + indent, r.top + i, line, r.width() - indent, style);
+    }
+}
+
+// A group box is a rule with its caption over the controls it frames, and
+// lines down its sides: rows are too scarce for a line under it.
+void Painter::paintGroup(const Window& control, const CellRect& r) {
+    for (int x = r.left; x < r.right; ++x) canvas_.put(x, r.top, kHorizontal, Style::Frame);
+    for (int y = r.top + 1; y < r.bottom; ++y) {
+        canvas_.put(r.left, y, kVertical, Style::Frame);
+        canvas_.put(r.right - 1, y, kVertical, Style::Frame);
+    }
+    canvas_.put(r.left, r.top, kTopLeft, Style::Frame);
+    canvas_.put(r.right - 1, r.top, kTopRight, Style::Frame);
+    if (!control.text.empty()) canvas_.text(r.left + 1, r.top, " " + control.text + " ", r.width() - 2, Style::Frame);
+}
+
+void Painter::paintButton(const Window& control, const CellRect& r, bool focused) {
+    const std::uint32_t kind = control.buttonKind();
+    const Style style = buttonStyle(control, focused);
+    if (kind == BS_AUTOCHECKBOX || (kind == BS_RADIOBUTTON && !(control.style & BS_PUSHLIKE))) {
+        const bool on = control.check == BST_CHECKED;
+        const char32_t mark = kind == BS_AUTOCHECKBOX ? (on ? kChecked : kUnchecked) : (on ? kRadioOn : kRadioOff);
+        const Style textStyle = !control.enabled ? Style::Disabled : focused ? Style::Focused : Style::Window;
+        canvas_.put(r.left, r.top, mark, control.enabled ? Style::Window : Style::Disabled);
+        canvas_.text(r.left + 1, r.top, control.text, r.width() - 1, textStyle);
+        return;
+    }
+    canvas_.fill(r, style);
+    const int length = std::min(static_cast<int>(control.text.size()), r.width());
+    canvas_.text(r.left + (r.width() - length) / 2, r.top, control.text, r.width(), style);
+}
+
+void Painter::paintEdit(const Window& control, const CellRect& r, bool focused) {
+    const Style style = !control.enabled ? Style::Disabled : focused ? Style::Focused : Style::Field;
+    canvas_.fill(r, style);
+    if (control.style & ES_MULTILINE) {
+        const std::vector<std::string> lines = wrapped(control.text, r.width());
+        for (int i = 0; i < r.height() && i < static_cast<int>(lines.size()); ++i) {
+            canvas_.text(r.left, r.top + i, lines[static_cast<std::size_t>(i)], r.width(), style);
+        }
+        if (focused) {
+            const int caret = static_cast<int>(std::min(control.edit.caret, control.text.size()));
+            canvas_.cursorX = r.left + std::min(caret % std::max(1, r.width()), r.width() - 1);
+            canvas_.cursorY = r.top + std::min(caret / std::max(1, r.width()), r.height() - 1);
+        }
+        return;
+    }
+    const std::size_t scroll = std::min(control.edit.scroll, control.text.size());
+    canvas_.text(r.left, r.top, std::string_view(control.text).substr(scroll), r.width(), style);
+    if (focused) {
+        canvas_.cursorX = std::min(r.right - 1, r.left + static_cast<int>(control.edit.caret - std::min(control.edit.caret, scroll)));
+        canvas_.cursorY = r.top;
+    }
+}
+
+void Painter::paintList(const Window& control, const CellRect& r, bool focused) {
+    const ListState& list = control.list;
+    const int count = static_cast<int>(list.items.size());
+    const bool scrollBar = count > r.height();
+    const int textWidth = r.width() - (scrollBar ? 1 : 0);
+    const int shift = list.horizontalOffset / kUnitsPerColumn;
+    canvas_.fill(r, control.enabled ? Style::Field : Style::Disabled);
+    addHit(HitKind::Control, control.handle, -1, r);  // rows, added later, take their clicks first
+    for (int row = 0; row < r.height(); ++row) {
+        const int index = list.top + row;
+        const int y = r.top + row;
+        if (index >= count) break;
+        const ListItem& item = list.items[static_cast<std::size_t>(index)];
+        const Style style = !control.enabled ? Style::Disabled : item.selected ? Style::Selected : Style::Field;
+        canvas_.fill({r.left, y, r.left + textWidth, y + 1}, style);
+        const std::string_view text = std::string_view(item.text).substr(std::min(item.text.size(), static_cast<std::size_t>(shift)));
+        canvas_.text(r.left + 1, y, text, textWidth - 1, style);
+        if (focused && index == list.caret) canvas_.put(r.left, y, kCaretMark, Style::Focused);
+        addHit(HitKind::ListRow, control.handle, index, {r.left, y, r.left + textWidth, y + 1});
+    }
+    if (focused && count == 0) canvas_.put(r.left, r.top, kCaretMark, Style::Focused);
+    if (scrollBar) {
+        const int x = r.right - 1;
+        const int track = std::max(1, r.height() - 2);
+        const int thumb = r.top + 1 + (list.top * track) / std::max(1, count - r.height() + 1);
+        for (int y = r.top; y < r.bottom; ++y) canvas_.put(x, y, y == thumb ? kScrollThumb : kScrollTrack, Style::Frame);
+        canvas_.put(x, r.top, kScrollUp, Style::Frame);
+        canvas_.put(x, r.bottom - 1, kScrollDown, Style::Frame);
+    }
+}
+
+void Painter::paintCombo(const Window& control, const CellRect& r, bool focused) {
+    const Style style = !control.enabled ? Style::Disabled : focused ? Style::Focused : Style::Field;
+    canvas_.fill(r, style);
+    const std::size_t scroll = std::min(control.edit.scroll, control.text.size());
+    canvas_.text(r.left, r.top, std::string_view(control.text).substr(scroll), r.width() - 1, style);
+    canvas_.put(r.right - 1, r.top, kDropArrow, style);
+    if (focused) {
+        canvas_.cursorX = std::min(r.right - 2, r.left + static_cast<int>(control.edit.caret - std::min(control.edit.caret, scroll)));
+        canvas_.cursorY = r.top;
+    }
+    if (control.comboDropped && control.enabled) openCombos_.push_back({&control, r});
+}
+
+void Painter::paintComboList(const Window& control, const CellRect& field) {
+    const int count = static_cast<int>(control.list.items.size());
+    const int rows = std::max(1, std::min(count, scale_.rows(control.comboDropHeight - kComboFieldUnits)));
+    const CellRect box{field.left, field.bottom, field.right, field.bottom + rows};
+    canvas_.fill(box, Style::Field);
+    for (int row = 0; row < rows; ++row) {
+        const int index = control.list.top + row;
+        if (index >= count) break;
+        const Style style = index == control.comboSelection ? Style::Selected : Style::Field;
+        const CellRect line{box.left, box.top + row, box.right, box.top + row + 1};
+        canvas_.fill(line, style);
+        canvas_.text(box.left, line.top, control.list.items[static_cast<std::size_t>(index)].text, box.width(), style);
+        addHit(HitKind::ComboRow, control.handle, index, line);
+    }
+}
+
+void Painter::paintProgress(const Window& control, const CellRect& r) {
+    const ProgressState& p = control.progress;
+    const int span = std::max(1, p.high - p.low);
+    const int filled = std::clamp((p.position - p.low) * r.width() / span, 0, r.width());
+    for (int x = 0; x < r.width(); ++x) canvas_.put(r.left + x, r.top, x < filled ? kBarFull : kBarEmpty, Style::Field);
+}
+
+}  // namespace platform::term

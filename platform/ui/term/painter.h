@@ -1,0 +1,66 @@
+// Draws the desktop of the window layer into a canvas, and remembers what
+// stands where so that mouse clicks find their window, control or list row.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/ui/term/canvas.h"
+#include "platform/ui/window.h"
+
+namespace platform::term {
+
+enum class HitKind { Control, ListRow, ComboRow, CloseBox, Caption, MenuTitle, MenuItem };
+
+struct Hit {
+    HitKind kind;
+    WindowHandle window;  // the control, or the top-level window
+    int index = -1;       // list row, menu popup or menu item
+    CellRect area;
+};
+
+// The open menu of a window, if any.
+struct MenuState {
+    WindowHandle window;
+    int popup = -1;  // -1: closed
+    int item = 0;
+};
+
+// The menu text without its '&', and the position of its access letter (or -1).
+std::string menuText(const char* text, int& accessIndex);
+char menuAccessKey(const char* text);  // lower case; 0 when none
+
+class Painter {
+public:
+    Painter(Canvas& canvas, Scale scale) : canvas_(canvas), scale_(scale) {}
+
+    // Paints every visible top-level window at its placement, bottom first.
+    void paint(const std::vector<Placement>& placements, const MenuState& menu, std::string_view helpLine);
+    void paintTooSmall(int columns, int rows);
+
+    const std::vector<Hit>& hits() const { return hits_; }
+
+private:
+    void paintWindow(const Window& window, const CellRect& outer, bool active, const MenuState& menu);
+    void paintMenuBar(const Window& window, int left, int top, int width, const MenuState& menu);
+    void paintMenuPopup(const Window& window, const MenuState& menu);
+    CellRect cellsOf(const Window& control, int originX, int originY) const;
+    void paintControl(const Window& control, const CellRect& r, bool active);
+    void paintStatic(const Window& control, const CellRect& r);
+    void paintGroup(const Window& control, const CellRect& r);
+    void paintButton(const Window& control, const CellRect& r, bool focused);
+    void paintEdit(const Window& control, const CellRect& r, bool focused);
+    void paintList(const Window& control, const CellRect& r, bool focused);
+    void paintCombo(const Window& control, const CellRect& r, bool focused);
+    void paintComboList(const Window& control, const CellRect& field);
+    void paintProgress(const Window& control, const CellRect& r);
+    void addHit(HitKind kind, WindowHandle window, int index, const CellRect& area);
+
+    Canvas& canvas_;
+    Scale scale_;
+    std::vector<Hit> hits_;
+    std::vector<std::pair<const Window*, CellRect>> openCombos_;  // drawn over everything
+    std::vector<std::pair<const Window*, CellRect>> menuBars_;
+};
+
+}  // namespace platform::term

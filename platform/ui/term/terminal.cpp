@@ -1,0 +1,185 @@
+// Every curses call of the program is in this file.
+#include "platform/ui/term/terminal.h"
+
+#include <curses.h>
+
+#include <csignal>
+#include <cstdlib>
+
+namespace platform::term {
+namespace {
+
+constexpr int kEscapeDelayMs = 25;
+constexpr int kFatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGABRT, SIGBUS, SIGFPE};
+
+bool& cursesActive() {
+    static bool active = false;
+    return active;
+}
+
+void restoreTerminal() {
+    if (!cursesActive()) return;
+    cursesActive() = false;
+    endwin();
+}
+
+// A fatal signal must not leave the terminal in raw mode.
+void onFatalSignal(int signal) {
+    restoreTerminal();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+void installRestorers() {
+    static bool installed = false;
+    if (installed) return;
+    installed = true;
+    std::atexit(restoreTerminal);
+    for (int signal : kFatalSignals) std::signal(signal, onFatalSignal);
+}
+
+// Codes the terminal description gives for Ctrl, Alt and Shift with the arrows.
+void addModifiedKeys(KeyTable& table) {
+    struct Named {
+        const char* capability;
+        Key key;
+        unsigned modifiers;
+    };
+    const Named named[] = {
+        {"kUP5", Key::Up, kControl},      {"kDN5", Key::Down, kControl},     {"kLFT5", Key::Left, kControl},
+        {"kRIT5", Key::Right, kControl},  {"kHOM5", Key::Home, kControl},    {"kEND5", Key::End, kControl},
+        {"kUP6", Key::Up, kControl | kShift}, {"kDN6", Key::Down, kControl | kShift},
+        {"kUP3", Key::Up, kAlt},          {"kDN3", Key::Down, kAlt},
+        {"kUP", Key::Up, kShift},         {"kDN", Key::Down, kShift},
+    };
+    for (const Named& n : named) {
+        const char* sequence = tigetstr(const_cast<char*>(n.capability));
+        if (sequence == nullptr || sequence == reinterpret_cast<char*>(-1)) continue;
+        const int code = key_defined(sequence);
+        if (code > 0) table[code] = {Action::Press, n.key, n.modifiers, 0, 0};
+    }
+}
+
+short colorPair(Style style) { return static_cast<short>(static_cast<int>(style) + 1); }
+
+void defineColors() {
+    if (!has_colors()) return;
+    start_color();
+    struct Colors {
+        Style style;
+        short foreground;
+        short background;
+    };
+    const Colors colors[] = {
+        {Style::Desktop, COLOR_WHITE, COLOR_BLUE},      {Style::Window, COLOR_BLACK, COLOR_WHITE},
+        {Style::Caption, COLOR_WHITE, COLOR_BLUE},      {Style::CaptionInactive, COLOR_BLACK, COLOR_CYAN},
+        {Style::MenuBar, COLOR_BLACK, COLOR_WHITE},     {Style::MenuHot, COLOR_RED, COLOR_WHITE},
+        {Style::MenuSelected, COLOR_WHITE, COLOR_BLACK}, {Style::Button, COLOR_BLACK, COLOR_CYAN},
+        {Style::ButtonDefault, COLOR_BLACK, COLOR_CYAN}, {Style::Focused, COLOR_WHITE, COLOR_MAGENTA},
+        {Style::Pressed, COLOR_WHITE, COLOR_BLACK},     {Style::Field, COLOR_BLACK, COLOR_YELLOW},
+        {Style::Selected, COLOR_WHITE, COLOR_BLUE},     {Style::Disabled, COLOR_BLACK, COLOR_WHITE},
+        {Style::Frame, COLOR_BLACK, COLOR_WHITE},       {Style::Help, COLOR_BLACK, COLOR_CYAN},
+        {Style::Notice, COLOR_WHITE, COLOR_RED},
+    };
+    for (const Colors& c : colors) init_pair(colorPair(c.style), c.foreground, c.background);
+}
+
+attr_t attributesOf(Style style) {
+    attr_t attributes = has_colors() ? COLOR_PAIR(colorPair(style)) : A_NORMAL;
+    switch (style) {
+        case Style::Disabled: attributes |= A_DIM; break;
+        case Style::Focused: case Style::Pressed: case Style::Selected: case Style::MenuSelected:
+            if (!has_colors()) attributes |= A_REVERSE;
+            attributes |= A_BOLD;
+            break;
+        case Style::ButtonDefault: case Style::Caption: case Style::MenuHot: attributes |= A_BOLD; break;
+        case Style::Field: if (!has_colors()) attributes |= A_UNDERLINE; break;
+        default: break;
+    }
+    return attributes;
+}
+
+}  // namespace
+
+Terminal::Terminal() : keys_(standardKeys()) {
+    installRestorers();
+    if (initscr() == nullptr) return;
+    cursesActive() = true;
+    open_ = true;
+    raw();
+    noecho();
+    nonl();
+    keypad(stdscr, TRUE);
+    set_escdelay(kEscapeDelayMs);
+    mousemask(ALL_MOUSE_EVENTS, nullptr);
+    mouseinterval(0);
+    defineColors();
+    addModifiedKeys(keys_);
+}
+
+Terminal::~Terminal() { restoreTerminal(); }
+
+int Terminal::columns() const { return COLS; }
+
+int Terminal::rows() const { return LINES; }
+
+void Terminal::show(const Canvas& canvas) {
+    for (int y = 0; y < canvas.rows() && y < LINES; ++y) {
+        for (int x = 0; x < canvas.columns() && x < COLS; ++x) {
+            const Cell& cell = canvas.at(x, y);
+            const wchar_t text[2] = {static_cast<wchar_t>(cell.ch), L'\0'};
+            cchar_t shown;
+            setcchar(&shown, text, attributesOf(cell.style), 0, nullptr);
+            mvadd_wch(y, x, &shown);
+        }
+    }
+    const bool cursor = canvas.cursorX >= 0 && canvas.cursorY >= 0;
+    curs_set(cursor ? 1 : 0);
+    if (cursor) move(canvas.cursorY, canvas.cursorX);
+    refresh();
+}
+
+TerminalEvent Terminal::readMouse() {
+    MEVENT event;
+    TerminalEvent result;
+    if (getmouse(&event) != OK) return result;
+    result.x = event.x;
+    result.y = event.y;
+    result.modifiers = ((event.bstate & BUTTON_CTRL) ? kControl : 0) | ((event.bstate & BUTTON_SHIFT) ? kShift : 0);
+    if (event.bstate & (BUTTON1_PRESSED | BUTTON1_CLICKED)) result.button = TerminalEvent::Button::Left;
+    else if (event.bstate & BUTTON4_PRESSED) result.button = TerminalEvent::Button::WheelUp;
+    else if (event.bstate & BUTTON5_PRESSED) result.button = TerminalEvent::Button::WheelDown;
+    else return result;
+    result.kind = TerminalEvent::Kind::Mouse;
+    return result;
+}
+
+TerminalEvent Terminal::read(int timeoutMs) {
+    timeout(timeoutMs);
+    wint_t code = 0;
+    const int kind = get_wch(&code);
+    TerminalEvent event;
+    if (kind == ERR) return event;
+    if (kind == KEY_CODE_YES && code == KEY_RESIZE) {
+        event.kind = TerminalEvent::Kind::Resize;
+        return event;
+    }
+    if (kind == KEY_CODE_YES && code == KEY_MOUSE) return readMouse();
+    if (kind == OK && code == 27) {
+        // Esc, or Alt with the key that follows it at once.
+        timeout(0);
+        wint_t next = 0;
+        if (get_wch(&next) == OK) {
+            event.kind = TerminalEvent::Kind::Key;
+            event.key = decodeAlt(next);
+            return event;
+        }
+    }
+    event.kind = TerminalEvent::Kind::Key;
+    event.key = decodeKey(keys_, kind == KEY_CODE_YES, static_cast<char32_t>(code));
+    return event;
+}
+
+void Terminal::beep() { ::beep(); }
+
+}  // namespace platform::term

@@ -1,0 +1,281 @@
+// The window layer's message boxes, common dialogs and scripted input.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/fs.h"
+#include "platform/ui/filedialogs.h"
+#include "platform/ui/input.h"
+#include "platform/ui/script.h"
+#include "testfiles.h"
+#include "ui_probe.h"
+
+namespace {
+
+using namespace ui_testing;
+using Texts = std::vector<std::string>;
+
+using UiMessageBox = UiTest;
+using UiScript = UiTest;
+
+const DialogTemplate kMain = dialogTemplate("Main", kButtonControls);
+
+// --- Message boxes --------------------------------------------------------------
+
+TEST_F(UiMessageBox, WithAScriptItIsModalAndDisablesItsOwnerUntilOk) {
+    Script script(reportFailure);
+    Probe main;
+    int answer = 0;
+    main.onCommand = [&](WindowHandle window, int id) {
+        if (id == kOpen) answer = messageBox(window, "Disk full", "ERROR");
+        if (id == kOther) messageBox(window, "Second", "Note");
+    };
+    script.then("show a box", [&] { script::click(main.window, kOpen); })
+        .then("the box waits for OK", [&] {
+            const WindowHandle box = script::messageBoxWindow();
+            ASSERT_TRUE(box);
+            EXPECT_EQ(script::caption(box), "ERROR");
+            EXPECT_EQ(getActiveWindow(), box);
+            EXPECT_FALSE(isWindowEnabled(main.window));
+            script::click(main.window, kCount);
+            script::pressOk();
+        })
+        .then("show another, ended by Enter", [&] {
+            EXPECT_FALSE(script::messageBoxWindow());
+            EXPECT_TRUE(isWindowEnabled(main.window));
+            EXPECT_EQ(answer, kIdOk);
+            script::click(main.window, kOther);
+        })
+        .then("press Enter", [&] { script::key(Key::Enter); })
+        .then("close the main window", [&] { script::close(main.window); });
+    EXPECT_EQ(runDialog(kMain, main), IDCANCEL);
+    EXPECT_EQ(main.count(kCount, BN_CLICKED), 0);
+    const auto shown = shownMessageBoxes();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].owner, main.window);
+    EXPECT_EQ(shown[0].text, "Disk full");
+    EXPECT_EQ(shown[0].title, "ERROR");
+    EXPECT_EQ(shown[1].text, "Second");
+}
+
+TEST_F(UiMessageBox, WithoutAnInputSourceItIsRecordedAndAnsweredAtOnce) {
+    ASSERT_EQ(inputSource(), nullptr);
+    EXPECT_EQ(messageBox({}, "No tag found", "Lirvane"), kIdOk);
+    EXPECT_FALSE(getActiveWindow());  // no window was made to wait in
+    ASSERT_EQ(shownMessageBoxes().size(), 1u);
+    EXPECT_EQ(shownMessageBoxes()[0].text, "No tag found");
+}
+
+// --- The open dialog and the folder browser ---------------------------------------
+
+constexpr char kMp3Filter[] = "MP3s (*.mp3)\0*.mp3\0All files (*.*)\0*.*\0";
+constexpr char kTitle[] = "Open...";
+constexpr unsigned kOpenFlags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_FILEMUSTEXIST;
+
+// The first control of a kind in a dialog; the common dialogs have one list,
+// one name field and one filter choice.
+int idOf(WindowHandle dialog, WindowClass kind) {
+    for (WindowHandle control : windowOf(dialog)->controls) {
+        if (windowOf(control)->windowClass == kind) return getDlgCtrlID(control);
+    }
+    return kNoControlId;
+}
+
+WindowHandle fileDialog() { return script::window(kTitle); }
+Texts listed() { return script::items(fileDialog(), idOf(fileDialog(), WindowClass::ListBox)); }
+
+// A folder with music/{a,b,c}.mp3, music/cover.jpg, notes.txt and top.mp3.
+class UiOpenDialog : public UiTest {
+protected:
+    UiOpenDialog() {
+        std::filesystem::create_directory(folder.path() / "music");
+        for (const char* name : {"music/a.mp3", "music/b.mp3", "music/c.mp3", "music/cover.jpg", "notes.txt", "top.mp3"}) {
+            folder.make(name, {1, 2, 3});
+        }
+    }
+    bool open(unsigned flags, const char* initialDir = ".", std::span<char> buffer = {}) {
+        request.filter = kMp3Filter;
+        request.file = buffer.empty() ? std::span<char>(file) : buffer;
+        request.initialDir = initialDir;
+        request.title = kTitle;
+        request.flags = flags;
+        return getOpenFileName(request);
+    }
+    // The result up to the empty string that ends it.
+    std::string result() const {
+        std::string text;
+        for (std::size_t at = 0; at < file.size() && file[at] != '\0'; at += std::string(&file[at]).size() + 1) {
+            text += std::string(&file[at]) + '|';
+        }
+        return text;
+    }
+
+    testing_support::TestFolder folder;
+    const std::string base = currentFolder();
+    const std::string music = base + "/music";
+    std::array<char, 512> file{};
+    OpenFileName request;
+    Script script{reportFailure};
+};
+
+TEST_F(UiOpenDialog, KeyboardWalksIntoAFolderAndATypedNameGivesTheFullPath) {
+    script.then("walk into music", [&] {
+              EXPECT_EQ(listed(), (Texts{"[..]", "[music]", "top.mp3"}));
+              EXPECT_EQ(getDlgCtrlID(getFocus()), idOf(fileDialog(), WindowClass::Edit));
+              script::key(Key::Tab);
+              script::key(Key::Down);
+              script::key(Key::Enter);
+          })
+        .then("type a name", [&] {
+            EXPECT_EQ(listed(), (Texts{"[..]", "a.mp3", "b.mp3", "c.mp3"}));
+            script::typeInto(fileDialog(), idOf(fileDialog(), WindowClass::Edit), "b.mp3");
+            script::key(Key::Enter);
+        });
+    ASSERT_TRUE(open(kOpenFlags | OFN_ALLOWMULTISELECT));
+    EXPECT_EQ(result(), music + "/b.mp3|");
+    EXPECT_EQ(currentFolder(), music);
+}
+
+TEST_F(UiOpenDialog, SeveralFilesChosenWithCtrlSpaceGiveTheFolderThenTheNames) {
+    script.then("choose a.mp3 and c.mp3", [&] {
+        script::key(Key::Tab);
+        script::key(Key::Down);
+        script::key(Key::Down, kControl);
+        script::key(Key::Down, kControl);
+        script::key(Key::Space, kControl);
+        script::key(Key::Enter);
+    });
+    ASSERT_TRUE(open(kOpenFlags | OFN_ALLOWMULTISELECT, "music"));
+    EXPECT_EQ(result(), music + "|a.mp3|c.mp3|");
+    EXPECT_EQ(std::string(file.data(), music.size() + 14), music + std::string("\0a.mp3\0c.mp3\0\0", 14));
+    EXPECT_EQ(currentFolder(), music);
+}
+
+TEST_F(UiOpenDialog, SeveralFilesChosenWithCtrlClickGiveTheFolderThenTheNames) {
+    script.then("choose b.mp3 and c.mp3", [&] {
+        const int list = idOf(fileDialog(), WindowClass::ListBox);
+        script::clickRow(fileDialog(), list, 2);
+        script::clickRow(fileDialog(), list, 3, kControl);
+        script::click(fileDialog(), IDOK);
+    });
+    ASSERT_TRUE(open(kOpenFlags | OFN_ALLOWMULTISELECT, "music"));
+    EXPECT_EQ(result(), music + "|b.mp3|c.mp3|");
+}
+
+TEST_F(UiOpenDialog, ChoiceThatDoesNotFitTheBufferFailsAndKeepsTheFolder) {
+    std::array<char, 24> small{};
+    script.then("choose a.mp3 and b.mp3", [&] {
+        const int list = idOf(fileDialog(), WindowClass::ListBox);
+        script::clickRow(fileDialog(), list, 1);
+        script::clickRow(fileDialog(), list, 2, kControl);
+        script::click(fileDialog(), IDOK);
+    });
+    EXPECT_FALSE(open(kOpenFlags | OFN_ALLOWMULTISELECT, "music", small));
+    EXPECT_FALSE(fileDialog());
+    EXPECT_EQ(currentFolder(), base);
+}
+
+TEST_F(UiOpenDialog, MissingTypedNameIsRefusedWithAMessageWhenFilesMustExist) {
+    script.then("type a missing name", [&] {
+              script::typeInto(fileDialog(), idOf(fileDialog(), WindowClass::Edit), "missing.mp3");
+              script::key(Key::Enter);
+          })
+        .then("a message box tells so", [&] {
+            ASSERT_TRUE(script::messageBoxWindow());
+            EXPECT_FALSE(isWindowEnabled(fileDialog()));
+            ASSERT_EQ(shownMessageBoxes().size(), 1u);
+            EXPECT_NE(shownMessageBoxes()[0].text.find("missing.mp3"), std::string::npos);
+            script::pressOk();
+        })
+        .then("the dialog is still up", [&] {
+            EXPECT_TRUE(isWindowEnabled(fileDialog()));
+            script::click(fileDialog(), IDCANCEL);
+        });
+    EXPECT_FALSE(open(kOpenFlags));
+    EXPECT_EQ(currentFolder(), base);
+}
+
+TEST_F(UiOpenDialog, FilterChoiceChangesTheListing) {
+    script.then("choose all files", [&] {
+              EXPECT_EQ(listed(), (Texts{"[..]", "a.mp3", "b.mp3", "c.mp3"}));
+              script::key(Key::Tab);
+              script::key(Key::Tab);
+              script::key(Key::Down);
+          })
+        .then("the listing shows every file", [&] {
+            EXPECT_EQ(listed(), (Texts{"[..]", "a.mp3", "b.mp3", "c.mp3", "cover.jpg"}));
+            script::key(Key::Escape);
+        });
+    EXPECT_FALSE(open(kOpenFlags, "music"));
+}
+
+TEST_F(UiOpenDialog, TypedRelativePathWithNoChangeDirKeepsTheWorkingDirectory) {
+    script.then("type a path", [&] {
+        script::typeInto(fileDialog(), idOf(fileDialog(), WindowClass::Edit), "music/../music/a.mp3");
+        script::key(Key::Enter);
+    });
+    ASSERT_TRUE(open(kOpenFlags | OFN_NOCHANGEDIR));
+    EXPECT_EQ(result(), music + "/a.mp3|");
+    EXPECT_EQ(currentFolder(), base);
+}
+
+TEST_F(UiOpenDialog, FolderBrowserReturnsTheFolderShownOrOneWalkedInto) {
+    std::array<char, 300> chosen{};
+    script.then("take the folder shown", [&] {
+        const WindowHandle browser = script::window("Buscar carpeta");
+        EXPECT_EQ(script::items(browser, idOf(browser, WindowClass::ListBox)), (Texts{"[..]", "[music]"}));
+        script::key(Key::Enter);  // no entry picked yet: Enter takes the folder shown
+    });
+    ASSERT_TRUE(browseForFolder({}, "Choose a folder", chosen));
+    EXPECT_EQ(std::string(chosen.data()), base);
+    script.then("walk into music", [&] {
+              script::key(Key::Down);
+              script::key(Key::Enter);
+          })
+        .then("take it", [&] { script::click(script::window("Buscar carpeta"), IDOK); });
+    ASSERT_TRUE(browseForFolder({}, "Choose a folder", chosen));
+    EXPECT_EQ(std::string(chosen.data()), music);
+}
+
+// --- The scripted input source ------------------------------------------------------
+
+TEST_F(UiScript, ProgramWaitingAfterTheLastStepFailsOnceAndEndsEveryLoop) {
+    std::vector<std::string> failures;
+    Probe main, inner;
+    std::intptr_t innerResult = 0;
+    main.onCommand = [&](WindowHandle window, int id) {
+        if (id == kOpen) innerResult = runDialog(dialogTemplate("Inner", kButtonControls), inner, window);
+    };
+    {
+        Script script([&](const std::string& why) { failures.push_back(why); });
+        script.then("open the inner dialog", [&] { script::click(main.window, kOpen); });
+        EXPECT_EQ(runDialog(kMain, main), -1);
+    }
+    EXPECT_EQ(innerResult, -1);
+    EXPECT_FALSE(isWindow(main.window));
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_NE(failures[0].find("after the last step"), std::string::npos) << failures[0];
+    EXPECT_NE(failures[0].find("Inner"), std::string::npos) << failures[0];
+}
+
+TEST_F(UiScript, StepsLeftOverOrAPumpStepWhileWaitingAreReported) {
+    std::vector<std::string> failures;
+    {
+        Script script([&](const std::string& why) { failures.push_back(why); });
+        script.whilePumping("cancel the walk", [] {});
+        Probe main;
+        EXPECT_EQ(runDialog(kMain, main), -1);
+    }
+    {
+        Script script([&](const std::string& why) { failures.push_back(why); });
+        script.then("never reached", [] {});
+    }
+    ASSERT_EQ(failures.size(), 2u);
+    EXPECT_NE(failures[0].find("cancel the walk"), std::string::npos) << failures[0];
+    EXPECT_NE(failures[1].find("never reached"), std::string::npos) << failures[1];
+}
+
+}  // namespace

@@ -1,0 +1,617 @@
+// The window layer's core and controls: modal loops and owners, the filtered
+// pump, the dialog keyboard handling, and each control kind under input.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/ui/input.h"
+#include "platform/ui/script.h"
+#include "ui_probe.h"
+
+namespace {
+
+using namespace ui_testing;
+using Rows = std::vector<int>;
+
+using UiModal = UiTest;
+using UiPump = UiTest;
+using UiKeyboard = UiTest;
+using UiList = UiTest;
+using UiCombo = UiTest;
+using UiEdit = UiTest;
+using UiProgress = UiTest;
+
+const DialogTemplate kMain = dialogTemplate("Main", kButtonControls);
+const DialogTemplate kFirst = dialogTemplate("First", kButtonControls);
+const DialogTemplate kSecond = dialogTemplate("Second", kButtonControls);
+
+// --- Modal loops and owners ---------------------------------------------------
+
+TEST_F(UiModal, NestedDialogsEndInnermostFirstWithTheirOwnResults) {
+    Script script(reportFailure);
+    Probe main, outer, inner;
+    std::vector<std::string> returned;
+    main.onCommand = [&](WindowHandle dialog, int id) {
+        if (id == kOpen) returned.push_back("outer " + std::to_string(runDialog(kFirst, outer, dialog)));
+    };
+    outer.endsOn = inner.endsOn = {};
+    outer.onCommand = [&](WindowHandle dialog, int id) {
+        if (id == kOpen) returned.push_back("inner " + std::to_string(runDialog(kSecond, inner, dialog)));
+        if (id == IDOK) endDialog(dialog, 22);
+    };
+    inner.onCommand = [&](WindowHandle dialog, int id) {
+        if (id == IDOK) endDialog(dialog, 33);
+    };
+    script.then("open the outer dialog", [&] { script::click(main.window, kOpen); })
+        .then("open the inner dialog", [&] { script::click(outer.window, kOpen); })
+        .then("only the inner dialog takes input", [&] {
+            EXPECT_FALSE(isWindowEnabled(main.window));
+            EXPECT_FALSE(isWindowEnabled(outer.window));
+            EXPECT_EQ(getActiveWindow(), inner.window);
+            script::click(inner.window, IDOK);
+        })
+        .then("the outer dialog is back", [&] {
+            EXPECT_FALSE(isWindow(inner.window));
+            EXPECT_TRUE(isWindowEnabled(outer.window));
+            EXPECT_EQ(returned, std::vector<std::string>{"inner 33"});
+            script::click(outer.window, IDOK);
+        })
+        .then("close the main window", [&] {
+            EXPECT_TRUE(isWindowEnabled(main.window));
+            script::close(main.window);
+        });
+    EXPECT_EQ(runDialog(kMain, main), IDCANCEL);
+    EXPECT_EQ(returned, (std::vector<std::string>{"inner 33", "outer 22"}));
+}
+
+TEST_F(UiModal, QuitRequestEndsEveryModalLoop) {
+    Script script(reportFailure);
+    Probe main, dialog;
+    std::intptr_t dialogResult = -1;
+    main.onCommand = [&](WindowHandle, int id) {
+        if (id == kOpen) dialogResult = runDialog(kFirst, dialog);
+    };
+    dialog.onCommand = [&](WindowHandle, int id) {
+        if (id == kOther) postQuitMessage(7);
+    };
+    script.then("open a dialog", [&] { script::click(main.window, kOpen); })
+        .then("ask to quit from it", [&] { script::click(dialog.window, kOther); });
+    EXPECT_EQ(runDialog(kMain, main), 0);
+    EXPECT_EQ(dialogResult, 0);
+    EXPECT_TRUE(quitRequested());
+    EXPECT_EQ(quitExitCode(), 7);
+    EXPECT_FALSE(isWindow(main.window));
+    EXPECT_FALSE(isWindow(dialog.window));
+}
+
+TEST_F(UiModal, EndedDialogDisappearsAtOnceWhileALaterDialogsLoopRuns) {
+    Script script(reportFailure);
+    Probe main, first, second;
+    std::vector<std::string> returned;
+    main.onCommand = [&](WindowHandle, int id) {
+        if (id == kOpen) returned.push_back("first " + std::to_string(runDialog(kFirst, first)));
+        if (id == kOther) returned.push_back("second " + std::to_string(runDialog(kSecond, second)));
+    };
+    script.then("open the first dialog", [&] { script::click(main.window, kOpen); })
+        .then("open the second beside it", [&] { script::click(main.window, kOther); })
+        .then("end the first", [&] { script::click(first.window, IDOK); })
+        .then("the first is gone from the screen", [&] {
+            EXPECT_FALSE(isWindowVisible(first.window));
+            EXPECT_FALSE(script::window("First"));
+            EXPECT_EQ(getActiveWindow(), second.window);
+            EXPECT_TRUE(returned.empty());  // its loop is outside the second's
+            script::click(second.window, IDCANCEL);
+        })
+        .then("close the main window", [&] { script::close(main.window); });
+    runDialog(kMain, main);
+    EXPECT_EQ(returned, (std::vector<std::string>{"second 2", "first 1"}));
+}
+
+TEST_F(UiModal, OwnerlessDialogLeavesTheOtherWindowUsable) {
+    Script script(reportFailure);
+    Probe main, dialog;
+    main.onCommand = [&](WindowHandle, int id) {
+        if (id == kOpen) runDialog(kFirst, dialog);
+    };
+    script.then("open a dialog without owner", [&] { script::click(main.window, kOpen); })
+        .then("use the main window", [&] {
+            EXPECT_TRUE(isWindowEnabled(main.window));
+            script::click(main.window, kCount);
+        })
+        .then("its command ran inside the dialog's loop", [&] {
+            EXPECT_EQ(main.count(kCount, BN_CLICKED), 1);
+            EXPECT_EQ(getActiveWindow(), main.window);
+            EXPECT_TRUE(isWindow(dialog.window));
+            script::click(dialog.window, IDCANCEL);
+        })
+        .then("close the main window", [&] { script::close(main.window); });
+    EXPECT_EQ(runDialog(kMain, main), IDCANCEL);
+}
+
+TEST_F(UiModal, OwnedDialogDisablesItsOwnerUntilItEnds) {
+    Script script(reportFailure);
+    Probe main, dialog;
+    main.onCommand = [&](WindowHandle window, int id) {
+        if (id == kOpen) runDialog(kFirst, dialog, window);
+    };
+    script.then("open an owned dialog", [&] { script::click(main.window, kOpen); })
+        .then("the owner ignores the user", [&] {
+            EXPECT_FALSE(isWindowEnabled(main.window));
+            script::click(main.window, kCount);
+            script::close(main.window);
+            inputActivate(main.window);
+            EXPECT_EQ(getActiveWindow(), dialog.window);
+            script::key(Key::Escape);
+        })
+        .then("the owner is back", [&] {
+            EXPECT_FALSE(isWindow(dialog.window));
+            EXPECT_TRUE(isWindowEnabled(main.window));
+            EXPECT_EQ(main.ids(), std::vector<int>{kOpen});
+            script::close(main.window);
+        });
+    EXPECT_EQ(runDialog(kMain, main), IDCANCEL);
+}
+
+// --- The filtered pump ----------------------------------------------------------
+
+// The main window's kOpen runs a walk of up to kRounds rounds that pumps only
+// a modeless progress window's messages, as the tag operations do.
+struct Walk {
+    static constexpr int kRounds = 3;
+    Probe main, progress;
+    std::vector<std::string> log;
+    bool cancelled = false;
+    DialogTemplate progressTemplate = dialogTemplate("Progress", kButtonControls);
+    Module module{std::span(&progressTemplate, 1), {}, {}};
+
+    Walk() {
+        progress.endsOn = {};
+        progress.onCommand = [this](WindowHandle, int id) { cancelled = cancelled || id == IDCANCEL; };
+        main.onCommand = [this](WindowHandle, int id) {
+            if (id == kCount) log.push_back("main count");
+            if (id == kOpen) run();
+        };
+    }
+    void run() {
+        const WindowHandle window = createDialogParam(module, 0, {}, probeProc, reinterpret_cast<LParam>(&progress));
+        showWindow(window, SW_SHOWNORMAL);
+        for (int round = 0; round < kRounds && !cancelled; ++round) pumpOnly(window);
+        log.push_back(cancelled ? "walk cancelled" : "walk finished");
+        destroyWindow(window);
+    }
+};
+
+TEST_F(UiPump, FilteredPumpLeavesOtherWindowsInputQueued) {
+    Script script(reportFailure);
+    Walk walk;
+    script.then("start the walk", [&] { script::click(walk.main.window, kOpen); })
+        .whilePumping("click the main window, then Cancel", [&] {
+            script::click(walk.main.window, kCount);
+            script::click(walk.progress.window, IDCANCEL);
+        })
+        .then("close the main window", [&] { script::close(walk.main.window); });
+    runDialog(kMain, walk.main);
+    EXPECT_EQ(walk.log, (std::vector<std::string>{"walk cancelled", "main count"}));
+}
+
+TEST_F(UiPump, EscapeReachesTheProgressWindowThroughThePump) {
+    Script script(reportFailure);
+    Walk walk;
+    script.then("start the walk", [&] { script::click(walk.main.window, kOpen); })
+        .whilePumping("press Esc", [&] { script::key(Key::Escape); })
+        .then("close the main window", [&] { script::close(walk.main.window); });
+    EXPECT_EQ(runDialog(kMain, walk.main), IDCANCEL);
+    EXPECT_EQ(walk.log, std::vector<std::string>{"walk cancelled"});
+    EXPECT_EQ(walk.main.ids(), (std::vector<int>{kOpen, IDCANCEL}));  // the Esc went to the walk only
+}
+
+// --- Dialog keyboard handling ---------------------------------------------------------
+
+constexpr int kEdit = 101;
+constexpr int kGo = 5;
+
+TEST_F(UiKeyboard, EnterGivesTheDefaultButtonsCommandUnlessItIsDisabled) {
+    constexpr ControlTemplate controls[] = {
+        {WindowClass::Edit, kEdit, 0, 0, 80, 12, "", ES_AUTOHSCROLL | WS_TABSTOP},
+        {WindowClass::Button, IDOK, 0, 20, 50, 14, "OK", BS_PUSHBUTTON | WS_TABSTOP},
+        {WindowClass::Button, kGo, 0, 40, 50, 14, "Go", BS_DEFPUSHBUTTON | WS_TABSTOP},
+        {WindowClass::Button, IDCANCEL, 0, 60, 50, 14, "Cancel", BS_PUSHBUTTON | WS_TABSTOP},
+    };
+    Modeless d(controls);
+    d.probe.endsOn = {};
+    ASSERT_TRUE(script::focused(d.window, kEdit));
+    inputKey(Key::Enter);
+    deliver();
+    EXPECT_EQ(d.probe.ids(), std::vector<int>{kGo});
+    enableWindow(d.item(kGo), false);
+    inputKey(Key::Enter);
+    deliver();
+    EXPECT_EQ(d.probe.ids(), std::vector<int>{kGo});
+    setFocus(d.item(IDOK));  // a focused push button takes the Enter key itself
+    inputKey(Key::Enter);
+    deliver();
+    EXPECT_EQ(d.probe.ids(), (std::vector<int>{kGo, IDOK}));
+}
+
+TEST_F(UiKeyboard, WithoutDefaultOrCancelButtonEnterIsOkAndEscapeAndCloseBoxAreCancel) {
+    constexpr ControlTemplate controls[] = {
+        {WindowClass::Edit, kEdit, 0, 0, 80, 12, "", ES_AUTOHSCROLL | WS_TABSTOP},
+        {WindowClass::Button, IDOK, 0, 20, 50, 14, "OK", BS_PUSHBUTTON | WS_TABSTOP},
+    };
+    Modeless d(controls);
+    d.probe.endsOn = {};
+    inputKey(Key::Enter);
+    inputKey(Key::Escape);
+    inputClose(d.window);
+    deliver();
+    EXPECT_EQ(d.probe.ids(), (std::vector<int>{IDOK, IDCANCEL, IDCANCEL}));
+    EXPECT_EQ(d.probe.commands[1].control, 0);  // no cancel button to name
+}
+
+TEST_F(UiKeyboard, TabVisitsEnabledTabStopsInTemplateOrderAndWraps) {
+    constexpr ControlTemplate controls[] = {
+        {WindowClass::Edit, 1, 0, 0, 80, 12, "", WS_TABSTOP},
+        {WindowClass::Static, kNoControlId, 0, 14, 80, 8, "label", SS_LEFT},
+        {WindowClass::Edit, 2, 0, 24, 80, 12, "", WS_TABSTOP | WS_DISABLED},
+        {WindowClass::Button, 3, 0, 40, 80, 10, "no stop", BS_AUTOCHECKBOX},
+        {WindowClass::Button, 4, 0, 52, 50, 14, "Four", BS_PUSHBUTTON | WS_TABSTOP},
+        {WindowClass::ListBox, 5, 0, 70, 80, 40, "", WS_TABSTOP},
+    };
+    Modeless d(controls);
+    const auto focusAfter = [&](Key key, unsigned modifiers) {
+        inputKey(key, modifiers);
+        deliver();
+        return getDlgCtrlID(getFocus());
+    };
+    EXPECT_EQ(getDlgCtrlID(getFocus()), 1);
+    EXPECT_EQ(focusAfter(Key::Tab, 0), 4);
+    EXPECT_EQ(focusAfter(Key::Tab, 0), 5);
+    EXPECT_EQ(focusAfter(Key::Tab, 0), 1);
+    EXPECT_EQ(focusAfter(Key::Tab, kShift), 5);
+    EXPECT_EQ(focusAfter(Key::Tab, kShift), 4);
+    enableWindow(d.item(2), true);
+    EXPECT_EQ(focusAfter(Key::Tab, kShift), 2);
+    enableWindow(d.item(2), false);  // the focus does not stay on a disabled control
+    EXPECT_EQ(getDlgCtrlID(getFocus()), 4);
+}
+
+TEST_F(UiKeyboard, SpacePressesButtonsButOnlyAutoCheckBoxesCheckThemselves) {
+    constexpr ControlTemplate controls[] = {
+        {WindowClass::Button, 1, 0, 0, 80, 10, "auto", BS_AUTOCHECKBOX | WS_TABSTOP},
+        {WindowClass::Button, 2, 0, 12, 80, 10, "radio", BS_RADIOBUTTON | WS_TABSTOP},
+        {WindowClass::Button, 3, 0, 24, 80, 12, "pushlike", BS_RADIOBUTTON | BS_PUSHLIKE | WS_TABSTOP},
+        {WindowClass::Button, 4, 0, 40, 50, 14, "push", BS_PUSHBUTTON | WS_TABSTOP},
+    };
+    Modeless d(controls);
+    d.probe.endsOn = {};
+    for (int id = 1; id <= 4; ++id) {
+        inputKey(Key::Space);
+        inputKey(Key::Tab);
+    }
+    deliver();
+    EXPECT_EQ(d.probe.ids(), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_TRUE(script::checked(d.window, 1));
+    EXPECT_FALSE(script::checked(d.window, 2));
+    EXPECT_FALSE(script::checked(d.window, 3));
+    script::click(d.window, 1);
+    script::click(d.window, 2);
+    deliver();
+    EXPECT_FALSE(script::checked(d.window, 1));
+    EXPECT_FALSE(script::checked(d.window, 2));
+    checkDlgButton(d.window, 2, BST_CHECKED);  // radios are checked by their dialog
+    EXPECT_TRUE(script::checked(d.window, 2));
+}
+
+// --- List boxes -----------------------------------------------------------------
+
+constexpr int kExtended = 301;
+constexpr int kSingle = 302;
+constexpr int kQuiet = 303;
+constexpr ControlTemplate kLists[] = {
+    {WindowClass::ListBox, kExtended, 0, 0, 100, 80, "", LBS_EXTENDEDSEL | LBS_NOTIFY | WS_TABSTOP},
+    {WindowClass::ListBox, kSingle, 0, 90, 100, 80, "", LBS_NOTIFY | LBS_SORT | WS_TABSTOP},
+    {WindowClass::ListBox, kQuiet, 100, 0, 100, 80, "", LBS_EXTENDEDSEL | WS_TABSTOP},
+};
+
+void fill(WindowHandle list, std::initializer_list<const char*> texts) {
+    for (const char* text : texts) listAddString(list, text);
+}
+
+void press(Key key, unsigned modifiers = 0) {
+    inputKey(key, modifiers);
+    deliver();
+}
+
+void clickRow(const Modeless& d, int id, int row, unsigned modifiers = 0) {
+    script::clickRow(d.window, id, row, modifiers);
+    deliver();
+}
+
+TEST_F(UiList, SortedListInsertsIgnoringCaseAfterEqualEntries) {
+    Modeless d(kLists);
+    const WindowHandle sorted = d.item(kSingle);
+    EXPECT_EQ(listAddString(sorted, "beta"), 0);
+    EXPECT_EQ(listAddString(sorted, "Alpha"), 0);
+    EXPECT_EQ(listAddString(sorted, "gamma"), 2);
+    EXPECT_EQ(listAddString(sorted, "alpha"), 1);
+    EXPECT_EQ(listAddString(sorted, "BETA"), 3);
+    EXPECT_EQ(script::items(d.window, kSingle), (std::vector<std::string>{"Alpha", "alpha", "beta", "BETA", "gamma"}));
+    const WindowHandle unsorted = d.item(kExtended);
+    fill(unsorted, {"b", "a"});
+    EXPECT_EQ(listInsertString(unsorted, 1, "c"), 1);
+    EXPECT_EQ(listInsertString(unsorted, -1, "d"), 3);
+    EXPECT_EQ(script::items(d.window, kExtended), (std::vector<std::string>{"b", "c", "a", "d"}));
+}
+
+TEST_F(UiList, ExtendedSelectionFollowsClicksWithControlAndShift) {
+    Modeless d(kLists);
+    fill(d.item(kExtended), {"r0", "r1", "r2", "r3", "r4"});
+    const auto state = [&] { return script::selection(d.window, kExtended); };
+    clickRow(d, kExtended, 1);
+    EXPECT_EQ(state(), Rows{1});
+    clickRow(d, kExtended, 3, kShift);
+    EXPECT_EQ(state(), (Rows{1, 2, 3}));
+    clickRow(d, kExtended, 0, kControl);
+    EXPECT_EQ(state(), (Rows{0, 1, 2, 3}));
+    clickRow(d, kExtended, 2, kShift);  // the range starts where the Ctrl+click was
+    EXPECT_EQ(state(), (Rows{0, 1, 2}));
+    clickRow(d, kExtended, 4, kShift | kControl);
+    EXPECT_EQ(state(), (Rows{0, 1, 2, 3, 4}));
+    clickRow(d, kExtended, 2, kControl);
+    EXPECT_EQ(state(), (Rows{0, 1, 3, 4}));
+    EXPECT_EQ(listGetCaretIndex(d.item(kExtended)), 2);
+}
+
+TEST_F(UiList, ExtendedSelectionKeysMoveTheCaretAndTheRange) {
+    Modeless d(kLists);
+    const WindowHandle list = d.item(kExtended);
+    fill(list, {"r0", "r1", "r2", "r3", "r4"});
+    const auto state = [&] { return script::selection(d.window, kExtended); };
+    clickRow(d, kExtended, 1);
+    press(Key::Down);
+    EXPECT_EQ(state(), Rows{2});
+    press(Key::Down, kShift);
+    EXPECT_EQ(state(), (Rows{2, 3}));
+    press(Key::Down, kControl);
+    EXPECT_EQ(state(), (Rows{2, 3}));
+    EXPECT_EQ(listGetCaretIndex(list), 4);
+    press(Key::Space, kControl);
+    EXPECT_EQ(state(), (Rows{2, 3, 4}));
+    press(Key::Up, kShift);  // the anchor moved to the toggled entry
+    EXPECT_EQ(state(), (Rows{3, 4}));
+    press(Key::Home, kControl);
+    press(Key::Space, kControl);
+    EXPECT_EQ(state(), (Rows{0, 3, 4}));
+    press(Key::Space, kControl);
+    EXPECT_EQ(state(), (Rows{3, 4}));
+    press(Key::Space);
+    EXPECT_EQ(state(), Rows{0});
+    EXPECT_EQ(listGetCaretIndex(list), 0);
+}
+
+TEST_F(UiList, SingleSelectionListKeepsOneEntryWhateverTheModifiers) {
+    Modeless d(kLists);
+    fill(d.item(kSingle), {"a", "b", "c", "d"});
+    clickRow(d, kSingle, 0);
+    clickRow(d, kSingle, 2, kShift);
+    EXPECT_EQ(script::selection(d.window, kSingle), Rows{2});
+    press(Key::Down, kControl);
+    EXPECT_EQ(listGetCurSel(d.item(kSingle)), 3);
+    EXPECT_FALSE(listSetSel(d.item(kSingle), true, 0));
+}
+
+TEST_F(UiList, SelectionChangeIsNotifiedOnlyWithTheNotifyStyle) {
+    Modeless d(kLists);
+    d.probe.endsOn = {};
+    fill(d.item(kExtended), {"a", "b", "c"});
+    fill(d.item(kQuiet), {"a", "b", "c"});
+    for (int id : {kExtended, kQuiet}) {
+        clickRow(d, id, 0);
+        press(Key::Down);
+        press(Key::Down, kControl);  // moves the caret only: no change to tell
+        press(Key::Space, kControl);
+    }
+    EXPECT_EQ(d.probe.count(kExtended, LBN_SELCHANGE), 3);
+    EXPECT_EQ(d.probe.count(kQuiet, LBN_SELCHANGE), 0);
+    EXPECT_EQ(d.probe.commands.size(), 3u);
+}
+
+TEST_F(UiList, DeletingEntriesKeepsTheCaretOnAValidEntry) {
+    Modeless d(kLists);
+    const WindowHandle list = d.item(kExtended);
+    fill(list, {"a", "b", "c", "d", "e"});
+    clickRow(d, kExtended, 4);
+    EXPECT_EQ(listDeleteString(list, 4), 4);
+    EXPECT_EQ(listGetCaretIndex(list), 3);
+    clickRow(d, kExtended, 2);
+    listDeleteString(list, 0);
+    EXPECT_EQ(listGetText(list, listGetCaretIndex(list)), "c");
+    listDeleteString(list, listGetCaretIndex(list));
+    EXPECT_EQ(listGetText(list, listGetCaretIndex(list)), "d");
+    EXPECT_EQ(listDeleteString(list, 5), LB_ERR);
+    for (int index = listGetCount(list) - 1; index >= 0; --index) listDeleteString(list, index);
+    EXPECT_EQ(listGetCount(list), 0);
+    press(Key::Down, kShift);  // nothing to move over
+    listAddString(list, "x");
+    EXPECT_EQ(listGetText(list, listGetCaretIndex(list)), "x");
+}
+
+// --- Combo boxes ----------------------------------------------------------------
+
+constexpr int kGenre = 401;
+constexpr int kChoice = 402;
+constexpr ControlTemplate kCombos[] = {
+    {WindowClass::ComboBox, kGenre, 0, 0, 90, 40, "", CBS_DROPDOWN | CBS_SORT | WS_VSCROLL | WS_TABSTOP},
+    {WindowClass::ComboBox, kChoice, 0, 50, 90, 40, "", CBS_DROPDOWNLIST | WS_TABSTOP},
+};
+
+TEST_F(UiCombo, ExactSearchIgnoresCaseAndWrapsOverTheWholeList) {
+    Modeless d(kCombos);
+    const WindowHandle combo = d.item(kGenre);
+    for (const char* genre : {"Rock", "Pop", "ROCK", "Rock & Roll", "\xD1" "and\xFA", "\x8A" "aman"}) {
+        comboAddString(combo, genre);
+    }
+    ASSERT_EQ(script::items(d.window, kGenre),
+              (std::vector<std::string>{"Pop", "Rock", "ROCK", "Rock & Roll", "\x8A" "aman", "\xD1" "and\xFA"}));
+    EXPECT_EQ(comboFindStringExact(combo, -1, "rock"), 1);
+    EXPECT_EQ(comboFindStringExact(combo, 1, "rock"), 2);
+    EXPECT_EQ(comboFindStringExact(combo, 2, "rock"), 1);  // wrapped round
+    EXPECT_EQ(comboFindStringExact(combo, 3, "pop"), 0);
+    EXPECT_EQ(comboFindStringExact(combo, -1, "Roc"), CB_ERR);
+    EXPECT_EQ(comboFindStringExact(combo, -1, "\xF1" "AND\xDA"), 5);
+    EXPECT_EQ(comboFindStringExact(combo, -1, "\x9A" "AMAN"), 4);
+}
+
+TEST_F(UiCombo, SelectingNoItemEmptiesTheTextField) {
+    Modeless d(kCombos);
+    const WindowHandle combo = d.item(kGenre);
+    for (const char* genre : {"Blues", "Jazz"}) comboAddString(combo, genre);
+    EXPECT_EQ(comboSetCurSel(combo, 1), 1);
+    EXPECT_EQ(getWindowText(combo), "Jazz");
+    comboAddString(combo, "Acid");  // inserted before the selection, which stays on its item
+    EXPECT_EQ(comboGetItemText(combo, comboGetCurSel(combo)), "Jazz");
+    EXPECT_EQ(comboSetCurSel(combo, -1), CB_ERR);
+    EXPECT_EQ(getWindowText(combo), "");
+    comboSetCurSel(combo, 0);
+    comboResetContent(combo);
+    EXPECT_EQ(comboGetCount(combo), 0);
+    EXPECT_EQ(getWindowText(combo), "");
+}
+
+TEST_F(UiCombo, TypingEditsOnlyAnEditableComboAndArrowsSelect) {
+    Modeless d(kCombos);
+    d.probe.endsOn = {};
+    for (const char* genre : {"Blues", "Jazz"}) comboAddString(d.item(kGenre), genre);
+    for (const char* choice : {"one", "two"}) comboAddString(d.item(kChoice), choice);
+    comboSetCurSel(d.item(kGenre), 0);
+    script::typeInto(d.window, kGenre, "Ska");
+    deliver();
+    EXPECT_EQ(script::text(d.window, kGenre), "Ska");
+    EXPECT_EQ(comboGetCurSel(d.item(kGenre)), -1);
+    EXPECT_EQ(d.probe.count(kGenre, CBN_EDITCHANGE), 8);  // five Backspaces and three letters
+    comboSetCurSel(d.item(kChoice), 0);
+    script::typeInto(d.window, kChoice, "x");
+    press(Key::Down);
+    EXPECT_EQ(script::text(d.window, kChoice), "two");
+    EXPECT_EQ(d.probe.count(kChoice, CBN_SELCHANGE), 1);
+    press(Key::F4);
+    EXPECT_TRUE(comboGetDroppedState(d.item(kChoice)));
+    press(Key::Escape);  // closes the list, not the dialog
+    EXPECT_FALSE(comboGetDroppedState(d.item(kChoice)));
+    EXPECT_EQ(d.probe.count(IDCANCEL, BN_CLICKED), 0);
+}
+
+// --- Edits ------------------------------------------------------------------------
+
+constexpr int kNarrow = 501;
+constexpr int kNarrowWidth = 40;
+constexpr int kColumnUnits = 4;
+constexpr ControlTemplate kEdits[] = {
+    {WindowClass::Edit, kNarrow, 0, 0, kNarrowWidth, 12, "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
+};
+
+TEST_F(UiEdit, TypingBackspaceDeleteAndCaretKeysEditAtTheCaret) {
+    Modeless d(kEdits);
+    inputText("abc");
+    press(Key::Left);
+    press(Key::Left);
+    inputText("X");
+    deliver();
+    EXPECT_EQ(script::text(d.window, kNarrow), "aXbc");
+    press(Key::Backspace);
+    press(Key::Home);
+    press(Key::Backspace);  // nothing before the caret
+    press(Key::Delete);
+    press(Key::End);
+    inputText("\t\x7F" "d");  // control characters are not text
+    deliver();
+    EXPECT_EQ(script::text(d.window, kNarrow), "bcd");
+    EXPECT_EQ(d.probe.count(kNarrow, EN_CHANGE), 7);
+}
+
+TEST_F(UiEdit, SingleLineEditScrollsSidewaysToKeepTheCaretShown) {
+    Modeless d(kEdits);
+    const Window& edit = *windowOf(d.item(kNarrow));
+    const auto caretShown = [&] {
+        return edit.edit.caret >= edit.edit.scroll && edit.edit.caret - edit.edit.scroll < kNarrowWidth / kColumnUnits;
+    };
+    inputText("abcdefghijklmnopqrstuvwxyz");
+    deliver();
+    EXPECT_EQ(edit.edit.caret, 26u);
+    EXPECT_GT(edit.edit.scroll, 0u);
+    EXPECT_TRUE(caretShown());
+    press(Key::Home);
+    EXPECT_EQ(edit.edit.scroll, 0u);
+    setWindowText(d.item(kNarrow), std::string(300, 'x'));
+    EXPECT_EQ(edit.edit.caret, 300u);
+    EXPECT_TRUE(caretShown());
+}
+
+TEST_F(UiEdit, GetDlgItemIntTakesOnlyANumberInRangeBetweenBlanks) {
+    Modeless d(kEdits);
+    struct Case {
+        const char* text;
+        bool isSigned;
+        unsigned value;
+        bool translated;
+    };
+    const Case cases[] = {
+        {"300", false, 300, true},          {" 12 ", false, 12, true},        {"\t7", false, 7, true},
+        {"12a", false, 0, false},           {"1 2", false, 0, false},         {"", false, 0, false},
+        {"  ", false, 0, false},            {"4294967295", false, 4294967295u, true},
+        {"4294967296", false, 0, false},    {"-5", false, 0, false},          {"-5", true, static_cast<unsigned>(-5), true},
+        {"-", true, 0, false},              {"2147483648", true, 0, false},   {"-2147483648", true, 0x80000000u, true},
+    };
+    for (const Case& c : cases) {
+        setDlgItemText(d.window, kNarrow, c.text);
+        bool translated = !c.translated;
+        EXPECT_EQ(getDlgItemInt(d.window, kNarrow, &translated, c.isSigned), c.value) << '"' << c.text << '"';
+        EXPECT_EQ(translated, c.translated) << '"' << c.text << '"';
+    }
+    setDlgItemInt(d.window, kNarrow, static_cast<unsigned>(-42), true);
+    EXPECT_EQ(script::text(d.window, kNarrow), "-42");
+}
+
+// --- Progress bars ----------------------------------------------------------------
+
+constexpr int kBar = 601;
+constexpr ControlTemplate kBars[] = {{WindowClass::Progress, kBar, 0, 0, 170, 14, "", WS_BORDER}};
+
+TEST_F(UiProgress, StepsFillTheRangeAndStartOverInsideItPastTheEnd) {
+    Modeless d(kBars);
+    const WindowHandle bar = d.item(kBar);
+    progressSetRange(bar, 0, 3);
+    progressSetStep(bar, 1);
+    EXPECT_EQ(progressStepIt(bar), 0);
+    EXPECT_EQ(progressStepIt(bar), 1);
+    EXPECT_EQ(progressStepIt(bar), 2);
+    EXPECT_EQ(progressGetPos(bar), 3);  // full after one step per entry
+    progressStepIt(bar);
+    EXPECT_LT(progressGetPos(bar), 3);
+    progressSetStep(bar, 5);
+    for (int step = 0; step < 4; ++step) {
+        progressStepIt(bar);
+        EXPECT_GE(progressGetPos(bar), 0);
+        EXPECT_LE(progressGetPos(bar), 3);
+    }
+    progressSetRange(bar, 0, 0);  // a count of 65536 entries kept in 16 bits
+    progressSetStep(bar, 1);
+    progressStepIt(bar);
+    progressStepIt(bar);
+    EXPECT_EQ(progressGetPos(bar), 0);
+}
+
+TEST_F(UiProgress, PositionStaysInsideTheSixteenBitRange) {
+    Modeless d(kBars);
+    const WindowHandle bar = d.item(kBar);
+    progressSetRange(bar, 0, 65535);
+    progressSetPos(bar, 65535);
+    EXPECT_EQ(progressGetPos(bar), 65535);
+    progressSetRange(bar, 10, 20);
+    EXPECT_EQ(progressGetPos(bar), 20);
+    progressSetPos(bar, 3);
+    EXPECT_EQ(progressGetPos(bar), 10);
+}
+
+}  // namespace
