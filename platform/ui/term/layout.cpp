@@ -21,10 +21,11 @@ CellRect centredIn(const CellRect& size, const CellRect& area, int columns, int 
 
 }  // namespace
 
+// Whole steps only: with a fractional scale, a check box and the edit beside
+// it could land on different rows.
 Scale Scale::forTerminal(int columns, int rows) {
-    const double wide = static_cast<double>(columns) / kMinColumns;
-    const double high = static_cast<double>(rows) / kMinRows;
-    return Scale{std::max(1.0, std::min(wide, high))};
+    const int steps = std::min(columns / kMinColumns, rows / kMinRows);
+    return Scale{static_cast<double>(std::max(1, steps))};
 }
 
 int Scale::column(int xUnits) const { return static_cast<int>(std::floor(xUnits * factor / kUnitsPerColumn)); }

@@ -31,7 +31,7 @@ struct CellRect {
 struct Scale {
     double factor = 1.0;
 
-    // The scale for a terminal; 1 up to the smallest size, more above it.
+    // The scale for a terminal: 1 up to twice the smallest size, then 2, and so on.
     static Scale forTerminal(int columns, int rows);
 
     int column(int xUnits) const;

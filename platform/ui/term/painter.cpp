@@ -71,17 +71,21 @@ bool isGroupBox(const Window& control) {
     return control.windowClass == WindowClass::Button && control.buttonKind() == BS_GROUPBOX;
 }
 
-// Texts that may run on into free cells to their right: a cell is narrower
-// than the desktop's letters, and labels would lose their last letters.
+// Texts that may run on into free cells to their right: a cell is wider than
+// the desktop's average letter, and labels and buttons would lose letters.
 bool isLabel(const Window& control) {
     if (control.windowClass == WindowClass::Static) return (control.style & (SS_CENTER | SS_SUNKEN)) == 0;
-    if (control.windowClass != WindowClass::Button || (control.style & BS_PUSHLIKE)) return false;
-    return control.buttonKind() == BS_AUTOCHECKBOX || control.buttonKind() == BS_RADIOBUTTON;
+    return control.windowClass == WindowClass::Button && control.buttonKind() != BS_GROUPBOX;
+}
+
+bool hasMark(const Window& control) {
+    return control.windowClass == WindowClass::Button && !(control.style & BS_PUSHLIKE) &&
+           (control.buttonKind() == BS_AUTOCHECKBOX || control.buttonKind() == BS_RADIOBUTTON);
 }
 
 CellRect widenedLabel(const Window& control, const CellRect& label,
                       const std::vector<std::pair<const Window*, CellRect>>& placed, int limit) {
-    const int markCells = control.windowClass == WindowClass::Button ? 1 : 0;
+    const int markCells = hasMark(control) ? 1 : 0;
     const int wanted = label.left + markCells + static_cast<int>(control.text.size());
     int right = std::min(limit, wanted);
     for (const auto& [other, cells] : placed) {

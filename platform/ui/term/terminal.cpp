@@ -60,6 +60,36 @@ void addModifiedKeys(KeyTable& table) {
     }
 }
 
+// Sequences that terminals and terminal multiplexers send whatever their
+// description says; each gets a code of its own where curses knows none.
+void addCommonSequences(KeyTable& table) {
+    struct Sequence {
+        const char* bytes;
+        KeyAction action;
+    };
+    const auto press = [](Key key, unsigned modifiers) { return KeyAction{Action::Press, key, modifiers, 0, 0}; };
+    const Sequence sequences[] = {
+        {"\033[1~", press(Key::Home, 0)},  {"\033[4~", press(Key::End, 0)},
+        {"\033[H", press(Key::Home, 0)},   {"\033[F", press(Key::End, 0)},
+        {"\033OH", press(Key::Home, 0)},   {"\033OF", press(Key::End, 0)},
+        {"\033[1;5A", press(Key::Up, kControl)},    {"\033[1;5B", press(Key::Down, kControl)},
+        {"\033[1;5C", press(Key::Right, kControl)}, {"\033[1;5D", press(Key::Left, kControl)},
+        {"\033[1;2A", press(Key::Up, kShift)},      {"\033[1;2B", press(Key::Down, kShift)},
+        {"\033[1;3B", press(Key::Down, kAlt)},
+        {"\033[1;2Q", KeyAction{Action::PreviousControl, Key::Tab, 0, 0, 0}},
+        {"\033[17;2~", KeyAction{Action::PreviousWindow, Key::Tab, 0, 0, 0}},
+    };
+    int next = KEY_MAX + 1;
+    for (const Sequence& sequence : sequences) {
+        int code = key_defined(sequence.bytes);
+        if (code <= 0) {
+            code = next++;
+            define_key(sequence.bytes, code);
+        }
+        if (table.find(code) == table.end()) table[code] = sequence.action;
+    }
+}
+
 short colorPair(Style style) { return static_cast<short>(static_cast<int>(style) + 1); }
 
 void defineColors() {
@@ -85,7 +115,7 @@ void defineColors() {
 }
 
 attr_t attributesOf(Style style) {
-    attr_t attributes = has_colors() ? COLOR_PAIR(colorPair(style)) : A_NORMAL;
+    attr_t attributes = A_NORMAL;
     switch (style) {
         case Style::Disabled: attributes |= A_DIM; break;
         case Style::Focused: case Style::Pressed: case Style::Selected: case Style::MenuSelected:
@@ -115,6 +145,7 @@ Terminal::Terminal() : keys_(standardKeys()) {
     mouseinterval(0);
     defineColors();
     addModifiedKeys(keys_);
+    addCommonSequences(keys_);
 }
 
 Terminal::~Terminal() { restoreTerminal(); }
@@ -129,7 +160,7 @@ void Terminal::show(const Canvas& canvas) {
             const Cell& cell = canvas.at(x, y);
             const wchar_t text[2] = {static_cast<wchar_t>(cell.ch), L'\0'};
             cchar_t shown;
-            setcchar(&shown, text, attributesOf(cell.style), 0, nullptr);
+            setcchar(&shown, text, attributesOf(cell.style), has_colors() ? colorPair(cell.style) : 0, nullptr);
             mvadd_wch(y, x, &shown);
         }
     }

@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Runs the real program in tmux, types at it and reads the screen back.
+# Usage: terminal_e2e.sh PROGRAM MAKE_FIXTURES
+set -euo pipefail
+
+program=$1
+make_fixtures=$2
+work=$(mktemp -d)
+session="lirvane-e2e-$$"
+socket="$work/tmux.sock"
+trap 'tmux -S "$socket" kill-server 2>/dev/null || true; rm -rf "$work"' EXIT
+
+mkdir -p "$work/music/sub" "$work/cfg"
+"$make_fixtures" "$work/music"
+
+fail() { echo "FAIL: $*"; echo "--- screen ---"; screen; exit 1; }
+screen() { tmux -S "$socket" capture-pane -p -t "$session"; }
+keys() { tmux -S "$socket" send-keys -t "$session" "$@"; sleep 0.15; }
+# Waits until the screen shows the text.
+expect() {
+    for _ in $(seq 50); do
+        if screen | grep -qF -- "$1"; then return 0; fi
+        sleep 0.1
+    done
+    fail "the screen never showed '$1'"
+}
+expect_not() { if screen | grep -qF -- "$1"; then fail "the screen still shows '$1'"; fi; }
+column_of() { screen | grep -F -- "$1" | head -1 | awk -v t="$1" '{ print index($0, t) }'; }
+
+start() {
+    rm -f "$work/exit" "$work/stty"
+    echo "set -g default-terminal xterm-256color" > "$work/tmux.conf"
+    tmux -S "$socket" -f "$work/tmux.conf" new-session -d -s "$session" -x 160 -y 50 \
+        "cd '$work' && LANG=C.UTF-8 XDG_CONFIG_HOME='$work/cfg' '$program'; echo \$? > '$work/exit'; stty -a > '$work/stty'; sleep 60"
+    expect "Lirvane v3.0"
+}
+
+stop() {
+    keys C-w
+    for _ in $(seq 50); do [ -s "$work/stty" ] && break; sleep 0.1; done
+    [ "$(cat "$work/exit" 2>/dev/null)" = 0 ] || fail "the program did not end with 0"
+    grep -q -- " icanon" "$work/stty" && grep -q -- " echo" "$work/stty" || fail "the terminal was left in raw mode"
+    tmux -S "$socket" kill-session -t "$session"
+}
+
+start
+echo "ok: the main window appears"
+expect "Añadir Carpeta"
+expect "Año:"
+expect "Borrar Selección"
+
+# Add the folder with the keyboard alone: Tab to "Añadir Carpeta", type the
+# path into the browser's field, and accept.
+for _ in $(seq 19); do keys Tab; done
+keys Enter
+expect "Choose a folder to recursively add to the file list..."
+keys Tab
+keys -l "music"
+keys Enter
+expect "$work/music"
+keys Tab
+keys Enter
+expect "$work/music/uno.mp3"
+expect "$work/music/zeta.mp3"
+echo "ok: a folder is added with the keyboard"
+
+# To the list (three more tab stops), then move through it.
+keys Tab Tab Tab
+keys Home
+expect "Canción Uno"
+expect "Rock"
+keys Down
+expect "Segunda"
+expect_not "Canción Uno"
+keys Up
+expect "Canción Uno"
+echo "ok: moving through the list shows the ID3v1.1 tags"
+
+# The view buttons take no Tab: F2 backwards from the title field reaches them.
+keys Tab
+keys S-F2
+keys Space
+expect "Título Dos"
+expect_not "Canción Uno"
+echo "ok: the ID3v2.3 view shows the frames"
+
+# Unchecking "Titulo:" disables its field: Tab leaves it out from now on.
+for _ in $(seq 9); do keys Tab; done
+keys Space
+expect "□Titulo:"
+echo "ok: unchecking a box disables its field"
+
+# Options opens beside the main window; choose "Full" for ID3v1.1 and OK.
+keys F10
+keys Up Enter
+expect "Borrando Tag"
+[ "$(column_of 'Borrando Tag')" -gt 84 ] || fail "the Options dialog is not beside the main window"
+keys F2 F2 F2
+keys Space
+keys Enter
+expect_not "Borrando Tag"
+grep -q '"QuickV1"=dword:00000000' "$work/cfg/lirvane/registry" || fail "the choice was not stored"
+echo "ok: Options stores the choice"
+stop
+echo "ok: the program ends with the close key and restores the terminal"
+
+start
+keys F10
+keys Up Enter
+expect "Borrando Tag"
+expect "●Full"
+expect "○Suave"
+keys Escape
+expect_not "Borrando Tag"
+stop
+echo "ok: the stored choice is there after a restart"
