@@ -241,7 +241,7 @@ bool parseKeyLine(std::string_view line, std::string& path) {
 bool parseHive(std::string_view utf8, Hive& hive) {
     if (utf8.starts_with(kByteOrderMark)) utf8.remove_prefix(kByteOrderMark.size());
     if (utf8.empty()) return true;
-      // cut short
+    if (utf8.back() != '\n') return false;  // cut short
     const std::string text = fromUtf8(utf8);
     if (toUtf8(text) != utf8) return false;  // malformed, or characters outside the code page
     std::string_view rest = text;
@@ -250,7 +250,7 @@ bool parseHive(std::string_view utf8, Hive& hive) {
     while (!rest.empty()) {
         const std::size_t end = rest.find('\n');
         std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(end + 1);
+        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
         if (line.ends_with('\r')) line.remove_suffix(1);
         if (first) {
             if (line != kHeader) return false;
@@ -274,10 +274,13 @@ bool parseHive(std::string_view utf8, Hive& hive) {
 
 // 0, ERROR_READ_FAULT or ERROR_INVALID_DATA.
 int loadHive(File& file, Hive& hive) {
-    std::vector<std::uint8_t> bytes(kMaxHiveBytes + 1);
+    // One byte of room beyond the size the file reports, and never more than
+    // the limit: filling it means a hive too large or changing under the lock.
+    const auto room = static_cast<std::size_t>(std::min<std::uint64_t>(file.size().value_or(0), kMaxHiveBytes)) + 1;
+    std::vector<std::uint8_t> bytes(room);
     const std::int64_t got = file.read(bytes);
     if (got < 0) return ERROR_READ_FAULT;
-    if (static_cast<std::size_t>(got) > kMaxHiveBytes) return ERROR_INVALID_DATA;
+    if (static_cast<std::size_t>(got) == room) return ERROR_INVALID_DATA;
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), static_cast<std::size_t>(got));
     return parseHive(text, hive) ? ERROR_SUCCESS : ERROR_INVALID_DATA;
 }
