@@ -106,20 +106,20 @@ WindowHandle createIndirect(const DialogTemplate& dialogTemplate, const Module* 
     return isWindow(handle) ? handle : WindowHandle{};
 }
 
-// Waits for the next message; false when the loops must end.
-bool nextMessage(Msg& msg) {
+enum class Next { Message, Waited, End };
+
+// Takes the next message, or waits for input once; End when the loops must
+// end. After a wait the caller looks again whether its dialog has ended.
+Next nextMessage(Msg& msg) {
     Desktop& d = desktop();
-    for (;;) {
-        if (d.quit) return false;
-        if (!d.queue.empty()) {
-            msg = d.queue.front();
-            d.queue.pop_front();
-            if (!msg.window) msg.window = keyTarget();
-            if (msg.window) return true;
-            continue;  // a key while nothing takes keys
-        }
-        if (d.input == nullptr || !d.input->wait()) return false;
+    if (d.quit) return Next::End;
+    while (!d.queue.empty()) {
+        msg = d.queue.front();
+        d.queue.pop_front();
+        if (!msg.window) msg.window = keyTarget();
+        if (msg.window) return Next::Message;  // else a key while nothing takes keys
     }
+    return d.input != nullptr && d.input->wait() ? Next::Waited : Next::End;
 }
 
 void route(const Msg& msg) {
@@ -143,11 +143,12 @@ std::intptr_t runModal(WindowHandle dialog, WindowHandle owner) {
             result = running->result;
             break;
         }
-        if (!nextMessage(msg)) {
+        const Next next = nextMessage(msg);
+        if (next == Next::End) {
             if (desktop().quit) result = 0;
             break;
         }
-        route(msg);
+        if (next == Next::Message) route(msg);
     }
     if (disableOwner) enableWindow(owner, true);
     destroyWindow(dialog);
@@ -266,6 +267,9 @@ bool endDialog(WindowHandle dialog, std::intptr_t result) {
     if (window == nullptr || !window->isDialog()) return false;
     window->ended = true;
     window->result = result;
+    // It leaves the screen at once: when a later dialog's loop runs inside its
+    // own, its dialogBox call returns only after that one ends.
+    window->visible = false;
     return true;
 }
 

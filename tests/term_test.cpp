@@ -1,0 +1,132 @@
+// The terminal front end without a terminal: where units land in cells, what
+// keys mean, and what the painter draws.
+#include <curses.h>
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "platform/ui/input.h"
+#include "platform/ui/term/keys.h"
+#include "platform/ui/term/layout.h"
+#include "platform/ui/term/painter.h"
+#include "platform/ui/window.h"
+
+using namespace platform;
+using namespace platform::term;
+
+TEST(TermLayout, TheMainWindowFitsTheSmallestTerminalAndLargerOnesScaleInWholeSteps) {
+    const Scale one = Scale::forTerminal(kMinColumns, kMinRows);
+    EXPECT_EQ(one.columns(320), 80);
+    EXPECT_LE(frameRows(true) + one.rows(319), kMinRows - kHelpRows);
+    EXPECT_EQ(Scale::forTerminal(159, 200).factor, 1.0);
+    EXPECT_EQ(Scale::forTerminal(160, 86).factor, 2.0);
+    EXPECT_TRUE(terminalTooSmall(79, 43));
+    EXPECT_TRUE(terminalTooSmall(80, 42));
+    EXPECT_FALSE(terminalTooSmall(80, 43));
+}
+
+TEST(TermLayout, OneLineControlsStandOnTheRowOfTheirMiddle) {
+    const Scale scale{1.0};
+    // A field check box and the edit beside it, of different heights, share a row.
+    EXPECT_EQ(scale.control({15, 160, 50, 170}), (CellRect{3, 20, 12, 21}));
+    EXPECT_EQ(scale.control({53, 158, 142, 170}), (CellRect{13, 20, 35, 21}));
+    // A list keeps its rows; a control narrower than a cell still gets one.
+    EXPECT_EQ(scale.control({11, 16, 309, 118}), (CellRect{2, 2, 77, 14}));
+    EXPECT_EQ(scale.control({10, 10, 11, 11}).width(), 1);
+    const Scale two{2.0};
+    EXPECT_EQ(two.control({53, 158, 142, 170}), (CellRect{26, 41, 71, 42}));
+}
+
+TEST(TermLayout, WindowsArePlacedBesideOrOverTheirOwner) {
+    const CellRect main{0, 0, 80, 42};
+    const CellRect small{0, 0, 47, 12};
+    EXPECT_EQ(placeWindow(main, {}, {}, 160, 50), main);
+    const std::vector<Placement> placed = {{WindowHandle{2}, main}};
+    EXPECT_EQ(placeWindow(small, {}, placed, 160, 50), (CellRect{80, 0, 127, 12}));
+    const CellRect owned = placeWindow(small, WindowHandle{2}, placed, 160, 50);
+    EXPECT_EQ(owned, (CellRect{16, 15, 63, 27}));
+    // No room beside it: centred on the screen.
+    EXPECT_EQ(placeWindow(small, {}, placed, 100, 45), (CellRect{26, 16, 73, 28}));
+}
+
+TEST(TermKeys, KeysAndCharactersDecodeToTheirActions) {
+    const KeyTable table = standardKeys();
+    const KeyAction backTab = decodeKey(table, true, KEY_BTAB);
+    EXPECT_EQ(backTab.action, Action::Press);
+    EXPECT_EQ(backTab.key, Key::Tab);
+    EXPECT_EQ(backTab.modifiers, kShift);
+    EXPECT_EQ(decodeKey(table, true, KEY_SF).modifiers, kShift);
+    EXPECT_EQ(decodeKey(table, true, KEY_F(10)).action, Action::Menu);
+    EXPECT_EQ(decodeKey(table, true, KEY_F(6)).action, Action::NextWindow);
+    EXPECT_EQ(decodeKey(table, true, KEY_F(2)).action, Action::NextControl);
+    EXPECT_EQ(decodeKey(table, true, KEY_F(9)).action, Action::None);
+
+    const KeyAction controlSpace = decodeKey(table, false, 0);
+    EXPECT_EQ(controlSpace.key, Key::Space);
+    EXPECT_EQ(controlSpace.modifiers, kControl);
+    EXPECT_EQ(decodeKey(table, false, 23).action, Action::CloseWindow);
+    EXPECT_EQ(decodeKey(table, false, 13).key, Key::Enter);
+    EXPECT_EQ(decodeKey(table, false, 127).key, Key::Backspace);
+}
+
+TEST(TermKeys, TypedCharactersBecomeWindows1252OrAreRefused) {
+    const KeyTable table = standardKeys();
+    const KeyAction enye = decodeKey(table, false, U'ñ');
+    EXPECT_EQ(enye.action, Action::Type);
+    EXPECT_EQ(static_cast<unsigned char>(enye.text), 0xF1);
+    EXPECT_EQ(static_cast<unsigned char>(decodeKey(table, false, U'€').text), 0x80);
+    EXPECT_EQ(decodeKey(table, false, U'日').action, Action::None);
+    const KeyAction alt = decodeAlt(U'A');
+    EXPECT_EQ(alt.action, Action::MenuKey);
+    EXPECT_EQ(alt.access, 'a');
+    EXPECT_EQ(decodeAlt(U'1').action, Action::None);
+}
+
+namespace {
+
+constexpr std::array<ControlTemplate, 4> kControls = {{
+    {WindowClass::Button, 10, 4, 4, 40, 10, "Titulo:", BS_AUTOCHECKBOX | WS_TABSTOP},
+    {WindowClass::Edit, 11, 48, 3, 60, 12, "", ES_AUTOHSCROLL | WS_TABSTOP},
+    {WindowClass::ListBox, 12, 4, 18, 104, 24, "", LBS_NOTIFY | WS_TABSTOP},
+    {WindowClass::Button, IDOK, 4, 44, 40, 12, "Aceptar", BS_DEFPUSHBUTTON | WS_TABSTOP},
+}};
+constexpr DialogTemplate kDialog{0, "Prueba Año", 0, 0, 120, 60, WS_CAPTION | WS_SYSMENU, 0, 8, kControls};
+
+std::intptr_t initChecks(WindowHandle dialog, unsigned message, WParam, LParam) {
+    if (message != WM_INITDIALOG) return kNotHandled;
+    checkDlgButton(dialog, 10, BST_CHECKED);
+    setDlgItemText(dialog, 11, "Canci\xF3n");
+    listAddString(getDlgItem(dialog, 12), "b.mp3");
+    listAddString(getDlgItem(dialog, 12), "a.mp3");
+    return kHandled;
+}
+
+}  // namespace
+
+TEST(TermPainter, DrawsCaptionsAccentsChecksFieldsAndListsAtTheirCells) {
+    resetDesktop();
+    struct Painted : InputSource {
+        bool wait() override {
+            const WindowHandle shown = getActiveWindow();
+            Canvas canvas(32, 12);
+            Painter painter(canvas, Scale{1.0});
+            painter.paint({{shown, {0, 0, 30, 9}}}, {}, "help");
+            rows.clear();
+            for (int y = 0; y < canvas.rows(); ++y) rows.push_back(canvas.rowText(y));
+            endDialog(shown, IDOK);
+            return true;
+        }
+        void poll() override {}
+        std::vector<std::string> rows;
+    } painted;
+    attachInputSource(&painted);
+    dialogBoxIndirect(kDialog, {}, initChecks, 0);
+    attachInputSource(nullptr);
+    ASSERT_EQ(painted.rows.size(), 12u);
+    EXPECT_EQ(painted.rows[0], " Prueba Año                [X]  ");
+    EXPECT_EQ(painted.rows[2], " ■Titulo:   Canción             ");
+    EXPECT_EQ(painted.rows[3], "  b.mp3                         ");  // in the order added: no sorting asked
+    EXPECT_EQ(painted.rows[4], "  a.mp3                         ");
+    EXPECT_EQ(painted.rows[7], "  Aceptar                       ");
+    EXPECT_EQ(painted.rows[11], "help                            ");
+}
