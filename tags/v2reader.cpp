@@ -73,30 +73,49 @@ FrameSlot* slotWithId(V2Tag& tag, const FrameHeader& header) {
     return nullptr;
 }
 
-// Reads the body that follows a frame header. Returns 5 when the block cannot
-// be had, the declared size being larger than the whole file included.
+// A zero-filled block for a body and `extra` bytes more; none when it cannot
+// be had, or when the body would be larger than the whole file.
+std::unique_ptr<unsigned char[]> newBlock(std::uint32_t bodySize, std::uint64_t extra, std::uint64_t fileLength) {
+    if (bodySize > fileLength) return nullptr;
+    return std::unique_ptr<unsigned char[]>(new (std::nothrow) unsigned char[bodySize + extra]());
+}
+
+// A frame the program does not edit is kept as it was: ID, both flag bytes
+// and its body, in file order.
+TagResult keepFrame(V2Tag& tag, TagStream& stream, const FrameHeader& header, std::uint32_t bodySize,
+                    std::uint64_t fileLength) {
+    FrameSlot kept;
+    std::copy_n(header.begin(), kFrameIdSize, kept.id);
+    kept.flags[0] = header[v2::kFrameFlag1];
+    kept.flags[1] = header[v2::kFrameFlag2];
+    if (bodySize > 0) {
+        kept.buffer = newBlock(bodySize, 0, fileLength);
+        if (!kept.buffer) return TagOutOfMemory;
+        kept.length = bodySize;
+        stream.read(std::span(kept.buffer.get(), bodySize));
+    }
+    tag.otherFrames.push_back(std::move(kept));
+    return TagSuccess;
+}
+
+// Reads the body that follows a frame header into its slot, or keeps the
+// frame. Returns 5 when the block cannot be had; the slot keeps what an
+// earlier frame put there.
 TagResult readFrame(V2Tag& tag, TagStream& stream, const FrameHeader& header, std::uint64_t fileLength) {
     const std::uint32_t bodySize = readBe32(fieldOf(header, v2::kFrameSize));
     FrameSlot* slot = slotWithId(tag, header);
-    if (bodySize == 0) {
-        if (slot != nullptr) {
-            slot->buffer.reset();
-            slot->length = 0;
-            std::fill(std::begin(slot->flags), std::end(slot->flags), 0);
-        }
-        return TagSuccess;
+    if (slot == nullptr) return keepFrame(tag, stream, header, bodySize, fileLength);
+    std::unique_ptr<unsigned char[]> block;
+    if (bodySize > 0) {
+        // One zero byte more than the body, so that its text always ends.
+        block = newBlock(bodySize, 1, fileLength);
+        if (!block) return TagOutOfMemory;
+        stream.read(std::span(block.get(), bodySize));
     }
-    if (bodySize > fileLength) return TagOutOfMemory;
-    // One zero byte more than the body, so that its text always ends.
-    std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[bodySize + std::uint64_t{1}]());
-    if (!block) return TagOutOfMemory;
-    stream.read(std::span(block.get(), bodySize));
-    if (slot != nullptr) {
-        slot->buffer = std::move(block);
-        slot->length = bodySize + 1;
-        slot->flags[0] = header[v2::kFrameFlag1];
-        slot->flags[1] = 0;
-    }
+    slot->buffer = std::move(block);
+    slot->length = bodySize > 0 ? bodySize + 1 : 0;
+    slot->flags[0] = bodySize > 0 ? header[v2::kFrameFlag1] : 0;
+    slot->flags[1] = 0;
     return TagSuccess;
 }
 

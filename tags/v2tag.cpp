@@ -33,6 +33,7 @@ void V2Tag::reset() {
         std::fill(std::begin(slots[i].flags), std::end(slots[i].flags), 0);
         slots[i].buffer.reset();  // an owned block cannot be dropped without being released
     }
+    otherFrames.clear();
 }
 
 TagResult V2Tag::allocFields(FieldMask mask, std::uint32_t blockSize) {
@@ -53,6 +54,7 @@ void V2Tag::freeFields(FieldMask mask) {
         slots[index].length = 0;
         return true;
     });
+    if ((mask & kAllFields) == kAllFields) otherFrames.clear();
 }
 
 std::array<unsigned char, 4> V2Tag::encodeSyncsafe(std::uint32_t value) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "platform/fs.h"
 #include "platform/ui/handle.h"
@@ -42,10 +43,15 @@ struct V2Tag {
     unsigned char flags = 0;
     std::uint32_t size = 0;  // AudioStart after a read, the header's size after a write
     FrameSlot slots[kSlotCount];
+    // Every other frame of the tag as it was read (ID, both flag bytes, body,
+    // length without an added zero), in file order; written back unchanged
+    // after the slots, so that pictures, lyrics and the like survive a write.
+    std::vector<FrameSlot> otherFrames;
 
     V2Tag() { reset(); }
 
     void reset();
+    // freeFields with every field (0x1FFF) also releases the kept frames.
     // Gives every selected slot a zero-filled block of size bytes, in bit order;
     // 5 at the first block that cannot be had.
     TagResult allocFields(FieldMask mask, std::uint32_t size);

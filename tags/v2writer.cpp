@@ -9,13 +9,15 @@
 namespace tags {
 namespace {
 
-// Header and frames: 10 bytes, and for each selected slot 10 more and its body.
+// Header and frames: 10 bytes, and for each selected slot and each kept
+// frame 10 more and its body.
 std::uint64_t tagBytes(const V2Tag& tag, FieldMask mask) {
     std::uint64_t total = v2::kHeaderSize;
     v2::forEachSelectedSlot(mask, [&](std::size_t index) {
         total += v2::kFrameHeaderSize + tag.slots[index].length;
         return true;
     });
+    for (const FrameSlot& kept : tag.otherFrames) total += v2::kFrameHeaderSize + kept.length;
     return total;
 }
 
@@ -39,11 +41,13 @@ void putFrame(StreamWriter& out, const FrameSlot& slot) {
     out.put(slot.body());
 }
 
+// The selected slots in bit order, then the kept frames in file order.
 void putFrames(StreamWriter& out, const V2Tag& tag, FieldMask mask) {
     v2::forEachSelectedSlot(mask, [&](std::size_t index) {
         putFrame(out, tag.slots[index]);
         return true;
     });
+    for (const FrameSlot& kept : tag.otherFrames) putFrame(out, kept);
 }
 
 }  // namespace

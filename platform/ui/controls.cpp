@@ -20,6 +20,13 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 unsigned char foldCase(unsigned char c) {
     constexpr unsigned char kMultiply = 0xD7;  // the one letter-free byte among the capitals
+    // Four capitals stand among the code page's punctuation: S, OE and Z with
+    // caron sit 0x10 below their small forms, and Y with diaeresis pairs with 0xFF.
+    constexpr unsigned char kCaronS = 0x8A, kLigatureOE = 0x8C, kCaronZ = 0x8E, kDiaeresisY = 0x9F;
+    constexpr unsigned char kSmallDiaeresisY = 0xFF;
+    constexpr int kPunctuationCaseOffset = 0x10;
+    if (c == kCaronS || c == kLigatureOE || c == kCaronZ) return static_cast<unsigned char>(c + kPunctuationCaseOffset);
+    if (c == kDiaeresisY) return kSmallDiaeresisY;
     if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + ('a' - 'A'));
     if (c >= 0xC0 && c <= 0xDE && c != kMultiply) return static_cast<unsigned char>(c + 0x20);
     return c;
@@ -249,8 +256,12 @@ int progressStepIt(WindowHandle bar) {
     if (window == nullptr) return 0;
     ProgressState& p = window->progress;
     const int previous = p.position;
+    const int span = p.high - p.low;
+    if (span <= 0) return previous;  // an empty range has nowhere to move
     p.position += p.step;
-    if (p.position > p.high) p.position = p.low + (p.position - p.high);  // starts over
+    // Past the end the bar starts over, as far into the range as the step
+    // carried it, and never beyond the end even for a step longer than the range.
+    if (p.position > p.high) p.position = p.low + (p.position - p.low) % span;
     return previous;
 }
 

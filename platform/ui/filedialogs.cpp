@@ -141,10 +141,14 @@ struct FolderView {
 
     static std::string displayName(const Entry& entry) { return entry.folder ? "[" + entry.name + "]" : entry.name; }
 
-    // Opens the folder at the list's caret; false when that entry is no folder.
+    // Opens the folder at the list's caret; false when that entry is no folder,
+    // or not picked: before the user picks an entry the caret rests on the
+    // first one, "[..]", and Enter must not take the dialog a level up.
     bool enterCaretFolder(WindowHandle dialog) {
-        const int caret = listGetCaretIndex(getDlgItem(dialog, kEntryList));
+        const WindowHandle list = getDlgItem(dialog, kEntryList);
+        const int caret = listGetCaretIndex(list);
         if (caret < 0 || caret >= static_cast<int>(entries.size()) || !entries[caret].folder) return false;
+        if (listGetSel(list, caret) != 1) return false;
         open(dialog, entries[caret].name == ".." ? parentOf(folder) : joinPath(folder, entries[caret].name));
         return true;
     }

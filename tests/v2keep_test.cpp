@@ -1,0 +1,118 @@
+// Frames the program does not edit (pictures, lyrics, user texts) live on
+// through every read and write of a tag.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "tags/v2tag.h"
+#include "tests/testfiles.h"
+
+using namespace testing_support;
+
+namespace {
+
+constexpr platform::WindowHandle kNoOwner{};
+
+Bytes text(std::string_view s) { return ByteBuilder().bytes({0}).text(s); }
+
+const Bytes kPicture = frame("APIC", ByteBuilder().bytes({0}).text("image/png").bytes({0, 3, 0}).bytes({0x89, 'P', 'N', 'G', 1, 2, 3}), 0x00, 0x40);
+const Bytes kUserText = frame("TXXX", ByteBuilder().bytes({0}).text("MOOD").bytes({0}).text("calm"));
+const Bytes kLyrics = frame("USLT", ByteBuilder().bytes({0}).text("eng").bytes({0}).text("la la"));
+
+// A tag with the three between known frames, padding, then the audio.
+Bytes taggedFile(std::size_t padding) {
+    return concat({v2Header(3, 0, 0), frame("TIT2", text("Old")), kPicture, frame("TPE1", text("Band")), kUserText,
+                   kUserText, kLyrics, Bytes(padding, 0), audio(3000)});
+}
+
+// What the batch write does for one field: read, replace the slot, write, release.
+void writeTitle(tags::V2Tag& tag, const std::string& path, const char* title) {
+    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    tag.freeFields(tags::kFieldTitle);
+    const auto length = static_cast<std::uint32_t>(std::strlen(title) + 2);
+    ASSERT_EQ(tag.allocFields(tags::kFieldTitle, length), tags::TagSuccess);
+    std::memcpy(tag.slots[0].buffer.get() + 1, title, length - 2);
+    ASSERT_EQ(tag.write(kNoOwner, path.c_str(), tags::kAllFields, tags::kDefaultPadding), tags::TagSuccess);
+    tag.freeFields(tags::kAllFields);
+}
+
+bool contains(const Bytes& haystack, const Bytes& needle) {
+    return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) != haystack.end();
+}
+
+}  // namespace
+
+TEST(KeptFrames, ReadKeepsEveryOtherFrameInFileOrderWithBothFlagBytes) {
+    TestFolder folder;
+    const std::string path = folder.make("a.mp3", taggedFile(600));
+    tags::V2Tag tag;
+    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    ASSERT_EQ(tag.otherFrames.size(), 4u);  // the second TXXX does not replace the first
+    EXPECT_EQ(std::string(tag.otherFrames[0].id, 4), "APIC");
+    EXPECT_EQ(tag.otherFrames[0].flags[1], 0x40);
+    EXPECT_EQ(std::string(tag.otherFrames[1].id, 4), "TXXX");
+    EXPECT_EQ(std::string(tag.otherFrames[2].id, 4), "TXXX");
+    EXPECT_EQ(std::string(tag.otherFrames[3].id, 4), "USLT");
+    EXPECT_EQ(tag.otherFrames[3].length, kLyrics.size() - 10);  // no zero byte added
+    tag.freeFields(tags::kFieldTitle);
+    EXPECT_EQ(tag.otherFrames.size(), 4u);
+    tag.freeFields(tags::kAllFields);
+    EXPECT_TRUE(tag.otherFrames.empty());
+}
+
+TEST(KeptFrames, ATitleWriteKeepsThemByteForByteInPlaceAndThroughTheTemporaryFile) {
+    TestFolder folder;
+    for (std::size_t padding : {600u, 0u}) {
+        const std::string path = folder.make("a.mp3", taggedFile(padding));
+        tags::V2Tag tag;
+        writeTitle(tag, path, "New title");
+        const Bytes written = readAll(path);
+        EXPECT_TRUE(contains(written, kPicture)) << padding;
+        EXPECT_TRUE(contains(written, concat({kUserText, kUserText, kLyrics}))) << padding;
+        EXPECT_TRUE(contains(written, frame("TIT2", ByteBuilder().append(text("New title")).bytes({0}))));
+        EXPECT_EQ(written.size() == taggedFile(padding).size(), padding != 0) << "in place only when it fits";
+        // Read back and written again: still there, once each.
+        writeTitle(tag, path, "Newer");
+        tags::V2Tag check;
+        ASSERT_EQ(check.read(kNoOwner, path.c_str()), tags::TagSuccess);
+        EXPECT_EQ(check.otherFrames.size(), 4u);
+    }
+}
+
+TEST(KeptFrames, UnsynchronisedFramesAreKeptResynchronised) {
+    TestFolder folder;
+    const Bytes body = ByteBuilder().bytes({0}).text("x").bytes({0xFF, 0x00, 0xE0});  // FF E0 once resynchronised
+    const std::string path = folder.make("a.mp3", concat({v2Header(3, 0x80, 0), ByteBuilder().text("PRIV").be32(4).bytes({0, 0}),
+                                                          body, Bytes(64, 0), audio(100)}));
+    tags::V2Tag tag;
+    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    ASSERT_EQ(tag.otherFrames.size(), 1u);
+    const auto kept = tag.otherFrames[0].body();
+    EXPECT_EQ(Bytes(kept.begin(), kept.end()), (Bytes{0, 'x', 0xFF, 0xE0}));
+}
+
+TEST(KeptFrames, ATagWithoutOtherFramesIsWrittenAsBefore) {
+    TestFolder folder;
+    const std::string path = folder.make("a.mp3", concat({v2Header(3, 0, 0), frame("TIT2", text("Old")), Bytes(300, 0), audio(500)}));
+    tags::V2Tag tag;
+    writeTitle(tag, path, "T");
+    const Bytes expected = ByteBuilder()
+        .text("ID3").bytes({3, 0, 0}).bytes({0, 0, 2, 0x3A})  // S = AudioStart - 10 = 314
+        .append(frame("TIT2", Bytes{0, 'T', 0}))
+        .append(frame("TPE1", {})).append(frame("TALB", {})).append(frame("TYER", {})).append(frame("COMM", {}))
+        .append(frame("TRCK", {})).append(frame("TCON", {})).append(frame("TENC", {})).append(frame("WXXX", {}))
+        .append(frame("TCOP", {})).append(frame("TOPE", {})).append(frame("TCOM", {}))
+        .zeros(324 - 10 - 13 - 110)  // up to the audio
+        .append(audio(500));
+    EXPECT_EQ(readAll(path), expected);
+}
+
+TEST(KeptFrames, AnOtherFrameLargerThanTheFileIsNotAllocated) {
+    TestFolder folder;
+    const std::string path = folder.make("a.mp3", concat({v2Header(3, 0, 0), frame("TIT2", text("Kept")),
+                                                          ByteBuilder().text("APIC").be32(0x7FFFFFFF).bytes({0, 0}), audio(100)}));
+    tags::V2Tag tag;
+    EXPECT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagOutOfMemory);
+    EXPECT_EQ(tag.slots[0].length, 6u);
+    EXPECT_TRUE(tag.otherFrames.empty());
+}
