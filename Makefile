@@ -2,7 +2,8 @@
 # `make test` builds and runs every test (also under the sanitizers).
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
-PACKAGES   := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libtag1-dev
+PACKAGES   := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libtag1-dev \
+              libncurses-dev tmux python3 python3-mutagen
 CMAKE_GEN  := -G Ninja
 
 .PHONY: run test build build-asan deps bench clean

@@ -11,9 +11,12 @@
 #include <taglib/mpegfile.h>
 #include <taglib/mpegproperties.h>
 #include <taglib/urllinkframe.h>
+#include <taglib/attachedpictureframe.h>
 
 #include <algorithm>
 #include <bit>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -264,5 +267,79 @@ TEST_P(InteropRemoval, TagLibFindsNoTagOfThatKindAndTheAudioIsIntact) {
 
 INSTANTIATE_TEST_SUITE_P(Modes, InteropRemoval, ::testing::Values(1, 0),
                          [](const auto& info) { return info.param ? "Soft" : "Full"; });
+
+// --- Frames the program does not edit ----------------------------------------
+
+const Bytes kPictureData = ByteBuilder().bytes({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}).text("cover bytes");
+const Bytes kPicture = frame("APIC", ByteBuilder().bytes({0}).text("image/png").bytes({0, 3}).text("Cover").bytes({0}).append(kPictureData));
+const Bytes kUserText = frame("TXXX", ByteBuilder().bytes({0}).text("MOOD").bytes({0}).text("calm"));
+const Bytes kLyrics = frame("USLT", ByteBuilder().bytes({0}).text("eng").bytes({0}).text("la la la"));
+
+// A tagged file whose tag holds a picture, a user text and lyrics between the
+// frames the program edits, and room to spare before the audio.
+Bytes fileWithOtherFrames(bool everyField) {
+    Bytes frames = concat({frame("TIT2", textBody("Old title")), kPicture, frame("TPE1", textBody("Artist")), kUserText});
+    if (everyField) {
+        for (const char* id : {"TALB", "TYER", "TRCK", "TCON", "TENC", "TCOP", "TOPE", "TCOM"}) {
+            frames = concat({frames, frame(id, textBody("1"))});
+        }
+        frames = concat({frames, frame("COMM", ByteBuilder().bytes({0}).text("eng").bytes({0}).text("c")),
+                         frame("WXXX", ByteBuilder().bytes({0, 0}).text("http://example.org/"))});
+    }
+    frames = concat({frames, kLyrics});
+    return concat({v2Header(3, 0, static_cast<std::uint32_t>(frames.size() + 700)), frames, Bytes(700, 0), mpegAudio()});
+}
+
+// What a batch title write does: read, replace the slot, write, release.
+void writeNewTitle(const std::string& path) {
+    tags::V2Tag tag;
+    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    setSlot(tag, tags::kFieldTitle, ByteBuilder().append(textBody("New title")).bytes({0}));
+    ASSERT_EQ(tag.write(kNoOwner, path.c_str(), tags::kAllFields, 512), tags::TagSuccess);
+    tag.freeFields(tags::kAllFields);
+}
+
+TEST(InteropKeptFrames, ATitleWriteLeavesThePictureUserTextAndLyricsForTagLib) {
+    TestFolder folder;
+    const std::string path = folder.make("song.mp3", fileWithOtherFrames(true));
+    writeNewTitle(path);
+    const auto file = openWithTagLib(path);
+    ASSERT_TRUE(file->hasID3v2Tag());
+    TagLib::ID3v2::Tag& tag = *file->ID3v2Tag();
+    EXPECT_EQ(latin1(tag.title()), "New title");
+    const auto pictures = tag.frameListMap()["APIC"];
+    ASSERT_EQ(pictures.size(), 1u);
+    const auto* picture = dynamic_cast<TagLib::ID3v2::AttachedPictureFrame*>(pictures.front());
+    ASSERT_NE(picture, nullptr);
+    const TagLib::ByteVector data = picture->picture();
+    EXPECT_EQ(Bytes(data.begin(), data.end()), kPictureData);
+    EXPECT_EQ(frameText(tag, "TXXX"), "[MOOD] calm");
+    EXPECT_NE(frameText(tag, "USLT").find("la la la"), std::string::npos);
+    EXPECT_TRUE(endsWith(readAll(path), mpegAudio()));
+}
+
+// TagLib stops at the first frame of size 0, which is how the program writes
+// an empty slot; mutagen reads past it, so it checks the common case of a
+// file with only a few fields.
+TEST(InteropKeptFrames, MutagenSeesThemAfterTheEmptySlotsToo) {
+    TestFolder folder;
+    const std::string path = folder.make("song.mp3", fileWithOtherFrames(false));
+    writeNewTitle(path);
+    const std::string script = "import sys, mutagen.id3 as i; t = i.ID3(sys.argv[1]); "
+                               "print(t['TIT2'].text[0], t['TXXX:MOOD'].text[0], len(t.getall('APIC')), "
+                               "t.getall('APIC')[0].data == bytes.fromhex(sys.argv[2]), t.getall('USLT')[0].text)";
+    std::string hex;
+    for (std::uint8_t b : kPictureData) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02x", b);
+        hex += pair;
+    }
+    const std::string command = "/usr/bin/python3 -c \"" + script + "\" '" + path + "' " + hex + " > '" + path + ".out' 2>&1";
+    const int status = std::system(command.c_str());
+    const Bytes out = readAll(path + ".out");
+    const std::string printed(out.begin(), out.end());
+    ASSERT_EQ(status, 0) << printed;
+    EXPECT_EQ(printed, "New title calm 1 True la la la\n");
+}
 
 }  // namespace

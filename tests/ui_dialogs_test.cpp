@@ -233,6 +233,15 @@ TEST_F(UiOpenDialog, FolderBrowserReturnsTheFolderShownOrOneWalkedInto) {
         .then("take it", [&] { script::click(script::window("Buscar carpeta"), IDOK); });
     ASSERT_TRUE(browseForFolder({}, "Choose a folder", chosen));
     EXPECT_EQ(std::string(chosen.data()), music);
+    // A path typed into the field and the OK button clicked: that folder is chosen.
+    script.then("type a path and click OK", [&] {
+        const WindowHandle browser = script::window("Buscar carpeta");
+        script::typeInto(browser, idOf(browser, WindowClass::Edit), "music");
+        script::click(browser, IDOK);
+    });
+    std::filesystem::current_path(base);
+    ASSERT_TRUE(browseForFolder({}, "Choose a folder", chosen));
+    EXPECT_EQ(std::string(chosen.data()), music);
 }
 
 // --- The scripted input source ------------------------------------------------------

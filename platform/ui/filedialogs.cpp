@@ -337,10 +337,13 @@ struct FolderDialog {
 
 void acceptFolder(WindowHandle dialog, FolderDialog& state) {
     if (state.view.listHasFocus(dialog) && state.view.enterCaretFolder(dialog)) return;
+    // A typed path is gone to: with Enter in the field to look at it, with the
+    // OK button to choose it at once.
     const std::string typed = getWindowText(getDlgItem(dialog, kNameEdit));
-    if (typed.find_first_not_of(' ') != std::string::npos && getFocus() == getDlgItem(dialog, kNameEdit)) {
-        if (state.view.open(dialog, absolutePath(state.view.folder, typed))) setDlgItemText(dialog, kNameEdit, "");
-        return;
+    if (typed.find_first_not_of(' ') != std::string::npos) {
+        if (!state.view.open(dialog, absolutePath(state.view.folder, typed))) return;
+        setDlgItemText(dialog, kNameEdit, "");
+        if (getFocus() == getDlgItem(dialog, kNameEdit)) return;
     }
     if (state.view.folder.size() + 1 > state.result.size()) return showProblem(dialog, kTooLong, state.view.folder);
     std::copy(state.view.folder.begin(), state.view.folder.end(), state.result.begin());
