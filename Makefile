@@ -33,6 +33,7 @@ test: build build-asan
 
 bench: build
 	./$(BUILD)/bench/lirvane_bench
+	./$(BUILD)/bench/lirvane_listbox_bench
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

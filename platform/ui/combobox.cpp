@@ -108,7 +108,7 @@ int comboAddString(WindowHandle handle, std::string_view text) {
     Window* combo = comboOf(handle);
     if (combo == nullptr) return CB_ERR;
     const int index = (combo->style & CBS_SORT) ? sortedIndex(combo->list, text) : countOf(*combo);
-    combo->list.items.insert(combo->list.items.begin() + index, ListItem{std::string(text), false});
+    combo->list.items.insert(static_cast<std::size_t>(index), ListItem{std::string(text), false});
     if (combo->comboSelection >= index) ++combo->comboSelection;
     return index;
 }

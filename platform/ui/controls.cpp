@@ -71,9 +71,8 @@ int compareNoCase(std::string_view a, std::string_view b) {
 }
 
 int sortedIndex(const ListState& list, std::string_view text) {
-    const auto after = std::upper_bound(list.items.begin(), list.items.end(), text,
-                                        [](std::string_view t, const ListItem& item) { return compareNoCase(t, item.text) < 0; });
-    return static_cast<int>(after - list.items.begin());
+    const auto less = [](std::string_view a, std::string_view b) { return compareNoCase(a, b) < 0; };
+    return static_cast<int>(list.items.upperBound(text, less));
 }
 
 bool editChar(Window& control, char typed) {

@@ -18,7 +18,7 @@ int countOf(const ListState& list) { return static_cast<int>(list.items.size());
 bool validIndex(const ListState& list, int index) { return index >= 0 && index < countOf(list); }
 
 void selectOnly(ListState& list, int index) {
-    for (int i = 0; i < countOf(list); ++i) list.items[static_cast<std::size_t>(i)].selected = i == index;
+    list.items.forEach([&](std::size_t i, ListItem& item) { item.selected = static_cast<int>(i) == index; });
 }
 
 void selectRange(ListState& list, int from, int to, bool keepOthers) {
@@ -136,7 +136,7 @@ int listInsertString(WindowHandle handle, int index, std::string_view text) {
     ListState& list = window->list;
     if (index < 0 || index > countOf(list)) index = countOf(list);
     const bool hadItems = !list.items.empty();
-    list.items.insert(list.items.begin() + index, ListItem{std::string(text), false});
+    list.items.insert(static_cast<std::size_t>(index), ListItem{std::string(text), false});
     // The caret and the anchor stay on the entries they were on.
     if (hadItems && index <= list.caret) ++list.caret;
     if (hadItems && index <= list.anchor) ++list.anchor;
@@ -147,7 +147,7 @@ int listDeleteString(WindowHandle handle, int index) {
     Window* window = listOf(handle);
     if (window == nullptr || !validIndex(window->list, index)) return LB_ERR;
     ListState& list = window->list;
-    list.items.erase(list.items.begin() + index);
+    list.items.erase(static_cast<std::size_t>(index));
     const int last = std::max(0, countOf(list) - 1);
     if (index < list.caret) --list.caret;
     if (index < list.anchor) --list.anchor;
@@ -193,7 +193,7 @@ bool listSetSel(WindowHandle handle, bool select, int index) {
     if (window == nullptr || !isExtended(*window)) return false;
     ListState& list = window->list;
     if (index == -1) {
-        for (ListItem& item : list.items) item.selected = select;
+        list.items.forEach([&](std::size_t, ListItem& item) { item.selected = select; });
         return true;
     }
     if (!validIndex(list, index)) return false;
@@ -203,17 +203,15 @@ bool listSetSel(WindowHandle handle, bool select, int index) {
 
 int listGetSelCount(WindowHandle handle) {
     const Window* window = listOf(handle);
-    if (window == nullptr) return LB_ERR;
-    return static_cast<int>(std::count_if(window->list.items.begin(), window->list.items.end(),
-                                          [](const ListItem& item) { return item.selected; }));
+    return window ? static_cast<int>(listGetSelItems(handle).size()) : LB_ERR;
 }
 
 std::vector<int> listGetSelItems(WindowHandle handle) {
     std::vector<int> selected;
     if (const Window* window = listOf(handle)) {
-        for (int i = 0; i < countOf(window->list); ++i) {
-            if (window->list.items[static_cast<std::size_t>(i)].selected) selected.push_back(i);
-        }
+        window->list.items.forEach([&](std::size_t i, const ListItem& item) {
+            if (item.selected) selected.push_back(static_cast<int>(i));
+        });
     }
     return selected;
 }
@@ -234,9 +232,8 @@ bool listSetCaretIndex(WindowHandle handle, int index) {
 int listGetCurSel(WindowHandle handle) {
     const Window* window = listOf(handle);
     if (window == nullptr) return LB_ERR;
-    const auto& items = window->list.items;
-    const auto found = std::find_if(items.begin(), items.end(), [](const ListItem& item) { return item.selected; });
-    return found == items.end() ? LB_ERR : static_cast<int>(found - items.begin());
+    const std::vector<int> selected = listGetSelItems(handle);
+    return selected.empty() ? LB_ERR : selected.front();
 }
 
 bool listSetCurSel(WindowHandle handle, int index) {

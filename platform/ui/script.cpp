@@ -87,7 +87,7 @@ bool focused(WindowHandle dialog, int id) {
 std::vector<std::string> items(WindowHandle dialog, int id) {
     std::vector<std::string> texts;
     if (const Window* control = windowOf(getDlgItem(dialog, id))) {
-        for (const ListItem& item : control->list.items) texts.push_back(item.text);
+        control->list.items.forEach([&](std::size_t, const ListItem& item) { texts.push_back(item.text); });
     }
     return texts;
 }

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/ui/listitems.h"
 #include "platform/ui/ui.h"
 
 namespace platform {
@@ -17,14 +18,9 @@ class InputSource;
 
 inline constexpr int kListRowUnits = 8;  // the height of one list row, in dialog units
 
-struct ListItem {
-    std::string text;
-    bool selected = false;
-};
-
 // A list box, or the drop-down list of a combo box.
 struct ListState {
-    std::vector<ListItem> items;
+    ListItems items;
     int caret = 0;   // the current entry, where the focus rectangle stands
     int anchor = 0;  // where a Shift range begins
     int top = 0;     // the first visible row

@@ -1,0 +1,92 @@
+// The entries of a list box, kept in chunks so that inserting and deleting
+// anywhere stays cheap in lists of a hundred thousand entries.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+struct ListItem {
+    std::string text;
+    bool selected = false;
+};
+
+class ListItems {
+public:
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+
+    ListItem& operator[](std::size_t index);
+    const ListItem& operator[](std::size_t index) const;
+
+    void insert(std::size_t index, ListItem item);
+    void erase(std::size_t index);
+    void clear();
+
+    // The first index whose entry `less` puts after text.
+    template <typename Less>
+    std::size_t upperBound(std::string_view text, Less less) const;
+
+    // Calls visit(index, item) for every entry in order.
+    template <typename Visit>
+    void forEach(Visit visit) const;
+    template <typename Visit>
+    void forEach(Visit visit);
+
+private:
+    static constexpr std::size_t kChunkSize = 512;  // a chunk splits when it holds twice as many
+
+    struct Place {
+        std::size_t chunk;
+        std::size_t offset;
+    };
+    Place locate(std::size_t index) const;
+
+    std::vector<std::vector<ListItem>> chunks_;
+    std::size_t size_ = 0;
+};
+
+template <typename Less>
+std::size_t ListItems::upperBound(std::string_view text, Less less) const {
+    // The first chunk whose last entry comes after text holds the place.
+    std::size_t low = 0;
+    std::size_t high = chunks_.size();
+    while (low < high) {
+        const std::size_t middle = (low + high) / 2;
+        if (less(text, chunks_[middle].back().text)) high = middle;
+        else low = middle + 1;
+    }
+    if (low == chunks_.size()) return size_;
+    const auto& chunk = chunks_[low];
+    std::size_t before = 0;
+    for (std::size_t i = 0; i < low; ++i) before += chunks_[i].size();
+    std::size_t first = 0;
+    std::size_t last = chunk.size();
+    while (first < last) {
+        const std::size_t middle = (first + last) / 2;
+        if (less(text, chunk[middle].text)) last = middle;
+        else first = middle + 1;
+    }
+    return before + first;
+}
+
+template <typename Visit>
+void ListItems::forEach(Visit visit) const {
+    std::size_t index = 0;
+    for (const auto& chunk : chunks_) {
+        for (const ListItem& item : chunk) visit(index++, item);
+    }
+}
+
+template <typename Visit>
+void ListItems::forEach(Visit visit) {
+    std::size_t index = 0;
+    for (auto& chunk : chunks_) {
+        for (ListItem& item : chunk) visit(index++, item);
+    }
+}
+
+}  // namespace platform
