@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/filelist.h"
+#include "app/radiopair.h"
 #include "app/settings.h"
 #include "platform/ui/msgbox.h"
 #include "res/resources.h"
@@ -118,12 +119,6 @@ void readAndShow(WindowHandle window) {
     else if (result != tags::TagNoV2Header) platform::messageBox(window, kReadV2Failed, kErrorTitle);
 }
 
-void setScope(WindowHandle window, int clicked, int other) {
-    if (isChecked(window, clicked)) return;
-    platform::checkDlgButton(window, other, platform::BST_UNCHECKED);
-    platform::checkDlgButton(window, clicked, platform::BST_CHECKED);
-}
-
 void command(WindowHandle window, int id, unsigned code) {
     if (id == res::kFileList) {
         if (code == platform::LBN_SELCHANGE) showSelectedTags(window);
@@ -136,8 +131,8 @@ void command(WindowHandle window, int id, unsigned code) {
     switch (id) {
         case res::kViewV1: switchToV1View(window); break;
         case res::kViewV2: switchToV2View(window); break;
-        case res::kScopeSelected: setScope(window, res::kScopeSelected, res::kScopeAll); break;
-        case res::kScopeAll: setScope(window, res::kScopeAll, res::kScopeSelected); break;
+        case res::kScopeSelected: checkOneOfPair(window, res::kScopeSelected, res::kScopeAll); break;
+        case res::kScopeAll: checkOneOfPair(window, res::kScopeAll, res::kScopeSelected); break;
         case res::kMenuAbout: openSecondaryDialog(AboutDialogHandle, res::kAboutDialog, AboutDialog); break;
         case res::kMenuOptions: openSecondaryDialog(OptionsDialogHandle, res::kOptionsDialog, OptionsDialog); break;
         default: fileListCommand(window, id); break;
@@ -164,8 +159,7 @@ std::intptr_t MainWindow(WindowHandle window, unsigned message, WParam wParam, L
 
 void switchToV1View(WindowHandle window) {
     if (isChecked(window, res::kViewV1)) return;
-    platform::checkDlgButton(window, res::kViewV2, platform::BST_UNCHECKED);
-    platform::checkDlgButton(window, res::kViewV1, platform::BST_CHECKED);
+    checkOneOfPair(window, res::kViewV1, res::kViewV2);
     disableV2OnlyRows(window);
     enableOperations(window, true);
     clearTagFields(window);
@@ -174,8 +168,7 @@ void switchToV1View(WindowHandle window) {
 
 void switchToV2View(WindowHandle window) {
     if (isChecked(window, res::kViewV2)) return;
-    platform::checkDlgButton(window, res::kViewV1, platform::BST_UNCHECKED);
-    platform::checkDlgButton(window, res::kViewV2, platform::BST_CHECKED);
+    checkOneOfPair(window, res::kViewV2, res::kViewV1);
     for (const FieldRow& row : kV2OnlyRows) {
         if (isChecked(window, row.check)) enableItem(window, row.control, true);
     }

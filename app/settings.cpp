@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "app/radiopair.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "res/resources.h"
@@ -31,13 +32,6 @@ void storeDword(platform::RegKey& key, const char* name, int value) {
     std::array<std::uint8_t, kDwordSize> bytes{};
     for (std::size_t i = 0; i < kDwordSize; ++i) bytes[i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i));
     platform::regSetValueEx(key, name, platform::REG_DWORD, bytes);
-}
-
-// The pairs of plain radio buttons are kept exclusive here.
-void checkOneOfPair(WindowHandle dialog, int clicked, int other) {
-    if (platform::isDlgButtonChecked(dialog, clicked) == platform::BST_CHECKED) return;
-    platform::checkDlgButton(dialog, other, platform::BST_UNCHECKED);
-    platform::checkDlgButton(dialog, clicked, platform::BST_CHECKED);
 }
 
 void initOptions(WindowHandle dialog) {

@@ -48,7 +48,6 @@ Bytes mpegAudio() {
     return data;
 }
 
-Bytes textBody(std::string_view text) { return ByteBuilder().bytes({0}).text(text); }
 
 // A tag whose frames fill its space up to the audio, the last of them a frame
 // the engine does not know, with non-zero bytes to its end.

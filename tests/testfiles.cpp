@@ -4,6 +4,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -69,6 +71,16 @@ Bytes concat(std::initializer_list<Bytes> parts) {
     Bytes all;
     for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
     return all;
+}
+
+Bytes textBody(std::string_view text) { return ByteBuilder().bytes({0}).text(text); }
+
+void expectOnlyMessageBox(const std::string& text, platform::WindowHandle owner) {
+    const auto boxes = platform::shownMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, text);
+    EXPECT_EQ(boxes[0].title, "ERROR");
+    EXPECT_EQ(boxes[0].owner, owner);
 }
 
 TestFolder::TestFolder() : previous_(std::filesystem::current_path()) {

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ui/handle.h"
+
 namespace testing_support {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -41,6 +43,12 @@ Bytes frame(std::string_view id, const Bytes& body, std::uint8_t flag1 = 0, std:
 Bytes v2Header(std::uint8_t version, std::uint8_t flags, std::uint32_t declaredSize);
 
 Bytes concat(std::initializer_list<Bytes> parts);
+
+// The body of a text frame: encoding byte 0 and the text, without terminator.
+Bytes textBody(std::string_view text);
+
+// Exactly one message box was shown: this text, titled "ERROR", owned by owner.
+void expectOnlyMessageBox(const std::string& text, platform::WindowHandle owner);
 
 class TestFolder {
 public:

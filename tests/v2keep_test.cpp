@@ -13,15 +13,13 @@ namespace {
 
 constexpr platform::WindowHandle kNoOwner{};
 
-Bytes text(std::string_view s) { return ByteBuilder().bytes({0}).text(s); }
-
 const Bytes kPicture = frame("APIC", ByteBuilder().bytes({0}).text("image/png").bytes({0, 3, 0}).bytes({0x89, 'P', 'N', 'G', 1, 2, 3}), 0x00, 0x40);
 const Bytes kUserText = frame("TXXX", ByteBuilder().bytes({0}).text("MOOD").bytes({0}).text("calm"));
 const Bytes kLyrics = frame("USLT", ByteBuilder().bytes({0}).text("eng").bytes({0}).text("la la"));
 
 // A tag with the three between known frames, padding, then the audio.
 Bytes taggedFile(std::size_t padding) {
-    return concat({v2Header(3, 0, 0), frame("TIT2", text("Old")), kPicture, frame("TPE1", text("Band")), kUserText,
+    return concat({v2Header(3, 0, 0), frame("TIT2", textBody("Old")), kPicture, frame("TPE1", textBody("Band")), kUserText,
                    kUserText, kLyrics, Bytes(padding, 0), audio(3000)});
 }
 
@@ -69,7 +67,7 @@ TEST(KeptFrames, ATitleWriteKeepsThemByteForByteInPlaceAndThroughTheTemporaryFil
         const Bytes written = readAll(path);
         EXPECT_TRUE(contains(written, kPicture)) << padding;
         EXPECT_TRUE(contains(written, concat({kUserText, kUserText, kLyrics}))) << padding;
-        EXPECT_TRUE(contains(written, frame("TIT2", ByteBuilder().append(text("New title")).bytes({0}))));
+        EXPECT_TRUE(contains(written, frame("TIT2", ByteBuilder().append(textBody("New title")).bytes({0}))));
         EXPECT_EQ(written.size() == taggedFile(padding).size(), padding != 0) << "in place only when it fits";
         // Read back and written again: still there, once each.
         writeTitle(tag, path, "Newer");
@@ -93,7 +91,7 @@ TEST(KeptFrames, UnsynchronisedFramesAreKeptResynchronised) {
 
 TEST(KeptFrames, ATagWithoutOtherFramesIsWrittenAsBefore) {
     TestFolder folder;
-    const std::string path = folder.make("a.mp3", concat({v2Header(3, 0, 0), frame("TIT2", text("Old")), Bytes(300, 0), audio(500)}));
+    const std::string path = folder.make("a.mp3", concat({v2Header(3, 0, 0), frame("TIT2", textBody("Old")), Bytes(300, 0), audio(500)}));
     tags::V2Tag tag;
     writeTitle(tag, path, "T");
     const Bytes expected = ByteBuilder()
@@ -109,7 +107,7 @@ TEST(KeptFrames, ATagWithoutOtherFramesIsWrittenAsBefore) {
 
 TEST(KeptFrames, AnOtherFrameLargerThanTheFileIsNotAllocated) {
     TestFolder folder;
-    const std::string path = folder.make("a.mp3", concat({v2Header(3, 0, 0), frame("TIT2", text("Kept")),
+    const std::string path = folder.make("a.mp3", concat({v2Header(3, 0, 0), frame("TIT2", textBody("Kept")),
                                                           ByteBuilder().text("APIC").be32(0x7FFFFFFF).bytes({0, 0}), audio(100)}));
     tags::V2Tag tag;
     EXPECT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagOutOfMemory);

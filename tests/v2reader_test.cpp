@@ -41,13 +41,7 @@ void expectSlots(const V2Tag& tag, const std::map<std::size_t, Bytes>& filled) {
 // A record left full by an earlier file, to see that a read empties it.
 void fillEverySlot(V2Tag& tag) { ASSERT_EQ(tag.allocFields(tags::kAllFields, 3), tags::TagSuccess); }
 
-void expectOnlyMessage(const std::string& text) {
-    const auto boxes = platform::shownMessageBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, text);
-    EXPECT_EQ(boxes[0].title, "ERROR");
-    EXPECT_EQ(boxes[0].owner, kOwner);
-}
+void expectOnlyMessage(const std::string& text) { expectOnlyMessageBox(text, kOwner); }
 
 TEST(FindAudioStart, FindsTheFirstFFFollowedByE0OrMore) {
     TestFolder folder;
