@@ -183,9 +183,9 @@ void Renderer::cycleWindows(bool forward) {
         if (isWindowVisible(handle) && isWindowEnabled(handle)) windows.push_back(handle);
     }
     if (windows.size() < 2) return;
-    // The active window is the last; forward brings up the bottom one.
+    // The active window is the last: forward brings up the bottom one, back the
+    // one that was active before it.
     inputActivate(forward ? windows.front() : windows[windows.size() - 2]);
-    if (!forward) inputActivate(windows.back());  // keeps the order of the rest
 }
 
 void Renderer::stepFocus(bool forward) {
