@@ -50,6 +50,21 @@ void putFrames(StreamWriter& out, const V2Tag& tag, FieldMask mask) {
     for (const FrameSlot& kept : tag.otherFrames) putFrame(out, kept);
 }
 
+// Within the one exclusive open the old tag is only ever overwritten.
+TagResult writeInPlace(WindowHandle owner, const char* path, platform::File& file, const PrefixWriter& putTag) {
+    StreamWriter out(file);
+    bool ok = file.seek(0);
+    if (ok) {
+        putTag(out);
+        ok = out.flush();
+    }
+    if (!ok) {
+        msg::show(owner, msg::kWriteFailed, path);
+        return TagFileError;
+    }
+    return TagSuccess;
+}
+
 }  // namespace
 
 TagResult V2Tag::write(WindowHandle owner, const char* path, FieldMask mask, std::uint32_t padding) {
@@ -85,19 +100,10 @@ TagResult V2Tag::write(WindowHandle owner, const char* path, FieldMask mask, std
             out.putZeros(padding);
         });
     }
-    // In place, within the one exclusive open: the old tag is only overwritten.
-    StreamWriter out(file);
-    bool ok = file.seek(0);
-    if (ok) {
+    return writeInPlace(owner, path, file, [&](StreamWriter& out) {
         putTag(out);
         out.putZeros(extent.audioStart - written);
-        ok = out.flush();
-    }
-    if (!ok) {
-        msg::show(owner, msg::kWriteFailed, path);
-        return TagFileError;
-    }
-    return TagSuccess;
+    });
 }
 
 }  // namespace tags
