@@ -109,10 +109,11 @@ int copyContents(File& from, File& to) {
 int prepareReplacement(File& file, const File& original) {
     struct stat st {};
     if (fstat(original.descriptor(), &st) != 0) return errno;
-    if (fchmod(file.descriptor(), st.st_mode & kPermissionBits) != 0) return errno;
+    // The owner first: changing it clears set-user and set-group bits.
     if (fchown(file.descriptor(), st.st_uid, st.st_gid) != 0) {
-        // Only the owner's rights matter to us; another owner is kept where allowed.
+        // Another owner is kept only where the system allows it.
     }
+    if (fchmod(file.descriptor(), st.st_mode & kPermissionBits) != 0) return errno;
     if (!file.sync()) return errno;
     return file.close();
 }
