@@ -130,7 +130,7 @@ constexpr ControlTemplate kOptionsControls[] = {
 constexpr ControlTemplate kAboutControls[] = {
     {Button, IDOK, 64, 84, 50, 12, "OK", kPush},
     {Static, kNoId, 42, 7, 96, 8, "Lirvane Version 3.0 (BETA1)", kLabel},
-    {Static, kNoId, 52, 20, 76, 17, "Hecho por Orvisel\nSoftware libre para todos", SS_CENTER},
+    {Static, kNoId, 52, 20, 76, 17, "Hecho por Orvisel\nSoftware libre", SS_CENTER},
     {Static, kNoId, 13, 44, 160, 8, "Compprobar actualización y más programas en:", kLabel},
     {Button, kAboutWebSite, 33, 57, 113, 12, kMakerWebSiteAddress, kPush},
 };

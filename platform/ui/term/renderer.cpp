@@ -88,6 +88,8 @@ void Renderer::poll() {
 }
 
 void Renderer::handle(const TerminalEvent& event) {
+    // Nothing acts on windows the user cannot see.
+    if (terminalTooSmall(terminal_.columns(), terminal_.rows())) return;
     switch (event.kind) {
         case TerminalEvent::Kind::Key: handleKey(event.key); break;
         case TerminalEvent::Kind::Mouse: handleMouse(event); break;
