@@ -3,6 +3,7 @@
 #include <curses.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 
 #include "platform/ui/input.h"
@@ -111,6 +112,7 @@ TEST(TermPainter, DrawsCaptionsAccentsChecksFieldsAndListsAtTheirCells) {
             Canvas canvas(32, 12);
             Painter painter(canvas, Scale{1.0});
             painter.paint({{shown, {0, 0, 30, 9}}}, {}, "help");
+            hits = painter.hits();
             rows.clear();
             for (int y = 0; y < canvas.rows(); ++y) rows.push_back(canvas.rowText(y));
             endDialog(shown, IDOK);
@@ -118,6 +120,7 @@ TEST(TermPainter, DrawsCaptionsAccentsChecksFieldsAndListsAtTheirCells) {
         }
         void poll() override {}
         std::vector<std::string> rows;
+        std::vector<Hit> hits;
     } painted;
     attachInputSource(&painted);
     dialogBoxIndirect(kDialog, {}, initChecks, 0);
@@ -129,4 +132,16 @@ TEST(TermPainter, DrawsCaptionsAccentsChecksFieldsAndListsAtTheirCells) {
     EXPECT_EQ(painted.rows[4], "  a.mp3                         ");
     EXPECT_EQ(painted.rows[7], "  Aceptar                       ");
     EXPECT_EQ(painted.rows[11], "help                            ");
+
+    // What a click at a cell finds: the last drawn thing there.
+    const auto hitAt = [&](int x, int y) {
+        const auto found = std::find_if(painted.hits.rbegin(), painted.hits.rend(),
+                                        [&](const Hit& h) { return h.area.contains(x, y); });
+        return found == painted.hits.rend() ? std::pair{HitKind::Caption, -2} : std::pair{found->kind, found->index};
+    };
+    EXPECT_EQ(hitAt(28, 0), (std::pair{HitKind::CloseBox, -1}));
+    EXPECT_EQ(hitAt(5, 0), (std::pair{HitKind::Caption, -1}));
+    EXPECT_EQ(hitAt(4, 4), (std::pair{HitKind::ListRow, 1}));
+    EXPECT_EQ(hitAt(4, 5).first, HitKind::Control);  // the list below its entries
+    EXPECT_EQ(hitAt(3, 7).first, HitKind::Control);  // the button
 }
