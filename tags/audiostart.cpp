@@ -23,26 +23,50 @@ Marker readMarker(platform::File& file) {
     return present ? Marker::Present : Marker::Absent;
 }
 
-}  // namespace
-
-TagResult v2::measureTag(WindowHandle owner, const char* path, platform::File& file, bool requireMarker,
-                         TagExtent& extent) {
-    const Marker marker = requireMarker ? readMarker(file) : Marker::Present;
-    if (marker == Marker::Absent) return TagNoV2Header;
-    const auto audioStart = marker == Marker::Present ? findAudioStart(file) : std::nullopt;
-    const auto fileLength = file.size();
-    if (!audioStart || !fileLength) {
-        msg::show(owner, msg::kReadFailed, path);
-        return TagFileError;
-    }
-    extent = {*audioStart, *fileLength};
-    return TagSuccess;
+// Reads `bytes.size()` bytes at offset; false when they are not all there.
+bool readAt(platform::File& file, std::uint64_t offset, std::span<std::uint8_t> bytes) {
+    return file.seek(offset) && file.read(bytes) == static_cast<std::int64_t>(bytes.size());
 }
 
+// Where the scan for the audio begins. Pictures and other binary frames often
+// hold an FF Ex pair (a JPEG begins FF D8 FF E0); taken for the audio, it
+// would cut the tag inside the picture, and a rewrite would put the rest of
+// the tag before the audio. So in an ID3v2.3 tag without unsynchronisation
+// (where such pairs may stand) the scan begins after the well-formed frames
+// that lie within the size the header declares; elsewhere at offset 0.
+std::uint64_t scanStart(platform::File& file, std::uint64_t fileLength) {
+    std::array<std::uint8_t, v2::kHeaderSize> header{};
+    if (!readAt(file, 0, header) || !std::ranges::equal(fieldOf(header, v2::kMarker), v2::kMarkerText)) return 0;
+    const std::int64_t declared = v2::decodeSyncsafe(fieldOf(header, v2::kTagSize));
+    if (header[v2::kVersionOffset] != v2::kSupportedVersion || (header[v2::kFlagsOffset] & v2::kFlagUnsynchronised) ||
+        declared < 0) {
+        return 0;
+    }
+    const std::uint64_t end = std::min<std::uint64_t>(v2::kHeaderSize + static_cast<std::uint64_t>(declared), fileLength);
+    std::uint64_t at = v2::kHeaderSize;
+    std::array<std::uint8_t, v2::kFrameHeaderSize> frame{};
+    if (header[v2::kFlagsOffset] & v2::kFlagExtendedHeader) {
+        if (!readAt(file, at, std::span(frame).first(v2::kExtendedSizeField))) return at;
+        const std::uint64_t skipped = v2::kExtendedSizeField + std::uint64_t{readBe32(frame)};
+        if (at + skipped > end) return at;
+        at += skipped;
+    }
+    while (at + v2::kFrameHeaderSize <= end && readAt(file, at, frame) && v2::isFrameId(fieldOf(frame, v2::kFrameId))) {
+        const std::uint64_t next = at + v2::kFrameHeaderSize + readBe32(fieldOf(frame, v2::kFrameSize));
+        if (next > end) break;
+        at = next;
+    }
+    return at;
+}
+
+}  // namespace
+
 std::optional<AudioStart> findAudioStart(platform::File& file) {
-    if (!file.seek(0)) return std::nullopt;
+    const auto fileLength = file.size();
+    if (!fileLength) return std::nullopt;
+    std::uint64_t chunkOffset = scanStart(file, *fileLength);
+    if (!file.seek(chunkOffset)) return std::nullopt;
     std::array<std::uint8_t, kScanChunk> chunk{};
-    std::uint64_t chunkOffset = 0;
     bool afterSyncByte = false;  // carries a 0xFF at the end of one chunk into the next
     for (;;) {
         const std::int64_t got = file.read(chunk);
@@ -61,6 +85,20 @@ std::optional<AudioStart> findAudioStart(platform::File& file) {
     }
     if (chunkOffset > kLargestAudioStart) return std::nullopt;
     return static_cast<AudioStart>(chunkOffset);
+}
+
+TagResult v2::measureTag(WindowHandle owner, const char* path, platform::File& file, bool requireMarker,
+                         TagExtent& extent) {
+    const Marker marker = requireMarker ? readMarker(file) : Marker::Present;
+    if (marker == Marker::Absent) return TagNoV2Header;
+    const auto audioStart = marker == Marker::Present ? findAudioStart(file) : std::nullopt;
+    const auto fileLength = file.size();
+    if (!audioStart || !fileLength) {
+        msg::show(owner, msg::kReadFailed, path);
+        return TagFileError;
+    }
+    extent = {*audioStart, *fileLength};
+    return TagSuccess;
 }
 
 }  // namespace tags

@@ -30,6 +30,28 @@ inline constexpr ByteField kFrameSize{4, 4};  // plain big-endian, without the h
 inline constexpr std::size_t kFrameFlag1 = 8;
 inline constexpr std::size_t kFrameFlag2 = 9;
 
+inline constexpr int kSyncsafeBits = 7;
+inline constexpr std::uint8_t kSyncsafeLimit = 0x80;  // every byte of a syncsafe number is below it
+
+// The value of a 4-byte syncsafe number; -1 when a byte has its top bit set.
+inline std::int64_t decodeSyncsafe(std::span<const std::uint8_t> bytes) {
+    std::int64_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (bytes[i] >= kSyncsafeLimit) return -1;
+        value = (value << kSyncsafeBits) | bytes[i];
+    }
+    return value;
+}
+
+// A frame ID is four capital letters or digits.
+inline bool isFrameId(std::span<const std::uint8_t> id) {
+    for (std::size_t i = 0; i < kFrameIdSize; ++i) {
+        const bool valid = (id[i] >= 'A' && id[i] <= 'Z') || (id[i] >= '0' && id[i] <= '9');
+        if (!valid) return false;
+    }
+    return true;
+}
+
 // A frame sync: 0xFF followed by a byte of at least this value.
 inline constexpr std::uint8_t kSyncByte = 0xFF;
 inline constexpr std::uint8_t kSyncFollowMin = 0xE0;

@@ -81,34 +81,35 @@ std::unique_ptr<unsigned char[]> newBlock(std::uint32_t bodySize, std::uint64_t 
 }
 
 // A frame the program does not edit is kept as it was: ID, both flag bytes
-// and its body, in file order.
+// and its body, in file order. Not one that runs on past the audio start: a
+// rewrite copies the file from there, and the frame's end would stand twice.
 TagResult keepFrame(V2Tag& tag, TagStream& stream, const FrameHeader& header, std::uint32_t bodySize,
-                    std::uint64_t fileLength) {
+                    const v2::TagExtent& extent) {
     FrameSlot kept;
     std::copy_n(header.begin(), kFrameIdSize, kept.id);
     kept.flags[0] = header[v2::kFrameFlag1];
     kept.flags[1] = header[v2::kFrameFlag2];
     if (bodySize > 0) {
-        kept.buffer = newBlock(bodySize, 0, fileLength);
+        kept.buffer = newBlock(bodySize, 0, extent.fileLength);
         if (!kept.buffer) return TagOutOfMemory;
         kept.length = bodySize;
         stream.read(std::span(kept.buffer.get(), bodySize));
     }
-    tag.otherFrames.push_back(std::move(kept));
+    if (stream.consumed() <= extent.audioStart) tag.otherFrames.push_back(std::move(kept));
     return TagSuccess;
 }
 
 // Reads the body that follows a frame header into its slot, or keeps the
 // frame. Returns 5 when the block cannot be had; the slot keeps what an
 // earlier frame put there.
-TagResult readFrame(V2Tag& tag, TagStream& stream, const FrameHeader& header, std::uint64_t fileLength) {
+TagResult readFrame(V2Tag& tag, TagStream& stream, const FrameHeader& header, const v2::TagExtent& extent) {
     const std::uint32_t bodySize = readBe32(fieldOf(header, v2::kFrameSize));
     FrameSlot* slot = slotWithId(tag, header);
-    if (slot == nullptr) return keepFrame(tag, stream, header, bodySize, fileLength);
+    if (slot == nullptr) return keepFrame(tag, stream, header, bodySize, extent);
     std::unique_ptr<unsigned char[]> block;
     if (bodySize > 0) {
         // One zero byte more than the body, so that its text always ends.
-        block = newBlock(bodySize, 1, fileLength);
+        block = newBlock(bodySize, 1, extent.fileLength);
         if (!block) return TagOutOfMemory;
         stream.read(std::span(block.get(), bodySize));
     }
@@ -147,7 +148,7 @@ TagResult readTag(V2Tag& tag, platform::File& file, const v2::TagExtent& extent,
         FrameHeader frame{};
         stream.read(frame);
         if (beforeFrame >= extent.audioStart || frame[0] == 0) break;
-        if (const TagResult result = readFrame(tag, stream, frame, extent.fileLength); result != TagSuccess) return result;
+        if (const TagResult result = readFrame(tag, stream, frame, extent); result != TagSuccess) return result;
     }
     return stream.failed() ? TagFileError : TagSuccess;
 }

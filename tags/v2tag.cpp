@@ -8,7 +8,6 @@
 namespace tags {
 namespace {
 
-constexpr int kSyncsafeBits = 7;
 constexpr unsigned kSyncsafeByte = 0x7F;
 
 // Slot order and bit order differ at genre and track.
@@ -61,7 +60,7 @@ std::array<unsigned char, 4> V2Tag::encodeSyncsafe(std::uint32_t value) {
     value = std::min(value, kLargestSyncsafe);
     std::array<unsigned char, 4> bytes{};
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const int shift = kSyncsafeBits * static_cast<int>(bytes.size() - 1 - i);
+        const int shift = v2::kSyncsafeBits * static_cast<int>(bytes.size() - 1 - i);
         bytes[i] = static_cast<unsigned char>((value >> shift) & kSyncsafeByte);
     }
     return bytes;

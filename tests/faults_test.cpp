@@ -66,9 +66,9 @@ TEST(NothingLost, FullRemovalsThatCannotFinishLeaveTheOriginal) {
         expectNothingLost(folder, v2, plan, removeV2, rewriteFailed(v2));
     }
     // Reading the file being copied fails: after the trailer test, and after
-    // the marker and the one chunk of the audio-start scan.
+    // the marker, the header, two frame headers and a chunk of the audio-start scan.
     expectNothingLost(folder, v1, {.failRead = 2}, removeV1, rewriteFailed(v1));
-    expectNothingLost(folder, v2, {.failRead = 3}, removeV2, rewriteFailed(v2));
+    expectNothingLost(folder, v2, {.failRead = 7}, removeV2, rewriteFailed(v2));
 }
 
 TEST(NothingLost, ARewritingTagWriteThatCannotFinishLeavesTheOriginal) {

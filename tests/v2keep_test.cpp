@@ -34,6 +34,11 @@ void writeTitle(tags::V2Tag& tag, const std::string& path, const char* title) {
     tag.freeFields(tags::kAllFields);
 }
 
+bool endsWithAudio(const Bytes& file) {
+    const Bytes tail = audio(3000);
+    return file.size() >= tail.size() && std::equal(tail.rbegin(), tail.rend(), file.rbegin());
+}
+
 bool contains(const Bytes& haystack, const Bytes& needle) {
     return std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end()) != haystack.end();
 }
@@ -113,4 +118,43 @@ TEST(KeptFrames, AnOtherFrameLargerThanTheFileIsNotAllocated) {
     EXPECT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagOutOfMemory);
     EXPECT_EQ(tag.slots[0].length, 6u);
     EXPECT_TRUE(tag.otherFrames.empty());
+}
+
+// A JPEG picture begins FF D8 FF E0: no audio for the tag's reader. Written
+// again and again, the picture stays once and the file does not grow.
+TEST(KeptFrames, AJpegPictureSurvivesRepeatedWritesWithoutGrowingTheFile) {
+    TestFolder folder;
+    const Bytes jpeg = frame("APIC", ByteBuilder().bytes({0}).text("image/jpeg").bytes({0, 3, 0})
+                                         .bytes({0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10}).text("JFIF").zeros(40));
+    const Bytes frames = concat({frame("TIT2", textBody("Old")), jpeg, kUserText, frame("TPE1", textBody("Band"))});
+    const std::string path = folder.make("a.mp3", concat({v2Header(3, 0, static_cast<std::uint32_t>(frames.size() + 300)),
+                                                          frames, Bytes(300, 0), audio(3000)}));
+    tags::V2Tag tag;
+    writeTitle(tag, path, "First");
+    const std::size_t size = readAll(path).size();
+    for (const char* title : {"Second", "Third"}) {
+        writeTitle(tag, path, title);
+        const Bytes written = readAll(path);
+        EXPECT_EQ(written.size(), size);
+        EXPECT_TRUE(contains(written, jpeg));
+        EXPECT_TRUE(contains(written, kUserText));
+        EXPECT_TRUE(endsWithAudio(written));
+    }
+    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    EXPECT_EQ(tag.otherFrames.size(), 2u);
+    EXPECT_GT(tag.slots[1].length, 0u);  // the artist after the picture is read too
+}
+
+// A frame whose declared size runs on into the audio is not kept: the audio
+// would be written once in the tag and once after it.
+TEST(KeptFrames, AFrameRunningIntoTheAudioIsNotKept) {
+    TestFolder folder;
+    const Bytes original = concat({v2Header(3, 0, 30), frame("TIT2", textBody("Old")),
+                                   ByteBuilder().text("XING").be32(2000).bytes({0, 0}), audio(3000)});
+    const std::string path = folder.make("a.mp3", original);
+    tags::V2Tag tag;
+    writeTitle(tag, path, "New");
+    const Bytes written = readAll(path);
+    EXPECT_LT(written.size(), original.size() + 1000);
+    EXPECT_TRUE(endsWithAudio(written));
 }

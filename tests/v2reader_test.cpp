@@ -160,16 +160,25 @@ TEST(V2TagRead, ExtendedHeaderIsSkipped) {
     }
 }
 
-TEST(V2TagRead, FrameSyncInsideABodyEndsTheTagAfterThatFrame) {
+// A picture often holds FF E0; inside a frame that the declared tag size
+// covers it is no audio. Outside the declared size the scan finds it.
+TEST(V2TagRead, FrameSyncInsideABodyIsNoAudioWhileTheDeclaredTagHoldsTheFrame) {
     TestFolder folder;
-    const std::string path = folder.make("f.mp3", ByteBuilder()
-                                                      .append(v2Header(3, 0, 100))
-                                                      .append(frame("TIT2", {0x00, 0xFF, 0xE0, 0x41}))
-                                                      .append(frame("TPE1", {0x00, 0x42}))
-                                                      .zeros(50)
-                                                      .append(audio(64)));
+    const auto file = [](std::uint32_t declared) {
+        return ByteBuilder()
+            .append(v2Header(3, 0, declared))
+            .append(frame("TIT2", {0x00, 0xFF, 0xE0, 0x41}))
+            .append(frame("TPE1", {0x00, 0x42}))
+            .zeros(50)
+            .append(audio(64))
+            .build();
+    };
     V2Tag tag;
-    ASSERT_EQ(tag.read(kOwner, path.c_str()), tags::TagSuccess);
+    ASSERT_EQ(tag.read(kOwner, folder.make("f.mp3", file(76)).c_str()), tags::TagSuccess);
+    EXPECT_EQ(tag.size, 86u);
+    expectSlots(tag, {{0, {0x00, 0xFF, 0xE0, 0x41, 0x00}}, {1, {0x00, 0x42, 0x00}}});
+
+    ASSERT_EQ(tag.read(kOwner, folder.make("g.mp3", file(4)).c_str()), tags::TagSuccess);
     EXPECT_EQ(tag.size, 21u);
     expectSlots(tag, {{0, {0x00, 0xFF, 0xE0, 0x41, 0x00}}});
 }

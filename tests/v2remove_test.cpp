@@ -100,7 +100,7 @@ TEST(V2TagRemove, Version4TagIsRemovedLikeVersion3) {
     EXPECT_TRUE(platform::shownMessageBoxes().empty());
 }
 
-TEST(V2TagRemove, FrameSyncInsideAFrameBodyEndsTheTagThere) {
+TEST(V2TagRemove, FrameSyncInsideAFrameBodyBeyondTheDeclaredTagEndsTheTagThere) {
     TestFolder folder;
     const Bytes rest = ByteBuilder()
                            .bytes({0xFF, 0xE0, 0x41})  // the end of the TIT2 body, taken as audio
@@ -108,7 +108,7 @@ TEST(V2TagRemove, FrameSyncInsideAFrameBodyEndsTheTagThere) {
                            .zeros(50)
                            .append(audio(100));
     const Bytes original = ByteBuilder()
-                               .append(v2Header(3, 0, 200))
+                               .append(v2Header(3, 0, 4))  // declares less than the frame
                                .text("TIT2")
                                .be32(4)
                                .bytes({0x00, 0x00})
@@ -122,6 +122,21 @@ TEST(V2TagRemove, FrameSyncInsideAFrameBodyEndsTheTagThere) {
     path = folder.make("full.mp3", original);
     ASSERT_EQ(tag.remove(kOwner, path.c_str(), kFull), tags::TagSuccess);
     EXPECT_EQ(readAll(path), rest);
+}
+
+TEST(V2TagRemove, APictureWithFrameSyncsIsRemovedWithTheRestOfTheTag) {
+    TestFolder folder;
+    const Bytes jpeg = ByteBuilder().bytes({0, 'i', 'm', 'a', 'g', 'e', '/', 'j', 'p', 'e', 'g', 0, 3, 0})
+                           .bytes({0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10}).text("JFIF");
+    const Bytes tag = concat({frame("TIT2", {0x00, 0x41}), frame("APIC", jpeg), frame("TPE1", {0x00, 0x42})});
+    const Bytes head = concat({v2Header(3, 0, static_cast<std::uint32_t>(tag.size() + 40)), tag, Bytes(40, 0)});
+    V2Tag record;
+    std::string path = folder.make("soft.mp3", concat({head, audio(200)}));
+    ASSERT_EQ(record.remove(kOwner, path.c_str(), kSoft), tags::TagSuccess);
+    EXPECT_EQ(readAll(path), concat({Bytes(head.size(), 0), audio(200)}));
+    path = folder.make("full.mp3", concat({head, audio(200)}));
+    ASSERT_EQ(record.remove(kOwner, path.c_str(), kFull), tags::TagSuccess);
+    EXPECT_EQ(readAll(path), audio(200));
 }
 
 TEST(V2TagRemove, TagWithoutAnyFrameSyncIsTheWholeFile) {
