@@ -166,6 +166,7 @@ void removeAllEntries(WindowHandle list) {
 // The records go to a temporary file beside the list file, which then takes
 // its place: a failed write leaves the old list file as it was.
 int saveFileList(WindowHandle owner, const char* path, WindowHandle list) {
+    const bool existed = platform::pathKind(path) != platform::PathKind::Missing;
     platform::File original;
     if (original.open(path, platform::Access::WriteOpenOrCreate) != 0) {
         showPathError(owner, kListOpenFailed, path);
@@ -175,6 +176,8 @@ int saveFileList(WindowHandle owner, const char* path, WindowHandle list) {
     const bool saved = temp.create(folderOf(path), kTempPrefix) == 0 && writeRecords(list, temp.file()) &&
                        temp.replace(path, original) == 0;
     if (!saved) {
+        original.close();
+        if (!existed) platform::deleteFile(path);  // nothing of the failed save stays
         showPathError(owner, kListWriteFailed, path);
         return 0;
     }

@@ -71,6 +71,11 @@ int openFlags(Access access) {
 // Checks made once the descriptor is locked, so that nothing is truncated
 // before the file is known to be ours and writable.
 int checkOpened(int fd, Access access) {
+    struct stat kind {};
+    if (fstat(fd, &kind) != 0) return errno;
+    if (S_ISDIR(kind.st_mode)) return EISDIR;
+    if (!S_ISREG(kind.st_mode)) return ENODEV;  // a pipe or a device would hang or never end
+    if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) return errno;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) return errno;
     if (access == Access::Read) return 0;
     struct stat st {};
@@ -118,6 +123,19 @@ int prepareReplacement(File& file, const File& original) {
     return file.close();
 }
 
+// What a replace puts its file in place of: for a symbolic link, the file it
+// points to, so that the link stays a link. Empty when that file's path has
+// characters the code page lacks.
+std::string replacedPath(std::string_view target) {
+    struct stat st {};
+    const std::string link = systemPath(target);
+    if (::lstat(link.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return std::string(target);
+    char resolved[PATH_MAX];
+    if (::realpath(link.c_str(), resolved) == nullptr) return {};
+    const std::string path = fromUtf8(resolved);
+    return toUtf8(path) == resolved ? path : std::string();
+}
+
 void syncFolder(std::string_view folder) {
     const int fd = ::open(systemPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
@@ -145,7 +163,8 @@ File& File::operator=(File&& other) noexcept {
 int File::open(std::string_view path, Access access) {
     close();
     if (path.size() > kMaxPath) return ENAMETOOLONG;
-    const int fd = ::open(systemPath(path).c_str(), openFlags(access) | O_CLOEXEC, kNewFileMode);
+    // Without blocking, so that opening a named pipe cannot hang the program.
+    const int fd = ::open(systemPath(path).c_str(), openFlags(access) | O_CLOEXEC | O_NONBLOCK, kNewFileMode);
     if (fd < 0) return errno;
     if (const int error = checkOpened(fd, access); error != 0) {
         ::close(fd);
@@ -228,7 +247,9 @@ int TempFile::create(std::string_view folder, std::string_view prefix) {
     return EEXIST;
 }
 
-int TempFile::replace(std::string_view target, const File& original) {
+int TempFile::replace(std::string_view link, const File& original) {
+    const std::string target = replacedPath(link);
+    if (target.empty()) return ENAMETOOLONG;
     if (const int error = prepareReplacement(file_, original); error != 0) return error;
     int error = renameOver(path_, target, true);
     if (error == EXDEV) {

@@ -72,7 +72,8 @@ public:
     // Puts this file's contents in place of target: flushes it to disk, gives it
     // the original's permission bits (and owner where allowed) and renames it
     // over target, atomically. Across file systems the contents are first copied
-    // beside target. On failure target is as it was and no temporary file stays.
+    // beside target. A symbolic link stays: the file it points to is replaced.
+    // On failure target is as it was and no temporary file stays.
     int replace(std::string_view target, const File& original);
 
 private:

@@ -36,6 +36,11 @@ std::int32_t decodeUtf8(std::string_view text, std::size_t& pos) {
         cp = (cp << 6) | (next & 0x3F);
         ++pos;
     }
+    // Overlong forms would let a name smuggle in a '/' or a zero byte.
+    constexpr std::int32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+    constexpr std::int32_t kLargest = 0x10FFFF;
+    const bool surrogate = cp >= 0xD800 && cp <= 0xDFFF;
+    if (cp < kSmallest[extra] || cp > kLargest || surrogate) return -1;
     return cp;
 }
 

@@ -776,6 +776,32 @@ TEST_F(ListFiles, SavingThreeEntriesWritesThreeRecordsLastEntryFirst) {
     run();
 }
 
+TEST_F(ListFiles, ASaveThatCannotBeWrittenLeavesTheOldListFileAndNoNewOne) {
+    folder.make("a.mp3", audio(10));
+    const Bytes old = listRecords({"/x/old.mp3"});
+    const std::string existing = folder.make("old.lv3", old);
+    addFiles(folder.path().string(), "a.mp3");
+    for (const std::string& path : {existing, pathIn("new.lv3")}) {
+        then("save with a disk that fails", [&, path] {
+            platform::setFaults({.failWrite = 1});
+            EXPECT_EQ(app::saveFileList(main(), path.c_str(), platform::getDlgItem(main(), res::kFileList)), 0);
+            platform::clearFaults();
+        });
+        then("the failure is reported", [&, path] {
+            EXPECT_EQ(platform::shownMessageBoxes().back().text,
+                      "An error occured while writing to '" + path + "'. The list file was left unchanged.");
+            script::pressOk();
+        });
+    }
+    then("nothing changed", [&] {
+        EXPECT_EQ(readAll(existing), old);
+        EXPECT_FALSE(std::filesystem::exists(pathIn("new.lv3")));
+        EXPECT_TRUE(folder.strayTempFiles().empty());
+        script::close(main());
+    });
+    run();
+}
+
 TEST_F(ListFiles, LoadingReplacesTheListAndIgnoresATrailingPartialRecord) {
     folder.make("old.mp3", audio(10));
     const Bytes three = listRecords({"/x/two.mp3", "/x/three.mp3", "/x/one.mp3"});

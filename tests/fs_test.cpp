@@ -137,3 +137,30 @@ TEST(Folders, EntriesIncludeTheDotsAndLinksToFoldersAreNotFolders) {
     EXPECT_EQ(seen, expected);
     EXPECT_NE(reader.open((folder.path() / "none").string()), 0);
 }
+
+TEST(Files, PipesAndFoldersAreRefusedWithoutWaiting) {
+    TestFolder folder;
+    ASSERT_EQ(::mkfifo((folder.path() / "pipe.mp3").c_str(), 0644), 0);
+    fs::create_directory(folder.path() / "dir.mp3");
+    platform::File file;
+    EXPECT_EQ(file.open("pipe.mp3", platform::Access::Read), ENODEV);
+    EXPECT_EQ(file.open("pipe.mp3", platform::Access::ReadWrite), ENODEV);
+    EXPECT_EQ(file.open("dir.mp3", platform::Access::Read), EISDIR);
+}
+
+TEST(Files, ReplacingThroughASymbolicLinkReplacesWhatItPointsTo) {
+    TestFolder folder;
+    fs::create_directory(folder.path() / "store");
+    const std::string real = folder.make("store/real.mp3", audio(40));
+    fs::create_symlink(real, folder.path() / "link.mp3");
+    const std::string link = (folder.path() / "link.mp3").string();
+    platform::File original;
+    ASSERT_EQ(original.open(link, platform::Access::ReadWrite), 0);
+    platform::TempFile temp;
+    ASSERT_EQ(temp.create(".", "LV3"), 0);
+    ASSERT_TRUE(temp.file().write(audio(10)));
+    ASSERT_EQ(temp.replace(link, original), 0);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(readAll(real), audio(10));
+    EXPECT_TRUE(folder.strayTempFiles().empty());
+}

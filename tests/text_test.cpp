@@ -23,4 +23,8 @@ TEST(Text, CharactersOutsideTheCodePageAndMalformedUtf8BecomeQuestionMarks) {
     EXPECT_EQ(fromUtf8("a\xC3"), "a?");          // cut sequence
     EXPECT_EQ(fromUtf8("\xFF" "b"), "?b");       // no such lead byte
     EXPECT_EQ(platform::cp1252FromCodepoint(U'\u0394'), -1);
+    // Overlong forms of '/' and of the zero byte, and a surrogate, are no characters.
+    EXPECT_EQ(fromUtf8("a\xC0\xAF" "b"), "a?b");
+    EXPECT_EQ(fromUtf8("x\xC0\x80"), "x?");
+    EXPECT_EQ(fromUtf8("\xED\xA0\x80"), "?");
 }
