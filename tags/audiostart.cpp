@@ -28,24 +28,12 @@ bool readAt(platform::File& file, std::uint64_t offset, std::span<std::uint8_t> 
     return file.seek(offset) && file.read(bytes) == static_cast<std::int64_t>(bytes.size());
 }
 
-// Where the scan for the audio begins. Pictures and other binary frames often
-// hold an FF Ex pair (a JPEG begins FF D8 FF E0); taken for the audio, it
-// would cut the tag inside the picture, and a rewrite would put the rest of
-// the tag before the audio. So in an ID3v2.3 tag without unsynchronisation
-// (where such pairs may stand) the scan begins after the well-formed frames
-// that lie within the size the header declares; elsewhere at offset 0.
-std::uint64_t scanStart(platform::File& file, std::uint64_t fileLength) {
-    std::array<std::uint8_t, v2::kHeaderSize> header{};
-    if (!readAt(file, 0, header) || !std::ranges::equal(fieldOf(header, v2::kMarker), v2::kMarkerText)) return 0;
-    const std::int64_t declared = v2::decodeSyncsafe(fieldOf(header, v2::kTagSize));
-    if (header[v2::kVersionOffset] != v2::kSupportedVersion || (header[v2::kFlagsOffset] & v2::kFlagUnsynchronised) ||
-        declared < 0) {
-        return 0;
-    }
-    const std::uint64_t end = std::min<std::uint64_t>(v2::kHeaderSize + static_cast<std::uint64_t>(declared), fileLength);
+// The end of the well-formed frames (and the extended header) that lie
+// within `end`; where the first one that does not is found.
+std::uint64_t framesEnd(platform::File& file, std::uint8_t flags, std::uint64_t end) {
     std::uint64_t at = v2::kHeaderSize;
     std::array<std::uint8_t, v2::kFrameHeaderSize> frame{};
-    if (header[v2::kFlagsOffset] & v2::kFlagExtendedHeader) {
+    if (flags & v2::kFlagExtendedHeader) {
         if (!readAt(file, at, std::span(frame).first(v2::kExtendedSizeField))) return at;
         const std::uint64_t skipped = v2::kExtendedSizeField + std::uint64_t{readBe32(frame)};
         if (at + skipped > end) return at;
@@ -59,12 +47,42 @@ std::uint64_t scanStart(platform::File& file, std::uint64_t fileLength) {
     return at;
 }
 
+// Where the scan for the audio begins. Pictures and other binary frames often
+// hold an FF Ex pair (a JPEG begins FF D8 FF E0); taken for the audio, it
+// would cut the tag inside the picture, and a rewrite would put the rest of
+// the tag before the audio. So in an ID3v2.3 tag without unsynchronisation
+// (where such pairs may stand) the scan begins after the well-formed frames
+// that lie within the size the header declares; elsewhere at offset 0.
+// Without any frame sync the audio starts where the declared tag ends (when
+// that is inside the file), so that data after the tag that is no audio is
+// not taken for part of the tag and zeroed or dropped with it.
+struct ScanPlan {
+    std::uint64_t from = 0;
+    std::uint64_t withoutSync = 0;
+};
+
+ScanPlan planScan(platform::File& file, std::uint64_t fileLength) {
+    std::array<std::uint8_t, v2::kHeaderSize> header{};
+    if (!readAt(file, 0, header) || !std::ranges::equal(fieldOf(header, v2::kMarker), v2::kMarkerText)) {
+        return {0, fileLength};
+    }
+    const std::int64_t declared = v2::decodeSyncsafe(fieldOf(header, v2::kTagSize));
+    const std::uint64_t declaredEnd = v2::kHeaderSize + static_cast<std::uint64_t>(std::max<std::int64_t>(declared, 0));
+    const std::uint64_t end = declared >= 0 && declaredEnd <= fileLength ? declaredEnd : fileLength;
+    if (header[v2::kVersionOffset] != v2::kSupportedVersion || (header[v2::kFlagsOffset] & v2::kFlagUnsynchronised) ||
+        declared < 0) {
+        return {0, end};
+    }
+    return {framesEnd(file, header[v2::kFlagsOffset], end), end};
+}
+
 }  // namespace
 
 std::optional<AudioStart> findAudioStart(platform::File& file) {
     const auto fileLength = file.size();
     if (!fileLength) return std::nullopt;
-    std::uint64_t chunkOffset = scanStart(file, *fileLength);
+    const ScanPlan plan = planScan(file, *fileLength);
+    std::uint64_t chunkOffset = plan.from;
     if (!file.seek(chunkOffset)) return std::nullopt;
     std::array<std::uint8_t, kScanChunk> chunk{};
     bool afterSyncByte = false;  // carries a 0xFF at the end of one chunk into the next
@@ -83,8 +101,8 @@ std::optional<AudioStart> findAudioStart(platform::File& file) {
         if (static_cast<std::size_t>(got) < chunk.size()) break;
         if (chunkOffset > kLargestAudioStart + 1) return std::nullopt;
     }
-    if (chunkOffset > kLargestAudioStart) return std::nullopt;
-    return static_cast<AudioStart>(chunkOffset);
+    if (plan.withoutSync > kLargestAudioStart) return std::nullopt;
+    return static_cast<AudioStart>(plan.withoutSync);
 }
 
 TagResult v2::measureTag(WindowHandle owner, const char* path, platform::File& file, bool requireMarker,

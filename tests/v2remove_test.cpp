@@ -156,6 +156,20 @@ TEST(V2TagRemove, TagWithoutAnyFrameSyncIsTheWholeFile) {
     EXPECT_TRUE(folder.strayTempFiles().empty());
 }
 
+// Data after the declared tag that holds no frame sync is no part of the tag.
+TEST(V2TagRemove, WithoutAnyFrameSyncOnlyTheDeclaredTagIsRemoved) {
+    TestFolder folder;
+    const Bytes tag = ByteBuilder().append(v2Header(3, 0, 20)).append(frame("TIT2", {0x00, 0x41})).zeros(8);
+    const Bytes other(500, 0x11);
+    V2Tag record;
+    std::string path = folder.make("soft.mp3", concat({tag, other}));
+    ASSERT_EQ(record.remove(kOwner, path.c_str(), kSoft), tags::TagSuccess);
+    EXPECT_EQ(readAll(path), concat({Bytes(tag.size(), 0), other}));
+    path = folder.make("full.mp3", concat({tag, other}));
+    ASSERT_EQ(record.remove(kOwner, path.c_str(), kFull), tags::TagSuccess);
+    EXPECT_EQ(readAll(path), other);
+}
+
 TEST(V2TagRemove, FileWithoutId3MarkerGives2AndIsUnchanged) {
     TestFolder folder;
     const Bytes contents[] = {
