@@ -24,7 +24,14 @@ expect() {
     done
     fail "the screen never showed '$1'"
 }
-expect_not() { if screen | grep -qF -- "$1"; then fail "the screen still shows '$1'"; fi; }
+# Waits until the screen no longer shows the text.
+expect_not() {
+    for _ in $(seq 50); do
+        if ! screen | grep -qF -- "$1"; then return 0; fi
+        sleep 0.1
+    done
+    fail "the screen still shows '$1'"
+}
 column_of() { screen | grep -F -- "$1" | head -1 | awk -v t="$1" '{ print index($0, t) }'; }
 
 start() {
