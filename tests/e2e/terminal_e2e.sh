@@ -33,6 +33,16 @@ expect_not() {
     fail "the screen still shows '$1'"
 }
 column_of() { screen | grep -F -- "$1" | head -1 | awk -v t="$1" '{ print index($0, t) }'; }
+# Clicks on the first cell of a text, as an xterm reports it (SGR mouse
+# events); the button code 16 adds Ctrl.
+click_on() {
+    local row column code=${2:-0}
+    row=$(screen | grep -nF -- "$1" | head -1 | cut -d: -f1)
+    column=$(column_of "$1")
+    [ -n "$row" ] || fail "nothing to click: '$1'"
+    keys -l "$(printf '\033[<%d;%d;%dM' "$code" "$column" "$row")"
+    keys -l "$(printf '\033[<%d;%d;%dm' "$code" "$column" "$row")"
+}
 
 start() {
     rm -f "$work/exit" "$work/stty"
@@ -82,6 +92,12 @@ expect_not "Canción Uno"
 keys Up
 expect "Canción Uno"
 echo "ok: moving through the list shows the ID3v1.1 tags"
+
+click_on "music/zeta.mp3"
+expect "Segunda"
+click_on "music/uno.mp3" 16
+expect "Canción Uno"
+echo "ok: a click and a Ctrl+click show the entry clicked last"
 
 # The view buttons take no Tab: F2 backwards from the title field reaches them.
 keys Tab
