@@ -68,18 +68,16 @@ int openFlags(Access access) {
     return O_RDONLY;
 }
 
-// Checks made once the descriptor is locked, so that nothing is truncated
-// before the file is known to be ours and writable.
+// Checks made on the opened descriptor: only regular files are taken, and
+// nothing is truncated before the file is locked and known to be writable.
 int checkOpened(int fd, Access access) {
-    struct stat kind {};
-    if (fstat(fd, &kind) != 0) return errno;
-    if (S_ISDIR(kind.st_mode)) return EISDIR;
-    if (!S_ISREG(kind.st_mode)) return ENODEV;  // a pipe or a device would hang or never end
+    struct stat st {};
+    if (fstat(fd, &st) != 0) return errno;
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    if (!S_ISREG(st.st_mode)) return ENODEV;  // a pipe or a device would hang or never end
     if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) return errno;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) return errno;
     if (access == Access::Read) return 0;
-    struct stat st {};
-    if (fstat(fd, &st) != 0) return errno;
     if ((st.st_mode & kAnyWriteBit) == 0) return EACCES;
     if (access == Access::WriteTruncate && ftruncate(fd, 0) != 0) return errno;
     return 0;

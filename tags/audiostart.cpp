@@ -76,12 +76,8 @@ ScanPlan planScan(platform::File& file, std::uint64_t fileLength) {
     return {framesEnd(file, header[v2::kFlagsOffset], end), end};
 }
 
-}  // namespace
-
-std::optional<AudioStart> findAudioStart(platform::File& file) {
-    const auto fileLength = file.size();
-    if (!fileLength) return std::nullopt;
-    const ScanPlan plan = planScan(file, *fileLength);
+std::optional<AudioStart> scanForAudio(platform::File& file, std::uint64_t fileLength) {
+    const ScanPlan plan = planScan(file, fileLength);
     std::uint64_t chunkOffset = plan.from;
     if (!file.seek(chunkOffset)) return std::nullopt;
     std::array<std::uint8_t, kScanChunk> chunk{};
@@ -105,13 +101,20 @@ std::optional<AudioStart> findAudioStart(platform::File& file) {
     return static_cast<AudioStart>(plan.withoutSync);
 }
 
+}  // namespace
+
+std::optional<AudioStart> findAudioStart(platform::File& file) {
+    const auto fileLength = file.size();
+    return fileLength ? scanForAudio(file, *fileLength) : std::nullopt;
+}
+
 TagResult v2::measureTag(WindowHandle owner, const char* path, platform::File& file, bool requireMarker,
                          TagExtent& extent) {
     const Marker marker = requireMarker ? readMarker(file) : Marker::Present;
     if (marker == Marker::Absent) return TagNoV2Header;
-    const auto audioStart = marker == Marker::Present ? findAudioStart(file) : std::nullopt;
     const auto fileLength = file.size();
-    if (!audioStart || !fileLength) {
+    const auto audioStart = marker == Marker::Present && fileLength ? scanForAudio(file, *fileLength) : std::nullopt;
+    if (!audioStart) {
         msg::show(owner, msg::kReadFailed, path);
         return TagFileError;
     }

@@ -36,7 +36,7 @@ inline constexpr std::uint8_t kSyncsafeLimit = 0x80;  // every byte of a syncsaf
 // The value of a 4-byte syncsafe number; -1 when a byte has its top bit set.
 inline std::int64_t decodeSyncsafe(std::span<const std::uint8_t> bytes) {
     std::int64_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
+    for (std::size_t i = 0; i < kTagSize.size; ++i) {
         if (bytes[i] >= kSyncsafeLimit) return -1;
         value = (value << kSyncsafeBits) | bytes[i];
     }

@@ -51,10 +51,10 @@ struct V2Tag {
     V2Tag() { reset(); }
 
     void reset();
-    // freeFields with every field (0x1FFF) also releases the kept frames.
     // Gives every selected slot a zero-filled block of size bytes, in bit order;
     // 5 at the first block that cannot be had.
     TagResult allocFields(FieldMask mask, std::uint32_t size);
+    // With every field (0x1FFF) it also releases the kept frames.
     void freeFields(FieldMask mask);
     // The 28-bit syncsafe form; values beyond 28 bits give 7F 7F 7F 7F.
     static std::array<unsigned char, 4> encodeSyncsafe(std::uint32_t value);
