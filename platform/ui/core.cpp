@@ -42,6 +42,13 @@ bool isTabStop(const Window& control) {
     return (control.style & WS_TABSTOP) && control.enabled && control.visible;
 }
 
+// Statics, progress bars and group boxes never take the focus.
+bool takesFocus(const Window& control) {
+    if (!control.enabled || !control.visible) return false;
+    if (control.windowClass == WindowClass::Static || control.windowClass == WindowClass::Progress) return false;
+    return !(control.windowClass == WindowClass::Button && control.buttonKind() == BS_GROUPBOX);
+}
+
 bool isButtonLike(const Window& control) {
     return control.windowClass == WindowClass::Button && control.buttonKind() != BS_GROUPBOX;
 }
@@ -55,8 +62,9 @@ void changeFocus(Window& dialog, WindowHandle focus) {
     dialog.focus = focus;
 }
 
-// Moves the focus to the next (or previous) tab stop, wrapping around.
-void moveFocus(Window& dialog, bool forward) {
+// Moves the focus to the next (or previous) control that `eligible` allows,
+// wrapping around.
+void moveFocus(Window& dialog, bool forward, bool (*eligible)(const Window&) = isTabStop) {
     const auto& controls = dialog.controls;
     if (controls.empty()) return;
     const auto at = std::find(controls.begin(), controls.end(), dialog.focus);
@@ -65,7 +73,7 @@ void moveFocus(Window& dialog, bool forward) {
     for (std::ptrdiff_t step = 0; step < count; ++step) {
         index = ((forward ? index + 1 : index - 1) + count) % count;
         const Window* candidate = windowOf(controls[static_cast<std::size_t>(index)]);
-        if (candidate != nullptr && isTabStop(*candidate)) {
+        if (candidate != nullptr && eligible(*candidate)) {
             changeFocus(dialog, candidate->handle);
             return;
         }
@@ -373,6 +381,12 @@ LParam defDialogProc(WindowHandle dialog, unsigned message, WParam, LParam) {
         if (window != nullptr) sendCommand(dialog, IDCANCEL, cancelButton(*window));
     }
     return 0;
+}
+
+void focusNextControl(WindowHandle dialog, bool forward, bool tabStopsOnly) {
+    if (Window* window = windowOf(dialog); window && window->isDialog()) {
+        moveFocus(*window, forward, tabStopsOnly ? isTabStop : takesFocus);
+    }
 }
 
 LParam setDialogData(WindowHandle dialog, LParam data) {

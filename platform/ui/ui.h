@@ -85,6 +85,9 @@ bool isWindowVisible(WindowHandle window);
 WindowHandle setFocus(WindowHandle control);
 WindowHandle getFocus();  // the focused control of the active window
 WindowHandle getActiveWindow();
+// Moves a dialog's focus to the next (or previous) tab stop, or to the next
+// control of any kind that can take the focus, wrapping around.
+void focusNextControl(WindowHandle dialog, bool forward, bool tabStopsOnly);
 bool setActiveWindow(WindowHandle topLevel);
 
 bool setWindowText(WindowHandle window, std::string_view text);

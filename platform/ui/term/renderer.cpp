@@ -23,12 +23,6 @@ bool isTypingControl(WindowHandle handle) {
     return control->windowClass == WindowClass::Edit || editableCombo;
 }
 
-bool canTakeFocus(const Window& control) {
-    if (!control.enabled || !control.visible) return false;
-    if (control.windowClass == WindowClass::Static || control.windowClass == WindowClass::Progress) return false;
-    return !(control.windowClass == WindowClass::Button && control.buttonKind() == BS_GROUPBOX);
-}
-
 }  // namespace
 
 Renderer::Renderer(Terminal& terminal) : terminal_(terminal) { attachInputSource(this); }
@@ -118,8 +112,8 @@ void Renderer::handleKey(const KeyAction& key) {
         case Action::NextWindow: cycleWindows(true); break;
         case Action::PreviousWindow: cycleWindows(false); break;
         case Action::CloseWindow: inputClose(active); break;
-        case Action::NextControl: stepFocus(true); break;
-        case Action::PreviousControl: stepFocus(false); break;
+        case Action::NextControl: focusNextControl(active, true, false); break;
+        case Action::PreviousControl: focusNextControl(active, false, false); break;
         case Action::None: terminal_.beep(); break;
         case Action::Redraw: break;
     }
@@ -188,23 +182,6 @@ void Renderer::cycleWindows(bool forward) {
     // The active window is the last: forward brings up the bottom one, back the
     // one that was active before it.
     inputActivate(forward ? windows.front() : windows[windows.size() - 2]);
-}
-
-void Renderer::stepFocus(bool forward) {
-    const Window* dialog = windowOf(getActiveWindow());
-    if (dialog == nullptr || dialog->controls.empty()) return;
-    const auto& controls = dialog->controls;
-    const auto count = static_cast<std::ptrdiff_t>(controls.size());
-    const auto at = std::find(controls.begin(), controls.end(), dialog->focus);
-    std::ptrdiff_t index = at == controls.end() ? (forward ? -1 : count) : at - controls.begin();
-    for (std::ptrdiff_t step = 0; step < count; ++step) {
-        index = ((forward ? index + 1 : index - 1) + count) % count;
-        const Window* candidate = windowOf(controls[static_cast<std::size_t>(index)]);
-        if (candidate && canTakeFocus(*candidate)) {
-            setFocus(candidate->handle);
-            return;
-        }
-    }
 }
 
 void Renderer::handleMouse(const TerminalEvent& event) {

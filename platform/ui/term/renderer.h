@@ -36,7 +36,6 @@ private:
     void chooseMenuItem();
     void moveMenuItem(int step);
     void cycleWindows(bool forward);
-    void stepFocus(bool forward);
 
     Terminal& terminal_;
     std::vector<Placement> placements_;
