@@ -26,11 +26,7 @@ void select(Window& combo, int index) {
     combo.edit.caret = combo.text.size();
     combo.edit.scroll = 0;
     editKeepCaretVisible(combo);
-    if (!valid) return;
-    ListState& list = combo.list;
-    const int rows = dropRows(combo);
-    if (index < list.top) list.top = index;
-    if (index >= list.top + rows) list.top = index - rows + 1;
+    if (valid) combo.list.scrollToShow(index, dropRows(combo));
 }
 
 // Up, Down, Page keys, and Home/End in the open list, move the selection.
@@ -96,8 +92,7 @@ LParam comboProc(Window& combo, unsigned message, WParam wParam, LParam lParam) 
             }
             return 0;
         case WM_MOUSEWHEEL:
-            combo.list.top = std::clamp(combo.list.top - static_cast<int>(static_cast<std::intptr_t>(wParam)), 0,
-                                        std::max(0, countOf(combo) - dropRows(combo)));
+            combo.list.scrollBy(static_cast<int>(static_cast<std::intptr_t>(wParam)), dropRows(combo));
             return 0;
         default:
             return 0;

@@ -26,13 +26,7 @@ void selectRange(ListState& list, int from, int to, bool keepOthers) {
     for (int i = std::min(from, to); i <= std::max(from, to); ++i) list.items[static_cast<std::size_t>(i)].selected = true;
 }
 
-void keepCaretVisible(Window& window) {
-    ListState& list = window.list;
-    const int rows = window.visibleRows();
-    if (list.caret < list.top) list.top = list.caret;
-    if (list.caret >= list.top + rows) list.top = list.caret - rows + 1;
-    list.top = std::clamp(list.top, 0, std::max(0, countOf(list) - rows));
-}
+void keepCaretVisible(Window& window) { window.list.scrollToShow(window.list.caret, window.visibleRows()); }
 
 // A click, or a key that moves to `index`, with the modifiers held.
 void chooseRow(Window& window, int index, unsigned modifiers, bool moveOnly) {
@@ -112,12 +106,9 @@ LParam listProc(Window& window, unsigned message, WParam wParam, LParam lParam) 
             return 0;
         case WM_KEYDOWN:
             return listKey(window, static_cast<Key>(wParam), static_cast<unsigned>(lParam));
-        case WM_MOUSEWHEEL: {
-            const int rows = window.visibleRows();
-            window.list.top = std::clamp(window.list.top - static_cast<int>(static_cast<std::intptr_t>(wParam)), 0,
-                                         std::max(0, countOf(window.list) - rows));
+        case WM_MOUSEWHEEL:
+            window.list.scrollBy(static_cast<int>(static_cast<std::intptr_t>(wParam)), window.visibleRows());
             return 0;
-        }
         default:
             return 0;
     }
@@ -153,7 +144,7 @@ int listDeleteString(WindowHandle handle, int index) {
     if (index < list.anchor) --list.anchor;
     list.caret = std::min(list.caret, last);
     list.anchor = std::min(list.anchor, last);
-    list.top = std::clamp(list.top, 0, std::max(0, countOf(list) - window->visibleRows()));
+    list.scrollBy(0, window->visibleRows());
     return countOf(list);
 }
 

@@ -2,6 +2,7 @@
 // renderer and the scripted input source only read it.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -26,6 +27,18 @@ struct ListState {
     int top = 0;     // the first visible row
     int horizontalExtent = 0;
     int horizontalOffset = 0;
+
+    // Scrolls by `delta` rows (up when positive), staying within the entries,
+    // of which `rows` are shown.
+    void scrollBy(int delta, int rows) {
+        top = std::clamp(top - delta, 0, std::max(0, static_cast<int>(items.size()) - rows));
+    }
+    // Scrolls just enough for entry `index` to be among the `rows` shown.
+    void scrollToShow(int index, int rows) {
+        if (index < top) top = index;
+        if (index >= top + rows) top = index - rows + 1;
+        scrollBy(0, rows);
+    }
 };
 
 struct EditState {
