@@ -2,36 +2,19 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <string>
 
 #include "platform/fs.h"
 #include "platform/ui/filedialogs.h"
 #include "platform/ui/msgbox.h"
 #include "res/resources.h"
+#include "tags/messages.h"
 
 namespace app {
 namespace {
 
-constexpr char kErrorTitle[] = "ERROR";
 constexpr char kAddErrorTitle[] = "Error";
 constexpr char kMp3Ending[] = "mp3";
-constexpr char kTempPrefix[] = "LV3";
-constexpr std::size_t kMessageSize = 256;
-
-void showPathError(WindowHandle owner, const char* format, std::string_view path) {
-    char text[kMessageSize];
-    const std::string terminated(path);
-    std::snprintf(text, sizeof text, format, terminated.c_str());
-    platform::messageBox(owner, text, kErrorTitle);
-}
-
-// The folder path joined with a name: one separator between them.
-std::string joined(std::string_view folder, std::string_view name) {
-    std::string path(folder);
-    if (path.empty() || path.back() != platform::kSeparator) path += platform::kSeparator;
-    return path + std::string(name);
-}
 
 // Adds an entry, unless it is longer than a path may be: it is never cut.
 bool addEntry(WindowHandle list, const std::string& path) {
@@ -68,12 +51,6 @@ void useListFile(WindowHandle window, WindowHandle list, bool saving) {
     if (!chooseFile(window, saving ? kSaveListTitle : kLoadListTitle, kListFilters, CurrentPath, ".", saving, 0)) return;
     if (saving) saveFileList(window, CurrentPath, list);
     else loadFileList(window, CurrentPath, list);
-}
-
-std::string folderOf(std::string_view path) {
-    const std::size_t slash = path.rfind(platform::kSeparator);
-    if (slash == std::string_view::npos) return ".";
-    return slash == 0 ? std::string(1, platform::kSeparator) : std::string(path.substr(0, slash));
 }
 
 // Writes the records, last entry first, into a new file beside the list file.
@@ -142,7 +119,7 @@ int addFolderTree(WindowHandle list, std::string_view folder) {
     platform::FolderEntry entry;
     int result = 0;
     while ((result = reader.next(entry)) == 1) {
-        const std::string path = joined(folder, entry.name);
+        const std::string path = platform::joinPath(folder, entry.name);
         if (entry.isFolder) {
             // A path too long to hold is not walked: nothing below it could be added.
             if (entry.name != "." && entry.name != ".." && path.size() <= platform::kMaxPath) addFolderTree(list, path);
@@ -169,16 +146,16 @@ int saveFileList(WindowHandle owner, const char* path, WindowHandle list) {
     const bool existed = platform::pathKind(path) != platform::PathKind::Missing;
     platform::File original;
     if (original.open(path, platform::Access::WriteOpenOrCreate) != 0) {
-        showPathError(owner, kListOpenFailed, path);
+        tags::msg::show(owner, tags::msg::kOpenForReading, path);
         return 0;
     }
     platform::TempFile temp;
-    const bool saved = temp.create(folderOf(path), kTempPrefix) == 0 && writeRecords(list, temp.file()) &&
+    const bool saved = temp.create(platform::folderOf(path)) == 0 && writeRecords(list, temp.file()) &&
                        temp.replace(path, original) == 0;
     if (!saved) {
         original.close();
         if (!existed) platform::deleteFile(path);  // nothing of the failed save stays
-        showPathError(owner, kListWriteFailed, path);
+        tags::msg::show(owner, kListWriteFailed, path);
         return 0;
     }
     return 1;
@@ -187,7 +164,7 @@ int saveFileList(WindowHandle owner, const char* path, WindowHandle list) {
 int loadFileList(WindowHandle owner, const char* path, WindowHandle list) {
     platform::File file;
     if (file.open(path, platform::Access::Read) != 0) {
-        showPathError(owner, kListOpenFailed, path);
+        tags::msg::show(owner, tags::msg::kOpenForReading, path);
         return 0;
     }
     removeAllEntries(list);
@@ -199,7 +176,7 @@ int loadFileList(WindowHandle owner, const char* path, WindowHandle list) {
         if (end != record.end()) platform::listAddString(list, std::string(record.begin(), end));
         record.fill(0);
     }
-    if (got < 0) showPathError(owner, kListReadFailed, path);
+    if (got < 0) tags::msg::show(owner, kListReadFailed, path);
     return 1;
 }
 

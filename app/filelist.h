@@ -17,7 +17,8 @@ inline constexpr char kAddFolderTitle[] = "Choose a folder to recursively add to
 inline constexpr char kLoadListTitle[] = "Load Filelist...";
 inline constexpr char kSaveListTitle[] = "Save Filelist...";
 inline constexpr char kAddFailed[] = "An error occured while attempting to add file(s) to the file list";
-inline constexpr char kListOpenFailed[] = "An error occured while attemping to open '%s' for reading.";
+// A list file that cannot be opened, for saving too, gives the engine's
+// "for reading" message (tags::msg::kOpenForReading).
 inline constexpr char kListWriteFailed[] = "An error occured while writing to '%s'. The list file was left unchanged.";
 inline constexpr char kListReadFailed[] = "An error occured while reading '%s'.";
 // Filter lists: pairs of shown text and pattern, ended by an empty string.

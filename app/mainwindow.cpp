@@ -10,6 +10,7 @@
 #include "app/settings.h"
 #include "platform/ui/msgbox.h"
 #include "res/resources.h"
+#include "tags/messages.h"
 
 namespace app {
 namespace {
@@ -17,7 +18,6 @@ namespace {
 using platform::LParam;
 using platform::WParam;
 
-constexpr char kErrorTitle[] = "ERROR";
 constexpr int kListExtent = 1024;  // pixels, so that long paths can be scrolled into view
 
 // The rows of the tag panel: check box and field control.
@@ -111,12 +111,12 @@ void readAndShow(WindowHandle window) {
     if (isChecked(window, res::kViewV1)) {
         const tags::TagResult result = TheV1Tag.read(window, CurrentPath);
         if (result == tags::TagSuccess) showV1Tag(window);
-        else if (result != tags::TagNoV1Trailer) platform::messageBox(window, kReadV1Failed, kErrorTitle);
+        else if (result != tags::TagNoV1Trailer) platform::messageBox(window, kReadV1Failed, tags::msg::kTitle);
         return;
     }
     const tags::TagResult result = TheV2Tag.read(window, CurrentPath);
     if (result == tags::TagSuccess) showV2Tag(window);
-    else if (result != tags::TagNoV2Header) platform::messageBox(window, kReadV2Failed, kErrorTitle);
+    else if (result != tags::TagNoV2Header) platform::messageBox(window, kReadV2Failed, tags::msg::kTitle);
 }
 
 void command(WindowHandle window, int id, unsigned code) {

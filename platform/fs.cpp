@@ -22,7 +22,6 @@ constexpr mode_t kPermissionBits = 07777;
 constexpr mode_t kNewFileMode = 0666;  // before the umask
 constexpr unsigned kTempNameSpace = 0x10000;  // four hex digits
 constexpr std::size_t kCopyBuffer = 64 * 1024;
-constexpr char kTempPrefixBeside[] = "LV3";
 
 struct FaultState {
     FaultPlan plan;
@@ -81,13 +80,6 @@ int checkOpened(int fd, Access access) {
     if ((st.st_mode & kAnyWriteBit) == 0) return EACCES;
     if (access == Access::WriteTruncate && ftruncate(fd, 0) != 0) return errno;
     return 0;
-}
-
-std::string folderOf(std::string_view path) {
-    const std::size_t slash = path.rfind(kSeparator);
-    if (slash == std::string_view::npos) return ".";
-    if (slash == 0) return std::string(1, kSeparator);
-    return std::string(path.substr(0, slash));
 }
 
 // The last step of a replace, where the injected faults strike.
@@ -263,7 +255,7 @@ int TempFile::replace(std::string_view link, const File& original) {
 // The temporary folder is on another file system: copy beside the target.
 int TempFile::replaceFromOtherFileSystem(std::string_view target, const File& original) {
     TempFile beside;
-    int error = beside.create(folderOf(target), kTempPrefixBeside);
+    int error = beside.create(folderOf(target));
     File source;
     if (error == 0) error = source.open(path_, Access::Read);
     if (error == 0) error = copyContents(source, beside.file());
@@ -271,6 +263,19 @@ int TempFile::replaceFromOtherFileSystem(std::string_view target, const File& or
     if (error == 0) error = renameOver(beside.path_, target, false);
     if (error == 0) beside.path_.clear();
     return error;
+}
+
+std::string folderOf(std::string_view path) {
+    const std::size_t slash = path.rfind(kSeparator);
+    if (slash == std::string_view::npos) return ".";
+    if (slash == 0) return std::string(1, kSeparator);
+    return std::string(path.substr(0, slash));
+}
+
+std::string joinPath(std::string_view folder, std::string_view name) {
+    std::string path(folder);
+    if (path.empty() || path.back() != kSeparator) path += kSeparator;
+    return path + std::string(name);
 }
 
 int deleteFile(std::string_view path) {

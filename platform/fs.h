@@ -15,6 +15,13 @@ namespace platform {
 
 inline constexpr std::size_t kMaxPath = 259;  // bytes, without the terminator
 inline constexpr char kSeparator = '/';
+inline constexpr char kTempPrefix[] = "LV3";  // the program's temporary files: LV3hhhh.tmp
+
+// The folder part of a path: "." when it has none, "/" for the root's entries.
+std::string folderOf(std::string_view path);
+// A folder path and a name with one separator between them (none is added
+// when the folder already ends in one).
+std::string joinPath(std::string_view folder, std::string_view name);
 
 enum class Access {
     Read,               // existing file, reading only
@@ -65,7 +72,7 @@ public:
     TempFile& operator=(const TempFile&) = delete;
 
     // Creates folder/PREFIXhhhh.tmp.
-    int create(std::string_view folder, std::string_view prefix);
+    int create(std::string_view folder, std::string_view prefix = kTempPrefix);
     File& file() { return file_; }
     const std::string& path() const { return path_; }
 

@@ -31,7 +31,6 @@ using Hive = std::vector<HiveKey>;
 constexpr std::string_view kHiveName = "registry";
 constexpr std::string_view kHeader = "REGEDIT4";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::string_view kTempPrefix = "LV3";
 constexpr std::size_t kMaxHiveBytes = 256 * 1024;
 constexpr std::uint32_t kWriteRights = KEY_ALL_ACCESS & ~KEY_READ;
 constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
@@ -389,7 +388,7 @@ bool folderWritable(const std::string& folder) {
 int fillTemporary(const std::string& folder, const Hive& hive, TempFile& temp) {
     const std::string text = formatHive(hive);
     if (text.size() > kMaxHiveBytes) return ERROR_FILE_TOO_LARGE;  // it could not be read again
-    if (const int error = temp.create(folder, kTempPrefix); error != 0) return codeFromErrno(error, ERROR_WRITE_FAULT);
+    if (const int error = temp.create(folder); error != 0) return codeFromErrno(error, ERROR_WRITE_FAULT);
     const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
     return temp.file().write(bytes) ? ERROR_SUCCESS : ERROR_WRITE_FAULT;
 }

@@ -8,7 +8,6 @@ namespace tags {
 namespace {
 
 constexpr char kTempFolder[] = ".";
-constexpr char kTempPrefix[] = "LV3";
 
 }  // namespace
 
@@ -61,7 +60,7 @@ bool StreamWriter::flush() {
 TagResult rewriteFile(platform::WindowHandle owner, std::string_view path, platform::File& original,
                       KeptRange kept, const char* tempMessage, const PrefixWriter& prefix) {
     platform::TempFile temp;
-    if (temp.create(kTempFolder, kTempPrefix) != 0) {
+    if (temp.create(kTempFolder) != 0) {
         msg::show(owner, tempMessage);
         return TagFileError;
     }

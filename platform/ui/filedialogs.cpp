@@ -34,15 +34,6 @@ struct Entry {
     bool folder;
 };
 
-std::string joinPath(const std::string& folder, std::string_view name) {
-    return folder == kRoot ? kRoot + std::string(name) : folder + kSeparator + std::string(name);
-}
-
-std::string parentOf(const std::string& folder) {
-    const std::size_t slash = folder.rfind(kSeparator);
-    return slash == 0 || slash == std::string::npos ? kRoot : folder.substr(0, slash);
-}
-
 // The absolute form of a typed path, with "." and ".." resolved.
 std::string absolutePath(const std::string& current, std::string_view typed) {
     std::string path = typed.starts_with(kSeparator) ? std::string(kRoot) : current;
@@ -50,7 +41,7 @@ std::string absolutePath(const std::string& current, std::string_view typed) {
     while (start <= typed.size()) {
         const std::size_t end = std::min(typed.find(kSeparator, start), typed.size());
         const std::string_view part = typed.substr(start, end - start);
-        if (part == "..") path = parentOf(path);
+        if (part == "..") path = folderOf(path);
         else if (!part.empty() && part != ".") path = joinPath(path, part);
         start = end + 1;
     }
@@ -149,7 +140,7 @@ struct FolderView {
         const int caret = listGetCaretIndex(list);
         if (caret < 0 || caret >= static_cast<int>(entries.size()) || !entries[caret].folder) return false;
         if (listGetSel(list, caret) != 1) return false;
-        open(dialog, entries[caret].name == ".." ? parentOf(folder) : joinPath(folder, entries[caret].name));
+        open(dialog, entries[caret].name == ".." ? folderOf(folder) : joinPath(folder, entries[caret].name));
         return true;
     }
 
@@ -274,7 +265,7 @@ void acceptFileChoice(WindowHandle dialog, FileDialog& state) {
         if (state.view.open(dialog, path)) setDlgItemText(dialog, kNameEdit, "");
         return;
     }
-    const std::string folder = parentOf(path);
+    const std::string folder = folderOf(path);
     if (pathKind(folder) != PathKind::Folder) return showProblem(dialog, kNoFolder, folder);
     finishChoice(dialog, state, folder, {path.substr(path.rfind(kSeparator) + 1)});
 }
