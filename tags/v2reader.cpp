@@ -2,6 +2,8 @@
 #include <array>
 #include <cstring>
 #include <new>
+#include <optional>
+#include <vector>
 
 #include "tags/messages.h"
 #include "tags/v2layout.h"
@@ -66,58 +68,87 @@ void TagStream::take(std::uint64_t count, std::uint8_t* out) {
 
 using FrameHeader = std::array<std::uint8_t, v2::kFrameHeaderSize>;
 
-FrameSlot* slotWithId(V2Tag& tag, const FrameHeader& header) {
-    for (FrameSlot& slot : tag.slots) {
-        if (std::equal(slot.id, slot.id + kFrameIdSize, header.begin())) return &slot;
+constexpr std::size_t kCommentSlot = 4;
+constexpr std::size_t kUrlSlot = 8;
+// Where the description starts: after the encoding byte, and in a comment
+// after the three bytes of its language too.
+constexpr std::size_t kCommentDescription = 4;
+constexpr std::size_t kUrlDescription = 1;
+constexpr std::uint8_t kUtf16WithBom = 1;
+constexpr std::uint8_t kUtf16BigEndian = 2;
+constexpr std::uint8_t kBomBytes[2][2] = {{0xFF, 0xFE}, {0xFE, 0xFF}};
+
+// Whether the description of a comment or URL body is empty: it begins with
+// its terminator, 00, or 00 00 in UTF-16 after an optional byte-order mark.
+bool descriptionIsEmpty(std::span<const unsigned char> body, std::size_t at) {
+    if (body.size() <= at) return true;
+    const bool utf16 = body[0] == kUtf16WithBom || body[0] == kUtf16BigEndian;
+    if (!utf16) return body[at] == 0;
+    auto rest = body.subspan(at);
+    for (const auto& bom : kBomBytes) {
+        if (rest.size() >= 2 && rest[0] == bom[0] && rest[1] == bom[1]) rest = rest.subspan(2);
     }
-    return nullptr;
+    return rest.size() < 2 || (rest[0] == 0 && rest[1] == 0);
 }
 
-// A zero-filled block for a body and `extra` bytes more; none when it cannot
-// be had, or when the body would be larger than the whole file.
-std::unique_ptr<unsigned char[]> newBlock(std::uint32_t bodySize, std::uint64_t extra, std::uint64_t fileLength) {
-    if (bodySize > fileLength) return nullptr;
-    return std::unique_ptr<unsigned char[]>(new (std::nothrow) unsigned char[bodySize + extra]());
-}
-
-// A frame the program does not edit is kept as it was: ID, both flag bytes
-// and its body, in file order. Not one that runs on past the audio start: a
-// rewrite copies the file from there, and the frame's end would stand twice.
-TagResult keepFrame(V2Tag& tag, TagStream& stream, const FrameHeader& header, std::uint32_t bodySize,
-                    const v2::TagExtent& extent) {
-    FrameSlot kept;
-    std::copy_n(header.begin(), kFrameIdSize, kept.id);
-    kept.flags[0] = header[v2::kFrameFlag1];
-    kept.flags[1] = header[v2::kFrameFlag2];
-    if (bodySize > 0) {
-        kept.buffer = newBlock(bodySize, 0, extent.fileLength);
-        if (!kept.buffer) return TagOutOfMemory;
-        kept.length = bodySize;
-        stream.read(std::span(kept.buffer.get(), bodySize));
+// The slot a frame can go to: its ID matches, and a comment or URL has no
+// description (the user's one; the others belong to other programs).
+std::optional<std::size_t> slotFor(const V2Tag& tag, const FrameSlot& frame) {
+    for (std::size_t i = 0; i < kSlotCount; ++i) {
+        if (!std::equal(frame.id, frame.id + kFrameIdSize, tag.slots[i].id)) continue;
+        if (i == kCommentSlot) return descriptionIsEmpty(frame.body(), kCommentDescription) ? std::optional(i) : std::nullopt;
+        if (i == kUrlSlot) return descriptionIsEmpty(frame.body(), kUrlDescription) ? std::optional(i) : std::nullopt;
+        return i;
     }
-    if (stream.consumed() <= extent.audioStart) tag.otherFrames.push_back(std::move(kept));
-    return TagSuccess;
+    return std::nullopt;
 }
 
-// Reads the body that follows a frame header into its slot, or keeps the
-// frame. Returns 5 when the block cannot be had; the slot keeps what an
-// earlier frame put there.
-TagResult readFrame(V2Tag& tag, TagStream& stream, const FrameHeader& header, const v2::TagExtent& extent) {
+// A frame as it is in the tag: ID, both flag bytes and its body, held with one
+// zero byte after it (not counted in length) so that a slot can take it as is.
+struct TagFrame {
+    FrameSlot frame;
+    bool pastAudio = false;  // its body runs on past the audio start
+};
+
+// Reads the body that follows a frame header. 5 when the block cannot be had,
+// or when the body would be larger than the whole file.
+TagResult readFrame(TagStream& stream, const FrameHeader& header, std::uint64_t fileLength, TagFrame& read) {
     const std::uint32_t bodySize = readBe32(fieldOf(header, v2::kFrameSize));
-    FrameSlot* slot = slotWithId(tag, header);
-    if (slot == nullptr) return keepFrame(tag, stream, header, bodySize, extent);
-    std::unique_ptr<unsigned char[]> block;
-    if (bodySize > 0) {
-        // One zero byte more than the body, so that its text always ends.
-        block = newBlock(bodySize, 1, extent.fileLength);
-        if (!block) return TagOutOfMemory;
-        stream.read(std::span(block.get(), bodySize));
-    }
-    slot->buffer = std::move(block);
-    slot->length = bodySize > 0 ? bodySize + 1 : 0;
-    slot->flags[0] = bodySize > 0 ? header[v2::kFrameFlag1] : 0;
-    slot->flags[1] = 0;
+    FrameSlot& frame = read.frame;
+    std::copy_n(header.begin(), kFrameIdSize, frame.id);
+    frame.flags[0] = header[v2::kFrameFlag1];
+    frame.flags[1] = header[v2::kFrameFlag2];
+    if (bodySize > fileLength) return TagOutOfMemory;
+    frame.buffer.reset(new (std::nothrow) unsigned char[std::uint64_t{bodySize} + 1]());
+    if (!frame.buffer) return TagOutOfMemory;
+    frame.length = bodySize;
+    stream.read(std::span(frame.buffer.get(), bodySize));
     return TagSuccess;
+}
+
+// Each slot takes the last frame that can go to it, with one zero byte more so
+// that its text always ends, and only its first flag byte. Every other frame
+// is kept as it was, in file order, to be written back unchanged; not one that
+// runs on past the audio start: a rewrite copies the file from there, and the
+// frame's end would stand twice.
+void distribute(V2Tag& tag, std::vector<TagFrame>& frames) {
+    std::array<std::optional<std::size_t>, kSlotCount> taken;
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        if (const auto slot = slotFor(tag, frames[i].frame)) taken[*slot] = i;
+    }
+    std::vector<bool> inSlot(frames.size(), false);
+    for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
+        if (!taken[slot]) continue;
+        FrameSlot& frame = frames[*taken[slot]].frame;
+        tag.slots[slot].buffer = std::move(frame.buffer);
+        tag.slots[slot].length = frame.length + 1;
+        tag.slots[slot].flags[0] = frame.flags[0];
+        tag.slots[slot].flags[1] = 0;
+        inSlot[*taken[slot]] = true;
+    }
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        if (!inSlot[i] && !frames[i].pastAudio) tag.otherFrames.push_back(std::move(frames[i].frame));
+    }
 }
 
 // Reads the header from offset 0 and the frames after it.
@@ -143,13 +174,22 @@ TagResult readTag(V2Tag& tag, platform::File& file, const v2::TagExtent& extent,
     }
     stream.setUnsynchronised(tag.flags & v2::kFlagUnsynchronised);
     stream.skip(extendedSize);
+    std::vector<TagFrame> frames;
+    TagResult result = TagSuccess;
     for (;;) {
         const std::uint64_t beforeFrame = stream.consumed();
-        FrameHeader frame{};
-        stream.read(frame);
-        if (beforeFrame >= extent.audioStart || frame[0] == 0) break;
-        if (const TagResult result = readFrame(tag, stream, frame, extent); result != TagSuccess) return result;
+        FrameHeader header{};
+        stream.read(header);
+        if (beforeFrame >= extent.audioStart || header[0] == 0) break;
+        if (readBe32(fieldOf(header, v2::kFrameSize)) == 0) continue;  // no frame: a frame holds a byte at least
+        TagFrame read;
+        result = readFrame(stream, header, extent.fileLength, read);
+        if (result != TagSuccess) break;
+        read.pastAudio = stream.consumed() > extent.audioStart;
+        frames.push_back(std::move(read));
     }
+    distribute(tag, frames);
+    if (result != TagSuccess) return result;
     return stream.failed() ? TagFileError : TagSuccess;
 }
 

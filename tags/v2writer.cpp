@@ -9,15 +9,23 @@
 namespace tags {
 namespace {
 
-// Header and frames: 10 bytes, and for each selected slot and each kept
-// frame 10 more and its body.
-std::uint64_t tagBytes(const V2Tag& tag, FieldMask mask) {
-    std::uint64_t total = v2::kHeaderSize;
+// Calls action(frame) for each frame the tag holds: the selected slots that
+// are not empty, in bit order, then the kept frames in file order. An empty
+// slot is no frame: a frame of size 0 is not allowed, and some readers stop
+// reading the tag at one.
+template <typename Action>
+void forEachFrame(const V2Tag& tag, FieldMask mask, Action action) {
     v2::forEachSelectedSlot(mask, [&](std::size_t index) {
-        total += v2::kFrameHeaderSize + tag.slots[index].length;
+        if (tag.slots[index].length > 0) action(tag.slots[index]);
         return true;
     });
-    for (const FrameSlot& kept : tag.otherFrames) total += v2::kFrameHeaderSize + kept.length;
+    for (const FrameSlot& kept : tag.otherFrames) action(kept);
+}
+
+// Header and frames: 10 bytes, and for each frame 10 more and its body.
+std::uint64_t tagBytes(const V2Tag& tag, FieldMask mask) {
+    std::uint64_t total = v2::kHeaderSize;
+    forEachFrame(tag, mask, [&](const FrameSlot& frame) { total += v2::kFrameHeaderSize + frame.length; });
     return total;
 }
 
@@ -41,13 +49,8 @@ void putFrame(StreamWriter& out, const FrameSlot& slot) {
     out.put(slot.body());
 }
 
-// The selected slots in bit order, then the kept frames in file order.
 void putFrames(StreamWriter& out, const V2Tag& tag, FieldMask mask) {
-    v2::forEachSelectedSlot(mask, [&](std::size_t index) {
-        putFrame(out, tag.slots[index]);
-        return true;
-    });
-    for (const FrameSlot& kept : tag.otherFrames) putFrame(out, kept);
+    forEachFrame(tag, mask, [&](const FrameSlot& frame) { putFrame(out, frame); });
 }
 
 // Within the one exclusive open the old tag is only ever overwritten.

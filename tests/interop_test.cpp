@@ -94,7 +94,7 @@ void setSlot(tags::V2Tag& tag, FieldMask bit, const Bytes& body) {
     std::ranges::copy(body, slot.buffer.get());
 }
 
-// Fills all twelve slots: TagLib stops reading frames at a frame of size 0.
+// Fills all twelve slots.
 void setV2(tags::V2Tag& tag) {
     setSlot(tag, tags::kFieldTitle, textBody("Canci\xF3n de prueba"));
     setSlot(tag, tags::kFieldArtist, textBody("Artist"));
@@ -317,28 +317,83 @@ TEST(InteropKeptFrames, ATitleWriteLeavesThePictureUserTextAndLyricsForTagLib) {
     EXPECT_TRUE(endsWith(readAll(path), mpegAudio()));
 }
 
-// TagLib stops at the first frame of size 0, which is how the program writes
-// an empty slot; mutagen reads past it, so it checks the common case of a
-// file with only a few fields.
-TEST(InteropKeptFrames, MutagenSeesThemAfterTheEmptySlotsToo) {
+std::string hexOf(const Bytes& bytes) {
+    std::string hex;
+    for (std::uint8_t b : bytes) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02x", b);
+        hex += pair;
+    }
+    return hex;
+}
+
+// What mutagen prints for the file: the script gets the path and the picture's
+// bytes in hex as its arguments.
+std::string mutagenSays(const std::string& path, const std::string& script) {
+    const std::string command = "/usr/bin/python3 -c \"" + script + "\" '" + path + "' " + hexOf(kPictureData) + " > '" +
+                                path + ".out' 2>&1";
+    const int status = std::system(command.c_str());
+    const Bytes out = readAll(path + ".out");
+    const std::string printed(out.begin(), out.end());
+    EXPECT_EQ(status, 0) << printed;
+    return printed;
+}
+
+TEST(InteropKeptFrames, MutagenSeesThemToo) {
     TestFolder folder;
     const std::string path = folder.make("song.mp3", fileWithOtherFrames(false));
     writeNewTitle(path);
     const std::string script = "import sys, mutagen.id3 as i; t = i.ID3(sys.argv[1]); "
                                "print(t['TIT2'].text[0], t['TXXX:MOOD'].text[0], len(t.getall('APIC')), "
                                "t.getall('APIC')[0].data == bytes.fromhex(sys.argv[2]), t.getall('USLT')[0].text)";
-    std::string hex;
-    for (std::uint8_t b : kPictureData) {
-        char pair[3];
-        std::snprintf(pair, sizeof pair, "%02x", b);
-        hex += pair;
-    }
-    const std::string command = "/usr/bin/python3 -c \"" + script + "\" '" + path + "' " + hex + " > '" + path + ".out' 2>&1";
-    const int status = std::system(command.c_str());
-    const Bytes out = readAll(path + ".out");
-    const std::string printed(out.begin(), out.end());
-    ASSERT_EQ(status, 0) << printed;
-    EXPECT_EQ(printed, "New title calm 1 True la la la\n");
+    EXPECT_EQ(mutagenSays(path, script), "New title calm 1 True la la la\n");
 }
+
+// Writes that leave slots empty: a copy of the ID3v1.1 fields leaves the five
+// slots that only ID3v2 has empty, and a title write leaves empty the fields
+// the file lacks. An empty slot is no frame, so a reader that stops at a frame
+// of size 0 (TagLib before 2.2) still reads every frame after it, the cover too.
+class InteropEmptySlots : public ::testing::TestWithParam<bool> {};
+
+TEST_P(InteropEmptySlots, TagLibAndMutagenSeeEveryFrameAndTheCover) {
+    TestFolder folder;
+    const bool copyOfV1 = GetParam();
+    const std::string path = folder.make("song.mp3", fileWithOtherFrames(false));
+    tags::V2Tag tag;
+    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    setSlot(tag, tags::kFieldTitle, textBody("New title"));
+    if (copyOfV1) {
+        setSlot(tag, tags::kFieldAlbum, textBody("Album"));
+        setSlot(tag, tags::kFieldYear, textBody("1999"));
+        setSlot(tag, tags::kFieldComment, ByteBuilder().zeros(5).text("c"));
+        setSlot(tag, tags::kFieldTrack, textBody("7"));
+        setSlot(tag, tags::kFieldGenre, textBody("Rock"));
+        tag.freeFields(tags::kFieldEncodedBy | tags::kFieldUrl | tags::kFieldCopyright | tags::kFieldOriginalArtist |
+                       tags::kFieldComposer);
+    }
+    ASSERT_EQ(tag.write(kNoOwner, path.c_str(), tags::kAllFields, 512), tags::TagSuccess);
+    const unsigned frames = copyOfV1 ? 10u : 5u;  // the slots filled, then picture, user text and lyrics
+    {
+        const auto file = openWithTagLib(path);
+        ASSERT_TRUE(file->hasID3v2Tag());
+        TagLib::ID3v2::Tag& v2 = *file->ID3v2Tag();
+        EXPECT_EQ(v2.frameList().size(), frames);
+        EXPECT_EQ(latin1(v2.title()), "New title");
+        const auto pictures = v2.frameListMap()["APIC"];
+        ASSERT_EQ(pictures.size(), 1u);
+        const auto* picture = dynamic_cast<TagLib::ID3v2::AttachedPictureFrame*>(pictures.front());
+        ASSERT_NE(picture, nullptr);
+        const TagLib::ByteVector data = picture->picture();
+        EXPECT_EQ(Bytes(data.begin(), data.end()), kPictureData);
+        EXPECT_NE(frameText(v2, "USLT").find("la la la"), std::string::npos);
+    }
+    const std::string script = "import sys, mutagen.id3 as i; t = i.ID3(sys.argv[1]); "
+                               "print(len(t.values()), t.getall('APIC')[0].data == bytes.fromhex(sys.argv[2]))";
+    EXPECT_EQ(mutagenSays(path, script), std::to_string(frames) + " True\n");
+    EXPECT_TRUE(endsWith(readAll(path), mpegAudio()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Writes, InteropEmptySlots, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "CopyOfV1" : "TitleOnly"; });
 
 }  // namespace

@@ -101,11 +101,8 @@ TEST(KeptFrames, ATagWithoutOtherFramesIsWrittenAsBefore) {
     writeTitle(tag, path, "T");
     const Bytes expected = ByteBuilder()
         .text("ID3").bytes({3, 0, 0}).bytes({0, 0, 2, 0x3A})  // S = AudioStart - 10 = 314
-        .append(frame("TIT2", Bytes{0, 'T', 0}))
-        .append(frame("TPE1", {})).append(frame("TALB", {})).append(frame("TYER", {})).append(frame("COMM", {}))
-        .append(frame("TRCK", {})).append(frame("TCON", {})).append(frame("TENC", {})).append(frame("WXXX", {}))
-        .append(frame("TCOP", {})).append(frame("TOPE", {})).append(frame("TCOM", {}))
-        .zeros(324 - 10 - 13 - 110)  // up to the audio
+        .append(frame("TIT2", Bytes{0, 'T', 0}))  // the empty slots are no frames
+        .zeros(324 - 10 - 13)  // up to the audio
         .append(audio(500));
     EXPECT_EQ(readAll(path), expected);
 }
@@ -157,4 +154,118 @@ TEST(KeptFrames, AFrameRunningIntoTheAudioIsNotKept) {
     const Bytes written = readAll(path);
     EXPECT_LT(written.size(), original.size() + 1000);
     EXPECT_TRUE(endsWithAudio(written));
+}
+
+// --- Comments and URLs with a description, and repeated frames -------------
+
+namespace {
+
+// A comment frame: encoding byte, language, then the description bytes and the text.
+Bytes comment(std::initializer_list<int> encodingAndDescription, std::string_view text) {
+    Bytes body = ByteBuilder().bytes(encodingAndDescription);
+    body.insert(body.begin() + 1, {'e', 'n', 'g'});
+    return frame("COMM", ByteBuilder().append(body).text(text));
+}
+
+const Bytes kUserComment = comment({0, 0}, "mine");
+const Bytes kLoudness = comment({0, 'i', 'T', 'u', 'n', 'N', 'O', 'R', 'M', 0}, " 0000021F");
+const Bytes kGapless = comment({1, 0xFF, 0xFE, 'g', 0, 0, 0}, "x");  // UTF-16 description "g"
+const Bytes kUserUrl = frame("WXXX", ByteBuilder().bytes({0, 0}).text("http://example.org/"));
+const Bytes kShopUrl = frame("WXXX", ByteBuilder().bytes({0}).text("shop").bytes({0}).text("http://shop.example/"));
+const Bytes kFirstArtist = frame("TPE1", textBody("First"));
+const Bytes kSecondArtist = frame("TPE1", textBody("Second"));
+
+Bytes slotBody(const tags::FrameSlot& slot) { return Bytes(slot.body().begin(), slot.body().end()); }
+
+// A tag that declares its frames and padding, so that the scan walks over the
+// byte-order marks (FF FE) of UTF-16 texts.
+Bytes taggedWith(const Bytes& frames, std::size_t padding) {
+    return concat({v2Header(3, 0, static_cast<std::uint32_t>(frames.size() + padding)), frames, Bytes(padding, 0), audio(500)});
+}
+
+void writeComment(tags::V2Tag& tag, const std::string& path, std::string_view text) {
+    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    const Bytes body = ByteBuilder().zeros(5).text(text);
+    tag.freeFields(tags::kFieldComment);
+    ASSERT_EQ(tag.allocFields(tags::kFieldComment, static_cast<std::uint32_t>(body.size())), tags::TagSuccess);
+    std::ranges::copy(body, tag.slots[4].buffer.get());
+    ASSERT_EQ(tag.write(kNoOwner, path.c_str(), tags::kAllFields, tags::kDefaultPadding), tags::TagSuccess);
+    tag.freeFields(tags::kAllFields);
+}
+
+}  // namespace
+
+TEST(DescribedFrames, TheSlotsTakeTheUsersCommentAndUrlAndTheRestIsKeptByteForByte) {
+    TestFolder folder;
+    const Bytes others = concat({kLoudness, kFirstArtist, kShopUrl, kGapless});
+    const Bytes original = taggedWith(concat({kLoudness, kUserComment, kFirstArtist, kShopUrl, kUserUrl, kGapless, kSecondArtist}), 400);
+    const std::string path = folder.make("a.mp3", original);
+    tags::V2Tag tag;
+    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    EXPECT_EQ(slotBody(tag.slots[4]), concat({Bytes(kUserComment.begin() + 10, kUserComment.end()), Bytes{0}}));
+    EXPECT_EQ(slotBody(tag.slots[8]), concat({Bytes(kUserUrl.begin() + 10, kUserUrl.end()), Bytes{0}}));
+    EXPECT_EQ(slotBody(tag.slots[1]), concat({textBody("Second"), Bytes{0}}));  // the later one
+    ASSERT_EQ(tag.otherFrames.size(), 4u);
+
+    writeComment(tag, path, "new");
+    const Bytes written = readAll(path);
+    EXPECT_TRUE(contains(written, others)) << "in file order, unchanged";
+    EXPECT_TRUE(contains(written, frame("COMM", ByteBuilder().zeros(5).text("new"))));
+    EXPECT_FALSE(contains(written, kUserComment));
+    EXPECT_EQ(written.size(), original.size()) << "in place";
+    EXPECT_TRUE(std::equal(written.end() - 500, written.end(), original.end() - 500));
+}
+
+TEST(DescribedFrames, OnlyDescribedCommentsShowAnEmptyCommentAndAWriteAddsTheUsersOne) {
+    TestFolder folder;
+    const std::string path = folder.make("a.mp3", taggedWith(concat({kLoudness, kGapless}), 300));
+    tags::V2Tag tag;
+    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    EXPECT_EQ(tag.slots[4].length, 0u);
+    writeComment(tag, path, "mine");
+    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    EXPECT_EQ(slotBody(tag.slots[4]), ByteBuilder().zeros(5).text("mine").bytes({0}).build());
+    ASSERT_EQ(tag.otherFrames.size(), 2u);
+    EXPECT_TRUE(contains(readAll(path), concat({kLoudness, kGapless})));
+}
+
+TEST(DescribedFrames, AnEmptyDescriptionInEitherEncodingIsTheUsers) {
+    struct Case {
+        const char* name;
+        Bytes frame;
+        bool users;
+    };
+    const Case cases[] = {
+        {"Latin-1, empty", comment({0, 0}, "c"), true},
+        {"Latin-1, described", comment({0, 'd', 0}, "c"), false},
+        {"UTF-16, byte-order mark and terminator", comment({1, 0xFF, 0xFE, 0, 0}, "c"), true},
+        {"UTF-16, big-endian mark", comment({1, 0xFE, 0xFF, 0, 0}, "c"), true},
+        {"UTF-16, terminator alone", comment({1, 0, 0}, "c"), true},
+        {"UTF-16, described", comment({1, 0xFF, 0xFE, 'd', 0, 0, 0}, "c"), false},
+        {"UTF-16, a first 00 that is half a character", comment({1, 0xFE, 0xFF, 0, 'd', 0, 0}, "c"), false},
+        {"URL, Latin-1, empty", kUserUrl, true},
+        {"URL, described", kShopUrl, false},
+        {"URL, UTF-16, empty", frame("WXXX", ByteBuilder().bytes({1, 0xFF, 0xFE, 0, 0}).text("http://a/")), true},
+    };
+    TestFolder folder;
+    for (const Case& c : cases) {
+        const std::string path = folder.make("a.mp3", taggedWith(c.frame, 100));
+        tags::V2Tag tag;
+        ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess) << c.name;
+        EXPECT_EQ(tag.otherFrames.empty(), c.users) << c.name;
+        EXPECT_EQ(tag.slots[4].length + tag.slots[8].length > 0, c.users) << c.name;
+    }
+}
+
+TEST(DescribedFrames, FramesOfSizeZeroAreNoFramesAndAreNeverWritten) {
+    TestFolder folder;
+    const std::string path = folder.make("a.mp3", concat({v2Header(3, 0, 0), frame("TIT2", textBody("T")), frame("APIC", {}),
+                                                          frame("TIT2", {}), Bytes(100, 0), audio(100)}));
+    tags::V2Tag tag;
+    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    EXPECT_TRUE(tag.otherFrames.empty());
+    EXPECT_EQ(slotBody(tag.slots[0]), concat({textBody("T"), Bytes{0}}));
+    writeTitle(tag, path, "New");
+    const Bytes written = readAll(path);
+    EXPECT_EQ(Bytes(written.begin() + 10, written.begin() + 30), concat({frame("TIT2", ByteBuilder().bytes({0}).text("New").bytes({0})), Bytes(5, 0)}));
 }

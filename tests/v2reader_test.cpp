@@ -123,15 +123,15 @@ TEST(V2TagRead, FramesGoToSlotsByExactIdAndLaterFramesWin) {
                                                       .append(frame("APIC", {}))
                                                       .append(frame("TPE1", {0x00, 0x42, 0x42}))
                                                       .append(frame("WXXX", {0x00, 0x00, 0x75}, 0x80))
-                                                      .append(frame("WXXX", {}))  // a zero-size frame empties
+                                                      .append(frame("WXXX", {}))  // size 0: no frame
                                                       .append(frame("TCOM", {0x00, 0x43}))
                                                       .zeros(100)
                                                       .append(audio(64)));
     V2Tag tag;
     fillEverySlot(tag);
     ASSERT_EQ(tag.read(kOwner, path.c_str()), tags::TagSuccess);
-    expectSlots(tag, {{1, {0x00, 0x42, 0x42, 0x00}}, {11, {0x00, 0x43, 0x00}}});
-    EXPECT_EQ(tag.slots[8].flags[0], 0x00);
+    expectSlots(tag, {{1, {0x00, 0x42, 0x42, 0x00}}, {8, {0x00, 0x00, 0x75, 0x00}}, {11, {0x00, 0x43, 0x00}}});
+    EXPECT_EQ(tag.slots[8].flags[0], 0x80);
 }
 
 TEST(V2TagRead, ExtendedHeaderIsSkipped) {
