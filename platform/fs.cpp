@@ -27,6 +27,8 @@ struct FaultState {
     FaultPlan plan;
     int writes = 0;
     int reads = 0;
+    int calls = 0;
+    const char* failed = "";
 };
 
 FaultState& faults() {
@@ -34,16 +36,45 @@ FaultState& faults() {
     return state;
 }
 
+// Counts one file-system call; true, with errno set, when the plan makes it fail.
+bool injected(const char* name) {
+    FaultState& f = faults();
+    if (++f.calls != f.plan.failCall) return false;
+    f.failed = name;
+    errno = EIO;
+    return true;
+}
+
 bool injectedReadFailure() {
     FaultState& f = faults();
-    return f.plan.failRead > 0 && ++f.reads == f.plan.failRead;
+    if (f.plan.failRead > 0 && ++f.reads == f.plan.failRead) {
+        f.failed = "read";
+        errno = EIO;
+        return true;
+    }
+    return injected("read");
 }
+
+// The system calls, each counted by the fault plan.
+int sysOpen(const std::string& path, int flags) {
+    return injected("open") ? -1 : ::open(path.c_str(), flags, kNewFileMode);
+}
+int sysFstat(int fd, struct stat& st) { return injected("fstat") ? -1 : fstat(fd, &st); }
+int sysFlock(int fd) { return injected("flock") ? -1 : flock(fd, LOCK_EX | LOCK_NB); }
+int sysFtruncate(int fd, std::uint64_t length) {
+    return injected("ftruncate") ? -1 : ftruncate(fd, static_cast<off_t>(length));
+}
+int sysFsync(int fd) { return injected("fsync") ? -1 : fsync(fd); }
+int sysUnlink(const std::string& path) { return injected("unlink") ? -1 : ::unlink(path.c_str()); }
+// Closes the descriptor in any case; an injected failure is reported after it.
+int sysClose(int fd) { return ::close(fd) != 0 || injected("close") ? -1 : 0; }
 
 // How many of `wanted` bytes the injected faults let through; sets errno when
 // fewer than all.
 std::size_t allowedWrite(std::size_t wanted) {
     FaultState& f = faults();
-    if (f.plan.failWrite > 0 && ++f.writes == f.plan.failWrite) {
+    if ((f.plan.failWrite > 0 && ++f.writes == f.plan.failWrite) || injected("write")) {
+        f.failed = "write";
         errno = EIO;
         return 0;
     }
@@ -69,23 +100,23 @@ int openFlags(Access access) {
 
 // Checks made on the opened descriptor: only regular files are taken, and
 // nothing is truncated before the file is locked and known to be writable.
+// O_NONBLOCK, with which it was opened, changes nothing for a regular file.
 int checkOpened(int fd, Access access) {
     struct stat st {};
-    if (fstat(fd, &st) != 0) return errno;
+    if (sysFstat(fd, st) != 0) return errno;
     if (S_ISDIR(st.st_mode)) return EISDIR;
     if (!S_ISREG(st.st_mode)) return ENODEV;  // a pipe or a device would hang or never end
-    if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) return errno;
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) return errno;
+    if (sysFlock(fd) != 0) return errno;
     if (access == Access::Read) return 0;
     if ((st.st_mode & kAnyWriteBit) == 0) return EACCES;
-    if (access == Access::WriteTruncate && ftruncate(fd, 0) != 0) return errno;
+    if (access == Access::WriteTruncate && sysFtruncate(fd, 0) != 0) return errno;
     return 0;
 }
 
 // The last step of a replace, where the injected faults strike.
 int renameOver(const std::string& from, std::string_view to, bool mayCrossFileSystems) {
     if (mayCrossFileSystems && faults().plan.crossDevice) return EXDEV;
-    if (faults().plan.failReplace) return EIO;
+    if (faults().plan.failReplace || injected("rename")) return EIO;
     return std::rename(systemPath(from).c_str(), systemPath(to).c_str()) == 0 ? 0 : errno;
 }
 
@@ -103,12 +134,12 @@ int copyContents(File& from, File& to) {
 // Makes a finished temporary file durable and gives it the original's mode.
 int prepareReplacement(File& file, const File& original) {
     struct stat st {};
-    if (fstat(original.descriptor(), &st) != 0) return errno;
+    if (sysFstat(original.descriptor(), st) != 0) return errno;
     // The owner first: changing it clears set-user and set-group bits.
-    if (fchown(file.descriptor(), st.st_uid, st.st_gid) != 0) {
+    if (injected("fchown") || fchown(file.descriptor(), st.st_uid, st.st_gid) != 0) {
         // Another owner is kept only where the system allows it.
     }
-    if (fchmod(file.descriptor(), st.st_mode & kPermissionBits) != 0) return errno;
+    if (injected("fchmod") || fchmod(file.descriptor(), st.st_mode & kPermissionBits) != 0) return errno;
     if (!file.sync()) return errno;
     return file.close();
 }
@@ -119,23 +150,26 @@ int prepareReplacement(File& file, const File& original) {
 std::string replacedPath(std::string_view target) {
     struct stat st {};
     const std::string link = systemPath(target);
-    if (::lstat(link.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return std::string(target);
+    if (injected("lstat") || ::lstat(link.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return std::string(target);
     char resolved[PATH_MAX];
     if (::realpath(link.c_str(), resolved) == nullptr) return {};
     const std::string path = fromUtf8(resolved);
     return toUtf8(path) == resolved ? path : std::string();
 }
 
+// Makes a rename in the folder durable.
 void syncFolder(std::string_view folder) {
-    const int fd = ::open(systemPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = sysOpen(systemPath(folder), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
-    fsync(fd);
+    sysFsync(fd);
     ::close(fd);
 }
 
 }  // namespace
 
 void setFaults(const FaultPlan& plan) { faults() = FaultState{plan}; }
+int faultCallCount() { return faults().calls; }
+const char* failedCallName() { return faults().failed; }
 
 File::~File() { close(); }
 
@@ -154,7 +188,7 @@ int File::open(std::string_view path, Access access) {
     close();
     if (path.size() > kMaxPath) return ENAMETOOLONG;
     // Without blocking, so that opening a named pipe cannot hang the program.
-    const int fd = ::open(systemPath(path).c_str(), openFlags(access) | O_CLOEXEC | O_NONBLOCK, kNewFileMode);
+    const int fd = sysOpen(systemPath(path), openFlags(access) | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return errno;
     if (const int error = checkOpened(fd, access); error != 0) {
         ::close(fd);
@@ -193,22 +227,23 @@ bool File::write(std::span<const std::uint8_t> bytes) {
 }
 
 bool File::seek(std::uint64_t offset) {
+    if (injected("lseek")) return false;
     return lseek(fd_, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
 }
 
 std::optional<std::uint64_t> File::size() const {
     struct stat st {};
-    if (fstat(fd_, &st) != 0) return std::nullopt;
+    if (sysFstat(fd_, st) != 0) return std::nullopt;
     return static_cast<std::uint64_t>(st.st_size);
 }
 
-bool File::truncate(std::uint64_t length) { return ftruncate(fd_, static_cast<off_t>(length)) == 0; }
+bool File::truncate(std::uint64_t length) { return sysFtruncate(fd_, length) == 0; }
 
-bool File::sync() { return fsync(fd_) == 0; }
+bool File::sync() { return sysFsync(fd_) == 0; }
 
 int File::close() {
     if (fd_ < 0) return 0;
-    const int result = ::close(fd_) == 0 ? 0 : errno;
+    const int result = sysClose(fd_) == 0 ? 0 : errno;
     fd_ = -1;
     return result;
 }
@@ -227,12 +262,12 @@ int TempFile::create(std::string_view folder, std::string_view prefix) {
                                          static_cast<int>(prefix.size()), prefix.data(),
                                          (seed + attempt) % kTempNameSpace);
         if (length < 0 || static_cast<std::size_t>(length) > kMaxPath) return ENAMETOOLONG;
-        const int fd = ::open(systemPath(name).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
+        const int fd = sysOpen(systemPath(name), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC);
         if (fd < 0 && errno == EEXIST) continue;
         if (fd < 0) return errno;
         path_ = name;
         file_.fd_ = fd;
-        return flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : errno;
+        return sysFlock(fd) == 0 ? 0 : errno;
     }
     return EEXIST;
 }
@@ -242,17 +277,18 @@ int TempFile::replace(std::string_view link, const File& original) {
     if (target.empty()) return ENAMETOOLONG;
     if (const int error = prepareReplacement(file_, original); error != 0) return error;
     int error = renameOver(path_, target, true);
-    if (error == EXDEV) {
-        error = replaceFromOtherFileSystem(target, original);
-        if (error == 0) ::unlink(systemPath(path_).c_str());
-    }
+    if (error == EXDEV) error = replaceFromOtherFileSystem(target, original);
     if (error != 0) return error;
     path_.clear();
+    // The new contents are in place and on disk whatever this gives: only
+    // the rename could still be lost to a power cut, so it is no failure.
     syncFolder(folderOf(target));
     return 0;
 }
 
 // The temporary folder is on another file system: copy beside the target.
+// This file goes before the copy takes the target's place, so that nothing
+// stays in the working folder once the target is replaced.
 int TempFile::replaceFromOtherFileSystem(std::string_view target, const File& original) {
     TempFile beside;
     int error = beside.create(folderOf(target));
@@ -260,6 +296,8 @@ int TempFile::replaceFromOtherFileSystem(std::string_view target, const File& or
     if (error == 0) error = source.open(path_, Access::Read);
     if (error == 0) error = copyContents(source, beside.file());
     if (error == 0) error = prepareReplacement(beside.file(), original);
+    if (error == 0) error = sysUnlink(systemPath(path_)) == 0 ? 0 : errno;
+    if (error == 0) path_.clear();
     if (error == 0) error = renameOver(beside.path_, target, false);
     if (error == 0) beside.path_.clear();
     return error;
@@ -279,12 +317,13 @@ std::string joinPath(std::string_view folder, std::string_view name) {
 }
 
 int deleteFile(std::string_view path) {
-    return ::unlink(systemPath(path).c_str()) == 0 ? 0 : errno;
+    return sysUnlink(systemPath(path)) == 0 ? 0 : errno;
 }
 
 int moveFileNoReplace(std::string_view from, std::string_view to) {
     const std::string source = systemPath(from);
     const std::string destination = systemPath(to);
+    if (injected("renameat2")) return errno;
     if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, destination.c_str(), RENAME_NOREPLACE) == 0) return 0;
     if (errno != EINVAL && errno != ENOSYS) return errno;
     // File systems without the flag: a hard link cannot replace anything either.

@@ -126,6 +126,7 @@ private:
 
 // Fault injection for tests. Counts start when the plan is set.
 struct FaultPlan {
+    int failCall = 0;              // the Nth file-system call of any kind fails (EIO); 0 never
     int failWrite = 0;             // the Nth File::write fails (EIO); 0 never
     std::int64_t spaceLeft = -1;   // bytes that still fit on the disk; -1 no limit
     int failRead = 0;              // the Nth File::read fails (EIO); 0 never
@@ -135,5 +136,9 @@ struct FaultPlan {
 
 void setFaults(const FaultPlan& plan);
 inline void clearFaults() { setFaults(FaultPlan{}); }
+// The file-system calls made since the plan was set, and the name of the one
+// the plan made fail (empty when none did).
+int faultCallCount();
+const char* failedCallName();
 
 }  // namespace platform

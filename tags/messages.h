@@ -19,6 +19,7 @@ inline constexpr char kUnsupportedVersion[] = "Version of ID3v2 used in file '%s
 inline constexpr char kReadFailed[] = "An error occured while reading '%s'. The file was left unchanged.";
 inline constexpr char kWriteFailed[] = "An error occured while writing to '%s'.";
 inline constexpr char kRewriteFailed[] = "An error occured while rewriting '%s'. The file was left unchanged.";
+inline constexpr char kNoAudio[] = "No MPEG audio was found in '%s'. The file was left unchanged.";
 inline constexpr char kTagTooLarge[] = "The new ID3v2.3 tag of '%s' is too large to be written.";
 
 inline constexpr char kTitle[] = "ERROR";

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "tags/bytes.h"
 #include "tags/v2tag.h"
@@ -66,6 +67,9 @@ struct TagExtent {
 // "ID3"; 4, after telling the user, when it cannot be read.
 TagResult measureTag(WindowHandle owner, const char* path, platform::File& file, bool requireMarker,
                      TagExtent& extent);
+
+// The slot that takes a frame read from a file, if any.
+std::optional<std::size_t> slotTaking(const V2Tag& tag, const FrameSlot& frame);
 
 // Calls action(slot index) for each slot the mask selects, in bit order,
 // while it returns true.

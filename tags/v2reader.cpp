@@ -68,41 +68,6 @@ void TagStream::take(std::uint64_t count, std::uint8_t* out) {
 
 using FrameHeader = std::array<std::uint8_t, v2::kFrameHeaderSize>;
 
-constexpr std::size_t kCommentSlot = 4;
-constexpr std::size_t kUrlSlot = 8;
-// Where the description starts: after the encoding byte, and in a comment
-// after the three bytes of its language too.
-constexpr std::size_t kCommentDescription = 4;
-constexpr std::size_t kUrlDescription = 1;
-constexpr std::uint8_t kUtf16WithBom = 1;
-constexpr std::uint8_t kUtf16BigEndian = 2;
-constexpr std::uint8_t kBomBytes[2][2] = {{0xFF, 0xFE}, {0xFE, 0xFF}};
-
-// Whether the description of a comment or URL body is empty: it begins with
-// its terminator, 00, or 00 00 in UTF-16 after an optional byte-order mark.
-bool descriptionIsEmpty(std::span<const unsigned char> body, std::size_t at) {
-    if (body.size() <= at) return true;
-    const bool utf16 = body[0] == kUtf16WithBom || body[0] == kUtf16BigEndian;
-    if (!utf16) return body[at] == 0;
-    auto rest = body.subspan(at);
-    for (const auto& bom : kBomBytes) {
-        if (rest.size() >= 2 && rest[0] == bom[0] && rest[1] == bom[1]) rest = rest.subspan(2);
-    }
-    return rest.size() < 2 || (rest[0] == 0 && rest[1] == 0);
-}
-
-// The slot a frame can go to: its ID matches, and a comment or URL has no
-// description (the user's one; the others belong to other programs).
-std::optional<std::size_t> slotFor(const V2Tag& tag, const FrameSlot& frame) {
-    for (std::size_t i = 0; i < kSlotCount; ++i) {
-        if (!std::equal(frame.id, frame.id + kFrameIdSize, tag.slots[i].id)) continue;
-        if (i == kCommentSlot) return descriptionIsEmpty(frame.body(), kCommentDescription) ? std::optional(i) : std::nullopt;
-        if (i == kUrlSlot) return descriptionIsEmpty(frame.body(), kUrlDescription) ? std::optional(i) : std::nullopt;
-        return i;
-    }
-    return std::nullopt;
-}
-
 // A frame as it is in the tag: ID, both flag bytes and its body, held with one
 // zero byte after it (not counted in length) so that a slot can take it as is.
 struct TagFrame {
@@ -134,7 +99,7 @@ TagResult readFrame(TagStream& stream, const FrameHeader& header, std::uint64_t 
 void distribute(V2Tag& tag, std::vector<TagFrame>& frames) {
     std::array<std::optional<std::size_t>, kSlotCount> taken;
     for (std::size_t i = 0; i < frames.size(); ++i) {
-        if (const auto slot = slotFor(tag, frames[i].frame)) taken[*slot] = i;
+        if (const auto slot = v2::slotTaking(tag, frames[i].frame)) taken[*slot] = i;
     }
     std::vector<bool> inSlot(frames.size(), false);
     for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
@@ -158,6 +123,7 @@ TagResult readTag(V2Tag& tag, platform::File& file, const v2::TagExtent& extent,
     TagStream stream(file);
     std::array<std::uint8_t, v2::kHeaderSize> header{};
     stream.read(header);
+    if (stream.failed()) return TagFileError;
     tag.version = header[v2::kVersionOffset];
     tag.revision = header[v2::kRevisionOffset];
     tag.flags = header[v2::kFlagsOffset];
@@ -180,7 +146,10 @@ TagResult readTag(V2Tag& tag, platform::File& file, const v2::TagExtent& extent,
         const std::uint64_t beforeFrame = stream.consumed();
         FrameHeader header{};
         stream.read(header);
-        if (beforeFrame >= extent.audioStart || header[0] == 0) break;
+        // Padding ends the frames, and so does anything that is not a frame
+        // ID: the audio-start scan stops there too, so a frame kept from
+        // after it would be read as the audio once written back.
+        if (beforeFrame >= extent.audioStart || !v2::isFrameId(fieldOf(header, v2::kFrameId))) break;
         if (readBe32(fieldOf(header, v2::kFrameSize)) == 0) continue;  // no frame: a frame holds a byte at least
         TagFrame read;
         result = readFrame(stream, header, extent.fileLength, read);

@@ -16,7 +16,42 @@ constexpr std::array<const char*, kSlotCount> kSlotIds = {
     "TIT2", "TPE1", "TALB", "TYER", "COMM", "TCON", "TRCK", "TENC", "WXXX", "TCOP", "TOPE", "TCOM",
 };
 
+constexpr std::size_t kCommentSlot = 4;
+constexpr std::size_t kUrlSlot = 8;
+// Where the description starts: after the encoding byte, and in a comment
+// after the three bytes of its language too.
+constexpr std::size_t kCommentDescription = 4;
+constexpr std::size_t kUrlDescription = 1;
+constexpr std::uint8_t kUtf16WithBom = 1;
+constexpr std::uint8_t kUtf16BigEndian = 2;
+constexpr std::uint8_t kBomBytes[2][2] = {{0xFF, 0xFE}, {0xFE, 0xFF}};
+
+// Whether the description of a comment or URL body is empty: it begins with
+// its terminator, 00, or 00 00 in UTF-16 after an optional byte-order mark.
+bool descriptionIsEmpty(std::span<const unsigned char> body, std::size_t at) {
+    if (body.size() <= at) return true;
+    const bool utf16 = body[0] == kUtf16WithBom || body[0] == kUtf16BigEndian;
+    if (!utf16) return body[at] == 0;
+    auto rest = body.subspan(at);
+    for (const auto& bom : kBomBytes) {
+        if (rest.size() >= 2 && rest[0] == bom[0] && rest[1] == bom[1]) rest = rest.subspan(2);
+    }
+    return rest.size() < 2 || (rest[0] == 0 && rest[1] == 0);
+}
+
 }  // namespace
+
+// The slot a frame can go to: its ID matches, and a comment or URL has no
+// description (the user's one; the others belong to other programs).
+std::optional<std::size_t> v2::slotTaking(const V2Tag& tag, const FrameSlot& frame) {
+    for (std::size_t i = 0; i < kSlotCount; ++i) {
+        if (!std::equal(frame.id, frame.id + kFrameIdSize, tag.slots[i].id)) continue;
+        if (i == kCommentSlot) return descriptionIsEmpty(frame.body(), kCommentDescription) ? std::optional(i) : std::nullopt;
+        if (i == kUrlSlot) return descriptionIsEmpty(frame.body(), kUrlDescription) ? std::optional(i) : std::nullopt;
+        return i;
+    }
+    return std::nullopt;
+}
 
 std::size_t slotOfBit(std::size_t bitIndex) { return kSlotOfBit[bitIndex]; }
 

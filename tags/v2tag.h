@@ -67,10 +67,11 @@ struct V2Tag {
 // The slot a FieldMask bit selects, for the twelve single bits 0x001 to 0x800.
 std::size_t slotOfBit(std::size_t bitIndex);
 
-// Scans the whole file from offset 0 and leaves the position anywhere. A file
-// without any frame sync is all tag: its AudioStart is its length. Empty when
-// the file cannot be read, or when it is longer than an AudioStart can say
-// and has no frame sync in the part an AudioStart can reach.
+// Scans the file and leaves the position anywhere. Without any frame sync the
+// audio starts where the tag the file begins with declares its end, when that
+// is inside the file. Empty when there is no audio by that rule, when the file
+// cannot be read, or when it is longer than an AudioStart can say and has no
+// frame sync in the part an AudioStart can reach.
 std::optional<AudioStart> findAudioStart(platform::File& file);
 
 }  // namespace tags

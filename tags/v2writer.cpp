@@ -10,16 +10,24 @@ namespace tags {
 namespace {
 
 // Calls action(frame) for each frame the tag holds: the selected slots that
-// are not empty, in bit order, then the kept frames in file order. An empty
+// are not empty, in bit order, and the kept frames in file order. An empty
 // slot is no frame: a frame of size 0 is not allowed, and some readers stop
-// reading the tag at one.
+// reading the tag at one. Kept frames that a slot could take (the earlier of
+// two with the same ID) come first, so that the next read gives each slot the
+// same frame again; the others follow the slots.
 template <typename Action>
 void forEachFrame(const V2Tag& tag, FieldMask mask, Action action) {
+    const auto keptFrames = [&](bool slotCouldTake) {
+        for (const FrameSlot& kept : tag.otherFrames) {
+            if (v2::slotTaking(tag, kept).has_value() == slotCouldTake) action(kept);
+        }
+    };
+    keptFrames(true);
     v2::forEachSelectedSlot(mask, [&](std::size_t index) {
         if (tag.slots[index].length > 0) action(tag.slots[index]);
         return true;
     });
-    for (const FrameSlot& kept : tag.otherFrames) action(kept);
+    keptFrames(false);
 }
 
 // Header and frames: 10 bytes, and for each frame 10 more and its body.

@@ -2,7 +2,10 @@
 // final rename fails: nothing is lost and nothing is left behind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <optional>
 #include <filesystem>
 #include <functional>
 
@@ -10,6 +13,7 @@
 #include "platform/ui/msgbox.h"
 #include "tags/v1tag.h"
 #include "tags/v2tag.h"
+#include "tests/invariants.h"
 #include "tests/testfiles.h"
 
 using namespace testing_support;
@@ -116,4 +120,103 @@ TEST(NothingLost, InPlaceWritesThatFailAreReported) {
     EXPECT_EQ(v2Tag.write(kNoOwner, v2.c_str(), tags::kAllFields, 512), tags::TagFileError);
     platform::clearFaults();
     EXPECT_EQ(platform::shownMessageBoxes().back().text, "An error occured while writing to '" + v2 + "'.");
+}
+
+// --- Inputs that once broke the engine (tests/fixtures/faults) -------------
+
+namespace {
+
+constexpr char kUnsyncInvalidId[] = "faults/v2-unsync-invalid-id-kept-frame.mp3";
+constexpr char kFuzzCrash[] = "faults/fuzz-v2rw-crash-852df333.mp3";
+constexpr char kJpegCover[] = "faults/v2-apic-jpeg.mp3";
+constexpr char kTextFile[] = "faults/no-sync-text-file.mp3";
+constexpr char kDeclaredBeyond[] = "faults/v2-no-sync-declared-beyond-file.mp3";
+
+std::string readFailed(const std::string& path) {
+    return "An error occured while reading '" + path + "'. The file was left unchanged.";
+}
+
+std::string noAudio(const std::string& path) {
+    return "No MPEG audio was found in '" + path + "'. The file was left unchanged.";
+}
+
+std::optional<tags::AudioStart> audioStartOf(const std::string& path) {
+    platform::File file;
+    if (file.open(path, platform::Access::Read) != 0) return std::nullopt;
+    return tags::findAudioStart(file);
+}
+
+}  // namespace
+
+TEST(FoundFaults, AFrameWithoutAFrameIdEndsTheFramesSoWhatIsWrittenIsReadBackTheSame) {
+    TestFolder folder;
+    for (const char* name : {kUnsyncInvalidId, kFuzzCrash}) {
+        SCOPED_TRACE(name);
+        const std::string path = folder.make("a.mp3", fixture(name));
+        const auto audioStart = audioStartOf(path);
+        tags::V2Tag tag;
+        ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+        for (const tags::FrameSlot& kept : tag.otherFrames) {
+            EXPECT_TRUE(std::all_of(kept.id, kept.id + 4, [](char c) { return std::isupper(c) || std::isdigit(c); }));
+        }
+        for (int round = 0; round < 2; ++round) EXPECT_EQ(invariants::checkRoundTrip(path), "") << round;
+        EXPECT_EQ(audioStartOf(path), audioStart);  // written in place, the audio stays
+    }
+}
+
+// A read that fails while the audio start is sought (the marker, the header,
+// the frame walk, the scan) or while the tag is read: every ID3v2 operation
+// then fails with 4 and the read message, and the file is as it was.
+TEST(FoundFaults, AReadFailureAnywhereFailsTheV2OperationAndChangesNothing) {
+    TestFolder folder;
+    const std::string path = folder.make("a.mp3", fixture(kJpegCover));
+    const Bytes original = readAll(path);
+    tags::V2Tag tag;
+    const std::pair<const char*, std::function<int()>> operations[] = {
+        {"read", [&] { return tag.read(kNoOwner, path.c_str()); }},
+        {"write", [&] { return tag.write(kNoOwner, path.c_str(), tags::kFieldTitle, 512); }},
+        {"soft removal", [&] { return tag.remove(kNoOwner, path.c_str(), 1); }},
+        {"full removal", [&] { return tag.remove(kNoOwner, path.c_str(), 0); }},
+    };
+    for (const auto& [name, operation] : operations) {
+        for (int read = 1;; ++read) {
+            SCOPED_TRACE(std::string(name) + ", read " + std::to_string(read));
+            platform::clearShownMessageBoxes();
+            folder.make("a.mp3", original);
+            platform::setFaults({.failRead = read});
+            const int result = operation();
+            const bool failed = *platform::failedCallName() != 0;
+            platform::clearFaults();
+            if (!failed) break;
+            EXPECT_EQ(result, tags::TagFileError);
+            EXPECT_EQ(readAll(path), original);
+            ASSERT_EQ(platform::shownMessageBoxes().size(), 1u);
+            const std::string& shown = platform::shownMessageBoxes()[0].text;
+            EXPECT_TRUE(shown == readFailed(path) || shown == rewriteFailed(path)) << shown;
+        }
+    }
+}
+
+TEST(FoundFaults, WithoutFrameSyncOrADeclaredEndInsideTheFileNoV2OperationWrites) {
+    TestFolder folder;
+    tags::V2Tag tag;
+    const auto expectRefused = [&](const char* name, const std::function<int(const std::string&)>& operation) {
+        SCOPED_TRACE(name);
+        const std::string path = folder.make("a.mp3", fixture(name));
+        platform::clearShownMessageBoxes();
+        EXPECT_EQ(operation(path), tags::TagFileError);
+        EXPECT_EQ(readAll(path), fixture(name));
+        expectOnlyMessageBox(noAudio(path), kNoOwner);
+    };
+    const auto write = [&](const std::string& path) { return tag.write(kNoOwner, path.c_str(), tags::kAllFields, 512); };
+    expectRefused(kTextFile, write);
+    expectRefused(kDeclaredBeyond, write);
+    expectRefused(kDeclaredBeyond, [&](const std::string& path) { return tag.read(kNoOwner, path.c_str()); });
+    for (int soft : {1, 0}) {
+        expectRefused(kDeclaredBeyond, [&](const std::string& path) { return tag.remove(kNoOwner, path.c_str(), soft); });
+    }
+    // A text file has no ID3v2 tag to read or remove.
+    const std::string text = folder.make("t.mp3", fixture(kTextFile));
+    EXPECT_EQ(tag.read(kNoOwner, text.c_str()), tags::TagNoV2Header);
+    EXPECT_EQ(tag.remove(kNoOwner, text.c_str(), 0), tags::TagNoV2Header);
 }

@@ -13,6 +13,7 @@
 
 #include "platform/fs.h"
 #include "platform/ui/msgbox.h"
+#include "tests/invariants.h"
 
 namespace testing_support {
 
@@ -116,10 +117,9 @@ std::vector<std::string> TestFolder::strayTempFiles() const {
     return names;
 }
 
-Bytes readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+Bytes readAll(const std::string& path) { return invariants::fileBytes(path); }
+
+Bytes fixture(const std::string& name) { return readAll(std::string(LIRVANE_FIXTURES) + "/" + name); }
 
 ForeignLock::ForeignLock(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
     if (fd_ < 0 || flock(fd_, LOCK_EX | LOCK_NB) != 0) throw std::runtime_error("cannot lock " + path);

@@ -69,6 +69,8 @@ private:
 };
 
 Bytes readAll(const std::string& path);
+// A file of tests/fixtures, such as "faults/no-sync-text-file.mp3".
+Bytes fixture(const std::string& name);
 
 // Holds an exclusive lock on a file, as another program working on it would.
 class ForeignLock {

@@ -58,14 +58,16 @@ TEST(FindAudioStart, FindsTheFirstFFFollowedByE0OrMore) {
         {"pair at the start of the second chunk", ByteBuilder().zeros(1024).bytes({0xFF, 0xE0}).zeros(10), 1024},
         {"pair across the second chunk boundary", ByteBuilder().zeros(2047).bytes({0xFF, 0xF3}).zeros(10), 2047},
         {"FF DF is no sync, FF FF is", ByteBuilder().bytes({0x00, 0xFF, 0xDF, 0x00, 0xFF, 0xFF, 0x00}), 4},
-        {"FF as the last byte of the file", ByteBuilder().zeros(1023).bytes({0xFF}), 1024},
-        {"no sync, 3000 bytes", ByteBuilder().zeros(3000), 3000},
-        {"no sync, exactly one chunk", ByteBuilder().zeros(1024), 1024},
-        {"empty file", Bytes{}, 0},
+        {"no sync, the end the tag declares", concat({v2Header(3, 0, 90), Bytes(3000, 0)}), 100},
+        {"no sync, a tag that declares all of the file", concat({v2Header(4, 0, 1014), Bytes(1014, 0)}), 1024},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(audioStartOf(folder.make("f.mp3", c.contents)), c.expected) << c.name;
     }
+    // Without a sync and without a declared end inside the file there is no audio.
+    const Bytes noAudio[] = {ByteBuilder().zeros(3000), ByteBuilder().zeros(1024), Bytes{}, ByteBuilder().zeros(1023).bytes({0xFF}),
+                             concat({v2Header(3, 0, 3000), Bytes(100, 0)})};
+    for (const Bytes& contents : noAudio) EXPECT_EQ(audioStartOf(folder.make("f.mp3", contents)), std::nullopt);
 }
 
 TEST(V2TagRead, FileWithoutId3MarkerGives2AndEmptyRecord) {
@@ -118,13 +120,15 @@ TEST(V2TagRead, FramesGoToSlotsByExactIdAndLaterFramesWin) {
                                                       .append(v2Header(3, 0, 200))
                                                       .append(frame("TPE1", {0x00, 0x41}))
                                                       .append(frame("PRIV", {0x01, 0x02, 0x03, 0x04, 0x05}))
-                                                      .append(frame("tpe1", {0x00, 0x61}))
                                                       .append(frame("TIT3", {0x00, 0x62}))
                                                       .append(frame("APIC", {}))
                                                       .append(frame("TPE1", {0x00, 0x42, 0x42}))
                                                       .append(frame("WXXX", {0x00, 0x00, 0x75}, 0x80))
                                                       .append(frame("WXXX", {}))  // size 0: no frame
                                                       .append(frame("TCOM", {0x00, 0x43}))
+                                                      // No frame ID: the frames end here, as at padding.
+                                                      .append(frame("tpe1", {0x00, 0x61}))
+                                                      .append(frame("TALB", {0x00, 0x44}))
                                                       .zeros(100)
                                                       .append(audio(64)));
     V2Tag tag;
@@ -254,14 +258,14 @@ TEST(V2TagRead, TruncatedFileKeepsZerosForTheMissingBytes) {
         Bytes contents;
         std::map<std::size_t, Bytes> slots;
     };
+    // The tags declare the whole file, which has no frame sync: all of it is tag.
     const Case cases[] = {
         {"body cut short",
-         ByteBuilder().append(v2Header(3, 0, 100)).text("TIT2").be32(8).bytes({0x00, 0x00}).bytes({0x00, 0x41, 0x42}),
+         ByteBuilder().append(v2Header(3, 0, 13)).text("TIT2").be32(8).bytes({0x00, 0x00}).bytes({0x00, 0x41, 0x42}),
          {{0, {0x00, 0x41, 0x42, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}}}},
         {"frame header cut short",
-         ByteBuilder().append(v2Header(3, 0, 100)).append(frame("TPE1", {0x00, 0x41})).text("TIT"),
+         ByteBuilder().append(v2Header(3, 0, 15)).append(frame("TPE1", {0x00, 0x41})).text("TIT"),
          {{1, {0x00, 0x41, 0x00}}}},
-        {"tag header cut short", ByteBuilder().text("ID3").bytes({0x03, 0x00, 0x00}), {}},
     };
     V2Tag tag;
     for (const Case& c : cases) {
@@ -269,7 +273,7 @@ TEST(V2TagRead, TruncatedFileKeepsZerosForTheMissingBytes) {
         fillEverySlot(tag);
         ASSERT_EQ(tag.read(kOwner, folder.make("f.mp3", c.contents).c_str()), tags::TagSuccess);
         expectSlots(tag, c.slots);
-        EXPECT_EQ(tag.size, c.contents.size());  // no frame sync: all of it is tag
+        EXPECT_EQ(tag.size, c.contents.size());
     }
     EXPECT_TRUE(platform::shownMessageBoxes().empty());
 }

@@ -1,0 +1,28 @@
+// What every tag operation must keep, checked on a real file; shared by the
+// tests and the fuzz harnesses. Each check returns an empty text when the
+// promise holds, and otherwise says what broke.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace invariants {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes fileBytes(const std::string& path);
+bool putFile(const std::string& path, std::span<const std::uint8_t> contents);
+
+// Reads the ID3v2 tag, writes it back with every field and reads it again:
+// the same slots (each body one zero byte longer, as every write adds one),
+// the same kept frames, and the same audio after the new tag. A write that
+// fails leaves the file as it was.
+std::string checkRoundTrip(const std::string& path);
+
+// Soft or full removal takes exactly the bytes before the audio start and
+// keeps the rest; a removal that does not happen leaves the file as it was.
+std::string checkRemoval(const std::string& path, int soft);
+
+}  // namespace invariants
