@@ -71,7 +71,17 @@ int sysClose(int fd) { return ::close(fd) != 0 || injected("close") ? -1 : 0; }
 
 // How many of `wanted` bytes the injected faults let through; sets errno when
 // fewer than all.
-std::size_t allowedWrite(std::size_t wanted) {
+// A full disk refuses only new blocks: bytes written over the file's old ones
+// always fit.
+std::size_t bytesBeyondEnd(int fd, std::size_t wanted) {
+    struct stat st {};
+    const off_t at = lseek(fd, 0, SEEK_CUR);
+    if (at < 0 || fstat(fd, &st) != 0 || st.st_size <= at) return wanted;
+    const auto inside = static_cast<std::uint64_t>(st.st_size - at);
+    return inside >= wanted ? 0 : wanted - static_cast<std::size_t>(inside);
+}
+
+std::size_t allowedWrite(int fd, std::size_t wanted) {
     FaultState& f = faults();
     if ((f.plan.failWrite > 0 && ++f.writes == f.plan.failWrite) || injected("write")) {
         f.failed = "write";
@@ -79,11 +89,12 @@ std::size_t allowedWrite(std::size_t wanted) {
         return 0;
     }
     if (f.plan.spaceLeft < 0) return wanted;
+    const std::size_t growth = bytesBeyondEnd(fd, wanted);
     const auto room = static_cast<std::size_t>(f.plan.spaceLeft);
-    const std::size_t allowed = wanted < room ? wanted : room;
-    f.plan.spaceLeft -= static_cast<std::int64_t>(allowed);
-    if (allowed < wanted) errno = ENOSPC;
-    return allowed;
+    const std::size_t grown = growth < room ? growth : room;
+    f.plan.spaceLeft -= static_cast<std::int64_t>(grown);
+    if (grown < growth) errno = ENOSPC;
+    return wanted - growth + grown;
 }
 
 std::string systemPath(std::string_view path) { return toUtf8(path); }
@@ -145,23 +156,24 @@ int prepareReplacement(File& file, const File& original) {
 }
 
 // What a replace puts its file in place of: for a symbolic link, the file it
-// points to, so that the link stays a link. Empty when that file's path has
-// characters the code page lacks.
+// points to, so that the link stays a link. Empty when that cannot be told, or
+// when that file's path has characters the code page lacks.
 std::string replacedPath(std::string_view target) {
     struct stat st {};
     const std::string link = systemPath(target);
-    if (injected("lstat") || ::lstat(link.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return std::string(target);
+    if (injected("lstat") || ::lstat(link.c_str(), &st) != 0) return {};
+    if (!S_ISLNK(st.st_mode)) return std::string(target);
     char resolved[PATH_MAX];
-    if (::realpath(link.c_str(), resolved) == nullptr) return {};
+    if (injected("realpath") || ::realpath(link.c_str(), resolved) == nullptr) return {};
     const std::string path = fromUtf8(resolved);
     return toUtf8(path) == resolved ? path : std::string();
 }
 
 // Makes a rename in the folder durable.
 void syncFolder(std::string_view folder) {
-    const int fd = sysOpen(systemPath(folder), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = injected("open folder") ? -1 : ::open(systemPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
-    sysFsync(fd);
+    if (!injected("fsync folder")) fsync(fd);
     ::close(fd);
 }
 
@@ -188,10 +200,17 @@ int File::open(std::string_view path, Access access) {
     close();
     if (path.size() > kMaxPath) return ENAMETOOLONG;
     // Without blocking, so that opening a named pipe cannot hang the program.
-    const int fd = sysOpen(systemPath(path), openFlags(access) | O_CLOEXEC | O_NONBLOCK);
+    const std::string name = systemPath(path);
+    // A file this open creates is removed again when the open fails after all.
+    const int flags = openFlags(access) | O_CLOEXEC | O_NONBLOCK;
+    const bool mayCreate = (flags & O_CREAT) != 0;
+    int fd = mayCreate ? sysOpen(name, flags | O_EXCL) : -1;
+    const bool created = fd >= 0;
+    if (!created && (!mayCreate || errno == EEXIST)) fd = sysOpen(name, flags & ~O_CREAT);
     if (fd < 0) return errno;
     if (const int error = checkOpened(fd, access); error != 0) {
         ::close(fd);
+        if (created) ::unlink(name.c_str());
         return error;
     }
     fd_ = fd;
@@ -215,7 +234,7 @@ std::int64_t File::read(std::span<std::uint8_t> buffer) {
 }
 
 bool File::write(std::span<const std::uint8_t> bytes) {
-    const std::size_t allowed = allowedWrite(bytes.size());
+    const std::size_t allowed = allowedWrite(fd_, bytes.size());
     std::size_t done = 0;
     while (done < allowed) {
         const ssize_t put = ::write(fd_, bytes.data() + done, allowed - done);

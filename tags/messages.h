@@ -12,8 +12,10 @@ inline constexpr char kOpenForReading[] = "An error occured while attemping to o
 inline constexpr char kOpenForReadWrite[] = "An error occured while attemping to open '%s' for read/write access.";
 inline constexpr char kOpenForWriteWithCode[] =
     "An error occured while attemping to open '%s' for read/write access.\n Error:%X";
-inline constexpr char kTempForReadWrite[] = "An error occured while attemping to create temp file for read/write access.";
-inline constexpr char kTempForWrite[] = "An error occured while attemping to create temp file for write access.";
+// The file whose rewrite needed the temporary file is named on a line of its own.
+inline constexpr char kTempForReadWrite[] =
+    "An error occured while attemping to create temp file for read/write access.\n File: '%s'";
+inline constexpr char kTempForWrite[] = "An error occured while attemping to create temp file for write access.\n File: '%s'";
 inline constexpr char kUnsupportedVersion[] = "Version of ID3v2 used in file '%s' is not supported by Lirvane.";
 // Failures found once the file is open; nothing of the file was lost.
 inline constexpr char kReadFailed[] = "An error occured while reading '%s'. The file was left unchanged.";

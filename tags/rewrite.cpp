@@ -61,7 +61,7 @@ TagResult rewriteFile(platform::WindowHandle owner, std::string_view path, platf
                       KeptRange kept, const char* tempMessage, const PrefixWriter& prefix) {
     platform::TempFile temp;
     if (temp.create(kTempFolder) != 0) {
-        msg::show(owner, tempMessage);
+        msg::show(owner, tempMessage, path);
         return TagFileError;
     }
     StreamWriter out(temp.file());

@@ -95,12 +95,12 @@ TEST(NothingLost, ATemporaryFileThatCannotBeCreatedLeavesTheOriginal) {
     std::filesystem::remove(folder.path() / "gone");
     tags::V1Tag v1Tag;
     tags::V2Tag v2Tag;
-    const std::string readWrite = "An error occured while attemping to create temp file for read/write access.";
-    expectNothingLost(folder, v1, {}, [&] { return v1Tag.remove(kNoOwner, v1.c_str(), 0); }, readWrite);
-    expectNothingLost(folder, v2, {}, [&] { return v2Tag.remove(kNoOwner, v2.c_str(), 0); }, readWrite);
+    const std::string readWrite = "An error occured while attemping to create temp file for read/write access.\n File: '";
+    expectNothingLost(folder, v1, {}, [&] { return v1Tag.remove(kNoOwner, v1.c_str(), 0); }, readWrite + v1 + "'");
+    expectNothingLost(folder, v2, {}, [&] { return v2Tag.remove(kNoOwner, v2.c_str(), 0); }, readWrite + v2 + "'");
     v2Tag.allocFields(tags::kFieldComposer, 400);
     expectNothingLost(folder, v2, {}, [&] { return v2Tag.write(kNoOwner, v2.c_str(), tags::kAllFields, 512); },
-                      "An error occured while attemping to create temp file for write access.");
+                      "An error occured while attemping to create temp file for write access.\n File: '" + v2 + "'");
 }
 
 TEST(NothingLost, InPlaceWritesThatFailAreReported) {
