@@ -1,0 +1,101 @@
+// Crash safety: a process that walks many files with full removals and
+// growing ID3v2 rewrites is killed (SIGKILL) at random moments; every file
+// must then be its old or its new version, never anything between.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <thread>
+
+#include "tags/v1tag.h"
+#include "tags/v2tag.h"
+#include "tests/testfiles.h"
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr platform::WindowHandle kNoOwner{};
+constexpr int kFiles = 24;
+constexpr int kKills = 20;
+constexpr std::size_t kAudioBytes = 150000;
+
+using Operation = std::function<void(const std::string& path)>;
+
+// A grown title forces a rewrite through a temporary file: the tag has no padding.
+void growTitle(const std::string& path) {
+    tags::V2Tag tag;
+    tag.read(kNoOwner, path.c_str());
+    tag.freeFields(tags::kFieldTitle);
+    tag.allocFields(tags::kFieldTitle, 3000);
+    tag.slots[0].buffer[1] = 'G';
+    tag.write(kNoOwner, path.c_str(), tags::kAllFields, tags::kDefaultPadding);
+}
+
+const Operation kOperations[] = {
+    growTitle,
+    [](const std::string& path) { tags::V2Tag().remove(kNoOwner, path.c_str(), 0); },
+    [](const std::string& path) { tags::V1Tag().remove(kNoOwner, path.c_str(), 0); },
+};
+
+Bytes original(int index) {
+    const Bytes frames = frame("TIT2", textBody("Song " + std::to_string(index)));
+    return concat({v2Header(3, 0, static_cast<std::uint32_t>(frames.size())), frames, audio(kAudioBytes + index),
+                   ByteBuilder().text("TAG").field("Old", 30).zeros(95)});
+}
+
+std::string songPath(const TestFolder& folder, int index) { return (folder.path() / ("song" + std::to_string(index) + ".mp3")).string(); }
+
+void resetSongs(const TestFolder& folder) {
+    for (const auto& entry : fs::directory_iterator(folder.path())) fs::remove(entry.path());
+    for (int i = 0; i < kFiles; ++i) folder.make("song" + std::to_string(i) + ".mp3", original(i));
+}
+
+void walk(const TestFolder& folder) {
+    for (int i = 0; i < kFiles; ++i) kOperations[i % std::size(kOperations)](songPath(folder, i));
+}
+
+}  // namespace
+
+TEST(CrashSafety, AKilledWalkLeavesEveryFileOldOrNew) {
+    TestFolder folder;
+    resetSongs(folder);
+    const auto started = std::chrono::steady_clock::now();
+    walk(folder);
+    const auto walkTime = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+    std::vector<Bytes> done;
+    for (int i = 0; i < kFiles; ++i) done.push_back(readAll(songPath(folder, i)));
+
+    const unsigned seed = std::random_device{}();
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<long> moment(0, walkTime.count());
+    int midWalk = 0;
+    for (int kill = 0; kill < kKills; ++kill) {
+        SCOPED_TRACE("seed " + std::to_string(seed) + ", kill " + std::to_string(kill));
+        resetSongs(folder);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            walk(folder);
+            _exit(0);
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        if (WIFSIGNALED(status)) ++midWalk;
+        for (int i = 0; i < kFiles; ++i) {
+            const Bytes now = readAll(songPath(folder, i));
+            EXPECT_TRUE(now == original(i) || now == done[i]) << "song " << i << " is neither old nor new";
+        }
+    }
+    EXPECT_GT(midWalk, kKills / 2) << "too few kills landed in the walk";
+}
