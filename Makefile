@@ -2,11 +2,14 @@
 # `make test` builds and runs every test (also under the sanitizers).
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+# Seconds per fuzz harness; `make fuzz FUZZ_SECONDS=3600` for a long run.
+FUZZ_SECONDS ?= 20
 PACKAGES   := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libtag1-dev \
-              libncurses-dev tmux python3 python3-mutagen
+              libncurses-dev tmux python3 python3-mutagen clang libclang-rt-14-dev
 CMAKE_GEN  := -G Ninja
 
-.PHONY: run test build build-asan deps bench clean
+.PHONY: run test build build-asan build-fuzz fuzz deps bench clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
@@ -24,12 +27,21 @@ build-asan: deps
 	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DLIRVANE_SANITIZE=ON
 	cmake --build $(ASAN_BUILD)
 
+# libFuzzer needs clang; the harnesses run from the seeds in fuzz/seeds.py.
+build-fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLIRVANE_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(FUZZ_BUILD) --target fuzzers
+
+fuzz: build-fuzz
+	bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 run: build
 	./$(BUILD)/lirvane
 
 test: build build-asan
 	ctest --test-dir $(BUILD) --output-on-failure
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(ASAN_BUILD) --output-on-failure
+	$(MAKE) fuzz
 
 bench: build
 	./$(BUILD)/bench/lirvane_bench
@@ -37,4 +49,4 @@ bench: build
 	./$(BUILD)/bench/lirvane_walk_bench
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

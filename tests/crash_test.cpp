@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <iostream>
 #include <random>
 #include <thread>
 
@@ -98,4 +99,5 @@ TEST(CrashSafety, AKilledWalkLeavesEveryFileOldOrNew) {
         }
     }
     EXPECT_GT(midWalk, kKills / 2) << "too few kills landed in the walk";
+    std::cout << "[ KILLS    ] " << midWalk << " kills in the middle of a walk, " << midWalk * kFiles << " file checks\n";
 }

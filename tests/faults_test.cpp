@@ -128,6 +128,8 @@ namespace {
 
 constexpr char kUnsyncInvalidId[] = "faults/v2-unsync-invalid-id-kept-frame.mp3";
 constexpr char kFuzzCrash[] = "faults/fuzz-v2rw-crash-852df333.mp3";
+// Repeated TPE1 frames between others: the earlier one is written before the slots.
+constexpr char kRepeatedFrames[] = "fuzz/v2rw-repeated-frames-order.mp3";
 constexpr char kJpegCover[] = "faults/v2-apic-jpeg.mp3";
 constexpr char kTextFile[] = "faults/no-sync-text-file.mp3";
 constexpr char kDeclaredBeyond[] = "faults/v2-no-sync-declared-beyond-file.mp3";
@@ -150,7 +152,7 @@ std::optional<tags::AudioStart> audioStartOf(const std::string& path) {
 
 TEST(FoundFaults, AFrameWithoutAFrameIdEndsTheFramesSoWhatIsWrittenIsReadBackTheSame) {
     TestFolder folder;
-    for (const char* name : {kUnsyncInvalidId, kFuzzCrash}) {
+    for (const char* name : {kUnsyncInvalidId, kFuzzCrash, kRepeatedFrames}) {
         SCOPED_TRACE(name);
         const std::string path = folder.make("a.mp3", fixture(name));
         const auto audioStart = audioStartOf(path);

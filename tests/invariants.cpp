@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/fs.h"
+#include "tags/v2layout.h"
 #include "tags/v2tag.h"
 
 namespace invariants {
@@ -31,12 +32,18 @@ struct ReadTag {
     std::vector<std::pair<std::string, Bytes>> kept;
 };
 
+// The kept frames in the order a write puts them: those a slot could take
+// (earlier repeats) before the slots, the others after them, each part in
+// file order.
 ReadTag contentsOf(const tags::V2Tag& tag) {
     ReadTag read;
     for (const tags::FrameSlot& slot : tag.slots) read.slots.push_back(bodyOf(slot));
-    for (const tags::FrameSlot& frame : tag.otherFrames) {
-        read.kept.emplace_back(std::string(frame.id, tags::kFrameIdSize) + char(frame.flags[0]) + char(frame.flags[1]),
-                               bodyOf(frame));
+    for (const bool repeat : {true, false}) {
+        for (const tags::FrameSlot& frame : tag.otherFrames) {
+            if (tags::v2::slotTaking(tag, frame).has_value() != repeat) continue;
+            read.kept.emplace_back(std::string(frame.id, tags::kFrameIdSize) + char(frame.flags[0]) + char(frame.flags[1]),
+                                   bodyOf(frame));
+        }
     }
     return read;
 }

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <iostream>
 #include <map>
 #include <optional>
 #include <set>
@@ -309,6 +310,7 @@ protected:
 TEST_P(FaultSweep, EveryFailedCallOfEveryWritingOperationLeavesTheFileWholeAndIsReported) {
     const bool crossDevice = GetParam();
     std::set<std::string> tolerated;
+    int faults = 0;
     for (const SweptOperation& operation : sweptOperations(program.main())) {
         SCOPED_TRACE(operation.name);
         platform::clearShownMessageBoxes();
@@ -330,8 +332,10 @@ TEST_P(FaultSweep, EveryFailedCallOfEveryWritingOperationLeavesTheFileWholeAndIs
             }
         }
         EXPECT_GT(call, 3);
+        faults += call - 1;
         expectKept(operation, broken, true);
     }
+    std::cout << "[ SWEEP    ] " << faults << " runs, each with one failed call\n";
     // Failures that change nothing for the outcome: another owner that cannot
     // be kept, closing a file that was only read, the folder sync after a rename.
     const std::set<std::string> harmless = {"fchown", "close", "open folder", "fsync folder"};
