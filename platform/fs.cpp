@@ -6,11 +6,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <climits>
+#include <cstddef>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <utility>
+#include <vector>
 
 #include "platform/text.h"
 
@@ -45,14 +49,43 @@ bool injected(const char* name) {
     return true;
 }
 
-bool injectedReadFailure() {
+bool injectedReadFailure(const char* name) {
     FaultState& f = faults();
     if (f.plan.failRead > 0 && ++f.reads == f.plan.failRead) {
-        f.failed = "read";
+        f.failed = name;
         errno = EIO;
         return true;
     }
-    return injected("read");
+    return injected(name);
+}
+
+// Reads until the buffer is full or the file ends; -1 on an error. With an
+// offset, pread, which leaves the file position alone.
+std::int64_t readFully(int fd, std::optional<std::uint64_t> offset, std::span<std::uint8_t> buffer) {
+    if (injectedReadFailure(offset ? "pread" : "read")) return -1;
+    std::size_t done = 0;
+    while (done < buffer.size()) {
+        const ssize_t got = offset ? ::pread(fd, buffer.data() + done, buffer.size() - done, static_cast<off_t>(*offset + done))
+                                   : ::read(fd, buffer.data() + done, buffer.size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return -1;
+        if (got == 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+// Writes the bytes the faults allow; true when that was all of them.
+bool writeFully(int fd, std::optional<std::uint64_t> offset, std::span<const std::uint8_t> bytes, std::size_t allowed) {
+    std::size_t done = 0;
+    while (done < allowed) {
+        const ssize_t put = offset ? ::pwrite(fd, bytes.data() + done, allowed - done, static_cast<off_t>(*offset + done))
+                                   : ::write(fd, bytes.data() + done, allowed - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        done += static_cast<std::size_t>(put);
+    }
+    return allowed == bytes.size();
 }
 
 // The system calls, each counted by the fault plan.
@@ -69,27 +102,20 @@ int sysUnlink(const std::string& path) { return injected("unlink") ? -1 : ::unli
 // Closes the descriptor in any case; an injected failure is reported after it.
 int sysClose(int fd) { return ::close(fd) != 0 || injected("close") ? -1 : 0; }
 
-// How many of `wanted` bytes the injected faults let through; sets errno when
-// fewer than all.
-// A full disk refuses only new blocks: bytes written over the file's old ones
-// always fit.
-std::size_t bytesBeyondEnd(int fd, std::size_t wanted) {
-    struct stat st {};
-    const off_t at = lseek(fd, 0, SEEK_CUR);
-    if (at < 0 || fstat(fd, &st) != 0 || st.st_size <= at) return wanted;
-    const auto inside = static_cast<std::uint64_t>(st.st_size - at);
-    return inside >= wanted ? 0 : wanted - static_cast<std::size_t>(inside);
-}
-
-std::size_t allowedWrite(int fd, std::size_t wanted) {
+// How many of `wanted` bytes, to be written at offset `at` of a file of
+// `length` bytes, the injected faults let through; sets errno when fewer than
+// all. A full disk refuses only new blocks: bytes written over the file's old
+// ones always fit.
+std::size_t allowedWrite(std::uint64_t at, std::uint64_t length, std::size_t wanted, const char* name) {
     FaultState& f = faults();
-    if ((f.plan.failWrite > 0 && ++f.writes == f.plan.failWrite) || injected("write")) {
+    if ((f.plan.failWrite > 0 && ++f.writes == f.plan.failWrite) || injected(name)) {
         f.failed = "write";
         errno = EIO;
         return 0;
     }
     if (f.plan.spaceLeft < 0) return wanted;
-    const std::size_t growth = bytesBeyondEnd(fd, wanted);
+    const std::uint64_t inside = length > at ? length - at : 0;
+    const std::size_t growth = inside >= wanted ? 0 : wanted - static_cast<std::size_t>(inside);
     const auto room = static_cast<std::size_t>(f.plan.spaceLeft);
     const std::size_t grown = growth < room ? growth : room;
     f.plan.spaceLeft -= static_cast<std::int64_t>(grown);
@@ -112,15 +138,17 @@ int openFlags(Access access) {
 // Checks made on the opened descriptor: only regular files are taken, and
 // nothing is truncated before the file is locked and known to be writable.
 // O_NONBLOCK, with which it was opened, changes nothing for a regular file.
-int checkOpened(int fd, Access access) {
-    struct stat st {};
+int checkOpened(int fd, Access access, struct stat& st) {
     if (sysFstat(fd, st) != 0) return errno;
     if (S_ISDIR(st.st_mode)) return EISDIR;
     if (!S_ISREG(st.st_mode)) return ENODEV;  // a pipe or a device would hang or never end
     if (sysFlock(fd) != 0) return errno;
     if (access == Access::Read) return 0;
     if ((st.st_mode & kAnyWriteBit) == 0) return EACCES;
-    if (access == Access::WriteTruncate && sysFtruncate(fd, 0) != 0) return errno;
+    if (access == Access::WriteTruncate) {
+        if (sysFtruncate(fd, 0) != 0) return errno;
+        st.st_size = 0;
+    }
     return 0;
 }
 
@@ -131,29 +159,79 @@ int renameOver(const std::string& from, std::string_view to, bool mayCrossFileSy
     return std::rename(systemPath(from).c_str(), systemPath(to).c_str()) == 0 ? 0 : errno;
 }
 
-int copyContents(File& from, File& to) {
-    if (!from.seek(0)) return errno ? errno : EIO;
-    std::array<std::uint8_t, kCopyBuffer> buffer{};
-    for (;;) {
-        const std::int64_t got = from.read(buffer);
-        if (got < 0) return errno ? errno : EIO;
-        if (got == 0) return 0;
-        if (!to.write(std::span(buffer.data(), static_cast<std::size_t>(got)))) return errno ? errno : EIO;
+int errnoOr(int fallback) { return errno != 0 ? errno : fallback; }
+
+// The kernel's copy refuses these where the files do not allow it: another
+// file system (on older kernels), or one that cannot copy this way.
+bool refused(int error) { return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP; }
+
+// One kernel copy call into a file of `length` bytes: the bytes copied, 0 at
+// the source's end, -1 with errno.
+ssize_t kernelCopy(int from, std::uint64_t& fromOffset, int to, std::uint64_t& toOffset, std::uint64_t length,
+                   std::uint64_t count) {
+    if (faults().plan.refuseKernelCopy) {
+        errno = EXDEV;
+        return -1;
     }
+    const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(count, SSIZE_MAX));
+    const std::size_t allowed = allowedWrite(toOffset, length, wanted, "copy_file_range");
+    if (allowed == 0) return -1;
+    auto in = static_cast<loff_t>(fromOffset);
+    auto out = static_cast<loff_t>(toOffset);
+    const ssize_t copied = ::copy_file_range(from, &in, to, &out, allowed, 0);
+    if (copied > 0) {
+        fromOffset += static_cast<std::uint64_t>(copied);
+        toOffset += static_cast<std::uint64_t>(copied);
+    }
+    return copied;
+}
+
+// The copy through a buffer, where the kernel's copy is refused.
+int bufferedCopy(File& from, std::uint64_t fromOffset, File& to, std::uint64_t toOffset, std::uint64_t count) {
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(count, kCopyBuffer)));
+    while (count > 0) {
+        const auto chunk = std::span(buffer).first(static_cast<std::size_t>(std::min<std::uint64_t>(count, buffer.size())));
+        const std::int64_t got = from.readAt(fromOffset, chunk);
+        if (got < 0) return errnoOr(EIO);
+        if (static_cast<std::size_t>(got) < chunk.size()) return EIO;  // the source ended early
+        if (!to.writeAt(toOffset, chunk)) return errnoOr(EIO);
+        fromOffset += chunk.size();
+        toOffset += chunk.size();
+        count -= chunk.size();
+    }
+    return 0;
+}
+
+}  // namespace
+
+int copyRange(File& from, std::uint64_t fromOffset, File& to, std::uint64_t toOffset, std::uint64_t count) {
+    bool first = true;
+    while (count > 0) {
+        const std::uint64_t end = toOffset + count;
+        const ssize_t copied = kernelCopy(from.descriptor(), fromOffset, to.descriptor(), toOffset, to.length_, count);
+        if (copied < 0 && errno == EINTR) continue;
+        if (copied < 0 && first && refused(errno)) return bufferedCopy(from, fromOffset, to, toOffset, count);
+        if (copied < 0) return errnoOr(EIO);
+        if (copied == 0) return EIO;  // the source ended early
+        to.grewTo(end - count + static_cast<std::uint64_t>(copied));
+        count -= static_cast<std::uint64_t>(copied);
+        first = false;
+    }
+    return 0;
 }
 
 // Makes a finished temporary file durable and gives it the original's mode.
 int prepareReplacement(File& file, const File& original) {
-    struct stat st {};
-    if (sysFstat(original.descriptor(), st) != 0) return errno;
     // The owner first: changing it clears set-user and set-group bits.
-    if (injected("fchown") || fchown(file.descriptor(), st.st_uid, st.st_gid) != 0) {
+    if (injected("fchown") || fchown(file.descriptor(), original.owner_, original.group_) != 0) {
         // Another owner is kept only where the system allows it.
     }
-    if (injected("fchmod") || fchmod(file.descriptor(), st.st_mode & kPermissionBits) != 0) return errno;
+    if (injected("fchmod") || fchmod(file.descriptor(), original.mode_ & kPermissionBits) != 0) return errno;
     if (!file.sync()) return errno;
     return file.close();
 }
+
+namespace {
 
 // What a replace puts its file in place of: for a symbolic link, the file it
 // points to, so that the link stays a link. Empty when that cannot be told, or
@@ -185,13 +263,17 @@ const char* failedCallName() { return faults().failed; }
 
 File::~File() { close(); }
 
-File::File(File&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+File::File(File&& other) noexcept { *this = std::move(other); }
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         close();
-        fd_ = other.fd_;
-        other.fd_ = -1;
+        fd_ = std::exchange(other.fd_, -1);
+        position_ = other.position_;
+        length_ = other.length_;
+        mode_ = other.mode_;
+        owner_ = other.owner_;
+        group_ = other.group_;
     }
     return *this;
 }
@@ -208,55 +290,62 @@ int File::open(std::string_view path, Access access) {
     const bool created = fd >= 0;
     if (!created && (!mayCreate || errno == EEXIST)) fd = sysOpen(name, flags & ~O_CREAT);
     if (fd < 0) return errno;
-    if (const int error = checkOpened(fd, access); error != 0) {
+    struct stat st {};
+    if (const int error = checkOpened(fd, access, st); error != 0) {
         ::close(fd);
         if (created) ::unlink(name.c_str());
         return error;
     }
     fd_ = fd;
+    position_ = 0;
+    length_ = static_cast<std::uint64_t>(st.st_size);
+    mode_ = st.st_mode;
+    owner_ = st.st_uid;
+    group_ = st.st_gid;
     return 0;
 }
 
 std::int64_t File::read(std::span<std::uint8_t> buffer) {
-    if (injectedReadFailure()) {
-        errno = EIO;
-        return -1;
-    }
-    std::size_t done = 0;
-    while (done < buffer.size()) {
-        const ssize_t got = ::read(fd_, buffer.data() + done, buffer.size() - done);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return -1;
-        if (got == 0) break;
-        done += static_cast<std::size_t>(got);
-    }
-    return static_cast<std::int64_t>(done);
+    const std::int64_t got = readFully(fd_, std::nullopt, buffer);
+    if (got > 0) position_ += static_cast<std::uint64_t>(got);
+    return got;
 }
 
+std::int64_t File::readAt(std::uint64_t offset, std::span<std::uint8_t> buffer) { return readFully(fd_, offset, buffer); }
+
 bool File::write(std::span<const std::uint8_t> bytes) {
-    const std::size_t allowed = allowedWrite(fd_, bytes.size());
-    std::size_t done = 0;
-    while (done < allowed) {
-        const ssize_t put = ::write(fd_, bytes.data() + done, allowed - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        done += static_cast<std::size_t>(put);
-    }
-    return allowed == bytes.size();
+    const bool written = writeFully(fd_, std::nullopt, bytes, allowedWrite(position_, length_, bytes.size(), "write"));
+    // After a failure the position is not known; the next write fails or seeks.
+    position_ += bytes.size();
+    grewTo(position_);
+    return written;
 }
+
+bool File::writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+    const bool written = writeFully(fd_, offset, bytes, allowedWrite(offset, length_, bytes.size(), "pwrite"));
+    grewTo(offset + bytes.size());
+    return written;
+}
+
+void File::grewTo(std::uint64_t end) { length_ = std::max(length_, end); }
 
 bool File::seek(std::uint64_t offset) {
     if (injected("lseek")) return false;
-    return lseek(fd_, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+    if (lseek(fd_, static_cast<off_t>(offset), SEEK_SET) != static_cast<off_t>(offset)) return false;
+    position_ = offset;
+    return true;
 }
 
 std::optional<std::uint64_t> File::size() const {
-    struct stat st {};
-    if (sysFstat(fd_, st) != 0) return std::nullopt;
-    return static_cast<std::uint64_t>(st.st_size);
+    if (fd_ < 0) return std::nullopt;
+    return length_;
 }
 
-bool File::truncate(std::uint64_t length) { return sysFtruncate(fd_, length) == 0; }
+bool File::truncate(std::uint64_t length) {
+    if (sysFtruncate(fd_, length) != 0) return false;
+    length_ = length;
+    return true;
+}
 
 bool File::sync() { return sysFsync(fd_) == 0; }
 
@@ -313,7 +402,7 @@ int TempFile::replaceFromOtherFileSystem(std::string_view target, const File& or
     int error = beside.create(folderOf(target));
     File source;
     if (error == 0) error = source.open(path_, Access::Read);
-    if (error == 0) error = copyContents(source, beside.file());
+    if (error == 0) error = copyRange(source, 0, beside.file(), 0, *source.size());
     if (error == 0) error = prepareReplacement(beside.file(), original);
     if (error == 0) error = sysUnlink(systemPath(path_)) == 0 ? 0 : errno;
     if (error == 0) path_.clear();

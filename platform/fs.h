@@ -47,9 +47,14 @@ public:
 
     // Fills the buffer; fewer bytes only at the end of the file. -1 on error.
     std::int64_t read(std::span<std::uint8_t> buffer);
+    // The same at an offset, leaving the file position alone.
+    std::int64_t readAt(std::uint64_t offset, std::span<std::uint8_t> buffer);
     // Writes all bytes or fails.
     bool write(std::span<const std::uint8_t> bytes);
+    bool writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
     bool seek(std::uint64_t offset);
+    // The length as this object knows it: measured when the file was opened
+    // (it is held exclusively) and kept up to date by its own writes.
     std::optional<std::uint64_t> size() const;
     bool truncate(std::uint64_t length);
     bool sync();
@@ -59,8 +64,23 @@ public:
 
 private:
     friend class TempFile;  // adopts the descriptor it creates exclusively
+    friend int prepareReplacement(File& file, const File& original);
+    friend int copyRange(File& from, std::uint64_t fromOffset, File& to, std::uint64_t toOffset, std::uint64_t count);
+    void grewTo(std::uint64_t end);
+
     int fd_ = -1;
+    std::uint64_t position_ = 0;  // of read, write and seek
+    std::uint64_t length_ = 0;
+    unsigned mode_ = 0;  // as measured at the open, for a replacement to take
+    unsigned owner_ = 0;
+    unsigned group_ = 0;
 };
+
+// Copies count bytes of `from` at fromOffset to `to` at toOffset, in the
+// kernel where the file system allows it (blocks are shared where it can
+// reflink them), else through a buffer. 0, or the errno; EIO when `from`
+// ends early.
+int copyRange(File& from, std::uint64_t fromOffset, File& to, std::uint64_t toOffset, std::uint64_t count);
 
 // A uniquely named file created empty and exclusively in a folder, removed
 // again when the object dies unless it has replaced another file.
@@ -132,6 +152,7 @@ struct FaultPlan {
     int failRead = 0;              // the Nth File::read fails (EIO); 0 never
     bool failReplace = false;      // the final rename of TempFile::replace fails
     bool crossDevice = false;      // renames of TempFile::replace first report EXDEV
+    bool refuseKernelCopy = false; // copy_file_range reports EXDEV, as across file systems
 };
 
 void setFaults(const FaultPlan& plan);

@@ -12,6 +12,11 @@ constexpr char kTempFolder[] = ".";
 }  // namespace
 
 void StreamWriter::put(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() >= buffer_.size() && flush()) {  // a large body goes in one write of its own
+        ok_ = file_.writeAt(offset_, bytes);
+        offset_ += bytes.size();
+        return;
+    }
     while (ok_ && !bytes.empty()) {
         const std::size_t room = buffer_.size() - used_;
         const std::size_t take = std::min(room, bytes.size());
@@ -33,26 +38,14 @@ void StreamWriter::putZeros(std::uint64_t count) {
 }
 
 void StreamWriter::copyFrom(platform::File& source, std::uint64_t offset, std::uint64_t count) {
-    if (!ok_ || !flush()) return;
-    if (!source.seek(offset)) {
-        ok_ = false;
-        return;
-    }
-    while (ok_ && count > 0) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(count, buffer_.size()));
-        const std::int64_t got = source.read(std::span(buffer_.data(), want));
-        if (got != static_cast<std::int64_t>(want)) {
-            ok_ = false;
-            return;
-        }
-        used_ = want;
-        count -= want;
-        flush();
-    }
+    if (!flush()) return;
+    ok_ = platform::copyRange(source, offset, file_, offset_, count) == 0;
+    offset_ += count;
 }
 
 bool StreamWriter::flush() {
-    if (ok_ && used_ > 0) ok_ = file_.write(std::span(buffer_.data(), used_));
+    if (ok_ && used_ > 0) ok_ = file_.writeAt(offset_, std::span(buffer_.data(), used_));
+    offset_ += used_;
     used_ = 0;
     return ok_;
 }
@@ -75,8 +68,7 @@ TagResult rewriteFile(platform::WindowHandle owner, std::string_view path, platf
 }
 
 bool zeroRange(platform::File& file, std::uint64_t offset, std::uint64_t count) {
-    if (!file.seek(offset)) return false;
-    StreamWriter out(file);
+    StreamWriter out(file, offset);
     out.putZeros(count);
     return out.flush();
 }

@@ -18,21 +18,24 @@ namespace tags {
 // Large buffered writes; the result on disk is the same as any chunking.
 inline constexpr std::size_t kStreamBuffer = 64 * 1024;
 
-// Buffered sequential writing to an open file from its current position.
-// After the first failure every further call does nothing and ok() is false.
+// Buffered sequential writing to an open file from an offset, in large
+// positioned writes. After the first failure every further call does nothing
+// and ok() is false.
 class StreamWriter {
 public:
-    explicit StreamWriter(platform::File& file) : file_(file) {}
+    explicit StreamWriter(platform::File& file, std::uint64_t offset = 0) : file_(file), offset_(offset) {}
 
     void put(std::span<const std::uint8_t> bytes);
     void putZeros(std::uint64_t count);
-    // Copies count bytes of source from offset on; a source that ends early fails.
+    // Copies count bytes of source from offset on, in the kernel where it can;
+    // a source that ends early fails.
     void copyFrom(platform::File& source, std::uint64_t offset, std::uint64_t count);
     bool flush();
     bool ok() const { return ok_; }
 
 private:
     platform::File& file_;
+    std::uint64_t offset_;  // where the buffer goes
     std::array<std::uint8_t, kStreamBuffer> buffer_{};
     std::size_t used_ = 0;
     bool ok_ = true;

@@ -59,10 +59,7 @@ FoundTrailer findTrailer(platform::File& file) {
         found.state = TrailerState::Absent;
         return found;
     }
-    if (!file.seek(found.fileLength - kTrailerSize) ||
-        file.read(found.bytes) != static_cast<std::int64_t>(kTrailerSize)) {
-        return found;
-    }
+    if (file.readAt(found.fileLength - kTrailerSize, found.bytes) != static_cast<std::int64_t>(kTrailerSize)) return found;
     const auto marker = fieldOf(found.bytes, kMarker);
     found.state = std::equal(marker.begin(), marker.end(), kMarkerText) ? TrailerState::Present
                                                                         : TrailerState::Absent;
@@ -94,7 +91,7 @@ void copyFieldsToTrailer(V1Tag& tag, FieldMask mask, Trailer& trailer) {
 
 // Writes the trailer at offset; a trailer appended in part is cut off again.
 bool putTrailer(platform::File& file, std::uint64_t offset, const Trailer& trailer, bool appending) {
-    if (file.seek(offset) && file.write(trailer)) return true;
+    if (file.writeAt(offset, trailer)) return true;
     if (appending) file.truncate(offset);
     return false;
 }
@@ -148,8 +145,11 @@ TagResult V1Tag::remove(WindowHandle owner, const char* path, int soft) {
         return result;
     }
     const std::uint64_t kept = found.fileLength - kTrailerSize;
-    if (!soft) return rewriteFile(owner, path, file, {0, kept}, msg::kTempForReadWrite);
-    if (!zeroRange(file, kept, kTrailerSize)) {
+    // A full removal cuts the trailer off: the same bytes as a copy without
+    // it, and as safe, since the file has its old length or its new one and
+    // the audio is never rewritten.
+    const bool removed = soft ? zeroRange(file, kept, kTrailerSize) : file.truncate(kept) && file.sync();
+    if (!removed) {
         msg::show(owner, msg::kWriteFailed, path);
         return TagFileError;
     }

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "tags/bytes.h"
+#include "tags/filehead.h"
 #include "tags/v2tag.h"
 
 namespace tags::v2 {
@@ -63,10 +64,10 @@ struct TagExtent {
     std::uint64_t fileLength = 0;
 };
 
-// Measures an open file: 2 when requireMarker is set and it does not begin with
-// "ID3"; 4, after telling the user, when it cannot be read.
-TagResult measureTag(WindowHandle owner, const char* path, platform::File& file, bool requireMarker,
-                     TagExtent& extent);
+// Loads the head of an open file and measures the tag: 2 when requireMarker
+// is set and the file does not begin with "ID3"; 4, after telling the user,
+// when it cannot be read or has no audio.
+TagResult measureTag(WindowHandle owner, const char* path, FileHead& head, bool requireMarker, TagExtent& extent);
 
 // The slot that takes a frame read from a file, if any.
 std::optional<std::size_t> slotTaking(const V2Tag& tag, const FrameSlot& frame);

@@ -12,48 +12,57 @@
 namespace tags {
 namespace {
 
-constexpr std::size_t kReadBuffer = 4096;
+// Unsynchronised tags are taken byte by byte from a window of this size.
+constexpr std::size_t kWindow = 4096;
 
 // Reads a tag sequentially from the start of the file, counting every byte it
-// takes from the file. On an unsynchronised tag the byte after each 0xFF is
-// dropped. Past the end of the file it yields nothing and the caller's zero
-// bytes stay, but the count goes on as if bytes had been read.
+// takes from the file. A tag without unsynchronisation is copied in whole
+// spans; in an unsynchronised one the byte after each 0xFF is dropped. Past
+// the end of the file it yields nothing and the caller's zero bytes stay, but
+// the count goes on as if bytes had been read.
 class TagStream {
 public:
-    explicit TagStream(platform::File& file) : file_(file) {}
+    explicit TagStream(FileHead& head) : head_(head) {}
 
     void setUnsynchronised(bool on) { unsynchronised_ = on; }
-    void read(std::span<std::uint8_t> out) { take(out.size(), out.data()); }
-    void skip(std::uint64_t count) { take(count, nullptr); }
+    void read(std::span<std::uint8_t> out) { unsynchronised_ ? takeBytes(out.size(), out.data()) : takeSpan(out.size(), out.data()); }
+    void skip(std::uint64_t count) { unsynchronised_ ? takeBytes(count, nullptr) : takeSpan(count, nullptr); }
     std::uint64_t consumed() const { return consumed_; }
     bool failed() const { return failed_; }
 
 private:
-    void take(std::uint64_t count, std::uint8_t* out);
+    void takeSpan(std::uint64_t count, std::uint8_t* out);
+    void takeBytes(std::uint64_t count, std::uint8_t* out);
     int nextByte();
 
-    platform::File& file_;
+    FileHead& head_;
     bool unsynchronised_ = false;
-    std::array<std::uint8_t, kReadBuffer> buffer_{};
-    std::size_t position_ = 0;
-    std::size_t filled_ = 0;
-    bool atEnd_ = false;
+    std::uint64_t position_ = 0;  // the file offset of the next byte
+    std::array<std::uint8_t, kWindow> window_{};
+    std::uint64_t windowStart_ = 0;
+    std::size_t windowFill_ = 0;
     bool failed_ = false;
     std::uint64_t consumed_ = 0;
 };
 
-int TagStream::nextByte() {
-    if (position_ == filled_ && !atEnd_) {
-        const std::int64_t got = file_.read(buffer_);
-        failed_ = failed_ || got < 0;
-        filled_ = got > 0 ? static_cast<std::size_t>(got) : 0;
-        position_ = 0;
-        atEnd_ = filled_ < buffer_.size();
-    }
-    return position_ < filled_ ? buffer_[position_++] : -1;
+void TagStream::takeSpan(std::uint64_t count, std::uint8_t* out) {
+    if (out != nullptr && head_.copy(position_, std::span(out, static_cast<std::size_t>(count))) < 0) failed_ = true;
+    position_ += count;
+    consumed_ += count;
 }
 
-void TagStream::take(std::uint64_t count, std::uint8_t* out) {
+int TagStream::nextByte() {
+    if (position_ < windowStart_ || position_ >= windowStart_ + windowFill_) {
+        const std::int64_t got = head_.copy(position_, window_);
+        failed_ = failed_ || got < 0;
+        windowStart_ = position_;
+        windowFill_ = got > 0 ? static_cast<std::size_t>(got) : 0;
+        if (windowFill_ == 0) return -1;
+    }
+    return window_[static_cast<std::size_t>(position_++ - windowStart_)];
+}
+
+void TagStream::takeBytes(std::uint64_t count, std::uint8_t* out) {
     for (std::uint64_t i = 0; i < count; ++i) {
         const int byte = nextByte();
         if (byte < 0) {
@@ -62,7 +71,7 @@ void TagStream::take(std::uint64_t count, std::uint8_t* out) {
         }
         ++consumed_;
         if (out != nullptr) out[i] = static_cast<std::uint8_t>(byte);
-        if (unsynchronised_ && byte == v2::kSyncByte && nextByte() >= 0) ++consumed_;
+        if (byte == v2::kSyncByte && nextByte() >= 0) ++consumed_;
     }
 }
 
@@ -117,10 +126,8 @@ void distribute(V2Tag& tag, std::vector<TagFrame>& frames) {
 }
 
 // Reads the header from offset 0 and the frames after it.
-TagResult readTag(V2Tag& tag, platform::File& file, const v2::TagExtent& extent, const char* path,
-                  WindowHandle owner) {
-    if (!file.seek(0)) return TagFileError;
-    TagStream stream(file);
+TagResult readTag(V2Tag& tag, FileHead& head, const v2::TagExtent& extent, const char* path, WindowHandle owner) {
+    TagStream stream(head);
     std::array<std::uint8_t, v2::kHeaderSize> header{};
     stream.read(header);
     if (stream.failed()) return TagFileError;
@@ -172,11 +179,12 @@ TagResult V2Tag::read(WindowHandle owner, const char* path) {
         msg::show(owner, msg::kOpenForReading, path);
         return TagFileError;
     }
+    FileHead head(file, *file.size());
     v2::TagExtent extent;
-    if (const TagResult result = v2::measureTag(owner, path, file, true, extent); result != TagSuccess) {
+    if (const TagResult result = v2::measureTag(owner, path, head, true, extent); result != TagSuccess) {
         return result;
     }
-    const TagResult result = readTag(*this, file, extent, path, owner);
+    const TagResult result = readTag(*this, head, extent, path, owner);
     if (result == TagFileError) msg::show(owner, msg::kReadFailed, path);
     return result;
 }

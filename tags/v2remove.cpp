@@ -11,8 +11,9 @@ TagResult V2Tag::remove(WindowHandle owner, const char* path, int soft) {
         msg::show(owner, msg::kOpenForReadWrite, path);
         return TagFileError;
     }
+    FileHead head(file, *file.size());
     v2::TagExtent extent;
-    if (const TagResult result = v2::measureTag(owner, path, file, true, extent); result != TagSuccess) {
+    if (const TagResult result = v2::measureTag(owner, path, head, true, extent); result != TagSuccess) {
         return result;
     }
     if (!soft) {

@@ -64,12 +64,8 @@ void putFrames(StreamWriter& out, const V2Tag& tag, FieldMask mask) {
 // Within the one exclusive open the old tag is only ever overwritten.
 TagResult writeInPlace(WindowHandle owner, const char* path, platform::File& file, const PrefixWriter& putTag) {
     StreamWriter out(file);
-    bool ok = file.seek(0);
-    if (ok) {
-        putTag(out);
-        ok = out.flush();
-    }
-    if (!ok) {
+    putTag(out);
+    if (!out.flush()) {
         msg::show(owner, msg::kWriteFailed, path);
         return TagFileError;
     }
@@ -84,8 +80,9 @@ TagResult V2Tag::write(WindowHandle owner, const char* path, FieldMask mask, std
         msg::show(owner, msg::kOpenForWriteWithCode, path, static_cast<unsigned>(error));
         return TagFileError;
     }
+    FileHead head(file, *file.size());
     v2::TagExtent extent;
-    if (const TagResult result = v2::measureTag(owner, path, file, false, extent); result != TagSuccess) {
+    if (const TagResult result = v2::measureTag(owner, path, head, false, extent); result != TagSuccess) {
         return result;
     }
     // The tag fills the space before the audio when it fits; otherwise the file
