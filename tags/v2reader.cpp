@@ -125,6 +125,25 @@ void distribute(V2Tag& tag, std::vector<TagFrame>& frames) {
     }
 }
 
+// Reads frames until the audio start or what is no frame; 5 when a body's
+// block cannot be had, with the frames before it read.
+TagResult readFrames(TagStream& stream, const v2::TagExtent& extent, std::vector<TagFrame>& frames) {
+    for (;;) {
+        const std::uint64_t beforeFrame = stream.consumed();
+        FrameHeader header{};
+        stream.read(header);
+        // Padding ends the frames, and so does anything that is not a frame
+        // ID: the audio-start scan stops there too, so a frame kept from
+        // after it would be read as the audio once written back.
+        if (beforeFrame >= extent.audioStart || !v2::isFrameId(fieldOf(header, v2::kFrameId))) return TagSuccess;
+        if (readBe32(fieldOf(header, v2::kFrameSize)) == 0) continue;  // no frame: a frame holds a byte at least
+        TagFrame read;
+        if (const TagResult result = readFrame(stream, header, extent.fileLength, read); result != TagSuccess) return result;
+        read.pastAudio = stream.consumed() > extent.audioStart;
+        frames.push_back(std::move(read));
+    }
+}
+
 // Reads the header from offset 0 and the frames after it.
 TagResult readTag(V2Tag& tag, FileHead& head, const v2::TagExtent& extent, const char* path, WindowHandle owner) {
     TagStream stream(head);
@@ -148,22 +167,7 @@ TagResult readTag(V2Tag& tag, FileHead& head, const v2::TagExtent& extent, const
     stream.setUnsynchronised(tag.flags & v2::kFlagUnsynchronised);
     stream.skip(extendedSize);
     std::vector<TagFrame> frames;
-    TagResult result = TagSuccess;
-    for (;;) {
-        const std::uint64_t beforeFrame = stream.consumed();
-        FrameHeader header{};
-        stream.read(header);
-        // Padding ends the frames, and so does anything that is not a frame
-        // ID: the audio-start scan stops there too, so a frame kept from
-        // after it would be read as the audio once written back.
-        if (beforeFrame >= extent.audioStart || !v2::isFrameId(fieldOf(header, v2::kFrameId))) break;
-        if (readBe32(fieldOf(header, v2::kFrameSize)) == 0) continue;  // no frame: a frame holds a byte at least
-        TagFrame read;
-        result = readFrame(stream, header, extent.fileLength, read);
-        if (result != TagSuccess) break;
-        read.pastAudio = stream.consumed() > extent.audioStart;
-        frames.push_back(std::move(read));
-    }
+    const TagResult result = readFrames(stream, extent, frames);
     distribute(tag, frames);
     if (result != TagSuccess) return result;
     return stream.failed() ? TagFileError : TagSuccess;

@@ -142,12 +142,6 @@ std::string noAudio(const std::string& path) {
     return "No MPEG audio was found in '" + path + "'. The file was left unchanged.";
 }
 
-std::optional<tags::AudioStart> audioStartOf(const std::string& path) {
-    platform::File file;
-    if (file.open(path, platform::Access::Read) != 0) return std::nullopt;
-    return tags::findAudioStart(file);
-}
-
 }  // namespace
 
 TEST(FoundFaults, AFrameWithoutAFrameIdEndsTheFramesSoWhatIsWrittenIsReadBackTheSame) {
@@ -155,14 +149,14 @@ TEST(FoundFaults, AFrameWithoutAFrameIdEndsTheFramesSoWhatIsWrittenIsReadBackThe
     for (const char* name : {kUnsyncInvalidId, kFuzzCrash, kRepeatedFrames}) {
         SCOPED_TRACE(name);
         const std::string path = folder.make("a.mp3", fixture(name));
-        const auto audioStart = audioStartOf(path);
+        const auto audioStart = invariants::audioStartOf(path);
         tags::V2Tag tag;
         ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
         for (const tags::FrameSlot& kept : tag.otherFrames) {
             EXPECT_TRUE(std::all_of(kept.id, kept.id + 4, [](char c) { return std::isupper(c) || std::isdigit(c); }));
         }
         for (int round = 0; round < 2; ++round) EXPECT_EQ(invariants::checkRoundTrip(path), "") << round;
-        EXPECT_EQ(audioStartOf(path), audioStart);  // written in place, the audio stays
+        EXPECT_EQ(invariants::audioStartOf(path), audioStart);  // written in place, the audio stays
     }
 }
 

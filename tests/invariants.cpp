@@ -16,12 +16,6 @@ constexpr platform::WindowHandle kNoOwner{};
 
 Bytes bodyOf(const tags::FrameSlot& frame) { return Bytes(frame.body().begin(), frame.body().end()); }
 
-std::optional<tags::AudioStart> audioStartOf(const std::string& path) {
-    platform::File file;
-    if (file.open(path, platform::Access::Read) != 0) return std::nullopt;
-    return tags::findAudioStart(file);
-}
-
 Bytes from(const Bytes& bytes, std::size_t offset) {
     return offset <= bytes.size() ? Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(offset), bytes.end()) : Bytes{};
 }
@@ -49,6 +43,12 @@ ReadTag contentsOf(const tags::V2Tag& tag) {
 }
 
 }  // namespace
+
+std::optional<tags::AudioStart> audioStartOf(const std::string& path) {
+    platform::File file;
+    if (file.open(path, platform::Access::Read) != 0) return std::nullopt;
+    return tags::findAudioStart(file);
+}
 
 Bytes fileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

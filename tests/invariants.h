@@ -4,15 +4,20 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "tags/v2tag.h"
 
 namespace invariants {
 
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes fileBytes(const std::string& path);
+// The file's audio start by findAudioStart; empty when it has none or cannot be opened.
+std::optional<tags::AudioStart> audioStartOf(const std::string& path);
 bool putFile(const std::string& path, std::span<const std::uint8_t> contents);
 
 // Reads the ID3v2 tag, writes it back with every field and reads it again:

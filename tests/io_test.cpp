@@ -40,12 +40,6 @@ void writeTitle(const std::string& path, const char* title) {
     ASSERT_EQ(tag.write(kNoOwner, path.c_str(), tags::kAllFields, tags::kDefaultPadding), tags::TagSuccess);
 }
 
-std::optional<tags::AudioStart> audioStartOf(const std::string& path) {
-    platform::File file;
-    if (file.open(path, platform::Access::Read) != 0) return std::nullopt;
-    return tags::findAudioStart(file);
-}
-
 }  // namespace
 
 TEST(HeadOfTheFile, ATagLargerThanTheFirstBlockIsReadWholeAndKept) {
@@ -71,7 +65,7 @@ TEST(HeadOfTheFile, AudioThatStartsBeyondTheFirstBlockIsFoundThere) {
     const Bytes late = concat({Bytes(70000, 0x11), audio(3000)});
     for (const Bytes& contents : {padded, late}) {
         const std::string path = folder.make("a.mp3", contents);
-        const auto audioStart = audioStartOf(path);
+        const auto audioStart = invariants::audioStartOf(path);
         ASSERT_TRUE(audioStart);
         EXPECT_EQ(*audioStart, contents.size() - 3000);
         EXPECT_EQ(invariants::checkRoundTrip(path), "");

@@ -7,6 +7,7 @@
 #include "platform/fs.h"
 #include "platform/ui/msgbox.h"
 #include "tags/v2tag.h"
+#include "tests/invariants.h"
 #include "tests/testfiles.h"
 
 namespace {
@@ -15,12 +16,6 @@ using namespace testing_support;
 using tags::V2Tag;
 
 constexpr platform::WindowHandle kOwner{7};
-
-std::optional<tags::AudioStart> audioStartOf(const std::string& path) {
-    platform::File file;
-    if (file.open(path, platform::Access::Read) != 0) return std::nullopt;
-    return tags::findAudioStart(file);
-}
 
 Bytes bodyOf(const tags::FrameSlot& slot) {
     if (!slot.buffer) return {};
@@ -62,12 +57,12 @@ TEST(FindAudioStart, FindsTheFirstFFFollowedByE0OrMore) {
         {"no sync, a tag that declares all of the file", concat({v2Header(4, 0, 1014), Bytes(1014, 0)}), 1024},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(audioStartOf(folder.make("f.mp3", c.contents)), c.expected) << c.name;
+        EXPECT_EQ(invariants::audioStartOf(folder.make("f.mp3", c.contents)), c.expected) << c.name;
     }
     // Without a sync and without a declared end inside the file there is no audio.
     const Bytes noAudio[] = {ByteBuilder().zeros(3000), ByteBuilder().zeros(1024), Bytes{}, ByteBuilder().zeros(1023).bytes({0xFF}),
                              concat({v2Header(3, 0, 3000), Bytes(100, 0)})};
-    for (const Bytes& contents : noAudio) EXPECT_EQ(audioStartOf(folder.make("f.mp3", contents)), std::nullopt);
+    for (const Bytes& contents : noAudio) EXPECT_EQ(invariants::audioStartOf(folder.make("f.mp3", contents)), std::nullopt);
 }
 
 TEST(V2TagRead, FileWithoutId3MarkerGives2AndEmptyRecord) {
