@@ -5,7 +5,7 @@
 
 #include <cstdint>
 #include <span>
-#include <vector>
+#include <memory>
 
 #include "platform/fs.h"
 
@@ -15,7 +15,7 @@ namespace tags {
 // would only cost copying for the many files whose tags are small.
 inline constexpr std::size_t kFirstBlock = 16 * 1024;
 // Beyond the declared tag: padding that the declared size leaves out, and the sync.
-inline constexpr std::size_t kPastDeclaredTag = 4 * 1024;
+inline constexpr std::size_t kPastDeclaredTag = 1024;
 // A declared tag larger than this is not read ahead whole.
 inline constexpr std::uint64_t kLargestReadAhead = 16 * 1024 * 1024;
 
@@ -28,7 +28,7 @@ public:
     // Copies the bytes at offset into out: as many as the file has there, or
     // -1 when a read fails.
     std::int64_t copy(std::uint64_t offset, std::span<std::uint8_t> out);
-    std::span<const std::uint8_t> loaded() const { return block_; }
+    std::span<const std::uint8_t> loaded() const { return {block_.get(), size_}; }
     std::uint64_t length() const { return length_; }
     platform::File& file() { return file_; }
 
@@ -37,7 +37,9 @@ private:
 
     platform::File& file_;
     std::uint64_t length_;
-    std::vector<std::uint8_t> block_;
+    // Not cleared when made: only bytes read from the file are ever looked at.
+    std::unique_ptr<std::uint8_t[]> block_;
+    std::size_t size_ = 0;
 };
 
 }  // namespace tags

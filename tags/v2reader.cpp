@@ -38,7 +38,7 @@ private:
     FileHead& head_;
     bool unsynchronised_ = false;
     std::uint64_t position_ = 0;  // the file offset of the next byte
-    std::array<std::uint8_t, kWindow> window_{};
+    std::array<std::uint8_t, kWindow> window_;  // not cleared: only what was read is taken
     std::uint64_t windowStart_ = 0;
     std::size_t windowFill_ = 0;
     bool failed_ = false;
