@@ -70,13 +70,15 @@ TEST(TermKeys, KeysAndCharactersDecodeToTheirActions) {
     EXPECT_EQ(decodeKey(table, false, 127).key, Key::Backspace);
 }
 
-TEST(TermKeys, TypedCharactersBecomeWindows1252OrAreRefused) {
+TEST(TermKeys, TypedCharactersOfEveryLanguageAreTypedAndControlsRefused) {
     const KeyTable table = standardKeys();
     const KeyAction enye = decodeKey(table, false, U'ñ');
     EXPECT_EQ(enye.action, Action::Type);
-    EXPECT_EQ(static_cast<unsigned char>(enye.text), 0xF1);
-    EXPECT_EQ(static_cast<unsigned char>(decodeKey(table, false, U'€').text), 0x80);
-    EXPECT_EQ(decodeKey(table, false, U'日').action, Action::None);
+    EXPECT_EQ(enye.text, U'ñ');
+    EXPECT_EQ(decodeKey(table, false, U'€').text, U'€');
+    EXPECT_EQ(decodeKey(table, false, U'日').action, Action::Type);
+    EXPECT_EQ(decodeKey(table, false, U'日').text, U'日');
+    EXPECT_EQ(decodeKey(table, false, 0x85).action, Action::None);  // a C1 control
     const KeyAction alt = decodeAlt(U'A');
     EXPECT_EQ(alt.action, Action::MenuKey);
     EXPECT_EQ(alt.access, 'a');
@@ -96,7 +98,7 @@ constexpr DialogTemplate kDialog{0, "Prueba Año", 0, 0, 120, 60, WS_CAPTION | W
 std::intptr_t initChecks(WindowHandle dialog, unsigned message, WParam, LParam) {
     if (message != WM_INITDIALOG) return kNotHandled;
     checkDlgButton(dialog, 10, BST_CHECKED);
-    setDlgItemText(dialog, 11, "Canci\xF3n");
+    setDlgItemText(dialog, 11, "Canción");
     listAddString(getDlgItem(dialog, 12), "b.mp3");
     listAddString(getDlgItem(dialog, 12), "a.mp3");
     return kHandled;
