@@ -12,6 +12,11 @@ using namespace app_testing;
 
 namespace {
 
+constexpr std::size_t kTrailerSize = 128;
+constexpr std::size_t kTitleOffset = 3;
+constexpr std::size_t kArtistOffset = 33;
+constexpr std::size_t kCommentOffset = 97;
+
 class Languages : public AppScenario {
 protected:
     // Tags another editor made, by a Python script given the file and a text.
@@ -93,7 +98,7 @@ TEST_F(Languages, ATreeOfNamesInEveryScriptIsAddedShownSavedAndLoaded) {
     run();
 }
 
-TEST_F(Languages, Utf16TagsOfMutagenAndEyeD3AreShownInThePanel) {
+TEST_F(Languages, Utf16TagsOfMutagenAndEyeD3AreShownAndCopiedIntoTheTrailer) {
     const std::string text = "日本の歌 “€” Ñandú";
     const std::string byMutagen = folder.make("a-mutagen.mp3", audio(400));
     tagWith(byMutagen, "import mutagen.id3 as i; t = i.ID3(); t.add(i.TIT2(encoding=1, text=sys.argv[2])); "
@@ -112,9 +117,22 @@ TEST_F(Languages, Utf16TagsOfMutagenAndEyeD3AreShownInThePanel) {
                      {res::kUrlEdit, "http://example.org/"}});
         script::clickRow(main(), res::kFileList, 1);
     });
-    then("the eyeD3 file", [&] {
+    then("the eyeD3 file; copy both into ID3v1.1", [&] {
         expectTexts({{res::kTitleEdit, text.c_str()}, {res::kArtistEdit, "Кино"}, {res::kCommentEdit, text.c_str()}});
         EXPECT_TRUE(platform::shownMessageBoxes().empty());
+        script::click(main(), res::kScopeAll);
+        script::click(main(), res::kCopyV2ToV1);
+    });
+    then("Windows-1252 in the trailers, '?' for what it lacks", [&] {
+        const std::string converted = "???? \x93\x80\x94 \xD1" "and\xFA";
+        for (const std::string& path : {byMutagen, byEyeD3}) {
+            const Bytes file = readAll(path);
+            const std::string trailer(file.end() - kTrailerSize, file.end());
+            EXPECT_EQ(trailer.substr(0, 3), "TAG") << path;
+            EXPECT_EQ(trailer.substr(kTitleOffset, converted.size() + 1), converted + '\0') << path;
+            EXPECT_EQ(trailer.substr(kArtistOffset, 5), std::string_view("????\0", 5)) << path;
+            EXPECT_EQ(trailer.substr(kCommentOffset, converted.size() + 1), converted + '\0') << path;
+        }
         script::close(main());
     });
     run();
