@@ -48,8 +48,14 @@ click_on() {
 start() {
     rm -f "$work/exit" "$work/stty"
     echo "set -g default-terminal xterm-256color" > "$work/tmux.conf"
-    tmux -S "$socket" -f "$work/tmux.conf" new-session -d -s "$session" -x 160 -y 50 \
-        "cd '$work' && LANG=C.UTF-8 XDG_CONFIG_HOME='$work/cfg' '$program'; echo \$? > '$work/exit'; stty -a > '$work/stty'; sleep 60"
+    # The server of the previous run may still be going away: try again then.
+    for attempt in 1 2 3 4 5; do
+        tmux -S "$socket" -f "$work/tmux.conf" new-session -d -s "$session" -x 160 -y 50 \
+            "cd '$work' && LANG=C.UTF-8 XDG_CONFIG_HOME='$work/cfg' '$program'; echo \$? > '$work/exit'; stty -a > '$work/stty'; sleep 60" \
+            && break
+        [ "$attempt" -lt 5 ] || fail "tmux did not start"
+        sleep 0.5
+    done
     expect "Lirvane v3.0"
 }
 
