@@ -107,8 +107,11 @@ void editKeepCaretVisible(Window& control) {
     std::size_t& scroll = control.edit.scroll;
     scroll = std::min(scroll, caret);
     const int caretCells = caret < text.size() ? std::max(1, characterWidth(text, caret)) : 1;
-    while (scroll < caret && displayWidth(text.substr(scroll, caret - scroll)) + caretCells > columns) {
-        scroll = characterEnd(text, scroll);
+    int shown = displayWidth(text.substr(scroll, caret - scroll));
+    while (scroll < caret && shown + caretCells > columns) {
+        const std::size_t next = characterEnd(text, scroll);
+        shown -= displayWidth(text.substr(scroll, next - scroll));
+        scroll = next;
     }
 }
 
