@@ -68,7 +68,7 @@ char32_t composed(char32_t base, char32_t mark) {
 
 // The character at pos with the combining marks after it, as one code point:
 // itself, the letter it makes with a single mark, or 0 when there is none.
-char32_t nextCharacter(std::string_view utf8, std::size_t& pos) {
+char32_t nextLetter(std::string_view utf8, std::size_t& pos) {
     const std::int32_t base = platform::decodeUtf8(utf8, pos);
     if (base == platform::kNoCharacter) return 0;
     char32_t result = static_cast<char32_t>(base);
@@ -226,7 +226,7 @@ std::string fromV1(std::string_view cp1252) {
 std::string toV1(std::string_view utf8, std::size_t maxChars) {
     std::string out;
     for (std::size_t pos = 0; pos < utf8.size() && out.size() < maxChars;) {
-        const char32_t cp = nextCharacter(utf8, pos);
+        const char32_t cp = nextLetter(utf8, pos);
         const int byte = cp == 0 ? -1 : cp1252FromCodepoint(cp);
         out += byte < 0 ? kMissingCharacter : static_cast<char>(byte);
     }
