@@ -11,6 +11,7 @@
 #include "app/radiopair.h"
 #include "app/settings.h"
 #include "platform/ui/msgbox.h"
+#include "rename/renamedialog.h"
 #include "res/resources.h"
 #include "tags/messages.h"
 
@@ -137,6 +138,9 @@ void command(WindowHandle window, int id, unsigned code) {
         case res::kScopeAll: checkOneOfPair(window, res::kScopeAll, res::kScopeSelected); break;
         case res::kMenuAbout: openSecondaryDialog(AboutDialogHandle, res::kAboutDialog, AboutDialog); break;
         case res::kMenuOptions: openSecondaryDialog(OptionsDialogHandle, res::kOptionsDialog, OptionsDialog); break;
+        case res::kMenuRenameFromTags:
+            openSecondaryDialog(RenameDialogHandle, res::kRenameDialog, renaming::RenameDialog);
+            break;
         default:
             if (!runTagOperation(id)) fileListCommand(window, id);
             break;
