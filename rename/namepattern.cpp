@@ -73,9 +73,10 @@ std::string tagItem(int version, std::string_view fieldName) {
 
 PatternItem parseItem(std::string_view item) {
     if (item.empty() || item.front() != kTagMark) return {PatternItem::Kind::Text, 0, item};
-    if (item.size() <= kVersionAt) return {PatternItem::Kind::Nothing};
+    constexpr PatternItem kNothing{PatternItem::Kind::Nothing, 0, {}};
+    if (item.size() <= kVersionAt) return kNothing;
     const int version = item[kVersionAt] - '0';
-    if (version != kVersionV1 && version != kVersionV2) return {PatternItem::Kind::Nothing};
+    if (version != kVersionV1 && version != kVersionV2) return kNothing;
     return {PatternItem::Kind::Tag, version, item.substr(kFieldNameAt)};
 }
 
