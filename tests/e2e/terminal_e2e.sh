@@ -44,10 +44,11 @@ click_on() {
     keys -l "$(printf '\033[<%d;%d;%dm' "$code" "$column" "$row")"
 }
 
+# Starts the program in a terminal of 160 x 50 cells, or of the size given.
 start() {
     rm -f "$work/exit" "$work/stty"
     echo "set -g default-terminal xterm-256color" > "$work/tmux.conf"
-    tmux -S "$socket" -f "$work/tmux.conf" new-session -d -s "$session" -x 160 -y 50 \
+    tmux -S "$socket" -f "$work/tmux.conf" new-session -d -s "$session" -x "${1:-160}" -y "${2:-50}" \
         "cd '$work' && LANG=C.UTF-8 XDG_CONFIG_HOME='$work/cfg' '$program'; echo \$? > '$work/exit'; stty -a > '$work/stty'; sleep 60"
     expect "Lirvane v3.0"
 }
@@ -137,3 +138,52 @@ keys Escape
 expect_not "Borrando Tag"
 stop
 echo "ok: the stored choice is there after a restart"
+
+# Rename from tags in the smallest terminal, with the keyboard alone: load a
+# list file, open the dialog from the menu, compose artist - title, rename
+# every entry, and see the new names in the list and on disk.
+rename_from_tags() {
+    python3 -c 'import sys; open(sys.argv[1], "wb").write(b"".join(p.encode().ljust(260, b"\0") for p in sys.argv[2:]))' \
+        "$work/both.lv3" "$work/music/uno.mp3" "$work/music/zeta.mp3"
+    start 80 43
+    keys F10
+    keys Enter
+    expect "Load Filelist..."
+    keys -l "both.lv3"
+    keys Enter
+    expect "$work/music/zeta.mp3"
+    keys F10
+    keys Down Down Enter
+    expect "Renombrar desde TAG's"
+    expect "Mover Arriba"
+    # Tab stops: the pattern, the text field, the field names; F2 reaches the buttons.
+    keys Tab Tab
+    keys Home Down
+    keys F2 F2 F2
+    keys Space
+    expect "*V1Artist"
+    keys Tab Tab
+    keys -l " - "
+    keys F2
+    keys Space
+    keys Tab
+    keys Down Down Down
+    keys F2 F2 F2
+    keys Space
+    expect "*V1Title"
+    keys F2 F2 F2 F2
+    keys Space
+    expect "●Todo"
+    keys S-F2 S-F2 S-F2
+    keys Space
+    expect "$work/music/Artista Uno - Canción Uno.mp3"
+    expect "$work/music/Otro - Segunda.mp3"
+    [ -f "$work/music/Artista Uno - Canción Uno.mp3" ] && [ -f "$work/music/Otro - Segunda.mp3" ] \
+        || fail "the files were not renamed on disk"
+    [ ! -e "$work/music/uno.mp3" ] || fail "the old name is still there"
+    keys Escape
+    expect_not "Renombrar desde TAG's"
+    stop
+}
+rename_from_tags
+echo "ok: rename from tags in 80x43 with the keyboard alone"
