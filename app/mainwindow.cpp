@@ -151,9 +151,7 @@ void command(WindowHandle window, int id, unsigned code) {
 
 std::intptr_t MainWindow(WindowHandle window, unsigned message, WParam wParam, LParam lParam) {
     // A running walk owns the list; what would change it waits until it ends.
-    if ((message == platform::WM_COMMAND || message == platform::WM_CLOSE) && deferDuringWalk(window, message, wParam, lParam)) {
-        return platform::kHandled;
-    }
+    if (deferDuringWalk(window, message, wParam, lParam)) return platform::kHandled;
     switch (message) {
         case platform::WM_INITDIALOG:
             initialise(window);

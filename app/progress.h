@@ -63,9 +63,10 @@ private:
 // 16-bit range can carry it, else its largest value (the bar then scales).
 std::uint16_t progressBarEnd(std::size_t total);
 
-// True while a walk runs. A command that reaches a window then would start a
-// second walk, or change the list under the running one: it is kept and posted
-// again to its window when the walk ends, as if it had waited in the queue.
+// True for a command or close request that reaches a window while a walk
+// runs: it would start a second walk, or change the list under the running
+// one, so it is kept and posted again to its window when the walk ends, as if
+// it had waited in the queue. Other messages are left to the window.
 bool deferDuringWalk(WindowHandle window, unsigned message, platform::WParam wParam, platform::LParam lParam);
 
 // The entries a walk visits, last first: all of them, or the ones selected

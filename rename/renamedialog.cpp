@@ -104,10 +104,7 @@ void command(WindowHandle dialog, int id) {
 std::intptr_t RenameDialog(WindowHandle dialog, unsigned message, WParam wParam, LParam lParam) {
     // While a walk runs (a batch operation, or a rename), "Renombrar" and the
     // rest wait until it has ended rather than start a second one.
-    if ((message == platform::WM_COMMAND || message == platform::WM_CLOSE) &&
-        app::deferDuringWalk(dialog, message, wParam, lParam)) {
-        return platform::kHandled;
-    }
+    if (app::deferDuringWalk(dialog, message, wParam, lParam)) return platform::kHandled;
     switch (message) {
         case platform::WM_INITDIALOG:
             initialise(dialog);
