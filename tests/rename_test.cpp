@@ -271,7 +271,10 @@ TEST_F(RenameEditor, TagItemsTakeTheChosenVersionAndSwitchingKeepsThePattern) {
         script::click(dialog(), res::kAddTagItem);
         script::click(dialog(), res::kAddTextItem);
     });
+    then("add a text longer than an item may be", [&] { addTyped(std::string(300, 'x')); });
     then("add a typed *V2Title, click ID3v2.3 again", [&] {
+        EXPECT_EQ(pattern().back(), std::string(renaming::kTextItemLimit, 'x'));
+        platform::listDeleteString(platform::getDlgItem(dialog(), res::kPatternList), 3);
         addTyped("*V2Title");
         script::click(dialog(), res::kRenameVersionV2);  // the checked one: refills only
     });
