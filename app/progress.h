@@ -38,6 +38,7 @@ public:
     // first: the bar advances after each, and the window is pumped after every
     // entry, in scope or not, until the user cancels.
     void walk(const WalkScope& scope, const std::function<void(int index)>& perEntry);
+    void advance();  // one entry in scope is done
 
     struct Deferred {
         WindowHandle window;
@@ -49,7 +50,6 @@ public:
 
 private:
     void show();   // shows the window and pumps it once, so that it paints
-    void advance();  // one entry in scope is done
     // Pumps the window after an entry; true when the user asked to stop.
     bool cancelled();
 
