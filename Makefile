@@ -3,7 +3,7 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 PACKAGES   := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libtag1-dev \
-              libncurses-dev tmux python3 python3-mutagen
+              libncurses-dev tmux python3 python3-mutagen python3-eyed3
 CMAKE_GEN  := -G Ninja
 
 .PHONY: run test build build-asan deps bench clean
