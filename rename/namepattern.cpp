@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 namespace renaming {
@@ -16,25 +15,22 @@ constexpr std::size_t kVersionAt = 2;    // "*V1Title": the digit
 constexpr std::size_t kFieldNameAt = 3;  // "*V1Title": the name
 constexpr char kTagItemStart[] = "*V";
 
-// Frame bodies: the bytes before the text (encoding, language, description).
-constexpr std::size_t kTextPrefix = 1;
-constexpr std::size_t kCommentPrefix = 5;
-constexpr std::size_t kUrlPrefix = 2;
+using tags::text::BodyLayout;
 
 // The first seven are the ID3v1.1 fields; ID3v2.3 offers all twelve.
 constexpr TagField kFields[] = {
-    {"Title", tags::kFieldTitle, kTextPrefix},
-    {"Artist", tags::kFieldArtist, kTextPrefix},
-    {"Album", tags::kFieldAlbum, kTextPrefix},
-    {"Comment", tags::kFieldComment, kCommentPrefix},
-    {"Genre", tags::kFieldGenre, kTextPrefix},
-    {"Track", tags::kFieldTrack, kTextPrefix},
-    {"Year", tags::kFieldYear, kTextPrefix},
-    {"Composer", tags::kFieldComposer, kTextPrefix},
-    {"Copyright", tags::kFieldCopyright, kTextPrefix},
-    {"Encoded By", tags::kFieldEncodedBy, kTextPrefix},
-    {"Orig. Artist", tags::kFieldOriginalArtist, kTextPrefix},
-    {"URL", tags::kFieldUrl, kUrlPrefix},
+    {"Title", tags::kFieldTitle, BodyLayout::Text},
+    {"Artist", tags::kFieldArtist, BodyLayout::Text},
+    {"Album", tags::kFieldAlbum, BodyLayout::Text},
+    {"Comment", tags::kFieldComment, BodyLayout::Comment},
+    {"Genre", tags::kFieldGenre, BodyLayout::Text},
+    {"Track", tags::kFieldTrack, BodyLayout::Text},
+    {"Year", tags::kFieldYear, BodyLayout::Text},
+    {"Composer", tags::kFieldComposer, BodyLayout::Text},
+    {"Copyright", tags::kFieldCopyright, BodyLayout::Text},
+    {"Encoded By", tags::kFieldEncodedBy, BodyLayout::Text},
+    {"Orig. Artist", tags::kFieldOriginalArtist, BodyLayout::Text},
+    {"URL", tags::kFieldUrl, BodyLayout::Url},
 };
 constexpr std::size_t kV1FieldCount = 7;
 
@@ -44,7 +40,7 @@ const TagField* findField(int version, std::string_view name) {
     return found == fields.end() ? nullptr : &*found;
 }
 
-std::string recordText(std::span<const char> field) { return {field.data(), strnlen(field.data(), field.size())}; }
+std::string recordText(std::span<const char> field) { return tags::text::fromV1({field.data(), field.size()}); }
 
 // The track in a field of two characters, so that tracks 1 to 9 sort before
 // 10 by name; track 0 is " 0".
@@ -80,7 +76,6 @@ PatternItem parseItem(std::string_view item) {
     return {PatternItem::Kind::Tag, version, item.substr(kFieldNameAt)};
 }
 
-// The trailer's texts are in the program's code page already.
 std::string v1FieldText(const tags::V1Tag& tag, std::string_view fieldName) {
     const TagField* field = findField(kVersionV1, fieldName);
     if (field == nullptr) return {};
@@ -95,16 +90,13 @@ std::string v1FieldText(const tags::V1Tag& tag, std::string_view fieldName) {
     }
 }
 
-// The text runs from the field's offset to the first zero byte or the body's
-// end; a genre or track is taken as stored.
+// The text up to its terminator or the body's end, read by the frame's
+// encoding byte; a genre or track is taken as stored.
 std::string v2FieldText(const tags::V2Tag& tag, std::string_view fieldName) {
     const TagField* field = findField(kVersionV2, fieldName);
     if (field == nullptr) return {};
     const tags::FrameSlot& slot = tag.slots[tags::slotOfBit(static_cast<std::size_t>(std::countr_zero(field->bit)))];
-    if (slot.length <= field->textOffset) return {};
-    const auto body = slot.body().subspan(field->textOffset);
-    const auto end = std::ranges::find(body, 0);
-    return {reinterpret_cast<const char*>(body.data()), static_cast<std::size_t>(end - body.begin())};
+    return tags::text::bodyText(slot.body(), field->layout);
 }
 
 std::string composeName(std::span<const std::string> items, const tags::V1Tag& v1, const tags::V2Tag& v2,

@@ -10,6 +10,7 @@
 
 #include "tags/fieldmask.h"
 #include "tags/tagresult.h"
+#include "tags/textcodec.h"
 #include "tags/v1tag.h"
 #include "tags/v2tag.h"
 
@@ -20,11 +21,11 @@ inline constexpr int kVersionV1 = 1;
 inline constexpr int kVersionV2 = 2;
 
 // A field a tag item can name: its name in the item, the ID3v2.3 slot that
-// holds it and where that slot's text begins.
+// holds it and how that slot's body is laid out.
 struct TagField {
     const char* name;
     tags::FieldMask bit;
-    std::size_t textOffset;
+    tags::text::BodyLayout layout;
 };
 
 // The fields offered for a version, in the order they are offered.
@@ -45,7 +46,7 @@ struct PatternItem {
 };
 PatternItem parseItem(std::string_view item);
 
-// A field's text as the name takes it, in the program's code page.
+// A field's text as the name takes it: UTF-8, from the tag's own encoding.
 std::string v1FieldText(const tags::V1Tag& tag, std::string_view fieldName);
 std::string v2FieldText(const tags::V2Tag& tag, std::string_view fieldName);
 

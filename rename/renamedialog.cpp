@@ -6,6 +6,7 @@
 #include "app/program.h"
 #include "app/progress.h"
 #include "app/radiopair.h"
+#include "platform/text.h"
 #include "rename/namepattern.h"
 #include "rename/renamerun.h"
 #include "res/resources.h"
@@ -42,9 +43,12 @@ void appendItem(WindowHandle dialog, std::string_view text) {
     platform::listInsertString(item(dialog, res::kPatternList), -1, text);
 }
 
+// At most kTextItemLimit characters of the text field, never part of one.
 void addTextItem(WindowHandle dialog) {
     const std::string text = platform::getWindowText(item(dialog, res::kPatternTextEdit));
-    appendItem(dialog, std::string_view(text).substr(0, kTextItemLimit));
+    std::size_t end = 0;
+    for (std::size_t taken = 0; taken < kTextItemLimit && end < text.size(); ++taken) end = platform::nextCharacter(text, end);
+    appendItem(dialog, std::string_view(text).substr(0, end));
 }
 
 void addTagItem(WindowHandle dialog) {
