@@ -535,14 +535,22 @@ TEST_F(RenameSafety, ASlashInAComposedNameNeverMovesTheFileElsewhere) {
     run();
 }
 
-TEST_F(RenameSafety, ANameTooLongForAPathFailsUncut) {
+// A name that fits no path, or more bytes than the file system takes for one
+// name (255), fails the file: it is never cut to fit.
+TEST_F(RenameSafety, ANameTooLongForAPathOrTheFileSystemFailsUncut) {
     folder.make("a.mp3", v1File({"t"}));
+    folder.make("b.mp3", v1File({"t"}));
     openWith({"a.mp3"});
-    compose({std::string(200, 'n'), std::string(60, 'm')});
+    then("list b by a path relative to the working folder, which is the test's", [&] {
+        platform::listAddString(fileList(), "b.mp3");
+    });
+    compose({std::string(200, 'n'), std::string(52, 'm')});
     renameAll();
-    expectRenameError();
-    finally("the file kept its name", [&] {
-        expectListed({"a.mp3"});
+    expectRenameError("for b: 256 bytes of name, 256 of path");
+    expectRenameError("for a: a path longer than 259 bytes");
+    finally("both files kept their names", [&] {
+        EXPECT_EQ(entries(), (std::vector<std::string>{at("a.mp3"), "b.mp3"}));
+        EXPECT_TRUE(exists("a.mp3") && exists("b.mp3"));
     });
     run();
 }
