@@ -8,7 +8,6 @@
 namespace renaming {
 namespace {
 
-using tags::FieldMask;
 
 constexpr char kTagMark = '*';
 constexpr std::size_t kVersionAt = 2;    // "*V1Title": the digit

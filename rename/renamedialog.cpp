@@ -43,12 +43,16 @@ void appendItem(WindowHandle dialog, std::string_view text) {
     platform::listInsertString(item(dialog, res::kPatternList), -1, text);
 }
 
-// At most kTextItemLimit characters of the text field, never part of one.
+// The first `count` characters of the text, never part of one.
+std::string_view firstCharacters(std::string_view text, std::size_t count) {
+    std::size_t end = 0;
+    for (std::size_t taken = 0; taken < count && end < text.size(); ++taken) end = platform::nextCharacter(text, end);
+    return text.substr(0, end);
+}
+
 void addTextItem(WindowHandle dialog) {
     const std::string text = platform::getWindowText(item(dialog, res::kPatternTextEdit));
-    std::size_t end = 0;
-    for (std::size_t taken = 0; taken < kTextItemLimit && end < text.size(); ++taken) end = platform::nextCharacter(text, end);
-    appendItem(dialog, std::string_view(text).substr(0, end));
+    appendItem(dialog, firstCharacters(text, kTextItemLimit));
 }
 
 void addTagItem(WindowHandle dialog) {
@@ -93,10 +97,18 @@ void command(WindowHandle dialog, int id) {
         case res::kDeleteItem: deleteItem(dialog); break;
         case res::kMoveItemUp: moveItem(dialog, -1); break;
         case res::kMoveItemDown: moveItem(dialog, +1); break;
-        case res::kRenameVersionV1: chooseVersion(dialog, res::kRenameVersionV1, res::kRenameVersionV2, kVersionV1); break;
-        case res::kRenameVersionV2: chooseVersion(dialog, res::kRenameVersionV2, res::kRenameVersionV1, kVersionV2); break;
-        case res::kRenameScopeSelected: app::checkOneOfPair(dialog, res::kRenameScopeSelected, res::kRenameScopeAll); break;
-        case res::kRenameScopeAll: app::checkOneOfPair(dialog, res::kRenameScopeAll, res::kRenameScopeSelected); break;
+        case res::kRenameVersionV1:
+            chooseVersion(dialog, res::kRenameVersionV1, res::kRenameVersionV2, kVersionV1);
+            break;
+        case res::kRenameVersionV2:
+            chooseVersion(dialog, res::kRenameVersionV2, res::kRenameVersionV1, kVersionV2);
+            break;
+        case res::kRenameScopeSelected:
+            app::checkOneOfPair(dialog, res::kRenameScopeSelected, res::kRenameScopeAll);
+            break;
+        case res::kRenameScopeAll:
+            app::checkOneOfPair(dialog, res::kRenameScopeAll, res::kRenameScopeSelected);
+            break;
         case res::kRenameRun: runPattern(dialog); break;
         case platform::IDCANCEL: platform::endDialog(dialog, platform::IDCANCEL); break;
         default: break;  // Enter's command 1 among them: it does nothing here
