@@ -60,6 +60,9 @@ stop() {
     [ "$(cat "$work/exit" 2>/dev/null)" = 0 ] || fail "the program did not end with 0"
     grep -q -- " icanon" "$work/stty" && grep -q -- " echo" "$work/stty" || fail "the terminal was left in raw mode"
     tmux -S "$socket" kill-session -t "$session"
+    # The server ends with its last session: the next start must not meet it
+    # on its way out ("server exited unexpectedly").
+    for _ in $(seq 50); do tmux -S "$socket" ls >/dev/null 2>&1 || break; sleep 0.1; done
 }
 
 start
