@@ -6,7 +6,7 @@ FUZZ_BUILD ?= build-fuzz
 # Seconds per fuzz harness; `make fuzz FUZZ_SECONDS=3600` for a long run.
 FUZZ_SECONDS ?= 20
 PACKAGES   := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libtag1-dev \
-              libncurses-dev tmux python3 python3-mutagen clang libclang-rt-14-dev
+              libncurses-dev tmux python3 python3-mutagen python3-eyed3 clang libclang-rt-14-dev
 CMAKE_GEN  := -G Ninja
 
 .PHONY: run test build build-asan build-fuzz fuzz deps bench clean

@@ -13,7 +13,7 @@ seeds=$(mktemp -d)
 trap 'rm -rf "$seeds"' EXIT
 python3 "$here/seeds.py" "$seeds"
 cd "$build/fuzz"
-for harness in v2_read v2_roundtrip v2_remove v1_read hive listfile; do
+for harness in v2_read v2_roundtrip v2_remove v1_read hive listfile rename; do
   mkdir -p "corpus/$harness"
   echo "== fuzz_$harness for ${seconds}s"
   # -close_fd_mask=2: the engine's message boxes go to standard error.

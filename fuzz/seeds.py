@@ -86,6 +86,12 @@ LISTS = {
 }
 
 
+def rename_seeds():
+    patterns = [b"*V1Title", b"*V2Artist\n - \n*V2Title", b"*V1Track\n. \n*V1Title\n*V9Odd\n/\n..", b"plain"]
+    files = [V2["v23-comments-urls-repeats"] + V1["v11"][-128:], V1["v11"], V2["v24"], b""]
+    return {"pattern-%d" % i: p + b"\0" + f for i, (p, f) in enumerate(zip(patterns, files))}
+
+
 def write(out, harness, seeds, fixtures=False):
     folder = os.path.join(out, harness)
     os.makedirs(folder, exist_ok=True)
@@ -104,6 +110,7 @@ def main():
     write(out, "v1_read", {**V1, **V2})
     write(out, "hive", HIVE)
     write(out, "listfile", LISTS)
+    write(out, "rename", rename_seeds())
 
 
 if __name__ == "__main__":

@@ -16,8 +16,6 @@
 #include <utility>
 #include <vector>
 
-#include "platform/text.h"
-
 namespace platform {
 namespace {
 
@@ -123,7 +121,8 @@ std::size_t allowedWrite(std::uint64_t at, std::uint64_t length, std::size_t wan
     return wanted - growth + grown;
 }
 
-std::string systemPath(std::string_view path) { return toUtf8(path); }
+// Paths are the file system's bytes; the system calls want them terminated.
+std::string systemPath(std::string_view path) { return std::string(path); }
 
 int openFlags(Access access) {
     switch (access) {
@@ -234,8 +233,8 @@ int prepareReplacement(File& file, const File& original) {
 namespace {
 
 // What a replace puts its file in place of: for a symbolic link, the file it
-// points to, so that the link stays a link. Empty when that cannot be told, or
-// when that file's path has characters the code page lacks.
+// points to, so that the link stays a link. Empty, with errno set, when that
+// cannot be told.
 std::string replacedPath(std::string_view target) {
     struct stat st {};
     const std::string link = systemPath(target);
@@ -243,8 +242,7 @@ std::string replacedPath(std::string_view target) {
     if (!S_ISLNK(st.st_mode)) return std::string(target);
     char resolved[PATH_MAX];
     if (injected("realpath") || ::realpath(link.c_str(), resolved) == nullptr) return {};
-    const std::string path = fromUtf8(resolved);
-    return toUtf8(path) == resolved ? path : std::string();
+    return resolved;
 }
 
 // Makes a rename in the folder durable.
@@ -382,7 +380,7 @@ int TempFile::create(std::string_view folder, std::string_view prefix) {
 
 int TempFile::replace(std::string_view link, const File& original) {
     const std::string target = replacedPath(link);
-    if (target.empty()) return ENAMETOOLONG;
+    if (target.empty()) return errno;  // the link leads nowhere
     if (const int error = prepareReplacement(file_, original); error != 0) return error;
     int error = renameOver(path_, target, true);
     if (error == EXDEV) error = replaceFromOtherFileSystem(target, original);
@@ -445,7 +443,7 @@ int changeFolder(std::string_view path) {
 
 std::string currentFolder() {
     char buffer[PATH_MAX];
-    return ::getcwd(buffer, sizeof buffer) ? fromUtf8(buffer) : std::string();
+    return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
 }
 
 PathKind pathKind(std::string_view path) {
@@ -478,7 +476,7 @@ int FolderReader::next(FolderEntry& entry) {
     errno = 0;
     const dirent* found = readdir(impl_->dir);
     if (found == nullptr) return errno == 0 ? 0 : -1;
-    entry.name = fromUtf8(found->d_name);
+    entry.name = found->d_name;
     bool folder = found->d_type == DT_DIR;
     if (found->d_type == DT_UNKNOWN) {
         struct stat st {};

@@ -11,7 +11,7 @@ bool FileHead::extendTo(std::uint64_t end) {
     end = std::min(end, length_);
     if (end <= size_) return true;
     std::unique_ptr<std::uint8_t[]> larger(new std::uint8_t[static_cast<std::size_t>(end)]);
-    std::memcpy(larger.get(), block_.get(), size_);
+    if (size_ > 0) std::memcpy(larger.get(), block_.get(), size_);
     block_ = std::move(larger);
     const std::int64_t got = file_.readAt(size_, std::span(block_.get() + size_, static_cast<std::size_t>(end) - size_));
     if (got < 0) return false;

@@ -23,6 +23,7 @@
 
 #include "platform/ui/msgbox.h"
 #include "tags/v1tag.h"
+#include "tags/textcodec.h"
 #include "tags/v2tag.h"
 #include "tests/testfiles.h"
 
@@ -332,26 +333,25 @@ std::string hexOf(const Bytes& bytes) {
     return hex;
 }
 
-// What mutagen prints for the file: the script gets the path and the picture's
-// bytes in hex as its arguments.
-std::string mutagenSays(const std::string& path, const std::string& script) {
-    const std::string command = "/usr/bin/python3 -c \"" + script + "\" '" + path + "' " + hexOf(kPictureData) + " > '" +
-                                path + ".out' 2>&1";
+// What mutagen prints when it runs the script on the file (sys.argv[1]) with
+// one more argument; empty when the script fails.
+std::string runMutagen(const std::string& script, const std::string& path, const std::string& argument = "") {
+    const std::string command = "PYTHONIOENCODING=utf-8 /usr/bin/python3 -c \"import sys, mutagen.id3 as i; t = i.ID3(sys.argv[1]); " +
+                                script + "\" '" + path + "' '" + argument + "' > '" + path + ".out' 2>&1";
     const int status = std::system(command.c_str());
     const Bytes out = readAll(path + ".out");
     const std::string printed(out.begin(), out.end());
     EXPECT_EQ(status, 0) << printed;
-    return printed;
+    return status == 0 ? printed : std::string();
 }
 
 TEST(InteropKeptFrames, MutagenSeesThemToo) {
     TestFolder folder;
     const std::string path = folder.make("song.mp3", fileWithOtherFrames(false));
     writeNewTitle(path);
-    const std::string script = "import sys, mutagen.id3 as i; t = i.ID3(sys.argv[1]); "
-                               "print(t['TIT2'].text[0], t['TXXX:MOOD'].text[0], len(t.getall('APIC')), "
+    const std::string script = "print(t['TIT2'].text[0], t['TXXX:MOOD'].text[0], len(t.getall('APIC')), "
                                "t.getall('APIC')[0].data == bytes.fromhex(sys.argv[2]), t.getall('USLT')[0].text)";
-    EXPECT_EQ(mutagenSays(path, script), "New title calm 1 True la la la\n");
+    EXPECT_EQ(runMutagen(script, path, hexOf(kPictureData)), "New title calm 1 True la la la\n");
 }
 
 // Writes that leave slots empty: a copy of the ID3v1.1 fields leaves the five
@@ -387,13 +387,47 @@ TEST_P(InteropEmptySlots, TagLibAndMutagenSeeEveryFrameAndTheCover) {
         expectThePicture(v2);
         EXPECT_NE(frameText(v2, "USLT").find("la la la"), std::string::npos);
     }
-    const std::string script = "import sys, mutagen.id3 as i; t = i.ID3(sys.argv[1]); "
-                               "print(len(t.values()), t.getall('APIC')[0].data == bytes.fromhex(sys.argv[2]))";
-    EXPECT_EQ(mutagenSays(path, script), std::to_string(frames) + " True\n");
+    const std::string script = "print(len(t.values()), t.getall('APIC')[0].data == bytes.fromhex(sys.argv[2]))";
+    EXPECT_EQ(runMutagen(script, path, hexOf(kPictureData)), std::to_string(frames) + " True\n");
     EXPECT_TRUE(endsWith(readAll(path), mpegAudio()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Writes, InteropEmptySlots, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "CopyOfV1" : "TitleOnly"; });
+
+// --- Text beyond ISO-8859-1 ----------------------------------------------------
+
+// What WriteV2 builds from the panel: the title and comment bodies in the
+// encoding their text needs.
+void writeTitleAndComment(const std::string& path, std::string_view text) {
+    using tags::text::BodyLayout;
+    tags::V2Tag tag;
+    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    setSlot(tag, tags::kFieldTitle, tags::text::makeBody(text, BodyLayout::Text, true));
+    setSlot(tag, tags::kFieldComment, tags::text::makeBody(text, BodyLayout::Comment, true));
+    ASSERT_EQ(tag.write(kNoOwner, path.c_str(), tags::kAllFields, 512), tags::TagSuccess);
+    tag.freeFields(tags::kAllFields);
+}
+
+class InteropText : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(InteropText, TagLibAndMutagenReadTheTitleAndCommentAsWritten) {
+    TestFolder folder;
+    const std::string path = folder.make("song.mp3", fileWithOtherFrames(true));
+    const std::string text = GetParam();
+    writeTitleAndComment(path, text);
+    {
+        const auto file = openWithTagLib(path);
+        ASSERT_TRUE(file->hasID3v2Tag());
+        EXPECT_EQ(file->ID3v2Tag()->title().to8Bit(true), text);
+        EXPECT_EQ(file->ID3v2Tag()->comment().to8Bit(true), text);
+    }
+    EXPECT_EQ(runMutagen("print(t['TIT2'].text[0] + '|' + t.getall('COMM')[0].text[0])", path), text + "|" + text + "\n");
+}
+
+constexpr const char* kTextNames[] = {"Japanese", "Windows1252Punctuation", "Latin1"};
+
+INSTANTIATE_TEST_SUITE_P(Titles, InteropText, ::testing::Values("日本の歌", "“€5” it’s", "Canción"),
+                         [](const auto& info) { return std::string(kTextNames[info.index]); });
 
 }  // namespace

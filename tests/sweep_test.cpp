@@ -28,6 +28,7 @@
 #include "platform/ui/msgbox.h"
 #include "platform/ui/ui.h"
 #include "platform/ui/window.h"
+#include "rename/renamerun.h"
 #include "res/resources.h"
 #include "tags/v1tag.h"
 #include "tags/v2tag.h"
@@ -54,7 +55,7 @@ struct SweptOperation {
 
 std::string pathIn(const TestFolder& folder, const std::string& relative) { return (folder.path() / relative).string(); }
 
-Bytes v1Trailer() { return ByteBuilder().text("TAG").field("Song", 30).zeros(92).bytes({0, 1, 17}); }
+Bytes v1Trailer(std::string_view title = "Song") { return ByteBuilder().text("TAG").field(title, 30).zeros(92).bytes({0, 1, 17}); }
 
 // A tag with a title and a JPEG cover (FF D8 FF E0 inside), padding, audio.
 Bytes v2Tagged(std::size_t padding) {
@@ -91,15 +92,31 @@ int writeV2Title(const TestFolder& folder, std::size_t titleSize) {
 
 const char kOtherSong[] = "music/b.mp3";
 
+// The list holds the two songs again before every run: a rename run puts the
+// new paths into it.
+void listTheSongs(platform::WindowHandle main, const TestFolder& folder) {
+    const auto list = platform::getDlgItem(main, res::kFileList);
+    while (platform::listGetCount(list) > 0) platform::listDeleteString(list, 0);
+    for (const char* song : {kSong, kOtherSong}) platform::listAddString(list, pathIn(folder, song));
+}
+
 // The batch operations walk the main window's list: both songs, every entry
 // in scope, a title typed in the panel. Their result here is 0 when no
 // message was shown, else 4.
 platform::WindowHandle batchWindow(const TestFolder& folder) {
     const auto main = platform::createDialogParam(res::lirvaneModule(), res::kMainDialog, {}, app::MainWindow, 0);
-    for (const char* song : {kSong, kOtherSong}) platform::listAddString(platform::getDlgItem(main, res::kFileList), pathIn(folder, song));
+    listTheSongs(main, folder);
     platform::checkDlgButton(main, res::kScopeSelected, platform::BST_UNCHECKED);
     platform::checkDlgButton(main, res::kScopeAll, platform::BST_CHECKED);
     return main;
+}
+
+// Renames both songs to their ID3v1.1 titles.
+int runRename(platform::WindowHandle main, const TestFolder& folder) {
+    listTheSongs(main, folder);
+    const std::string pattern[] = {"*V1Title"};
+    renaming::runRename(main, pattern, true);
+    return platform::shownMessageBoxes().empty() ? tags::TagSuccess : tags::TagFileError;
 }
 
 // The panel is filled anew for every run: a walk ends by showing a file's tag.
@@ -177,6 +194,13 @@ std::vector<SweptOperation> sweptOperations(platform::WindowHandle main) {
          "the file is written after a read that failed with 4; and the soft removal before the write leaves the "
          "tag zeroed when the write then fails"},
         {"CopyV2ToV1", songs, batch(res::kCopyV2ToV1), TagSuccess, std::nullopt, true},
+        {"rename from the ID3v1.1 title",
+         [](const TestFolder& folder) {
+             makeMusic(folder, concat({audio(3000), v1Trailer("First")}));
+             folder.make(kOtherSong, concat({audio(3000), v1Trailer("Second")}));
+         },
+         [main](const TestFolder& folder) { return runRename(main, folder); }, TagSuccess, std::nullopt, true,
+         "a rename that fails says \"Error renaming file.\" without naming the file"},
     };
 }
 
@@ -278,6 +302,7 @@ void expectKept(const SweptOperation& operation, const std::vector<std::string>&
         for (const std::string& what : broken) ADD_FAILURE() << what;
     } else if (faultMustShow) {
         EXPECT_FALSE(broken.empty()) << "mended: " << operation.knownFault;
+        if (!broken.empty()) std::cout << "[ KNOWN    ] " << operation.name << ": " << broken.front() << "\n";
     }
 }
 

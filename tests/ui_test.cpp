@@ -2,6 +2,7 @@
 // pump, the dialog keyboard handling, and each control kind under input.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -432,18 +433,19 @@ constexpr ControlTemplate kCombos[] = {
 TEST_F(UiCombo, ExactSearchIgnoresCaseAndWrapsOverTheWholeList) {
     Modeless d(kCombos);
     const WindowHandle combo = d.item(kGenre);
-    for (const char* genre : {"Rock", "Pop", "ROCK", "Rock & Roll", "\xD1" "and\xFA", "\x8A" "aman"}) {
+    for (const char* genre : {"Rock", "Pop", "ROCK", "Rock & Roll", "Ñandú", "Šaman", "Рок"}) {
         comboAddString(combo, genre);
     }
     ASSERT_EQ(script::items(d.window, kGenre),
-              (std::vector<std::string>{"Pop", "Rock", "ROCK", "Rock & Roll", "\x8A" "aman", "\xD1" "and\xFA"}));
+              (std::vector<std::string>{"Pop", "Rock", "ROCK", "Rock & Roll", "Ñandú", "Šaman", "Рок"}));
     EXPECT_EQ(comboFindStringExact(combo, -1, "rock"), 1);
     EXPECT_EQ(comboFindStringExact(combo, 1, "rock"), 2);
     EXPECT_EQ(comboFindStringExact(combo, 2, "rock"), 1);  // wrapped round
     EXPECT_EQ(comboFindStringExact(combo, 3, "pop"), 0);
     EXPECT_EQ(comboFindStringExact(combo, -1, "Roc"), CB_ERR);
-    EXPECT_EQ(comboFindStringExact(combo, -1, "\xF1" "AND\xDA"), 5);
-    EXPECT_EQ(comboFindStringExact(combo, -1, "\x9A" "AMAN"), 4);
+    EXPECT_EQ(comboFindStringExact(combo, -1, "ñANDÚ"), 4);
+    EXPECT_EQ(comboFindStringExact(combo, -1, "šAMAN"), 5);
+    EXPECT_EQ(comboFindStringExact(combo, -1, "РОК"), 6);
 }
 
 TEST_F(UiCombo, SelectingNoItemEmptiesTheTextField) {
@@ -511,6 +513,20 @@ TEST_F(UiEdit, TypingBackspaceDeleteAndCaretKeysEditAtTheCaret) {
     deliver();
     EXPECT_EQ(script::text(d.window, kNarrow), "bcd");
     EXPECT_EQ(d.probe.count(kNarrow, EN_CHANGE), 7);
+}
+
+TEST_F(UiEdit, TextOfAnyScriptIsEditedByCharacterAndTakenOutWhole) {
+    Modeless d(kEdits);
+    inputText("Кино\u0085");  // the C1 control is not text
+    press(Key::Left);
+    press(Key::Backspace);
+    inputText("ñ");
+    deliver();
+    EXPECT_EQ(script::text(d.window, kNarrow), "Киñо");
+    EXPECT_EQ(windowOf(d.item(kNarrow))->edit.caret, 6u);  // after three two-byte characters
+    std::array<char, 4> buffer{};
+    EXPECT_EQ(getDlgItemText(d.window, kNarrow, buffer), 2);  // "К": "и" would not fit with the terminator
+    EXPECT_STREQ(buffer.data(), "К");
 }
 
 TEST_F(UiEdit, SingleLineEditScrollsSidewaysToKeepTheCaretShown) {

@@ -12,24 +12,22 @@
 namespace platform {
 namespace {
 
-constexpr unsigned char kFirstPrintable = 0x20;
-constexpr unsigned char kDelete = 0x7F;
 constexpr int kEditColumnUnits = 4;  // the width of one character, in dialog units
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-unsigned char foldCase(unsigned char c) {
-    constexpr unsigned char kMultiply = 0xD7;  // the one letter-free byte among the capitals
-    // Four capitals stand among the code page's punctuation: S, OE and Z with
-    // caron sit 0x10 below their small forms, and Y with diaeresis pairs with 0xFF.
-    constexpr unsigned char kCaronS = 0x8A, kLigatureOE = 0x8C, kCaronZ = 0x8E, kDiaeresisY = 0x9F;
-    constexpr unsigned char kSmallDiaeresisY = 0xFF;
-    constexpr int kPunctuationCaseOffset = 0x10;
-    if (c == kCaronS || c == kLigatureOE || c == kCaronZ) return static_cast<unsigned char>(c + kPunctuationCaseOffset);
-    if (c == kDiaeresisY) return kSmallDiaeresisY;
-    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + ('a' - 'A'));
-    if (c >= 0xC0 && c <= 0xDE && c != kMultiply) return static_cast<unsigned char>(c + 0x20);
-    return c;
+// The caret stands only before characters that take cells: a combining mark
+// goes with the character before it.
+std::size_t characterEnd(std::string_view text, std::size_t caret) {
+    do caret = nextCharacter(text, caret);
+    while (caret < text.size() && characterWidth(text, caret) == 0);
+    return caret;
+}
+
+std::size_t characterStart(std::string_view text, std::size_t caret) {
+    do caret = previousCharacter(text, caret);
+    while (caret > 0 && characterWidth(text, caret) == 0);
+    return caret;
 }
 
 void clickButton(Window& button) {
@@ -42,7 +40,7 @@ void clickButton(Window& button) {
 
 LParam editProc(Window& edit, unsigned message, WParam wParam, LParam) {
     bool changed = false;
-    if (message == WM_CHAR) changed = editChar(edit, static_cast<char>(wParam));
+    if (message == WM_CHAR) changed = editChar(edit, static_cast<char32_t>(wParam));
     if (message == WM_KEYDOWN) changed = editKey(edit, static_cast<Key>(wParam));
     if (message == WM_LBUTTONDOWN) {
         setFocus(edit.handle);
@@ -60,57 +58,61 @@ void notifyParent(const Window& control, unsigned code) {
                 static_cast<LParam>(control.handle.value));
 }
 
-int compareNoCase(std::string_view a, std::string_view b) {
-    const std::size_t common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        const int left = foldCase(static_cast<unsigned char>(a[i]));
-        const int right = foldCase(static_cast<unsigned char>(b[i]));
-        if (left != right) return left < right ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
 int sortedIndex(const ListState& list, std::string_view text) {
     const auto less = [](std::string_view a, std::string_view b) { return compareNoCase(a, b) < 0; };
     return static_cast<int>(list.items.upperBound(text, less));
 }
 
-bool editChar(Window& control, char typed) {
-    const auto c = static_cast<unsigned char>(typed);
-    if (c < kFirstPrintable || c == kDelete) return false;
+bool editChar(Window& control, char32_t typed) {
+    if (isControlCharacter(typed)) return false;
+    std::string utf8;
+    appendUtf8(utf8, typed);
     control.edit.caret = std::min(control.edit.caret, control.text.size());
-    control.text.insert(control.edit.caret, 1, typed);
-    ++control.edit.caret;
+    control.text.insert(control.edit.caret, utf8);
+    control.edit.caret += utf8.size();
     return true;
 }
 
 bool editKey(Window& control, Key key) {
+    std::string& text = control.text;
     std::size_t& caret = control.edit.caret;
-    caret = std::min(caret, control.text.size());
+    caret = std::min(caret, text.size());
     switch (key) {
-        case Key::Left: if (caret > 0) --caret; return false;
-        case Key::Right: if (caret < control.text.size()) ++caret; return false;
+        case Key::Left: caret = characterStart(text, caret); return false;
+        case Key::Right: caret = characterEnd(text, caret); return false;
         case Key::Home: caret = 0; return false;
-        case Key::End: caret = control.text.size(); return false;
-        case Key::Backspace:
+        case Key::End: caret = text.size(); return false;
+        case Key::Backspace: {
             if (caret == 0) return false;
-            control.text.erase(--caret, 1);
+            const std::size_t start = characterStart(text, caret);
+            text.erase(start, caret - start);
+            caret = start;
             return true;
+        }
         case Key::Delete:
-            if (caret >= control.text.size()) return false;
-            control.text.erase(caret, 1);
+            if (caret >= text.size()) return false;
+            text.erase(caret, characterEnd(text, caret) - caret);
             return true;
         default:
             return false;
     }
 }
 
+// Scrolls a single-line field by whole characters until the caret's cell is shown.
 void editKeepCaretVisible(Window& control) {
     if (control.style & ES_MULTILINE) return;
-    const std::size_t columns = static_cast<std::size_t>(std::max(1, control.rect.width() / kEditColumnUnits - 1));
+    const int columns = std::max(1, control.rect.width() / kEditColumnUnits - 1);
+    const std::string_view text = control.text;
+    const std::size_t caret = std::min(control.edit.caret, text.size());
     std::size_t& scroll = control.edit.scroll;
-    if (control.edit.caret < scroll) scroll = control.edit.caret;
-    if (control.edit.caret >= scroll + columns) scroll = control.edit.caret - columns + 1;
+    scroll = std::min(scroll, caret);
+    const int caretCells = caret < text.size() ? std::max(1, characterWidth(text, caret)) : 1;
+    int shown = displayWidth(text.substr(scroll, caret - scroll));
+    while (scroll < caret && shown + caretCells > columns) {
+        const std::size_t next = characterEnd(text, scroll);
+        shown -= displayWidth(text.substr(scroll, next - scroll));
+        scroll = next;
+    }
 }
 
 LParam controlProc(Window& control, unsigned message, WParam wParam, LParam lParam) {
@@ -155,7 +157,7 @@ bool setDlgItemText(WindowHandle dialog, int id, std::string_view text) {
 int getDlgItemText(WindowHandle dialog, int id, std::span<char> buffer) {
     if (buffer.empty()) return 0;
     const std::string text = getWindowText(getDlgItem(dialog, id));
-    const std::size_t copied = std::min(text.size(), buffer.size() - 1);
+    const std::size_t copied = characterPrefix(text, buffer.size() - 1);
     std::copy_n(text.begin(), copied, buffer.begin());
     buffer[copied] = '\0';
     return static_cast<int>(copied);

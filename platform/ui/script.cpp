@@ -54,8 +54,7 @@ void Script::poll() {
 
 namespace script {
 
-WindowHandle window(std::string_view captionUtf8) {
-    const std::string wanted = fromUtf8(captionUtf8);
+WindowHandle window(std::string_view wanted) {
     const auto& order = desktop().zOrder;
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
         if (isWindowVisible(*it) && getWindowText(*it) == wanted) return *it;
@@ -71,7 +70,7 @@ WindowHandle messageBoxWindow() {
     return {};
 }
 
-std::string caption(WindowHandle window) { return toUtf8(getWindowText(window)); }
+std::string caption(WindowHandle window) { return getWindowText(window); }
 
 std::string text(WindowHandle dialog, int id) { return getWindowText(getDlgItem(dialog, id)); }
 
@@ -105,7 +104,8 @@ void typeInto(WindowHandle dialog, int id, std::string_view text) {
     inputActivate(dialog);
     setFocus(control);
     inputKey(Key::End);
-    for (std::size_t i = getWindowText(control).size(); i > 0; --i) inputKey(Key::Backspace);
+    const std::string old = getWindowText(control);
+    for (std::size_t pos = 0; pos < old.size(); pos = nextCharacter(old, pos)) inputKey(Key::Backspace);
     inputText(text);
 }
 

@@ -16,7 +16,6 @@ constexpr char32_t kLineFeed = 10;
 constexpr char32_t kReturn = 13;
 constexpr char32_t kBackspace = 8;
 constexpr char32_t kDelete = 127;
-constexpr char32_t kFirstPrintable = 32;
 constexpr int kShiftedFunctionKeys = 12;  // terminals report Shift+F2 as F14
 
 KeyAction press(Key key, unsigned modifiers = 0) { return {Action::Press, key, modifiers, 0, 0}; }
@@ -61,10 +60,8 @@ KeyAction decodeKey(const KeyTable& table, bool isKeyCode, char32_t code) {
         case U' ': return press(Key::Space);
         default: break;
     }
-    if (code < kFirstPrintable) return {};
-    const int byte = cp1252FromCodepoint(code);
-    if (byte < 0) return {};  // not in the code page: refused, not mangled
-    return {Action::Type, Key::Tab, 0, static_cast<char>(byte), 0};
+    if (isControlCharacter(code)) return {};
+    return {Action::Type, Key::Tab, 0, code, 0};
 }
 
 KeyAction decodeAlt(char32_t code) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ui/term/canvas.h"
@@ -44,12 +45,15 @@ private:
     void paintWindow(const Window& window, const CellRect& outer, bool active, const MenuState& menu);
     void paintMenuBar(const Window& window, int left, int top, int width, const MenuState& menu);
     void paintMenuPopup(const Window& window, const MenuState& menu);
-    CellRect cellsOf(const Window& control, int originX, int originY) const;
+    CellRect cellsOf(const Window& control, const Scale& scale, int originX, int originY) const;
     void paintControl(const Window& control, const CellRect& r, bool active);
     void paintStatic(const Window& control, const CellRect& r);
     void paintGroup(const Window& control, const CellRect& r);
     void paintButton(const Window& control, const CellRect& r, bool focused);
     void paintEdit(const Window& control, const CellRect& r, bool focused);
+    void placeMultiLineCursor(std::string_view text, const std::vector<std::string_view>& lines, std::size_t caret,
+                              const CellRect& r);
+    void paintAccessLetter(int x, int y, std::string_view text, int access);
     void paintList(const Window& control, const CellRect& r, bool focused);
     void paintCombo(const Window& control, const CellRect& r, bool focused);
     void paintComboList(const Window& control, const CellRect& field);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/text.h"
 #include "platform/ui/window.h"
 
 namespace platform::term {
@@ -37,7 +38,8 @@ void Renderer::updatePlacements(const Scale& scale) {
         const Window* window = windowOf(handle);
         const bool placed = std::any_of(placements_.begin(), placements_.end(), [&](const Placement& p) { return p.window == handle; });
         if (window == nullptr || placed || !window->visible) continue;
-        const CellRect size{0, 0, scale.columns(window->rect.width()),
+        const Scale own = scaleForWindow(scale, window->rect.width(), terminal_.columns());
+        const CellRect size{0, 0, own.columns(window->rect.width()),
                             frameRows(menuOf(handle) != nullptr) + scale.rows(window->rect.height())};
         placements_.push_back({handle, placeWindow(size, window->owner, placements_, terminal_.columns(), terminal_.rows())});
     }
@@ -100,7 +102,12 @@ void Renderer::handleKey(const KeyAction& key) {
             if (key.key == Key::Space && key.modifiers == 0 && isTypingControl(keyTarget())) inputText(" ");
             else inputKey(key.key, key.modifiers);
             break;
-        case Action::Type: inputText(std::string_view(&key.text, 1)); break;
+        case Action::Type: {
+            std::string typed;
+            appendUtf8(typed, key.text);
+            inputText(typed);
+            break;
+        }
         case Action::Menu: if (menuOf(active)) openMenu(active, 0); break;
         case Action::MenuKey:
             if (const MenuTemplate* bar = menuOf(active)) {
