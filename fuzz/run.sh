@@ -7,10 +7,13 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 seconds=$2
 here=$(cd "$(dirname "$0")" && pwd)
-# Each input is written to a file: a RAM disk makes that a hundred times faster.
-if [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
+# Each input is written to a file: a RAM disk makes that a hundred times
+# faster. The harnesses' folders go into one of this run's own, removed at
+# the end whatever the harnesses leave.
+scratch=$(mktemp -d "$( [ -w /dev/shm ] && echo /dev/shm || echo "${TMPDIR:-/tmp}")/lirvane-fuzz-run-XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+export TMPDIR=$scratch
 seeds=$(mktemp -d)
-trap 'rm -rf "$seeds"' EXIT
 python3 "$here/seeds.py" "$seeds"
 cd "$build/fuzz"
 for harness in v2_read v2_roundtrip v2_remove v1_read hive listfile rename; do
