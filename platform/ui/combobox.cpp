@@ -23,7 +23,7 @@ void select(Window& combo, int index) {
     const bool valid = index >= 0 && index < countOf(combo);
     combo.comboSelection = valid ? index : -1;
     combo.text = valid ? combo.list.items[static_cast<std::size_t>(index)].text : std::string();
-    combo.edit.caret = combo.text.size();
+    combo.edit.placeCaret(combo.text.size());
     combo.edit.scroll = 0;
     editKeepCaretVisible(combo);
     if (valid) combo.list.scrollToShow(index, dropRows(combo));
@@ -60,7 +60,7 @@ LParam comboKey(Window& combo, Key key, unsigned modifiers) {
         return 0;
     }
     if (moveSelection(combo, key)) return 0;
-    if (isEditable(combo) && editKey(combo, key)) {
+    if (isEditable(combo) && editKey(combo, key, modifiers)) {
         combo.comboSelection = -1;
         notifyParent(combo, CBN_EDITCHANGE);
     }
@@ -93,6 +93,9 @@ LParam comboProc(Window& combo, unsigned message, WParam wParam, LParam lParam) 
             return 0;
         case WM_MOUSEWHEEL:
             combo.list.scrollBy(static_cast<int>(static_cast<std::intptr_t>(wParam)), dropRows(combo));
+            return 0;
+        case WM_VSCROLL:
+            combo.list.scrollTo(static_cast<int>(lParam), dropRows(combo));
             return 0;
         default:
             return 0;

@@ -2,6 +2,8 @@
 // routing of input to the control kinds.
 #include "platform/ui/controls.h"
 
+#include "platform/ui/input.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -15,6 +17,11 @@ namespace {
 constexpr unsigned char kFirstPrintable = 0x20;
 constexpr unsigned char kDelete = 0x7F;
 constexpr int kEditColumnUnits = 4;  // the width of one character, in dialog units
+// The control characters Ctrl and a letter type, which edits take as commands.
+constexpr char kSelectAll = 0x01;  // Ctrl+A
+constexpr char kCopy = 0x03;       // Ctrl+C
+constexpr char kPaste = 0x16;      // Ctrl+V
+constexpr char kCut = 0x18;        // Ctrl+X
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -40,14 +47,23 @@ void clickButton(Window& button) {
     notifyParent(button, BN_CLICKED);
 }
 
-LParam editProc(Window& edit, unsigned message, WParam wParam, LParam) {
+// Moves the caret to a byte offset (-1: the end); the selection follows
+// when `extend`, else it collapses there.
+void placeEditCaret(Window& edit, LParam offset, bool extend) {
+    const std::size_t at = offset < 0 ? edit.text.size() : std::min(static_cast<std::size_t>(offset), edit.text.size());
+    if (extend) edit.edit.caret = at;
+    else edit.edit.placeCaret(at);
+}
+
+LParam editProc(Window& edit, unsigned message, WParam wParam, LParam lParam) {
     bool changed = false;
     if (message == WM_CHAR) changed = editChar(edit, static_cast<char>(wParam));
-    if (message == WM_KEYDOWN) changed = editKey(edit, static_cast<Key>(wParam));
+    if (message == WM_KEYDOWN) changed = editKey(edit, static_cast<Key>(wParam), static_cast<unsigned>(lParam));
     if (message == WM_LBUTTONDOWN) {
         setFocus(edit.handle);
-        edit.edit.caret = edit.text.size();
+        placeEditCaret(edit, lParam, (wParam & kShift) != 0);
     }
+    if (message == WM_MOUSEMOVE) placeEditCaret(edit, lParam, true);
     editKeepCaretVisible(edit);
     if (changed) notifyParent(edit, EN_CHANGE);
     return 0;
@@ -75,34 +91,110 @@ int sortedIndex(const ListState& list, std::string_view text) {
     return static_cast<int>(list.items.upperBound(text, less));
 }
 
-bool editChar(Window& control, char typed) {
-    const auto c = static_cast<unsigned char>(typed);
-    if (c < kFirstPrintable || c == kDelete) return false;
-    control.edit.caret = std::min(control.edit.caret, control.text.size());
-    control.text.insert(control.edit.caret, 1, typed);
-    ++control.edit.caret;
+namespace {
+
+std::string_view selectedText(const Window& control) {
+    const EditState& e = control.edit;
+    return std::string_view(control.text).substr(e.selectionStart(), e.selectionEnd() - e.selectionStart());
+}
+
+// Removes the selected text; true when there was some.
+bool eraseSelection(Window& control) {
+    EditState& e = control.edit;
+    if (!e.hasSelection()) return false;
+    const std::size_t start = e.selectionStart();
+    control.text.erase(start, e.selectionEnd() - start);
+    e.placeCaret(start);
     return true;
 }
 
-bool editKey(Window& control, Key key) {
-    std::size_t& caret = control.edit.caret;
-    caret = std::min(caret, control.text.size());
+// Puts text in place of the selection, leaving the caret after it.
+void replaceSelection(Window& control, std::string_view text) {
+    eraseSelection(control);
+    control.text.insert(control.edit.caret, text);
+    control.edit.placeCaret(control.edit.caret + text.size());
+}
+
+// A single-line field takes only the first line of what is pasted.
+std::string_view pastable(const Window& control, std::string_view text) {
+    if (control.style & ES_MULTILINE) return text;
+    return text.substr(0, text.find_first_of("\r\n"));
+}
+
+bool editCommand(Window& control, char command) {
+    switch (command) {
+        case kSelectAll:
+            control.edit.anchor = 0;
+            control.edit.caret = control.text.size();
+            return false;
+        case kCopy:
+            if (control.edit.hasSelection()) setClipboard(selectedText(control));
+            return false;
+        case kCut:
+            if (!control.edit.hasSelection()) return false;
+            setClipboard(selectedText(control));
+            return eraseSelection(control);
+        case kPaste: {
+            const std::string text = clipboard();
+            const std::string_view line = pastable(control, text);
+            if (line.empty() && !control.edit.hasSelection()) return false;
+            replaceSelection(control, line);
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+// Keeps the caret and the selection inside a text that may have been changed
+// from outside.
+void clampCaret(Window& control) {
+    control.edit.caret = std::min(control.edit.caret, control.text.size());
+    control.edit.anchor = std::min(control.edit.anchor, control.text.size());
+}
+
+}  // namespace
+
+bool editChar(Window& control, char typed) {
+    clampCaret(control);
+    const auto c = static_cast<unsigned char>(typed);
+    if (c < kFirstPrintable) return editCommand(control, typed);
+    if (c == kDelete) return false;
+    replaceSelection(control, std::string_view(&typed, 1));
+    return true;
+}
+
+bool editKey(Window& control, Key key, unsigned modifiers) {
+    clampCaret(control);
+    EditState& e = control.edit;
+    const bool extend = (modifiers & kShift) != 0;
+    std::size_t target = e.caret;
     switch (key) {
-        case Key::Left: if (caret > 0) --caret; return false;
-        case Key::Right: if (caret < control.text.size()) ++caret; return false;
-        case Key::Home: caret = 0; return false;
-        case Key::End: caret = control.text.size(); return false;
+        case Key::Left:
+            target = !extend && e.hasSelection() ? e.selectionStart() : (e.caret > 0 ? e.caret - 1 : 0);
+            break;
+        case Key::Right:
+            target = !extend && e.hasSelection() ? e.selectionEnd() : std::min(e.caret + 1, control.text.size());
+            break;
+        case Key::Home: target = 0; break;
+        case Key::End: target = control.text.size(); break;
         case Key::Backspace:
-            if (caret == 0) return false;
-            control.text.erase(--caret, 1);
+            if (eraseSelection(control)) return true;
+            if (e.caret == 0) return false;
+            control.text.erase(e.caret - 1, 1);
+            e.placeCaret(e.caret - 1);
             return true;
         case Key::Delete:
-            if (caret >= control.text.size()) return false;
-            control.text.erase(caret, 1);
+            if (eraseSelection(control)) return true;
+            if (e.caret >= control.text.size()) return false;
+            control.text.erase(e.caret, 1);
             return true;
         default:
             return false;
     }
+    if (extend) e.caret = target;
+    else e.placeCaret(target);
+    return false;
 }
 
 void editKeepCaretVisible(Window& control) {
@@ -135,7 +227,7 @@ bool setWindowText(WindowHandle handle, std::string_view text) {
     window->text = std::string(text);
     window->edit = {};
     if (window->windowClass == WindowClass::Edit || window->windowClass == WindowClass::ComboBox) {
-        window->edit.caret = window->text.size();
+        window->edit.placeCaret(window->text.size());
         editKeepCaretVisible(*window);
     }
     return true;

@@ -21,9 +21,11 @@ int compareNoCase(std::string_view a, std::string_view b);
 int sortedIndex(const ListState& list, std::string_view text);
 
 // Editing of a text at its caret, shared by edits and the field of a combo
-// box. True when the text changed.
+// box: typed characters replace the selection, Shift with a caret key
+// extends it, and Ctrl+A, C, X and V (as their control characters) select
+// all, copy, cut and paste. True when the text changed.
 bool editChar(Window& control, char typed);
-bool editKey(Window& control, Key key);
+bool editKey(Window& control, Key key, unsigned modifiers);
 void editKeepCaretVisible(Window& control);
 
 }  // namespace platform

@@ -63,11 +63,12 @@ int movedCaret(const Window& window, Key key) {
     }
 }
 
+// How far the list can scroll sideways, in dialog units.
+int sidewaysRoom(const Window& window) { return std::max(0, window.list.horizontalExtent - window.rect.width()); }
+
 void scrollSideways(Window& window, Key key) {
-    ListState& list = window.list;
-    const int room = std::max(0, list.horizontalExtent - window.rect.width());
     const int step = key == Key::Left ? -kHorizontalStep : kHorizontalStep;
-    list.horizontalOffset = std::clamp(list.horizontalOffset + step, 0, room);
+    window.list.horizontalOffset = std::clamp(window.list.horizontalOffset + step, 0, sidewaysRoom(window));
 }
 
 void notifySelection(const Window& window) {
@@ -108,6 +109,12 @@ LParam listProc(Window& window, unsigned message, WParam wParam, LParam lParam) 
             return listKey(window, static_cast<Key>(wParam), static_cast<unsigned>(lParam));
         case WM_MOUSEWHEEL:
             window.list.scrollBy(static_cast<int>(static_cast<std::intptr_t>(wParam)), window.visibleRows());
+            return 0;
+        case WM_VSCROLL:
+            window.list.scrollTo(static_cast<int>(lParam), window.visibleRows());
+            return 0;
+        case WM_HSCROLL:
+            window.list.horizontalOffset = std::clamp(static_cast<int>(lParam), 0, sidewaysRoom(window));
             return 0;
         default:
             return 0;

@@ -18,7 +18,10 @@ inline constexpr unsigned WM_KEYDOWN = 0x0100;     // wParam: a Key, lParam: Mod
 inline constexpr unsigned WM_CHAR = 0x0102;        // wParam: a Windows-1252 byte
 inline constexpr unsigned WM_INITDIALOG = 0x0110;  // lParam: the creator's parameter
 inline constexpr unsigned WM_COMMAND = 0x0111;     // wParam: id | code << 16, lParam: the control
-inline constexpr unsigned WM_LBUTTONDOWN = 0x0201; // wParam: Modifiers, lParam: list row or -1
+inline constexpr unsigned WM_HSCROLL = 0x0114;     // wParam: SB_THUMBPOSITION, lParam: the position
+inline constexpr unsigned WM_VSCROLL = 0x0115;     // (a whole int: a list may pass 65,535 rows)
+inline constexpr unsigned WM_MOUSEMOVE = 0x0200;   // a drag with the button held; lParam: text offset
+inline constexpr unsigned WM_LBUTTONDOWN = 0x0201; // wParam: Modifiers, lParam: list row, text offset or -1
 inline constexpr unsigned WM_MOUSEWHEEL = 0x020A;  // wParam: rows (negative: down), lParam: Modifiers
 
 inline constexpr WParam makeWParam(unsigned low, unsigned high) {
@@ -43,6 +46,9 @@ inline constexpr unsigned LBN_DBLCLK = 2;
 inline constexpr unsigned CBN_SELCHANGE = 1;
 inline constexpr unsigned CBN_EDITCHANGE = 5;
 inline constexpr unsigned EN_CHANGE = 0x0300;
+
+// Scroll bar requests.
+inline constexpr WParam SB_THUMBPOSITION = 4;
 
 // Check states.
 inline constexpr int BST_UNCHECKED = 0;

@@ -33,6 +33,7 @@ struct ListState {
     void scrollBy(int delta, int rows) {
         top = std::clamp(top - delta, 0, std::max(0, static_cast<int>(items.size()) - rows));
     }
+    void scrollTo(int first, int rows) { scrollBy(top - first, rows); }
     // Scrolls just enough for entry `index` to be among the `rows` shown.
     void scrollToShow(int index, int rows) {
         if (index < top) top = index;
@@ -43,7 +44,13 @@ struct ListState {
 
 struct EditState {
     std::size_t caret = 0;   // byte offset in the text
+    std::size_t anchor = 0;  // the selection's other end; the caret's offset when nothing is selected
     std::size_t scroll = 0;  // first byte shown (single line) or first line shown (multi-line)
+
+    void placeCaret(std::size_t at) { caret = anchor = at; }
+    bool hasSelection() const { return caret != anchor; }
+    std::size_t selectionStart() const { return std::min(caret, anchor); }
+    std::size_t selectionEnd() const { return std::max(caret, anchor); }
 };
 
 struct ProgressState {
@@ -101,6 +108,7 @@ struct Desktop {
     bool quit = false;
     int exitCode = 0;
     InputSource* input = nullptr;
+    std::string clipboard;  // used while no input source keeps one of its own
 };
 
 Desktop& desktop();

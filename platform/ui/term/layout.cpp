@@ -3,21 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/ui/placement.h"
+
 namespace platform::term {
 namespace {
 
 // The screen rows a window may use: all but the help line.
 int usableRows(int rows) { return rows - kHelpRows; }
 
-CellRect moved(const CellRect& size, int left, int top) {
-    return {left, top, left + size.width(), top + size.height()};
-}
-
-CellRect centredIn(const CellRect& size, const CellRect& area, int columns, int rows) {
-    const int left = std::clamp(area.left + (area.width() - size.width()) / 2, 0, std::max(0, columns - size.width()));
-    const int top = std::clamp(area.top + (area.height() - size.height()) / 2, 0, std::max(0, usableRows(rows) - size.height()));
-    return moved(size, left, top);
-}
+Rect toRect(const CellRect& cells) { return {cells.left, cells.top, cells.right, cells.bottom}; }
 
 }  // namespace
 
@@ -57,14 +51,14 @@ int frameRows(bool hasMenu) { return kCaptionRows + (hasMenu ? kMenuRows : 0); }
 
 CellRect placeWindow(const CellRect& size, WindowHandle owner, const std::vector<Placement>& placed, int columns,
                      int rows) {
-    if (placed.empty()) return moved(size, 0, 0);
-    for (const Placement& p : placed) {
-        if (p.window == owner) return centredIn(size, p.outer, columns, rows);
+    std::vector<Rect> outers;
+    const Rect* ownerOuter = nullptr;
+    for (const Placement& p : placed) outers.push_back(toRect(p.outer));
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        if (placed[i].window == owner) ownerOuter = &outers[i];
     }
-    int right = 0;
-    for (const Placement& p : placed) right = std::max(right, p.outer.right);
-    if (right + size.width() <= columns && size.height() <= usableRows(rows)) return moved(size, right, 0);
-    return centredIn(size, {0, 0, columns, usableRows(rows)}, columns, rows);
+    const Rect r = placeTopLevel(toRect(size), ownerOuter, outers, {0, 0, columns, usableRows(rows)});
+    return {r.left, r.top, r.right, r.bottom};
 }
 
 }  // namespace platform::term

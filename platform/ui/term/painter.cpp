@@ -1,7 +1,6 @@
 #include "platform/ui/term/painter.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "platform/ui/input.h"
 
@@ -24,10 +23,6 @@ constexpr char kCloseBox[] = "[X]";
 constexpr int kCloseBoxWidth = 3;
 constexpr int kMenuGap = 2;
 constexpr int kComboFieldUnits = 12;
-
-const MenuTemplate* menuOf(const Window& window) {
-    return window.module && window.menuId ? window.module->menu(window.menuId) : nullptr;
-}
 
 bool hasFocus(const Window& control, bool active) {
     const Window* dialog = windowOf(control.parent);
@@ -97,26 +92,6 @@ CellRect widenedLabel(const Window& control, const CellRect& label,
 
 }  // namespace
 
-std::string menuText(const char* text, int& accessIndex) {
-    std::string shown;
-    accessIndex = -1;
-    for (const char* p = text; *p; ++p) {
-        if (*p == '&' && p[1] != '\0') {
-            accessIndex = static_cast<int>(shown.size());
-            continue;
-        }
-        shown += *p;
-    }
-    return shown;
-}
-
-char menuAccessKey(const char* text) {
-    const char* amp = std::strchr(text, '&');
-    if (amp == nullptr || amp[1] == '\0') return 0;
-    const char key = amp[1];
-    return key >= 'A' && key <= 'Z' ? static_cast<char>(key - 'A' + 'a') : key;
-}
-
 void Painter::addHit(HitKind kind, WindowHandle window, int index, const CellRect& area) {
     hits_.push_back({kind, window, index, area});
 }
@@ -167,7 +142,7 @@ void Painter::paintWindow(const Window& window, const CellRect& outer, bool acti
         canvas_.text(x, outer.top, kCloseBox, kCloseBoxWidth, caption);
         addHit(HitKind::CloseBox, window.handle, -1, {x, outer.top, outer.right, outer.top + kCaptionRows});
     }
-    const bool hasMenu = menuOf(window) != nullptr;
+    const bool hasMenu = menuOf(window.handle) != nullptr;
     if (hasMenu) paintMenuBar(window, outer.left, outer.top + kCaptionRows, outer.width(), menu);
     const int originY = outer.top + frameRows(hasMenu);
     canvas_.setClip({outer.left, originY, outer.right, outer.bottom});
@@ -189,7 +164,7 @@ void Painter::paintWindow(const Window& window, const CellRect& outer, bool acti
 void Painter::paintMenuBar(const Window& window, int left, int top, int width, const MenuState& menu) {
     canvas_.fill({left, top, left + width, top + kMenuRows}, Style::MenuBar);
     int x = left + 1;
-    const MenuTemplate& bar = *menuOf(window);
+    const MenuTemplate& bar = *menuOf(window.handle);
     for (std::size_t i = 0; i < bar.popups.size(); ++i) {
         int access = -1;
         const std::string title = menuText(bar.popups[i].text, access);
@@ -205,7 +180,7 @@ void Painter::paintMenuBar(const Window& window, int left, int top, int width, c
 
 void Painter::paintMenuPopup(const Window& window, const MenuState& menu) {
     const auto bar = std::find_if(menuBars_.begin(), menuBars_.end(), [&](const auto& b) { return b.first == &window; });
-    const MenuTemplate* menuTemplate = menuOf(window);
+    const MenuTemplate* menuTemplate = menuOf(window.handle);
     if (bar == menuBars_.end() || menuTemplate == nullptr || menu.popup >= static_cast<int>(menuTemplate->popups.size())) return;
     int x = bar->second.left + 1;
     for (int i = 0; i < menu.popup; ++i) {

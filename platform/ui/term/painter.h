@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/menu.h"
 #include "platform/ui/term/canvas.h"
 #include "platform/ui/window.h"
 
@@ -18,17 +19,6 @@ struct Hit {
     int index = -1;       // list row, menu popup or menu item
     CellRect area;
 };
-
-// The open menu of a window, if any.
-struct MenuState {
-    WindowHandle window;
-    int popup = -1;  // -1: closed
-    int item = 0;
-};
-
-// The menu text without its '&', and the position of its access letter (or -1).
-std::string menuText(const char* text, int& accessIndex);
-char menuAccessKey(const char* text);  // lower case; 0 when none
 
 class Painter {
 public:

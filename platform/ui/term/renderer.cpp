@@ -11,18 +11,6 @@ constexpr auto kPumpDrawInterval = std::chrono::milliseconds(50);
 constexpr int kWheelRows = 3;
 constexpr int kMaxIdleReads = 1000;  // a terminal that answers nothing any more is gone
 
-const MenuTemplate* menuOf(WindowHandle handle) {
-    const Window* window = windowOf(handle);
-    return window && window->module && window->menuId ? window->module->menu(window->menuId) : nullptr;
-}
-
-bool isTypingControl(WindowHandle handle) {
-    const Window* control = windowOf(handle);
-    if (control == nullptr) return false;
-    const bool editableCombo = control->windowClass == WindowClass::ComboBox && (control->style & BS_TYPEMASK) != CBS_DROPDOWNLIST;
-    return control->windowClass == WindowClass::Edit || editableCombo;
-}
-
 }  // namespace
 
 Renderer::Renderer(Terminal& terminal) : terminal_(terminal) { attachInputSource(this); }
@@ -57,7 +45,7 @@ void Renderer::draw() {
         painter.paintTooSmall(columns, rows);
     } else {
         updatePlacements(Scale::forTerminal(columns, rows));
-        if (!isWindow(menu_.window) || !isWindowEnabled(menu_.window)) menu_ = {};
+        menu_.keepValid();
         painter.paint(placements_, menu_, kHelpLine);
     }
     hits_ = painter.hits();
@@ -97,18 +85,12 @@ void Renderer::handleKey(const KeyAction& key) {
     switch (key.action) {
         case Action::Press:
             // Space types a blank into a text field and presses anything else.
-            if (key.key == Key::Space && key.modifiers == 0 && isTypingControl(keyTarget())) inputText(" ");
+            if (key.key == Key::Space && key.modifiers == 0 && takesTyping(keyTarget())) inputText(" ");
             else inputKey(key.key, key.modifiers);
             break;
         case Action::Type: inputText(std::string_view(&key.text, 1)); break;
-        case Action::Menu: if (menuOf(active)) openMenu(active, 0); break;
-        case Action::MenuKey:
-            if (const MenuTemplate* bar = menuOf(active)) {
-                for (std::size_t i = 0; i < bar->popups.size(); ++i) {
-                    if (menuAccessKey(bar->popups[i].text) == key.access) openMenu(active, static_cast<int>(i));
-                }
-            }
-            break;
+        case Action::Menu: menu_.open(active, 0); break;
+        case Action::MenuKey: menu_.openByAccess(active, key.access); break;
         case Action::NextWindow: cycleWindows(true); break;
         case Action::PreviousWindow: cycleWindows(false); break;
         case Action::CloseWindow: inputClose(active); break;
@@ -119,58 +101,10 @@ void Renderer::handleKey(const KeyAction& key) {
     }
 }
 
-void Renderer::openMenu(WindowHandle window, int popup) {
-    if (!isWindowEnabled(window)) return;
-    menu_ = {window, popup, 0};
-    moveMenuItem(0);
-}
-
-void Renderer::moveMenuItem(int step) {
-    const MenuTemplate* bar = menuOf(menu_.window);
-    if (bar == nullptr) return;
-    const auto& items = bar->popups[static_cast<std::size_t>(menu_.popup)].items;
-    const int count = static_cast<int>(items.size());
-    for (int tries = 0; tries < count; ++tries) {
-        if (step != 0 || tries > 0) menu_.item = (menu_.item + (step < 0 ? -1 : 1) + count) % count;
-        if (items[static_cast<std::size_t>(menu_.item)].text != nullptr) return;  // separators are skipped
-    }
-}
-
-void Renderer::chooseMenuItem() {
-    const MenuTemplate* bar = menuOf(menu_.window);
-    const WindowHandle window = menu_.window;
-    if (bar == nullptr) return;
-    const MenuItemTemplate& item = bar->popups[static_cast<std::size_t>(menu_.popup)].items[static_cast<std::size_t>(menu_.item)];
-    menu_ = {};
-    if (item.text != nullptr) inputMenu(window, item.command);
-}
-
 void Renderer::handleMenuKey(const KeyAction& key) {
-    const MenuTemplate* bar = menuOf(menu_.window);
-    const int popups = bar ? static_cast<int>(bar->popups.size()) : 0;
-    if (key.action == Action::Menu || (key.action == Action::Press && key.key == Key::Escape) || popups == 0) {
-        menu_ = {};
-        return;
-    }
-    if (key.action == Action::Press) {
-        switch (key.key) {
-            case Key::Left: openMenu(menu_.window, (menu_.popup + popups - 1) % popups); return;
-            case Key::Right: openMenu(menu_.window, (menu_.popup + 1) % popups); return;
-            case Key::Up: moveMenuItem(-1); return;
-            case Key::Down: moveMenuItem(1); return;
-            case Key::Enter: case Key::Space: chooseMenuItem(); return;
-            default: return;
-        }
-    }
-    const char access = key.action == Action::MenuKey ? key.access : key.text;
-    const auto& items = bar->popups[static_cast<std::size_t>(menu_.popup)].items;
-    for (std::size_t j = 0; j < items.size(); ++j) {
-        if (items[j].text && menuAccessKey(items[j].text) == access) {
-            menu_.item = static_cast<int>(j);
-            chooseMenuItem();
-            return;
-        }
-    }
+    if (key.action == Action::Menu) menu_ = {};
+    else if (key.action == Action::Press) menu_.key(key.key);
+    else menu_.access(key.action == Action::MenuKey ? key.access : key.text);
 }
 
 void Renderer::cycleWindows(bool forward) {
@@ -199,11 +133,11 @@ void Renderer::handleMouse(const TerminalEvent& event) {
         case HitKind::MenuTitle:
             inputActivate(hit->window);
             if (menu_.popup == hit->index && menu_.window == hit->window) menu_ = {};
-            else openMenu(hit->window, hit->index);
+            else menu_.open(hit->window, hit->index);
             break;
         case HitKind::MenuItem:
             menu_.item = hit->index;
-            chooseMenuItem();
+            menu_.choose();
             break;
         case HitKind::ListRow: case HitKind::ComboRow:
             inputClick(hit->window, event.modifiers, hit->index);

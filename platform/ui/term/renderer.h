@@ -32,9 +32,6 @@ private:
     void handleKey(const KeyAction& key);
     void handleMenuKey(const KeyAction& key);
     void handleMouse(const TerminalEvent& event);
-    void openMenu(WindowHandle window, int popup);
-    void chooseMenuItem();
-    void moveMenuItem(int step);
     void cycleWindows(bool forward);
 
     Terminal& terminal_;
