@@ -229,6 +229,8 @@ bool handleDialogKey(Window& dialog, Window* focused, Key key, unsigned modifier
 
 int Window::visibleRows() const { return std::max(1, rect.height() / kListRowUnits); }
 
+int Window::dropRows() const { return std::max(1, (comboDropHeight - kComboFieldUnits) / kListRowUnits); }
+
 Desktop& desktop() {
     static Desktop instance;
     return instance;

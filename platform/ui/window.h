@@ -18,6 +18,7 @@ namespace platform {
 class InputSource;
 
 inline constexpr int kListRowUnits = 8;  // the height of one list row, in dialog units
+inline constexpr int kComboFieldUnits = 12;  // the height of a closed combo box
 
 // A list box, or the drop-down list of a combo box.
 struct ListState {
@@ -96,6 +97,7 @@ struct Window {
     bool isDialog() const { return windowClass == WindowClass::Dialog; }
     std::uint32_t buttonKind() const { return style & BS_TYPEMASK; }
     int visibleRows() const;
+    int dropRows() const;  // the rows of a combo box's open list
 };
 
 // The whole desktop: every window, the z-order of the top-level windows
