@@ -48,7 +48,7 @@ start() {
     rm -f "$work/exit" "$work/stty"
     echo "set -g default-terminal xterm-256color" > "$work/tmux.conf"
     tmux -S "$socket" -f "$work/tmux.conf" new-session -d -s "$session" -x 160 -y 50 \
-        "cd '$work' && LANG=C.UTF-8 XDG_CONFIG_HOME='$work/cfg' '$program'; echo \$? > '$work/exit'; stty -a > '$work/stty'; sleep 60"
+        "unset DISPLAY WAYLAND_DISPLAY; cd '$work' && LANG=C.UTF-8 XDG_CONFIG_HOME='$work/cfg' '$program'; echo \$? > '$work/exit'; stty -a > '$work/stty'; sleep 60"
     expect "Lirvane v3.0"
 }
 
