@@ -6,6 +6,8 @@
 #include <string>
 
 #include "app/filelist.h"
+#include "app/operations.h"
+#include "app/progress.h"
 #include "app/radiopair.h"
 #include "app/settings.h"
 #include "platform/ui/msgbox.h"
@@ -135,13 +137,19 @@ void command(WindowHandle window, int id, unsigned code) {
         case res::kScopeAll: checkOneOfPair(window, res::kScopeAll, res::kScopeSelected); break;
         case res::kMenuAbout: openSecondaryDialog(AboutDialogHandle, res::kAboutDialog, AboutDialog); break;
         case res::kMenuOptions: openSecondaryDialog(OptionsDialogHandle, res::kOptionsDialog, OptionsDialog); break;
-        default: fileListCommand(window, id); break;
+        default:
+            if (!runTagOperation(id)) fileListCommand(window, id);
+            break;
     }
 }
 
 }  // namespace
 
-std::intptr_t MainWindow(WindowHandle window, unsigned message, WParam wParam, LParam) {
+std::intptr_t MainWindow(WindowHandle window, unsigned message, WParam wParam, LParam lParam) {
+    // A running walk owns the list; what would change it waits until it ends.
+    if ((message == platform::WM_COMMAND || message == platform::WM_CLOSE) && deferDuringWalk(window, message, wParam, lParam)) {
+        return platform::kHandled;
+    }
     switch (message) {
         case platform::WM_INITDIALOG:
             initialise(window);
