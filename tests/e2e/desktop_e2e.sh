@@ -8,50 +8,21 @@ set -euo pipefail
 program=$1
 make_fixtures=$2
 work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-for tool in Xvfb xdotool xclip openbox; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
-
-# Xvfb picks a free display and writes its number to fd 3.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "SKIP: Xvfb did not start"; cat "$work/xvfb.log"; exit 77; }
-export DISPLAY=":$(head -1 "$work/display")"
-unset WAYLAND_DISPLAY
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-pids+=($!)
+source "$(dirname "$0")/desktop_session.sh"
+trap 'stop_desktop; rm -rf "$work"' EXIT
+command -v xclip >/dev/null || { echo "SKIP: xclip is not installed"; exit 77; }
+start_desktop || exit $?
 
 mkdir -p "$work/music" "$work/cfg"
 "$make_fixtures" "$work/music"
 
-fail() { echo "FAIL: $*"; cat "$work/program.log" 2>/dev/null; import -window root "${TMPDIR:-/tmp}/desktop_e2e_failure.png" 2>/dev/null && echo "(screen in ${TMPDIR:-/tmp}/desktop_e2e_failure.png)"; exit 1; }
-# Waits for a window with this caption and prints its id.
-window_named() {
-    for _ in $(seq 100); do
-        local id
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1) || true
-        if [ -n "$id" ]; then echo "$id"; return 0; fi
-        sleep 0.1
-    done
-    return 1
+shot="${TMPDIR:-/tmp}/desktop_e2e_failure.png"
+fail() {
+    echo "FAIL: $*"
+    cat "$work/program.log" 2>/dev/null
+    import -window root "$shot" 2>/dev/null && echo "(the screen is in $shot)"
+    exit 1
 }
-window_gone() {
-    for _ in $(seq 100); do
-        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-        sleep 0.1
-    done
-    fail "the window '$1' is still there"
-}
-geometry() { xwininfo -id "$1" | awk -v f="$2" '$0 ~ f { print $NF }'; }
 
 cd "$work"
 XDG_CONFIG_HOME="$work/cfg" "$program" >"$work/program.log" 2>&1 &
@@ -88,7 +59,7 @@ xdotool type --delay 30 "music"
 xdotool key Return
 sleep 0.3
 xdotool key Tab Return
-window_gone "Buscar carpeta"
+window_gone "Buscar carpeta" || fail "the folder browser is still open"
 echo "ok: a folder is added with the mouse and the keyboard"
 
 # The list shows rows one font height and a bit apart; the first is uno.mp3.

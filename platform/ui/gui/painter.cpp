@@ -69,9 +69,9 @@ void outline(SDL_Renderer* r, const Rect& a, SDL_Color c) {
     SDL_RenderDrawRect(r, &rect);
 }
 
-// The dotted focus rectangle.
-void focusMark(SDL_Renderer* r, const Rect& a) {
-    setColour(r, kText);
+// The dotted focus rectangle, in white over a selection.
+void focusMark(SDL_Renderer* r, const Rect& a, SDL_Color ink = kText) {
+    setColour(r, ink);
     for (int x = a.left; x < a.right; x += 2) {
         SDL_RenderDrawPoint(r, x, a.top);
         SDL_RenderDrawPoint(r, x, a.bottom - 1);
@@ -340,8 +340,10 @@ void Painter::paintStatic(const Window& control, const Rect& r) {
         bevel(r_, r, kShadow, kHighlight);
         text = inset(r, kBorder);
     }
-    int y = text.top;
-    for (const auto& [start, shown] : wrap(font_, control.text, text.width())) {
+    const auto lines = wrap(font_, control.text, text.width());
+    // A field of one line holds its text in the middle.
+    int y = lines.size() == 1 && (control.style & SS_SUNKEN) ? text.top + (text.height() - font_.height()) / 2 : text.top;
+    for (const auto& [start, shown] : lines) {
         const int indent = (control.style & SS_CENTER) ? std::max(0, (text.width() - font_.width(shown)) / 2) : 0;
         label(shown, text.left + indent, y, control.enabled);
         y += font_.height();
@@ -532,7 +534,7 @@ void Painter::paintList(const Window& control, const Rect& r, bool focused) {
         if (item.selected) fill(r_, line, control.enabled ? kSelection : kShadow);
         const SDL_Color ink = item.selected ? kSelectionText : control.enabled ? kText : kGreyText;
         font_.draw(r_, item.text, line.left + kTextPadding - shift, line.top + (rowHeight - font_.height()) / 2, ink);
-        if (focused && index == list.caret) focusMark(r_, line);
+        if (focused && index == list.caret) focusMark(r_, line, item.selected ? kSelectionText : kText);
         addHit(HitKind::ListRow, control.handle, index, line);
     }
     if (focused && count == 0) focusMark(r_, {inner.left, inner.top, inner.right, inner.top + rowHeight});
