@@ -36,6 +36,7 @@ test: build build-asan
 bench: build
 	./$(BUILD)/bench/lirvane_bench
 	./$(BUILD)/bench/lirvane_listbox_bench
+	./$(BUILD)/bench/lirvane_walk_bench
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -6,6 +6,7 @@
 
 #include "app/operations.h"
 #include "app/progress.h"
+#include "platform/ui/input.h"
 #include "tags/messages.h"
 #include "tests/app_scenario.h"
 
@@ -210,10 +211,13 @@ void cancelDuringSecondFile(platform::Script& steps, const std::function<void()>
 
 }  // namespace
 
-TEST_F(WalkCancel, CancelButtonEscAndCloseBoxStopAfterTheCurrentFile) {
+// The window takes the keyboard when it appears, with Cancel focused.
+TEST_F(WalkCancel, CancelButtonKeysAndCloseBoxStopAfterTheCurrentFile) {
     const std::vector<std::function<void()>> ways = {
         [] { script::click(progressWindow(), platform::IDCANCEL); },
         [] { script::key(Key::Escape); },
+        [] { script::key(Key::Enter); },
+        [] { platform::inputText(" "); },
         [] { script::close(progressWindow()); },
     };
     const std::vector<std::string> names = {"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"};
@@ -270,6 +274,25 @@ TEST_F(WalkCancel, ACommandDuringAWalkWaitsForItsEnd) {
         const Bytes b = readAll(pathIn("b.mp3"));
         ASSERT_EQ(b.size(), 300 + kTrailerSize);
         EXPECT_EQ(trailerOf(pathIn("b.mp3")), Bytes(kTrailerSize, 0));
+    });
+    closeMain();
+    run();
+}
+
+TEST_F(WalkCancel, AClickOnTheMainWindowDuringAWalkActsAfterIt) {
+    folder.make("a.mp3", audio(300));
+    folder.make("b.mp3", audio(300));
+    addAll("\"a.mp3\" \"b.mp3\"", true);
+    typeAndPress({{res::kTitleEdit, "walked"}}, res::kApplyV1);
+    steps.whilePumping("click Titulo: while the walk paints", [this] { script::click(main(), res::kTitleCheck); });
+    steps.whilePumping("after b the box is still checked", [this] {
+        EXPECT_TRUE(script::checked(main(), res::kTitleCheck));
+    });
+    then("the click acted after the walk; both files got the title", [this] {
+        expectWalkGone();
+        EXPECT_FALSE(script::checked(main(), res::kTitleCheck));
+        EXPECT_EQ(trailerText(pathIn("a.mp3"), kTitleOffset, 30), "walked");
+        EXPECT_EQ(trailerText(pathIn("b.mp3"), kTitleOffset, 30), "walked");
     });
     closeMain();
     run();
