@@ -25,5 +25,7 @@ int sortedIndex(const ListState& list, std::string_view text);
 bool editChar(Window& control, char typed);
 bool editKey(Window& control, Key key);
 void editKeepCaretVisible(Window& control);
+// How many characters a single-line text field shows, as the layer counts them.
+int editColumns(const Window& control);
 
 }  // namespace platform

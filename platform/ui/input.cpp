@@ -41,6 +41,18 @@ void inputClick(WindowHandle control, unsigned modifiers, int row) {
     postMessage(control, WM_LBUTTONDOWN, modifiers, row);
 }
 
+void inputDoubleClick(WindowHandle control, int row) {
+    if (!takesInput(control)) return;
+    setActiveWindow(topLevelOf(control));
+    postMessage(control, WM_LBUTTONDBLCLK, 0, row);
+}
+
+void inputScroll(WindowHandle control, int bar, unsigned code, int position) {
+    if (takesInput(control)) {
+        postMessage(control, bar == SB_VERT ? WM_VSCROLL : WM_HSCROLL, makeWParam(code, static_cast<unsigned>(position)), 0);
+    }
+}
+
 void inputWheel(WindowHandle control, int rows) {
     if (takesInput(control)) postMessage(control, WM_MOUSEWHEEL, static_cast<WParam>(static_cast<std::intptr_t>(rows)), 0);
 }

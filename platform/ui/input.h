@@ -30,7 +30,11 @@ InputSource* inputSource();
 void inputKey(Key key, unsigned modifiers = 0);  // to the focused control of the active window
 void inputText(std::string_view cp1252);         // characters typed there
 void inputClick(WindowHandle control, unsigned modifiers = 0, int row = -1);  // row: list entries
+void inputDoubleClick(WindowHandle control, int row);  // row: list entries
 void inputWheel(WindowHandle control, int rows);
+// A click on a scroll bar (SB_HORZ or SB_VERT): an SB_ code, and for the
+// thumb the position it was dragged to.
+void inputScroll(WindowHandle control, int bar, unsigned code, int position = 0);
 void inputClose(WindowHandle topLevel);  // the close box
 void inputMenu(WindowHandle topLevel, int command);
 void inputActivate(WindowHandle topLevel);

@@ -63,11 +63,30 @@ int movedCaret(const Window& window, Key key) {
     }
 }
 
+void scrollSidewaysTo(Window& window, int offset) {
+    const int room = std::max(0, window.list.horizontalExtent - window.rect.width());
+    window.list.horizontalOffset = std::clamp(offset, 0, room);
+}
+
 void scrollSideways(Window& window, Key key) {
-    ListState& list = window.list;
-    const int room = std::max(0, list.horizontalExtent - window.rect.width());
-    const int step = key == Key::Left ? -kHorizontalStep : kHorizontalStep;
-    list.horizontalOffset = std::clamp(list.horizontalOffset + step, 0, room);
+    scrollSidewaysTo(window, window.list.horizontalOffset + (key == Key::Left ? -kHorizontalStep : kHorizontalStep));
+}
+
+// A click on a scroll bar: a line or a page either way, or the thumb dragged.
+void scrollByBar(Window& window, int bar, WParam wParam) {
+    const ScrollInfo info = getScrollInfo(window.handle, bar);
+    const int line = bar == SB_VERT ? 1 : kHorizontalStep;
+    int position = info.pos;
+    switch (loWord(wParam)) {
+        case SB_LINEUP: position -= line; break;
+        case SB_LINEDOWN: position += line; break;
+        case SB_PAGEUP: position -= info.page; break;
+        case SB_PAGEDOWN: position += info.page; break;
+        case SB_THUMBPOSITION: case SB_THUMBTRACK: position = static_cast<int>(hiWord(wParam)); break;
+        default: return;
+    }
+    if (bar == SB_VERT) window.list.scrollBy(window.list.top - position, window.visibleRows());
+    else scrollSidewaysTo(window, position);
 }
 
 void notifySelection(const Window& window) {
@@ -97,12 +116,18 @@ LParam listKey(Window& window, Key key, unsigned modifiers) {
 
 LParam listProc(Window& window, unsigned message, WParam wParam, LParam lParam) {
     switch (message) {
-        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK:
             setFocus(window.handle);
             if (validIndex(window.list, static_cast<int>(lParam))) {
-                chooseRow(window, static_cast<int>(lParam), static_cast<unsigned>(wParam), false);
+                // A double click picks its entry alone, whatever keys are held.
+                const unsigned modifiers = message == WM_LBUTTONDBLCLK ? 0 : static_cast<unsigned>(wParam);
+                chooseRow(window, static_cast<int>(lParam), modifiers, false);
                 notifySelection(window);
+                if (message == WM_LBUTTONDBLCLK && (window.style & LBS_NOTIFY)) notifyParent(window, LBN_DBLCLK);
             }
+            return 0;
+        case WM_VSCROLL: case WM_HSCROLL:
+            scrollByBar(window, message == WM_VSCROLL ? SB_VERT : SB_HORZ, wParam);
             return 0;
         case WM_KEYDOWN:
             return listKey(window, static_cast<Key>(wParam), static_cast<unsigned>(lParam));
@@ -245,6 +270,14 @@ void listSetHorizontalExtent(WindowHandle handle, int extent) {
 int listGetHorizontalExtent(WindowHandle handle) {
     const Window* window = listOf(handle);
     return window ? window->list.horizontalExtent : 0;
+}
+
+ScrollInfo getScrollInfo(WindowHandle handle, int bar) {
+    const Window* window = listOf(handle);
+    if (window == nullptr) return {};
+    const ListState& list = window->list;
+    if (bar == SB_VERT) return {0, countOf(list) - 1, window->visibleRows(), list.top};
+    return {0, std::max(list.horizontalExtent, window->rect.width()) - 1, window->rect.width(), list.horizontalOffset};
 }
 
 int listGetTopIndex(WindowHandle handle) {
