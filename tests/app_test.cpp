@@ -473,6 +473,47 @@ TEST_F(AddingFiles, SeveralFilesChosenInOneFolderAreAddedWithTheirFolder) {
     run();
 }
 
+TEST_F(AddingFiles, TwoHundredFilesChosenAtOnceAreReportedAndTheListKept) {
+    constexpr int kChosen = 200;  // their names need more than the 5120 bytes of the result
+    std::filesystem::create_directory(folder.path() / "many");
+    for (int i = 0; i < kChosen; ++i) {
+        char name[64];
+        std::snprintf(name, sizeof name, "many/track %03d of a long album title.mp3", i);
+        folder.make(name, audio(10));
+    }
+    folder.make("kept.mp3", audio(10));
+    then("add one file first", [&] {
+        EXPECT_EQ(app::addSelectedFiles(fileList(), pathIn("kept.mp3") + '\0' + '\0'), 1);
+        script::click(main(), res::kAddFile);
+    });
+    typeAndEnter("Open...", pathIn("many"));
+    then("click the first file, Shift-click the last, Enter", [&] {
+        const auto d = script::window("Open...");
+        ASSERT_EQ(script::items(d, kEntryList).size(), kChosen + 1u);  // and "[..]"
+        script::clickRow(d, kEntryList, 1);
+        script::clickRow(d, kEntryList, kChosen, platform::kShift);
+        script::key(Key::Enter);
+    });
+    then("a message says so, and the list is as it was", [&] {
+        ASSERT_TRUE(script::messageBoxWindow());
+        ASSERT_EQ(platform::shownMessageBoxes().size(), 1u);
+        EXPECT_EQ(platform::shownMessageBoxes()[0].text, app::kTooManyChosen);
+        EXPECT_EQ(platform::shownMessageBoxes()[0].title, "Error");
+        EXPECT_FALSE(script::window("Open..."));
+        script::pressOk();
+    });
+    then("a cancel says nothing", [&] {
+        EXPECT_EQ(entries(), std::vector<std::string>{pathIn("kept.mp3")});
+        script::click(main(), res::kAddFile);
+    });
+    then("cancel", [&] { script::key(Key::Escape); });
+    then("no second message", [&] {
+        EXPECT_EQ(platform::shownMessageBoxes().size(), 1u);
+        script::close(main());
+    });
+    run();
+}
+
 TEST_F(AddingFiles, AFolderTreeAddsExactlyTheNamesEndingInMp3AndSurvivesALinkLoop) {
     namespace fs = std::filesystem;
     fs::create_directories(folder.path() / "tree" / "sub");

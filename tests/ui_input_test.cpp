@@ -138,21 +138,32 @@ TEST_F(UiScroll, ScrollBarPositionsMoveTheListWithinItsEntries) {
     const WindowHandle list = d.item(kRows);
     for (int i = 0; i < 20; ++i) listAddString(list, "entry " + std::to_string(i));
     listSetHorizontalExtent(list, kListWidth + 50);
-    inputScroll(list, true, 7);
+    inputScroll(list, SB_VERT, SB_THUMBTRACK, 7);
     deliver();
     EXPECT_EQ(listGetTopIndex(list), 7);
-    inputScroll(list, true, 500);  // no further than the last page
+    inputScroll(list, SB_VERT, SB_THUMBTRACK, 500);  // no further than the last page
     deliver();
     EXPECT_EQ(listGetTopIndex(list), 20 - kListHeight / kListRowUnits);
-    inputScroll(list, true, -3);
-    inputScroll(list, false, 30);
+    inputScroll(list, SB_VERT, SB_THUMBTRACK, -3);
+    inputScroll(list, SB_HORZ, SB_THUMBTRACK, 30);
     deliver();
     EXPECT_EQ(listGetTopIndex(list), 0);
     EXPECT_EQ(windowOf(list)->list.horizontalOffset, 30);
-    inputScroll(list, false, 999);  // no further than the extent allows
+    inputScroll(list, SB_HORZ, SB_THUMBTRACK, 999);  // no further than the extent allows
     deliver();
     EXPECT_EQ(windowOf(list)->list.horizontalOffset, 50);
     EXPECT_TRUE(script::selection(d.window, kRows).empty());  // scrolling selects nothing
+}
+
+TEST_F(UiScroll, ADraggedThumbReachesEntriesPastTheSixteenBitPositions) {
+    Modeless d(kControls);
+    const WindowHandle list = d.item(kRows);
+    constexpr int kMany = 70000;
+    for (int i = 0; i < kMany; ++i) listInsertString(list, -1, "x");
+    inputScroll(list, SB_VERT, SB_THUMBTRACK, 68000);
+    deliver();
+    EXPECT_EQ(listGetTopIndex(list), 68000);
+    EXPECT_EQ(getScrollInfo(list, SB_VERT).pos, 68000);
 }
 
 // The program's own menu: "&Archivo" (Cargar, Guardar, Renombrar, a separator,

@@ -526,9 +526,29 @@ TEST_F(UiEdit, SingleLineEditScrollsSidewaysToKeepTheCaretShown) {
     EXPECT_TRUE(caretShown());
     press(Key::Home);
     EXPECT_EQ(edit.edit.scroll, 0u);
+    // A text the program puts in shows from its start; only the caret scrolls it.
     setWindowText(d.item(kNarrow), std::string(300, 'x'));
-    EXPECT_EQ(edit.edit.caret, 300u);
+    EXPECT_EQ(edit.edit.caret, 0u);
+    EXPECT_EQ(edit.edit.scroll, 0u);
+    press(Key::End);
     EXPECT_TRUE(caretShown());
+    EXPECT_EQ(edit.edit.scroll, 300u + 1 - kNarrowWidth / kColumnUnits);
+}
+
+TEST_F(UiEdit, AFieldShowsAsManyCharactersAsItHasColumnsWithTheCaretAfterThem) {
+    Modeless d(kEdits);
+    const Window& edit = *windowOf(d.item(kNarrow));
+    constexpr std::size_t kColumns = kNarrowWidth / kColumnUnits;
+    inputText(std::string(kColumns - 1, '9'));  // the caret after them takes the last column
+    deliver();
+    EXPECT_EQ(edit.edit.scroll, 0u);
+    inputText("9");
+    deliver();
+    EXPECT_EQ(edit.edit.scroll, 1u);
+    press(Key::Backspace);
+    EXPECT_EQ(edit.edit.scroll, 0u);  // nothing is hidden while the whole text fits
+    // A renderer with twice the columns shows the whole text.
+    EXPECT_EQ(edit.edit.firstShown(edit.text.size() + 1, 2 * kColumns), 0u);
 }
 
 TEST_F(UiEdit, GetDlgItemIntTakesOnlyANumberInRangeBetweenBlanks) {

@@ -91,7 +91,7 @@ LParam comboProc(Window& combo, unsigned message, WParam wParam, LParam lParam) 
             combo.list.scrollBy(static_cast<int>(static_cast<std::intptr_t>(wParam)), combo.dropRows());
             return 0;
         case WM_VSCROLL:
-            combo.list.scrollTo(static_cast<int>(lParam), combo.dropRows());
+            combo.list.scrollTo(scrolledPosition(getScrollInfo(combo.handle, SB_VERT), 1, wParam, lParam), combo.dropRows());
             return 0;
         default:
             return 0;

@@ -197,12 +197,15 @@ bool editKey(Window& control, Key key, unsigned modifiers) {
     return false;
 }
 
+// The characters a text field shows: a combo box gives a column to its arrow.
+int editColumns(const Window& control) {
+    const int arrow = control.windowClass == WindowClass::ComboBox ? 1 : 0;
+    return std::max(1, control.rect.width() / kEditColumnUnits - arrow);
+}
+
 void editKeepCaretVisible(Window& control) {
     if (control.style & ES_MULTILINE) return;
-    const std::size_t columns = static_cast<std::size_t>(std::max(1, control.rect.width() / kEditColumnUnits - 1));
-    std::size_t& scroll = control.edit.scroll;
-    if (control.edit.caret < scroll) scroll = control.edit.caret;
-    if (control.edit.caret >= scroll + columns) scroll = control.edit.caret - columns + 1;
+    control.edit.scroll = control.edit.firstShown(control.text.size(), static_cast<std::size_t>(editColumns(control)));
 }
 
 LParam controlProc(Window& control, unsigned message, WParam wParam, LParam lParam) {
@@ -225,11 +228,8 @@ bool setWindowText(WindowHandle handle, std::string_view text) {
     Window* window = windowOf(handle);
     if (window == nullptr) return false;
     window->text = std::string(text);
+    // A text the program puts in shows from its first character, the caret before it.
     window->edit = {};
-    if (window->windowClass == WindowClass::Edit || window->windowClass == WindowClass::ComboBox) {
-        window->edit.placeCaret(window->text.size());
-        editKeepCaretVisible(*window);
-    }
     return true;
 }
 

@@ -12,6 +12,10 @@ LParam controlProc(Window& control, unsigned message, WParam wParam, LParam lPar
 LParam listProc(Window& list, unsigned message, WParam wParam, LParam lParam);
 LParam comboProc(Window& combo, unsigned message, WParam wParam, LParam lParam);
 
+// Where a click on a scroll bar (WM_HSCROLL or WM_VSCROLL) moves a bar: a
+// line of `line` positions or a page either way, or to the thumb's position.
+int scrolledPosition(const ScrollInfo& info, int line, WParam wParam, LParam lParam);
+
 // Sends the control's parent a WM_COMMAND with the control's id and the code.
 void notifyParent(const Window& control, unsigned code);
 
@@ -27,5 +31,7 @@ int sortedIndex(const ListState& list, std::string_view text);
 bool editChar(Window& control, char typed);
 bool editKey(Window& control, Key key, unsigned modifiers);
 void editKeepCaretVisible(Window& control);
+// How many characters a single-line text field shows, as the layer counts them.
+int editColumns(const Window& control);
 
 }  // namespace platform

@@ -227,7 +227,12 @@ bool handleDialogKey(Window& dialog, Window* focused, Key key, unsigned modifier
 
 }  // namespace
 
-int Window::visibleRows() const { return std::max(1, rect.height() / kListRowUnits); }
+// A bordered list gives a row above and below its entries to the border, the
+// lower one shared with a horizontal scroll bar.
+int Window::visibleRows() const {
+    const int border = (style & WS_BORDER) ? 2 * kListRowUnits : 0;
+    return std::max(1, (rect.height() - border) / kListRowUnits);
+}
 
 int Window::dropRows() const { return std::max(1, (comboDropHeight - kComboFieldUnits) / kListRowUnits); }
 

@@ -64,8 +64,16 @@ void inputDrag(WindowHandle control, int offset) {
     if (takesInput(control)) postMessage(control, WM_MOUSEMOVE, 0, offset);
 }
 
-void inputScroll(WindowHandle control, bool vertical, int position) {
-    if (takesInput(control)) postMessage(control, vertical ? WM_VSCROLL : WM_HSCROLL, SB_THUMBPOSITION, position);
+void inputDoubleClick(WindowHandle control, int row) {
+    if (!takesInput(control)) return;
+    setActiveWindow(topLevelOf(control));
+    postMessage(control, WM_LBUTTONDBLCLK, 0, row);
+}
+
+void inputScroll(WindowHandle control, int bar, unsigned code, int position) {
+    if (takesInput(control)) {
+        postMessage(control, bar == SB_VERT ? WM_VSCROLL : WM_HSCROLL, makeWParam(code, static_cast<unsigned>(position)), position);
+    }
 }
 
 void inputWheel(WindowHandle control, int rows) {

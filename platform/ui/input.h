@@ -39,13 +39,14 @@ void inputKey(Key key, unsigned modifiers = 0);  // to the focused control of th
 void inputText(std::string_view cp1252);         // characters typed there
 // row: a list entry, or in an edit the byte offset the caret goes to (-1: the end).
 void inputClick(WindowHandle control, unsigned modifiers = 0, int row = -1);
+void inputDoubleClick(WindowHandle control, int row);  // row: list entries
 // The mouse moved with its button held down after a click in an edit: the
 // selection runs from the click to this byte offset.
 void inputDrag(WindowHandle control, int offset);
-// A scroll bar moved: its list shows `position` (the first row, or the
-// horizontal offset in dialog units) first.
-void inputScroll(WindowHandle control, bool vertical, int position);
 void inputWheel(WindowHandle control, int rows);
+// A click on a scroll bar (SB_HORZ or SB_VERT): an SB_ code, and for the
+// thumb the position it was dragged to.
+void inputScroll(WindowHandle control, int bar, unsigned code, int position = 0);
 void inputClose(WindowHandle topLevel);  // the close box
 void inputMenu(WindowHandle topLevel, int command);
 void inputActivate(WindowHandle topLevel);

@@ -52,6 +52,18 @@ struct EditState {
     bool hasSelection() const { return caret != anchor; }
     std::size_t selectionStart() const { return std::min(caret, anchor); }
     std::size_t selectionEnd() const { return std::max(caret, anchor); }
+
+    // The first character a single-line field `columns` wide shows: where it
+    // was scrolled to, moved only as far as the caret needs (the caret after
+    // the last character takes a column too). A renderer with more room than
+    // the layer counts shows more of the start rather than empty columns.
+    std::size_t firstShown(std::size_t length, std::size_t columns) const {
+        const std::size_t at = std::min(caret, length);
+        std::size_t first = std::min(scroll, at);
+        if (at >= first + columns) first = at - columns + 1;
+        const std::size_t fitting = length + 1 > columns ? length + 1 - columns : 0;
+        return std::min(first, fitting);
+    }
 };
 
 struct ProgressState {
@@ -109,6 +121,7 @@ struct Desktop {
     std::uint32_t nextHandle = 2;  // 1 is the desktop window
     bool quit = false;
     int exitCode = 0;
+    unsigned fileDialogError = 0;  // why the last file dialog failed
     InputSource* input = nullptr;
     std::string clipboard;  // used while no input source keeps one of its own
 };

@@ -471,8 +471,8 @@ void Painter::paintMultiLine(const Window& control, const Rect& inner, bool focu
     }
     hits_.push_back({HitKind::EditText, control.handle, -1, inset(inner, -kBorder), text.left + kTextPadding, {}});
     if (bar) {
-        const ScrollBar scroll{{text.right, inner.top, inner.right, inner.bottom}, true, static_cast<int>(first), rows,
-                               static_cast<int>(lines.size())};
+        const ScrollBar scroll{{text.right, inner.top, inner.right, inner.bottom}, SB_VERT,
+                               {0, static_cast<int>(lines.size()) - 1, rows, static_cast<int>(first)}};
         // Drawn only: the caret decides what the edit shows.
         paintScrollBar(scroll, control.enabled && static_cast<int>(lines.size()) > rows);
     }
@@ -488,8 +488,8 @@ void Painter::paintScrollBar(const ScrollBar& bar, bool enabled) {
     const Rect& a = bar.area;
     fill(r_, a, {232, 232, 232, 255});
     const int t = kScrollBarThickness;
-    const Rect back = bar.vertical ? Rect{a.left, a.top, a.right, a.top + t} : Rect{a.left, a.top, a.left + t, a.bottom};
-    const Rect forward = bar.vertical ? Rect{a.left, a.bottom - t, a.right, a.bottom} : Rect{a.right - t, a.top, a.right, a.bottom};
+    const Rect back = bar.vertical() ? Rect{a.left, a.top, a.right, a.top + t} : Rect{a.left, a.top, a.left + t, a.bottom};
+    const Rect forward = bar.vertical() ? Rect{a.left, a.bottom - t, a.right, a.bottom} : Rect{a.right - t, a.top, a.right, a.bottom};
     const SDL_Color ink = enabled ? kText : kShadow;
     for (const Rect& button : {back, forward}) {
         fill(r_, button, kFace);
@@ -497,7 +497,7 @@ void Painter::paintScrollBar(const ScrollBar& bar, bool enabled) {
     }
     const int midBackX = (back.left + back.right) / 2, midBackY = (back.top + back.bottom) / 2;
     const int midFwdX = (forward.left + forward.right) / 2, midFwdY = (forward.top + forward.bottom) / 2;
-    if (bar.vertical) {
+    if (bar.vertical()) {
         arrow(r_, midBackX, midBackY, false, ink);
         arrow(r_, midFwdX, midFwdY, true, ink);
     } else {
@@ -539,12 +539,12 @@ void Painter::paintList(const Window& control, const Rect& r, bool focused) {
     }
     if (focused && count == 0) focusMark(r_, {inner.left, inner.top, inner.right, inner.top + rowHeight});
     if (vertical) {
-        addScrollBar(control, {{inner.right, inner.top, inner.right + kScrollBarThickness, inner.bottom}, true,
-                                 list.top, rows, count}, control.enabled);
+        addScrollBar(control, {{inner.right, inner.top, inner.right + kScrollBarThickness, inner.bottom}, SB_VERT,
+                                 getScrollInfo(control.handle, SB_VERT)}, control.enabled);
     }
     if (horizontal) {
-        addScrollBar(control, {{inner.left, inner.bottom, inner.right, inner.bottom + kScrollBarThickness}, false,
-                                 list.horizontalOffset, control.rect.width(), list.horizontalExtent}, control.enabled);
+        addScrollBar(control, {{inner.left, inner.bottom, inner.right, inner.bottom + kScrollBarThickness}, SB_HORZ,
+                                 getScrollInfo(control.handle, SB_HORZ)}, control.enabled);
     }
 }
 
@@ -585,8 +585,8 @@ void Painter::paintComboList(const Window& control) {
         addHit(HitKind::ComboRow, control.handle, index, line);
     }
     if (bar) {
-        addScrollBar(control, {{inner.right, inner.top, inner.right + kScrollBarThickness, inner.bottom}, true,
-                                 control.list.top, rows, count}, true);
+        addScrollBar(control, {{inner.right, inner.top, inner.right + kScrollBarThickness, inner.bottom}, SB_VERT,
+                                 getScrollInfo(control.handle, SB_VERT)}, true);
     }
 }
 

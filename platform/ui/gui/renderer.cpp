@@ -16,7 +16,6 @@ namespace {
 
 constexpr auto kPumpPaintInterval = std::chrono::milliseconds(30);
 constexpr int kWheelRows = 3;
-constexpr int kHorizontalStepUnits = 8;  // a horizontal scroll arrow moves this far
 constexpr int kDisplay = 0;
 // The control characters that Ctrl and a letter give, which edits take as commands.
 constexpr char kControlLetterBase = 'a' - 1;
@@ -307,27 +306,25 @@ void Renderer::clickText(const Hit& hit, int x, unsigned modifiers) {
 
 void Renderer::clickScrollBar(const Hit& hit, int x, int y) {
     const ScrollBar& bar = hit.bar;
-    const int line = bar.vertical ? 1 : kHorizontalStepUnits;
-    int position = bar.position;
     switch (bar.partAt(x, y)) {
-        case ScrollBar::Part::LineBack: position -= line; break;
-        case ScrollBar::Part::LineForward: position += line; break;
-        case ScrollBar::Part::PageBack: position -= bar.page; break;
-        case ScrollBar::Part::PageForward: position += bar.page; break;
+        case ScrollBar::Part::LineBack: inputScroll(hit.window, bar.bar, SB_LINEUP); break;
+        case ScrollBar::Part::LineForward: inputScroll(hit.window, bar.bar, SB_LINEDOWN); break;
+        case ScrollBar::Part::PageBack: inputScroll(hit.window, bar.bar, SB_PAGEUP); break;
+        case ScrollBar::Part::PageForward: inputScroll(hit.window, bar.bar, SB_PAGEDOWN); break;
         case ScrollBar::Part::Thumb: {
             const Rect thumb = bar.thumb();
             drag_ = {Drag::Kind::Thumb, hit.window, bar, bar.alongOf(x, y) - bar.alongOf(thumb.left, thumb.top), 0, 0};
-            return;
+            break;
         }
-        case ScrollBar::Part::None: return;
+        case ScrollBar::Part::None: break;
     }
-    inputScroll(hit.window, bar.vertical, std::clamp(position, 0, bar.maxPosition()));
 }
 
 void Renderer::handleMotion(const SDL_MouseMotionEvent& event) {
     const bool held = (event.state & SDL_BUTTON_LMASK) != 0;
     if (held && drag_.kind == Drag::Kind::Thumb) {
-        inputScroll(drag_.control, drag_.bar.vertical, drag_.bar.positionAt(drag_.bar.alongOf(event.x, event.y) - drag_.grab));
+        const int along = drag_.bar.alongOf(event.x, event.y) - drag_.grab;
+        inputScroll(drag_.control, drag_.bar.bar, SB_THUMBTRACK, drag_.bar.positionAt(along));
         return;
     }
     if (held && drag_.kind == Drag::Kind::Text) {

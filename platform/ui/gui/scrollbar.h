@@ -1,7 +1,8 @@
-// A scroll bar's geometry in pixels: two arrow buttons and a track with a
-// thumb whose length and place show the page and the position.
+// A scroll bar in pixels: two arrow buttons and, between them, the track
+// where the layer's thumb rule places the thumb.
 #pragma once
 
+#include "platform/ui/scrollbar.h"
 #include "platform/ui/ui.h"
 
 namespace platform::gui {
@@ -13,23 +14,19 @@ struct ScrollBar {
     enum class Part { None, LineBack, LineForward, PageBack, PageForward, Thumb };
 
     Rect area;  // the whole bar
-    bool vertical = true;
-    int position = 0;  // the first item shown
-    int page = 1;      // items shown at once
-    int total = 0;     // items in all
+    int bar = SB_VERT;
+    ScrollInfo info;
 
-    int maxPosition() const;
+    bool vertical() const { return bar == SB_VERT; }
     Rect thumb() const;
     Part partAt(int x, int y) const;
-    // The position for a thumb whose leading edge stands `along` pixels into the track.
-    int positionAt(int along) const;
-    // How far into the track (pixels) a point lies, along the bar.
+    // How far along the bar (pixels) a point lies.
     int alongOf(int x, int y) const;
+    // The position for a thumb whose leading edge stands `along` pixels into the bar.
+    int positionAt(int along) const;
 
 private:
-    int length() const;       // of the whole bar, along it
-    int trackLength() const;  // between the arrows
-    int thumbLength() const;
+    int trackLength() const;
 };
 
 }  // namespace platform::gui

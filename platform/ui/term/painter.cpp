@@ -290,10 +290,15 @@ void Painter::paintEdit(const Window& control, const CellRect& r, bool focused) 
         }
         return;
     }
-    const std::size_t scroll = std::min(control.edit.scroll, control.text.size());
-    canvas_.text(r.left, r.top, std::string_view(control.text).substr(scroll), r.width(), style);
+    paintFieldText(control, r, r.width(), style, focused);
+}
+
+// A single-line text: from where the layer scrolled it, the caret shown.
+void Painter::paintFieldText(const Window& control, const CellRect& r, int columns, Style style, bool focused) {
+    const std::size_t first = control.edit.firstShown(control.text.size(), static_cast<std::size_t>(columns));
+    canvas_.text(r.left, r.top, std::string_view(control.text).substr(first), columns, style);
     if (focused) {
-        canvas_.cursorX = std::min(r.right - 1, r.left + static_cast<int>(control.edit.caret - std::min(control.edit.caret, scroll)));
+        canvas_.cursorX = r.left + static_cast<int>(std::min(control.edit.caret, control.text.size()) - first);
         canvas_.cursorY = r.top;
     }
 }
@@ -332,13 +337,8 @@ void Painter::paintList(const Window& control, const CellRect& r, bool focused) 
 void Painter::paintCombo(const Window& control, const CellRect& r, bool focused) {
     const Style style = !control.enabled ? Style::Disabled : focused ? Style::Focused : Style::Field;
     canvas_.fill(r, style);
-    const std::size_t scroll = std::min(control.edit.scroll, control.text.size());
-    canvas_.text(r.left, r.top, std::string_view(control.text).substr(scroll), r.width() - 1, style);
+    paintFieldText(control, r, std::max(1, r.width() - 1), style, focused);
     canvas_.put(r.right - 1, r.top, kDropArrow, style);
-    if (focused) {
-        canvas_.cursorX = std::min(r.right - 2, r.left + static_cast<int>(control.edit.caret - std::min(control.edit.caret, scroll)));
-        canvas_.cursorY = r.top;
-    }
     if (control.comboDropped && control.enabled) openCombos_.push_back({&control, r});
 }
 

@@ -40,6 +40,7 @@ private:
     void paintGroup(const Window& control, const CellRect& r);
     void paintButton(const Window& control, const CellRect& r, bool focused);
     void paintEdit(const Window& control, const CellRect& r, bool focused);
+    void paintFieldText(const Window& control, const CellRect& r, int columns, Style style, bool focused);
     void paintList(const Window& control, const CellRect& r, bool focused);
     void paintCombo(const Window& control, const CellRect& r, bool focused);
     void paintComboList(const Window& control, const CellRect& field);
