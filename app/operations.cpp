@@ -9,15 +9,18 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "app/progress.h"
 #include "res/resources.h"
+#include "tags/textcodec.h"
 
 namespace app {
 namespace {
 
 using tags::FieldMask;
 using tags::TagResult;
+using tags::text::BodyLayout;
 
 constexpr std::size_t kV1TextLimit = 30;
 constexpr std::size_t kV1YearLimit = 4;
@@ -32,11 +35,6 @@ constexpr std::size_t kPlacesThatCount = 32;
 constexpr char kReferenceOpen = '(';
 constexpr char kReferenceClose = ')';
 constexpr std::size_t kShortestReference = 3;  // "(0)"
-
-// Frame bodies: the bytes before the text (encoding, language, description).
-constexpr std::size_t kTextPrefix = 1;
-constexpr std::size_t kCommentPrefix = 5;
-constexpr std::size_t kUrlPrefix = 2;
 
 using PerFile = std::function<void(WindowHandle main)>;
 
@@ -75,12 +73,12 @@ void walk(const char* status, const PerFile& perFile) {
 
 // --- ID3v1.1 -----------------------------------------------------------------
 
-// Clears a record field over its whole width and copies at most `limit`
-// characters of the text into it.
-void putV1Text(std::span<char> field, std::string_view text, std::size_t limit) {
+// Clears a record field over its whole width and puts at most `limit`
+// characters of the text into it, in Windows-1252.
+void putV1Text(std::span<char> field, std::string_view utf8, std::size_t limit) {
     std::ranges::fill(field, '\0');
-    const std::size_t copied = std::min({text.size(), limit, field.size() - 1});
-    std::copy_n(text.begin(), copied, field.begin());
+    const std::string text = tags::text::toV1(utf8, std::min(limit, field.size() - 1));
+    std::ranges::copy(text, field.begin());
 }
 
 struct V1Row {
@@ -113,7 +111,7 @@ FieldMask v1FromPanel(WindowHandle main) {
         mask |= tags::kFieldTrack;
     }
     if (checked(main, res::kGenreCheck)) {
-        TheV1Tag.setGenreByName(panelText(main, res::kGenreCombo).substr(0, kV1GenreLimit).c_str());
+        TheV1Tag.setGenreByName(tags::text::toV1(panelText(main, res::kGenreCombo), kV1GenreLimit).c_str());
         mask |= tags::kFieldGenre;
     }
     return mask;
@@ -126,14 +124,17 @@ void writeV1File(WindowHandle main) {
 
 // --- ID3v2.3 slots -------------------------------------------------------------
 
-// Gives a slot a new body: the zero prefix, the text, and a zero terminator
-// when asked for. A slot whose buffer cannot be had stays empty.
-void fillSlot(FieldMask bit, std::size_t prefix, std::string_view text, bool terminated) {
+tags::FrameSlot& slotOf(FieldMask bit) {
+    return TheV2Tag.slots[tags::slotOfBit(static_cast<std::size_t>(std::countr_zero(bit)))];
+}
+
+// Gives a slot a new body holding the text in the encoding it needs, with a
+// terminator when asked for. A slot whose buffer cannot be had stays empty.
+void fillSlot(FieldMask bit, BodyLayout layout, std::string_view text, bool terminated) {
+    const std::vector<std::uint8_t> body = tags::text::makeBody(text, layout, terminated);
     TheV2Tag.freeFields(bit);
-    const auto length = static_cast<std::uint32_t>(prefix + text.size() + (terminated ? 1 : 0));
-    if (TheV2Tag.allocFields(bit, length) != tags::TagSuccess) return;
-    tags::FrameSlot& slot = TheV2Tag.slots[tags::slotOfBit(static_cast<std::size_t>(std::countr_zero(bit)))];
-    std::memcpy(slot.buffer.get() + prefix, text.data(), text.size());
+    if (TheV2Tag.allocFields(bit, static_cast<std::uint32_t>(body.size())) != tags::TagSuccess) return;
+    std::ranges::copy(body, slotOf(bit).buffer.get());
 }
 
 // A file whose tag the reader cannot hold whole (another version, or frames
@@ -146,28 +147,28 @@ struct V2Row {
     int check;
     int control;
     FieldMask bit;
-    std::size_t prefix;
+    BodyLayout layout;
 };
 
 constexpr V2Row kV2Rows[] = {
-    {res::kTitleCheck, res::kTitleEdit, tags::kFieldTitle, kTextPrefix},
-    {res::kArtistCheck, res::kArtistEdit, tags::kFieldArtist, kTextPrefix},
-    {res::kAlbumCheck, res::kAlbumEdit, tags::kFieldAlbum, kTextPrefix},
-    {res::kYearCheck, res::kYearEdit, tags::kFieldYear, kTextPrefix},
-    {res::kCommentCheck, res::kCommentEdit, tags::kFieldComment, kCommentPrefix},
-    {res::kTrackCheck, res::kTrackEdit, tags::kFieldTrack, kTextPrefix},
-    {res::kGenreCheck, res::kGenreCombo, tags::kFieldGenre, kTextPrefix},
-    {res::kComposerCheck, res::kComposerEdit, tags::kFieldComposer, kTextPrefix},
-    {res::kCopyrightCheck, res::kCopyrightEdit, tags::kFieldCopyright, kTextPrefix},
-    {res::kEncodedByCheck, res::kEncodedByEdit, tags::kFieldEncodedBy, kTextPrefix},
-    {res::kOrigArtistCheck, res::kOrigArtistEdit, tags::kFieldOriginalArtist, kTextPrefix},
-    {res::kUrlCheck, res::kUrlEdit, tags::kFieldUrl, kUrlPrefix},
+    {res::kTitleCheck, res::kTitleEdit, tags::kFieldTitle, BodyLayout::Text},
+    {res::kArtistCheck, res::kArtistEdit, tags::kFieldArtist, BodyLayout::Text},
+    {res::kAlbumCheck, res::kAlbumEdit, tags::kFieldAlbum, BodyLayout::Text},
+    {res::kYearCheck, res::kYearEdit, tags::kFieldYear, BodyLayout::Text},
+    {res::kCommentCheck, res::kCommentEdit, tags::kFieldComment, BodyLayout::Comment},
+    {res::kTrackCheck, res::kTrackEdit, tags::kFieldTrack, BodyLayout::Text},
+    {res::kGenreCheck, res::kGenreCombo, tags::kFieldGenre, BodyLayout::Text},
+    {res::kComposerCheck, res::kComposerEdit, tags::kFieldComposer, BodyLayout::Text},
+    {res::kCopyrightCheck, res::kCopyrightEdit, tags::kFieldCopyright, BodyLayout::Text},
+    {res::kEncodedByCheck, res::kEncodedByEdit, tags::kFieldEncodedBy, BodyLayout::Text},
+    {res::kOrigArtistCheck, res::kOrigArtistEdit, tags::kFieldOriginalArtist, BodyLayout::Text},
+    {res::kUrlCheck, res::kUrlEdit, tags::kFieldUrl, BodyLayout::Url},
 };
 
 void writeV2File(WindowHandle main) {
     if (tagCanBeRewritten(TheV2Tag.read(main, CurrentPath))) {
         for (const V2Row& row : kV2Rows) {
-            if (checked(main, row.check)) fillSlot(row.bit, row.prefix, panelText(main, row.control), true);
+            if (checked(main, row.check)) fillSlot(row.bit, row.layout, panelText(main, row.control), true);
         }
         TheV2Tag.write(main, CurrentPath, tags::kAllFields, kWalkPadding);
     }
@@ -176,7 +177,7 @@ void writeV2File(WindowHandle main) {
 
 // --- Copies --------------------------------------------------------------------
 
-std::string recordText(std::span<const char> field) { return {field.data(), strnlen(field.data(), field.size())}; }
+std::string recordText(std::span<const char> field) { return tags::text::fromV1({field.data(), field.size()}); }
 
 std::string trackDigits(unsigned char track) {
     char digits[4];
@@ -193,27 +194,21 @@ std::string v1GenreName() {
 void copyV1ToV2File(WindowHandle main) {
     if (TheV1Tag.read(main, CurrentPath) != tags::TagSuccess) return;
     if (tagCanBeRewritten(TheV2Tag.read(main, CurrentPath))) {
-        fillSlot(tags::kFieldTitle, kTextPrefix, recordText(TheV1Tag.title), false);
-        fillSlot(tags::kFieldAlbum, kTextPrefix, recordText(TheV1Tag.album), false);
-        fillSlot(tags::kFieldArtist, kTextPrefix, recordText(TheV1Tag.artist), false);
-        fillSlot(tags::kFieldComment, kCommentPrefix, recordText(TheV1Tag.comment), false);
-        fillSlot(tags::kFieldYear, kTextPrefix, recordText(TheV1Tag.year), false);
-        fillSlot(tags::kFieldTrack, kTextPrefix, trackDigits(TheV1Tag.track), false);
-        fillSlot(tags::kFieldGenre, kTextPrefix, v1GenreName(), false);
+        fillSlot(tags::kFieldTitle, BodyLayout::Text, recordText(TheV1Tag.title), false);
+        fillSlot(tags::kFieldAlbum, BodyLayout::Text, recordText(TheV1Tag.album), false);
+        fillSlot(tags::kFieldArtist, BodyLayout::Text, recordText(TheV1Tag.artist), false);
+        fillSlot(tags::kFieldComment, BodyLayout::Comment, recordText(TheV1Tag.comment), false);
+        fillSlot(tags::kFieldYear, BodyLayout::Text, recordText(TheV1Tag.year), false);
+        fillSlot(tags::kFieldTrack, BodyLayout::Text, trackDigits(TheV1Tag.track), false);
+        fillSlot(tags::kFieldGenre, BodyLayout::Text, v1GenreName(), false);
         TheV2Tag.remove(main, CurrentPath, kSoftRemoval);
         TheV2Tag.write(main, CurrentPath, tags::kAllFields, kWalkPadding);
     }
     TheV2Tag.freeFields(tags::kAllFields);
 }
 
-// The text of a slot after its prefix, up to the body's end (the reader keeps
-// a zero byte after every body).
-std::string_view slotText(FieldMask bit, std::size_t prefix) {
-    const tags::FrameSlot& slot = TheV2Tag.slots[tags::slotOfBit(static_cast<std::size_t>(std::countr_zero(bit)))];
-    if (slot.length <= prefix) return {};
-    const auto text = slot.body().subspan(prefix);
-    return {reinterpret_cast<const char*>(text.data()), text.size()};
-}
+// The text of a slot, read by its encoding byte.
+std::string slotText(FieldMask bit, BodyLayout layout) { return tags::text::bodyText(slotOf(bit).body(), layout); }
 
 // "5/12" is track 5 of 12: only the digits before the slash count.
 unsigned char trackFromText(std::string_view text) {
@@ -237,16 +232,16 @@ std::optional<unsigned char> genreOfText(std::string_view text) {
 
 void copyV2ToV1File(WindowHandle main) {
     if (TheV2Tag.read(main, CurrentPath) == tags::TagSuccess) {
-        putV1Text(TheV1Tag.title, slotText(tags::kFieldTitle, kTextPrefix), kV1TextLimit);
-        putV1Text(TheV1Tag.artist, slotText(tags::kFieldArtist, kTextPrefix), kV1TextLimit);
-        putV1Text(TheV1Tag.album, slotText(tags::kFieldAlbum, kTextPrefix), kV1TextLimit);
-        putV1Text(TheV1Tag.year, slotText(tags::kFieldYear, kTextPrefix), kV1YearLimit);
-        putV1Text(TheV1Tag.comment, slotText(tags::kFieldComment, kCommentPrefix), kV1CommentLimit);
-        TheV1Tag.track = trackFromText(slotText(tags::kFieldTrack, kTextPrefix));
+        putV1Text(TheV1Tag.title, slotText(tags::kFieldTitle, BodyLayout::Text), kV1TextLimit);
+        putV1Text(TheV1Tag.artist, slotText(tags::kFieldArtist, BodyLayout::Text), kV1TextLimit);
+        putV1Text(TheV1Tag.album, slotText(tags::kFieldAlbum, BodyLayout::Text), kV1TextLimit);
+        putV1Text(TheV1Tag.year, slotText(tags::kFieldYear, BodyLayout::Text), kV1YearLimit);
+        putV1Text(TheV1Tag.comment, slotText(tags::kFieldComment, BodyLayout::Comment), kV1CommentLimit);
+        TheV1Tag.track = trackFromText(slotText(tags::kFieldTrack, BodyLayout::Text));
         // A text that names no genre leaves the file's own genre byte (none
         // in a new trailer), never one left over from another file.
         FieldMask mask = tags::kAllFields;
-        if (const auto genre = genreOfText(slotText(tags::kFieldGenre, kTextPrefix))) {
+        if (const auto genre = genreOfText(slotText(tags::kFieldGenre, BodyLayout::Text))) {
             TheV1Tag.genre = *genre;
         } else {
             mask &= ~tags::kFieldGenre;

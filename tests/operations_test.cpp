@@ -507,3 +507,52 @@ TEST(DecimalTextValue, WeighsDigitsByTheWholeTextsLength) {
     const std::string longText = std::string(5000, '9') + "00000300";
     EXPECT_EQ(app::decimalTextValue(longText, longText.size()) & 0xFF, 300 & 0xFF);
 }
+
+// --- Text in every language -------------------------------------------------------------
+
+TEST_F(WriteV1Walk, TextsBecomeWindows1252WithQuestionMarksAndLimitsCountCharacters) {
+    const std::string path = folder.make("a.mp3", audio(300));
+    std::string accents;
+    for (int i = 0; i < 31; ++i) accents += "é";  // 62 bytes of UTF-8, 31 characters
+    addAll("a.mp3", true);
+    typeAndPress({{res::kTitleEdit, "日本の歌 “€” it’s"}, {res::kArtistEdit, accents}}, res::kApplyV1);
+    then("Windows-1252 bytes in the trailer, shown back converted", [this, path] {
+        EXPECT_EQ(trailerText(path, kTitleOffset, 30), "???? \x93\x80\x94 it\x92s");
+        EXPECT_EQ(trailerText(path, 33, 30), std::string(30, '\xE9'));
+        EXPECT_EQ(script::text(main(), res::kTitleEdit), "???? “€” it’s");
+    });
+    closeMain();
+    run();
+}
+
+TEST_F(WriteV2Walk, TextBeyondIso88591IsWrittenAsUtf16AndTheRestAsBefore) {
+    const std::string path = folder.make("a.mp3", audio(3000));
+    addAll("a.mp3", true);
+    then("v2 view", [this] { script::click(main(), res::kViewV2); });
+    typeAndPress({{res::kTitleEdit, "日本の歌"}, {res::kArtistEdit, "“€” it’s"}, {res::kAlbumEdit, "Café"}}, res::kApplyV2);
+    then("the bodies, and what mutagen and the panel read from them", [this, path] {
+        EXPECT_EQ(frameBody(path, "TIT2"), concat({{0x01},                                            // UTF-16
+                                                   {0xFF, 0xFE},                                      // byte-order mark
+                                                   {0xE5, 0x65, 0x2C, 0x67, 0x6E, 0x30, 0x4C, 0x6B},  // 日本の歌
+                                                   {0x00, 0x00}}));                                   // terminator
+        EXPECT_EQ(frameBody(path, "TALB"), (Bytes{0, 'C', 'a', 'f', 0xE9, 0}));
+        EXPECT_EQ(mutagenView(path, "t['TIT2'].text[0], t['TPE1'].text[0], t['TALB'].text[0]"), "日本の歌 “€” it’s Café\n");
+        expectTexts({{res::kTitleEdit, "日本の歌"}, {res::kArtistEdit, "“€” it’s"}, {res::kAlbumEdit, "Café"}});
+    });
+    closeMain();
+    run();
+}
+
+TEST_F(CopyWalks, V1ToV2TakesTheTrailersWindows1252Characters) {
+    const std::string euro = folder.make("a.mp3", concat({audio(2000), v1Trailer("Caf\xE9 \x80", 1, 17)}));
+    const std::string latin1 = folder.make("b.mp3", concat({audio(2000), v1Trailer("Caf\xE9", 1, 17)}));
+    addAll("\"a.mp3\" \"b.mp3\"", true);
+    then("copy", [this] { script::click(main(), res::kCopyV1ToV2); });
+    then("UTF-16 where ISO-8859-1 lacks a character, one byte a character otherwise", [this, euro, latin1] {
+        EXPECT_EQ(frameBody(euro, "TIT2"), (Bytes{0x01, 0xFF, 0xFE, 'C', 0, 'a', 0, 'f', 0, 0xE9, 0, ' ', 0, 0xAC, 0x20}));
+        EXPECT_EQ(frameBody(latin1, "TIT2"), (Bytes{0, 'C', 'a', 'f', 0xE9}));
+        EXPECT_EQ(mutagenView(euro, "t['TIT2'].text[0]"), "Café €\n");
+    });
+    closeMain();
+    run();
+}

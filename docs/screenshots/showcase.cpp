@@ -32,7 +32,7 @@ std::intptr_t renameProc(WindowHandle dialog, unsigned message, WParam wParam, L
         for (const char* item : {"[Artista]", " - ", "[Titulo]"}) listAddString(pattern, item);
         listSetCurSel(pattern, 2);
         const WindowHandle fields = getDlgItem(dialog, res::kFieldNameList);
-        for (const char* field : {"Album", "Artista", "A\xF1o", "Titulo", "Track"}) listAddString(fields, field);
+        for (const char* field : {"Album", "Artista", "Año", "Titulo", "Track"}) listAddString(fields, field);
         listSetCurSel(fields, 1);
         checkDlgButton(dialog, res::kRenameVersionV1, BST_CHECKED);
         checkDlgButton(dialog, res::kRenameScopeSelected, BST_CHECKED);

@@ -2,8 +2,6 @@
 // routing of input to the control kinds.
 #include "platform/ui/controls.h"
 
-#include "platform/ui/input.h"
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -11,32 +9,36 @@
 #include <limits>
 #include <utility>
 
+#include "platform/text.h"
+#include "platform/ui/input.h"
+
 namespace platform {
 namespace {
 
-constexpr unsigned char kFirstPrintable = 0x20;
-constexpr unsigned char kDelete = 0x7F;
+constexpr char32_t kFirstPrintable = 0x20;
+constexpr char32_t kDelete = 0x7F;  // with the C1 controls after it
+constexpr char32_t kLastControl = 0x9F;
 constexpr int kEditColumnUnits = 4;  // the width of one character, in dialog units
 // The control characters Ctrl and a letter type, which edits take as commands.
-constexpr char kSelectAll = 0x01;  // Ctrl+A
-constexpr char kCopy = 0x03;       // Ctrl+C
-constexpr char kPaste = 0x16;      // Ctrl+V
-constexpr char kCut = 0x18;        // Ctrl+X
+constexpr char32_t kSelectAll = 0x01;  // Ctrl+A
+constexpr char32_t kCopy = 0x03;       // Ctrl+C
+constexpr char32_t kPaste = 0x16;      // Ctrl+V
+constexpr char32_t kCut = 0x18;        // Ctrl+X
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-unsigned char foldCase(unsigned char c) {
-    constexpr unsigned char kMultiply = 0xD7;  // the one letter-free byte among the capitals
-    // Four capitals stand among the code page's punctuation: S, OE and Z with
-    // caron sit 0x10 below their small forms, and Y with diaeresis pairs with 0xFF.
-    constexpr unsigned char kCaronS = 0x8A, kLigatureOE = 0x8C, kCaronZ = 0x8E, kDiaeresisY = 0x9F;
-    constexpr unsigned char kSmallDiaeresisY = 0xFF;
-    constexpr int kPunctuationCaseOffset = 0x10;
-    if (c == kCaronS || c == kLigatureOE || c == kCaronZ) return static_cast<unsigned char>(c + kPunctuationCaseOffset);
-    if (c == kDiaeresisY) return kSmallDiaeresisY;
-    if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + ('a' - 'A'));
-    if (c >= 0xC0 && c <= 0xDE && c != kMultiply) return static_cast<unsigned char>(c + 0x20);
-    return c;
+// The caret stands only before characters that take cells: a combining mark
+// goes with the character before it.
+std::size_t characterEnd(std::string_view text, std::size_t caret) {
+    do caret = nextCharacter(text, caret);
+    while (caret < text.size() && characterWidth(text, caret) == 0);
+    return caret;
+}
+
+std::size_t characterStart(std::string_view text, std::size_t caret) {
+    do caret = previousCharacter(text, caret);
+    while (caret > 0 && characterWidth(text, caret) == 0);
+    return caret;
 }
 
 void clickButton(Window& button) {
@@ -57,7 +59,7 @@ void placeEditCaret(Window& edit, LParam offset, bool extend) {
 
 LParam editProc(Window& edit, unsigned message, WParam wParam, LParam lParam) {
     bool changed = false;
-    if (message == WM_CHAR) changed = editChar(edit, static_cast<char>(wParam));
+    if (message == WM_CHAR) changed = editChar(edit, static_cast<char32_t>(wParam));
     if (message == WM_KEYDOWN) changed = editKey(edit, static_cast<Key>(wParam), static_cast<unsigned>(lParam));
     if (message == WM_LBUTTONDOWN) {
         setFocus(edit.handle);
@@ -74,16 +76,6 @@ LParam editProc(Window& edit, unsigned message, WParam wParam, LParam lParam) {
 void notifyParent(const Window& control, unsigned code) {
     sendMessage(control.parent, WM_COMMAND, makeWParam(static_cast<unsigned>(control.id), code),
                 static_cast<LParam>(control.handle.value));
-}
-
-int compareNoCase(std::string_view a, std::string_view b) {
-    const std::size_t common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        const int left = foldCase(static_cast<unsigned char>(a[i]));
-        const int right = foldCase(static_cast<unsigned char>(b[i]));
-        if (left != right) return left < right ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 int sortedIndex(const ListState& list, std::string_view text) {
@@ -115,13 +107,15 @@ void replaceSelection(Window& control, std::string_view text) {
     control.edit.placeCaret(control.edit.caret + text.size());
 }
 
-// A single-line field takes only the first line of what is pasted.
+// A single-line field takes only the first line of what is pasted, and only
+// whole characters.
 std::string_view pastable(const Window& control, std::string_view text) {
+    text = text.substr(0, completeLength(text));
     if (control.style & ES_MULTILINE) return text;
     return text.substr(0, text.find_first_of("\r\n"));
 }
 
-bool editCommand(Window& control, char command) {
+bool editCommand(Window& control, char32_t command) {
     switch (command) {
         case kSelectAll:
             control.edit.anchor = 0;
@@ -153,48 +147,71 @@ void clampCaret(Window& control) {
     control.edit.anchor = std::min(control.edit.anchor, control.text.size());
 }
 
+// Deletes the character before (or at) the caret, or the selection.
+bool eraseCharacter(Window& control, bool before) {
+    if (eraseSelection(control)) return true;
+    EditState& e = control.edit;
+    const std::string& text = control.text;
+    if (before ? e.caret == 0 : e.caret >= text.size()) return false;
+    const std::size_t start = before ? characterStart(text, e.caret) : e.caret;
+    const std::size_t end = before ? e.caret : characterEnd(text, e.caret);
+    control.text.erase(start, end - start);
+    e.placeCaret(start);
+    return true;
+}
+
 }  // namespace
 
-bool editChar(Window& control, char typed) {
+bool editChar(Window& control, char32_t typed) {
     clampCaret(control);
-    const auto c = static_cast<unsigned char>(typed);
-    if (c < kFirstPrintable) return editCommand(control, typed);
-    if (c == kDelete) return false;
-    replaceSelection(control, std::string_view(&typed, 1));
+    if (typed < kFirstPrintable) return editCommand(control, typed);
+    if (typed >= kDelete && typed <= kLastControl) return false;
+    std::string utf8;
+    appendUtf8(utf8, typed);
+    replaceSelection(control, utf8);
     return true;
 }
 
 bool editKey(Window& control, Key key, unsigned modifiers) {
     clampCaret(control);
     EditState& e = control.edit;
+    const std::string& text = control.text;
     const bool extend = (modifiers & kShift) != 0;
     std::size_t target = e.caret;
     switch (key) {
         case Key::Left:
-            target = !extend && e.hasSelection() ? e.selectionStart() : (e.caret > 0 ? e.caret - 1 : 0);
+            target = !extend && e.hasSelection() ? e.selectionStart() : (e.caret > 0 ? characterStart(text, e.caret) : 0);
             break;
         case Key::Right:
-            target = !extend && e.hasSelection() ? e.selectionEnd() : std::min(e.caret + 1, control.text.size());
+            target = !extend && e.hasSelection() ? e.selectionEnd()
+                                                 : (e.caret < text.size() ? characterEnd(text, e.caret) : e.caret);
             break;
         case Key::Home: target = 0; break;
-        case Key::End: target = control.text.size(); break;
-        case Key::Backspace:
-            if (eraseSelection(control)) return true;
-            if (e.caret == 0) return false;
-            control.text.erase(e.caret - 1, 1);
-            e.placeCaret(e.caret - 1);
-            return true;
-        case Key::Delete:
-            if (eraseSelection(control)) return true;
-            if (e.caret >= control.text.size()) return false;
-            control.text.erase(e.caret, 1);
-            return true;
-        default:
-            return false;
+        case Key::End: target = text.size(); break;
+        case Key::Backspace: return eraseCharacter(control, true);
+        case Key::Delete: return eraseCharacter(control, false);
+        default: return false;
     }
     if (extend) e.caret = target;
     else e.placeCaret(target);
     return false;
+}
+
+std::size_t EditState::firstShown(std::string_view text, std::size_t columns) const {
+    const auto cells = [&](std::size_t from, std::size_t to) {
+        return static_cast<std::size_t>(displayWidth(text.substr(from, to - from)));
+    };
+    const std::size_t at = std::min(caret, text.size());
+    // The caret after the last character takes a cell too.
+    const std::size_t caretCells = at < text.size() ? static_cast<std::size_t>(std::max(1, characterWidth(text, at))) : 1;
+    std::size_t first = std::min(scroll, at);
+    while (first < at && cells(first, at) + caretCells > columns) first = characterEnd(text, first);
+    while (first > 0) {
+        const std::size_t earlier = characterStart(text, first);
+        if (cells(earlier, text.size()) + 1 > columns) break;
+        first = earlier;
+    }
+    return first;
 }
 
 // The characters a text field shows: a combo box gives a column to its arrow.
@@ -205,7 +222,7 @@ int editColumns(const Window& control) {
 
 void editKeepCaretVisible(Window& control) {
     if (control.style & ES_MULTILINE) return;
-    control.edit.scroll = control.edit.firstShown(control.text.size(), static_cast<std::size_t>(editColumns(control)));
+    control.edit.scroll = control.edit.firstShown(control.text, static_cast<std::size_t>(editColumns(control)));
 }
 
 LParam controlProc(Window& control, unsigned message, WParam wParam, LParam lParam) {
@@ -247,7 +264,7 @@ bool setDlgItemText(WindowHandle dialog, int id, std::string_view text) {
 int getDlgItemText(WindowHandle dialog, int id, std::span<char> buffer) {
     if (buffer.empty()) return 0;
     const std::string text = getWindowText(getDlgItem(dialog, id));
-    const std::size_t copied = std::min(text.size(), buffer.size() - 1);
+    const std::size_t copied = characterPrefix(text, buffer.size() - 1);
     std::copy_n(text.begin(), copied, buffer.begin());
     buffer[copied] = '\0';
     return static_cast<int>(copied);

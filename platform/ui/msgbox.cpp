@@ -51,14 +51,14 @@ std::intptr_t boxProc(WindowHandle box, unsigned message, WParam wParam, LParam 
     }
 }
 
-// Rows the text takes when wrapped, and its widest row, in characters.
+// Rows the text takes when wrapped, and its widest row, in cells.
 std::pair<int, int> textExtent(std::string_view text) {
     int rows = 0;
     int widest = 0;
     std::size_t start = 0;
     while (start <= text.size()) {
         const std::size_t end = std::min(text.find('\n', start), text.size());
-        const int length = static_cast<int>(end - start);
+        const int length = displayWidth(text.substr(start, end - start));
         rows += std::max(1, (length + kWrapColumns - 1) / kWrapColumns);
         widest = std::max(widest, std::min(length, kWrapColumns));
         start = end + 1;
@@ -91,7 +91,8 @@ int messageBox(WindowHandle owner, std::string_view text, std::string_view title
     shown().push_back({owner, std::string(text), std::string(title)});
     const InputSource* input = inputSource();
     if (input != nullptr && input->interactive()) return showModal(owner, text, title);
-    std::fprintf(stderr, "[%s] %s\n", toUtf8(title).c_str(), toUtf8(text).c_str());
+    std::fprintf(stderr, "[%.*s] %.*s\n", static_cast<int>(title.size()), title.data(),
+                 static_cast<int>(text.size()), text.data());
     return kIdOk;
 }
 

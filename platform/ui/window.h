@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -53,17 +54,12 @@ struct EditState {
     std::size_t selectionStart() const { return std::min(caret, anchor); }
     std::size_t selectionEnd() const { return std::max(caret, anchor); }
 
-    // The first character a single-line field `columns` wide shows: where it
-    // was scrolled to, moved only as far as the caret needs (the caret after
-    // the last character takes a column too). A renderer with more room than
-    // the layer counts shows more of the start rather than empty columns.
-    std::size_t firstShown(std::size_t length, std::size_t columns) const {
-        const std::size_t at = std::min(caret, length);
-        std::size_t first = std::min(scroll, at);
-        if (at >= first + columns) first = at - columns + 1;
-        const std::size_t fitting = length + 1 > columns ? length + 1 - columns : 0;
-        return std::min(first, fitting);
-    }
+    // The first byte a single-line field `columns` cells wide shows: where it
+    // was scrolled to, moved by whole characters only as far as the caret needs
+    // (the caret after the last character takes a cell too). A renderer with
+    // more room than the layer counts shows more of the start rather than
+    // empty cells.
+    std::size_t firstShown(std::string_view text, std::size_t columns) const;
 };
 
 struct ProgressState {

@@ -187,6 +187,23 @@ done
 expect "Titulo Dos Nuevo"
 echo "ok: Aplicar ID3v2.3 writes both selected files and the panel shows the new tag"
 
+# A Japanese title typed at the terminal: drawn two cells a character, written
+# as UTF-16 that another reader takes back unchanged.
+click_on "Titulo Dos Nuevo"
+keys End
+for _ in $(seq 16); do keys BSpace; done
+keys -l "日本の歌"
+keys Left BSpace
+expect "日本歌"
+click_on "Aplicar ID3v2.3"
+expect_not "Progreso del archivo..."
+expect "日本歌"
+for f in uno zeta; do
+    /usr/bin/python3 -c "import sys, mutagen.id3 as i; sys.exit(i.ID3(sys.argv[1])['TIT2'].text[0] != '日本歌')" \
+        "$work/music/$f.mp3" || fail "$f.mp3 has no Japanese ID3v2.3 title"
+done
+echo "ok: a Japanese title is typed, edited by character and written"
+
 # A walk over thousands of files that must grow: Cancel stops it part-way.
 click_on "Borrar Todo"
 add_folder long

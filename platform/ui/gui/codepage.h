@@ -1,5 +1,5 @@
-// The two crossings between the layer's code page and the UTF-8 that the
-// window system speaks: texts drawn, and texts typed.
+// The two crossings between the layer's texts and the UTF-8 that the window
+// system speaks: texts drawn, and texts typed.
 #pragma once
 
 #include <string>
@@ -7,11 +7,11 @@
 
 namespace platform::gui {
 
-// A layer text as UTF-8 for drawing.
+// A layer text as valid UTF-8 for drawing: a byte that is no character (a
+// path's stray byte) is shown escaped, as \xHH.
 std::string screenText(std::string_view layerText);
 
-// Typed UTF-8 in the layer's code page. A character the code page lacks is
-// left out rather than typed as a stand-in.
+// Typed text for the layer: whole characters only.
 std::string typedText(std::string_view utf8);
 
 }  // namespace platform::gui

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "platform/text.h"
 #include "platform/ui/gui/codepage.h"
 
 namespace platform::gui {
@@ -75,12 +76,12 @@ int Font::width(std::string_view layerText) const {
 }
 
 std::size_t Font::offsetAt(std::string_view layerText, int x) const {
-    // The layer's code page has one byte a character, so every prefix is a
-    // whole number of characters.
-    for (std::size_t at = 0; at < layerText.size(); ++at) {
+    for (std::size_t at = 0; at < layerText.size();) {
+        const std::size_t next = nextCharacter(layerText, at);
         const int before = width(layerText.substr(0, at));
-        const int after = width(layerText.substr(0, at + 1));
+        const int after = width(layerText.substr(0, next));
         if (x < (before + after) / 2) return at;
+        at = next;
     }
     return layerText.size();
 }

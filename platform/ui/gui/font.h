@@ -31,9 +31,9 @@ public:
 
     DialogScale scale() const;
     int height() const;
-    // Widths of layer texts (in the layer's code page), in pixels.
+    // Widths of layer texts, in pixels.
     int width(std::string_view layerText) const;
-    // The byte of the text nearest to x pixels from its start.
+    // The character boundary of the text nearest to x pixels from its start.
     std::size_t offsetAt(std::string_view layerText, int x) const;
     // Draws a layer text with its top-left corner at x, y.
     void draw(SDL_Renderer* renderer, std::string_view layerText, int x, int y, SDL_Color colour) const;

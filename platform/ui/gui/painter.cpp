@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "platform/text.h"
+
 namespace platform::gui {
 namespace {
 
@@ -137,9 +139,9 @@ std::vector<std::pair<std::size_t, std::string_view>> wrap(const Font& font, std
         const std::size_t end = std::min(text.find('\n', start), text.size());
         std::string_view rest = withoutReturn(text.substr(start, end - start));
         std::size_t at = start;
-        while (font.width(rest) > width && rest.size() > 1) {
+        while (font.width(rest) > width && nextCharacter(rest, 0) < rest.size()) {
             std::size_t fits = font.offsetAt(rest, width);
-            if (fits == 0) fits = 1;
+            if (fits == 0) fits = nextCharacter(rest, 0);
             const std::size_t blank = rest.substr(0, fits + 1).rfind(' ');
             const std::size_t cut = blank != std::string_view::npos && blank > 0 ? blank + 1 : fits;
             lines.emplace_back(at, rest.substr(0, cut));
@@ -444,7 +446,9 @@ void Painter::paintEdit(const Window& control, const Rect& r, bool focused) {
     std::size_t first = std::min(control.edit.scroll, control.text.size());
     const std::size_t caret = std::min(control.edit.caret, control.text.size());
     if (caret < first) first = caret;
-    while (first < caret && font_.width(std::string_view(control.text).substr(first, caret - first)) > room) ++first;
+    while (first < caret && font_.width(std::string_view(control.text).substr(first, caret - first)) > room) {
+        first = nextCharacter(control.text, first);
+    }
     const int y = inner.top + (inner.height() - font_.height()) / 2;
     paintLine(control, std::string_view(control.text).substr(first), first, textLeft, y, focused);
     hits_.push_back({HitKind::EditText, control.handle, static_cast<int>(first), r, textLeft, {}});

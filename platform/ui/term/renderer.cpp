@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/text.h"
 #include "platform/ui/window.h"
 
 namespace platform::term {
@@ -88,7 +89,12 @@ void Renderer::handleKey(const KeyAction& key) {
             if (key.key == Key::Space && key.modifiers == 0 && takesTyping(keyTarget())) inputText(" ");
             else inputKey(key.key, key.modifiers);
             break;
-        case Action::Type: inputText(std::string_view(&key.text, 1)); break;
+        case Action::Type: {
+            std::string typed;
+            appendUtf8(typed, key.text);
+            inputText(typed);
+            break;
+        }
         case Action::Menu: menu_.open(active, 0); break;
         case Action::MenuKey: menu_.openByAccess(active, key.access); break;
         case Action::NextWindow: cycleWindows(true); break;
