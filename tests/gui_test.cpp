@@ -413,6 +413,28 @@ TEST_F(GuiControls, CtrlCXAndVUseTheDesktopClipboard) {
     EXPECT_EQ(script::text(top(), kName), "Señor Ω");
 }
 
+TEST_F(Gui, DuringALongRunThePumpPaintsTheProgressWindowAndTakesItsCancel) {
+    Probe probe;
+    probe.endsOn = {};
+    const WindowHandle progress =
+        createDialogParam(res::lirvaneModule(), res::kProgressDialog, {}, probeProc, reinterpret_cast<LParam>(&probe));
+    showWindow(progress, SW_SHOWNORMAL);
+    progressSetPos(getDlgItem(progress, res::kProgressBar), 40);
+    // A run pumps only its progress window; nothing else brings the screen up to date.
+    pumpOnly(progress);
+    ASSERT_NE(renderer->sdlWindow(progress), nullptr);
+    EXPECT_EQ(renderer->paintCount(), 1);
+    const Rect cancel = pixels(getDlgItem(progress, IDCANCEL));
+    SDL_Event event{};
+    event.button = {SDL_MOUSEBUTTONDOWN, 0, idOf(progress), 0, SDL_BUTTON_LEFT, SDL_PRESSED, 1, 0, middleX(cancel),
+                    middleY(cancel)};
+    SDL_PushEvent(&event);
+    event.button.type = SDL_MOUSEBUTTONUP;
+    SDL_PushEvent(&event);
+    pumpOnly(progress);
+    EXPECT_EQ(probe.count(IDCANCEL, BN_CLICKED), 1);
+}
+
 class GuiMainWindow : public Gui {
 protected:
     void SetUp() override {
