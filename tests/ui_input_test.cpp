@@ -213,6 +213,18 @@ TEST_F(MainMenu, AccessLettersOpenPopupsAndChooseItems) {
     EXPECT_EQ(probe.ids(), std::vector<int>{res::kMenuSaveList});
 }
 
+TEST_F(MainMenu, AClickOnATitleOpensOrClosesItsPopupAndAClickOnAnItemChoosesIt) {
+    menu.clickTitle(window, 1);
+    EXPECT_EQ(menu.popup, 1);
+    menu.clickTitle(window, 1);
+    EXPECT_FALSE(menu.isOpen());
+    menu.clickTitle(window, 0);
+    menu.clickItem(2);
+    EXPECT_FALSE(menu.isOpen());
+    deliver();
+    EXPECT_EQ(probe.ids(), std::vector<int>{res::kMenuRenameFromTags});
+}
+
 TEST_F(MainMenu, ADisabledWindowOpensNoMenuAndAnOpenOneClosesWhenItIsDisabled) {
     enableWindow(window, false);
     menu.open(window, 0);

@@ -77,6 +77,17 @@ void MenuState::choose() {
     if (picked.text != nullptr) inputMenu(owner, picked.command);
 }
 
+void MenuState::clickTitle(WindowHandle owner, int popupIndex) {
+    inputActivate(owner);
+    if (window == owner && popup == popupIndex) *this = {};
+    else open(owner, popupIndex);
+}
+
+void MenuState::clickItem(int itemIndex) {
+    item = itemIndex;
+    choose();
+}
+
 void MenuState::key(Key pressed) {
     const MenuTemplate* bar = menuOf(window);
     const int popups = bar ? static_cast<int>(bar->popups.size()) : 0;

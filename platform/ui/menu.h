@@ -29,6 +29,11 @@ struct MenuState {
     void move(int step);
     // Closes the menu and sends the highlighted item's command.
     void choose();
+    // A click on a title of the window's bar: brings the window up and opens
+    // that popup, or closes it when it is the one open.
+    void clickTitle(WindowHandle owner, int popupIndex);
+    // A click on an item of the open popup: chooses it.
+    void clickItem(int itemIndex);
     // A key while the menu is open: arrows move, Enter and Space choose, Esc closes.
     void key(Key pressed);
     // A letter while the menu is open: chooses the item it is the access key of.

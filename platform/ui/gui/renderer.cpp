@@ -273,15 +273,8 @@ void Renderer::handleButton(const SDL_MouseButtonEvent& event) {
         return;
     }
     switch (hit->kind) {
-        case HitKind::MenuTitle:
-            inputActivate(hit->window);
-            if (menu_.window == hit->window && menu_.popup == hit->index) menu_ = {};
-            else menu_.open(hit->window, hit->index);
-            break;
-        case HitKind::MenuItem:
-            menu_.item = hit->index;
-            menu_.choose();
-            break;
+        case HitKind::MenuTitle: menu_.clickTitle(hit->window, hit->index); break;
+        case HitKind::MenuItem: menu_.clickItem(hit->index); break;
         case HitKind::ListRow: case HitKind::ComboRow: inputClick(hit->window, modifiers, hit->index); break;
         case HitKind::EditText: clickText(*hit, event.x, modifiers); break;
         case HitKind::ScrollBar: clickScrollBar(*hit, event.x, event.y); break;

@@ -136,15 +136,8 @@ void Renderer::handleMouse(const TerminalEvent& event) {
     switch (hit->kind) {
         case HitKind::CloseBox: inputClose(hit->window); break;
         case HitKind::Caption: inputActivate(hit->window); break;
-        case HitKind::MenuTitle:
-            inputActivate(hit->window);
-            if (menu_.popup == hit->index && menu_.window == hit->window) menu_ = {};
-            else menu_.open(hit->window, hit->index);
-            break;
-        case HitKind::MenuItem:
-            menu_.item = hit->index;
-            menu_.choose();
-            break;
+        case HitKind::MenuTitle: menu_.clickTitle(hit->window, hit->index); break;
+        case HitKind::MenuItem: menu_.clickItem(hit->index); break;
         case HitKind::ListRow: case HitKind::ComboRow:
             inputClick(hit->window, event.modifiers, hit->index);
             break;
