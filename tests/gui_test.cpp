@@ -103,10 +103,10 @@ protected:
         renderer->refresh();
     }
     Uint32 idOf(WindowHandle top) const { return SDL_GetWindowID(renderer->sdlWindow(top)); }
-    void click(WindowHandle top, int x, int y, Uint16 modifiers = KMOD_NONE) {
+    void click(WindowHandle top, int x, int y, Uint16 modifiers = KMOD_NONE, Uint8 clicks = 1) {
         SDL_SetModState(static_cast<SDL_Keymod>(modifiers));
         SDL_Event event{};
-        event.button = {SDL_MOUSEBUTTONDOWN, 0, idOf(top), 0, SDL_BUTTON_LEFT, SDL_PRESSED, 1, 0, x, y};
+        event.button = {SDL_MOUSEBUTTONDOWN, 0, idOf(top), 0, SDL_BUTTON_LEFT, SDL_PRESSED, clicks, 0, x, y};
         send(event);
         event.button.type = SDL_MOUSEBUTTONUP;
         send(event);
@@ -319,6 +319,9 @@ TEST_F(GuiControls, ListRowsTakeClicksCtrlClicksAndShiftClicks) {
     click(top(), x, at(4), KMOD_LSHIFT);
     EXPECT_EQ(script::selection(top(), kFiles), (std::vector<int>{2, 3, 4}));
     EXPECT_TRUE(script::focused(top(), kFiles));
+    click(top(), x, at(1), KMOD_NONE, 2);  // a double click picks its row alone
+    EXPECT_EQ(script::selection(top(), kFiles), std::vector<int>{1});
+    EXPECT_EQ(dialog->probe.count(kFiles, LBN_DBLCLK), 1);
 }
 
 TEST_F(GuiControls, TheWheelAndTheScrollBarMoveTheList) {

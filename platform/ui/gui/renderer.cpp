@@ -17,6 +17,7 @@ namespace {
 constexpr auto kPumpPaintInterval = std::chrono::milliseconds(30);
 constexpr int kWheelRows = 3;
 constexpr int kDisplay = 0;
+constexpr Uint8 kDoubleClick = 2;
 // The control characters that Ctrl and a letter give, which edits take as commands.
 constexpr char kControlLetterBase = 'a' - 1;
 
@@ -275,7 +276,11 @@ void Renderer::handleButton(const SDL_MouseButtonEvent& event) {
     switch (hit->kind) {
         case HitKind::MenuTitle: menu_.clickTitle(hit->window, hit->index); break;
         case HitKind::MenuItem: menu_.clickItem(hit->index); break;
-        case HitKind::ListRow: case HitKind::ComboRow: inputClick(hit->window, modifiers, hit->index); break;
+        case HitKind::ListRow:
+            if (event.clicks == kDoubleClick) inputDoubleClick(hit->window, hit->index);
+            else inputClick(hit->window, modifiers, hit->index);
+            break;
+        case HitKind::ComboRow: inputClick(hit->window, modifiers, hit->index); break;
         case HitKind::EditText: clickText(*hit, event.x, modifiers); break;
         case HitKind::ScrollBar: clickScrollBar(*hit, event.x, event.y); break;
         case HitKind::Control: inputClick(hit->window, modifiers); break;
