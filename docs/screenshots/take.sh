@@ -21,8 +21,11 @@ shoot() {
     echo "docs/$2"
 }
 
-mkdir -p "$work/music" "$work/cfg"
-"$build/tests/lirvane_make_fixtures" "$work/music"
+# A few files to list: the test fixtures and copies of them under other names.
+music="$work/Música"
+mkdir -p "$music" "$work/cfg"
+"$build/tests/lirvane_make_fixtures" "$music"
+for name in "Intro" "Nocturno en Re" "Último baile" "Viento del sur"; do cp "$music/uno.mp3" "$music/$name.mp3"; done
 cd "$work"
 XDG_CONFIG_HOME="$work/cfg" "$build/lirvane" >/dev/null 2>&1 &
 pids+=($!)
@@ -33,13 +36,13 @@ for _ in $(seq 19); do xdotool key Tab; done
 xdotool key Return
 window_named "Buscar carpeta" >/dev/null
 xdotool key Tab
-xdotool type --delay 20 "music"
+xdotool type --delay 20 "Música"
 xdotool key Return
 sleep 0.3
 xdotool key Tab Return
 window_gone "Buscar carpeta"
-# To the list (three more tab stops) and its first entry.
-xdotool key Tab Tab Tab Home
+# To the list (three more tab stops) and the entry after its first.
+xdotool key Tab Tab Tab Home Down
 shoot "Lirvane v3.0" main-window.png
 
 xdotool key F10 Up Return
