@@ -47,6 +47,7 @@ class DesktopEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        chooseVideoHints();
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
         ASSERT_EQ(TTF_Init(), 0);
         font = std::make_unique<Font>();

@@ -21,14 +21,20 @@ struct TextureFree {
 struct PatternFree {
     void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); }
 };
+struct ConfigFree {
+    void operator()(FcConfig* config) const { FcConfigDestroy(config); }
+};
 
+// A configuration of its own, released after the look-up: the font file is
+// all the program needs of fontconfig.
 std::string fontconfigFile(const char* family) {
+    const std::unique_ptr<FcConfig, ConfigFree> config(FcInitLoadConfigAndFonts());
     std::unique_ptr<FcPattern, PatternFree> pattern(FcNameParse(reinterpret_cast<const FcChar8*>(family)));
-    if (!pattern) return {};
-    FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
+    if (!config || !pattern) return {};
+    FcConfigSubstitute(config.get(), pattern.get(), FcMatchPattern);
     FcDefaultSubstitute(pattern.get());
     FcResult result = FcResultNoMatch;
-    std::unique_ptr<FcPattern, PatternFree> match(FcFontMatch(nullptr, pattern.get(), &result));
+    std::unique_ptr<FcPattern, PatternFree> match(FcFontMatch(config.get(), pattern.get(), &result));
     FcChar8* file = nullptr;
     if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch) return {};
     return reinterpret_cast<const char*>(file);

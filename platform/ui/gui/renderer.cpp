@@ -385,6 +385,13 @@ void Renderer::handleText(const SDL_TextInputEvent& event) {
     if (!typed.empty()) inputText(typed);
 }
 
+void chooseVideoHints() {
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");  // a dialog program keeps no screen awake
+}
+
 bool displayAvailable() {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
         const char* value = std::getenv(name);
@@ -399,8 +406,7 @@ namespace {
 class Session {
 public:
     Session() {
-        SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-        SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+        chooseVideoHints();
         video_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
         fonts_ = video_ && TTF_Init() == 0;
     }

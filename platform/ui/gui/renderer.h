@@ -83,6 +83,11 @@ private:
     int paints_ = 0;
 };
 
+// Sets how SDL's video is to work, before it starts: windows drawn by the
+// software renderer into their own framebuffers, with no OpenGL behind them;
+// a click on an inactive window acts; the screen saver is left alone.
+void chooseVideoHints();
+
 // Whether the environment names a graphical display to open windows on.
 bool displayAvailable();
 
