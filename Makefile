@@ -4,7 +4,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 PACKAGES   := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libtag1-dev \
               libncurses-dev tmux python3 python3-mutagen python3-eyed3 \
-              libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core fontconfig \
+              libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev fonts-dejavu-core fontconfig \
               xvfb xdotool xclip x11-utils openbox imagemagick
 CMAKE_GEN  := -G Ninja
 

@@ -10,7 +10,7 @@ make_fixtures=$2
 work=$(mktemp -d)
 source "$(dirname "$0")/desktop_session.sh"
 trap 'stop_desktop; rm -rf "$work"' EXIT
-command -v xclip >/dev/null || { echo "SKIP: xclip is not installed"; exit 77; }
+command -v xclip >/dev/null || { echo "FAIL: xclip is not installed (make installs it)"; exit 1; }
 start_desktop || exit $?
 
 mkdir -p "$work/music" "$work/cfg"

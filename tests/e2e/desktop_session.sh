@@ -8,11 +8,13 @@ stop_desktop() {
     wait 2>/dev/null || true
 }
 
-# Starts the X server and the window manager; returns 77 when they cannot run here.
+# Starts the X server and the window manager: returns 77 when no X server can
+# start here, 1 when a tool is missing or the window manager fails.
 start_desktop() {
     local tool
-    for tool in Xvfb xdotool xwininfo openbox; do
-        command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; return 77; }
+    command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; return 77; }
+    for tool in xdotool xwininfo xprop openbox; do
+        command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed (make installs it)"; return 1; }
     done
     # Xvfb picks a free display and writes its number to fd 3.
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
@@ -23,6 +25,13 @@ start_desktop() {
     unset WAYLAND_DISPLAY
     openbox --sm-disable >"$work/openbox.log" 2>&1 &
     pids+=($!)
+    # A window mapped while the window manager is still starting may stay unmapped:
+    # wait until it has announced itself on the root window.
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+        sleep 0.1
+    done
+    echo "FAIL: the window manager did not start"; cat "$work/openbox.log"; return 1
 }
 
 # Waits for a visible window with this caption and prints its id.

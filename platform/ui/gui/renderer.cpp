@@ -8,6 +8,7 @@
 
 #include "platform/ui/gui/codepage.h"
 #include "platform/ui/gui/icon.h"
+#include "platform/ui/gui/xerrors.h"
 #include "platform/ui/placement.h"
 #include "platform/ui/window.h"
 
@@ -407,6 +408,7 @@ class Session {
 public:
     Session() {
         chooseVideoHints();
+        keepXErrorsNonFatal();
         video_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
         fonts_ = video_ && TTF_Init() == 0;
     }
