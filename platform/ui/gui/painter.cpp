@@ -18,6 +18,7 @@ constexpr SDL_Color kSelection{10, 36, 106, 255};
 constexpr SDL_Color kSelectionText{255, 255, 255, 255};
 constexpr SDL_Color kGreyText{128, 128, 128, 255};
 constexpr SDL_Color kBar{10, 36, 106, 255};
+constexpr SDL_Color kScrollTrack{232, 232, 232, 255};
 
 constexpr int kBorder = 2;          // a sunken field's border
 constexpr int kTextPadding = 2;     // between a field's border and its text
@@ -154,8 +155,9 @@ std::vector<std::pair<std::size_t, std::string_view>> wrap(const Font& font, std
     }
 }
 
-// Mixes a value into a digest.
-void mix(std::size_t& digest, std::size_t value) { digest ^= value + 0x9E3779B97F4A7C15ULL + (digest << 6) + (digest >> 2); }
+// Mixes a value into a digest (the golden ratio's bits spread the values).
+constexpr std::size_t kGoldenRatioBits = 0x9E3779B97F4A7C15ULL;
+void mix(std::size_t& digest, std::size_t value) { digest ^= value + kGoldenRatioBits + (digest << 6) + (digest >> 2); }
 
 void mixControl(std::size_t& d, const Window& c) {
     mix(d, std::hash<std::string>{}(c.text));
@@ -215,13 +217,12 @@ void Painter::paint(const Window& window, bool active, const MenuState& menu) {
         paintMenuBar(window, menu);
         top_ = menuBarHeight(font_);
     }
-    const Window* dialog = &window;
     // Group boxes first: the controls they frame are drawn over them.
     for (bool groups : {true, false}) {
-        for (WindowHandle handle : dialog->controls) {
+        for (WindowHandle handle : window.controls) {
             const Window* control = windowOf(handle);
             if (control == nullptr || !control->visible || isGroupBox(*control) != groups) continue;
-            paintControl(*control, active && dialog->focus == handle);
+            paintControl(*control, active && window.focus == handle);
         }
     }
     SDL_RenderSetClipRect(r_, nullptr);
@@ -247,6 +248,17 @@ void Painter::label(std::string_view text, int x, int y, bool enabled) {
     font_.draw(r_, text, x, y, kText);
 }
 
+// A menu text with its access letter underlined.
+void Painter::menuLabel(std::string_view text, int access, int x, int y, SDL_Color colour) {
+    font_.draw(r_, text, x, y, colour);
+    if (access < 0) return;
+    const auto at = static_cast<std::size_t>(access);
+    const int left = x + font_.width(text.substr(0, at));
+    const int right = x + font_.width(text.substr(0, nextCharacter(text, at))) - 1;
+    const int baseline = y + font_.height() - 1;
+    line(r_, left, baseline, right, baseline, colour);
+}
+
 void Painter::paintMenuBar(const Window& window, const MenuState& menu) {
     const MenuTemplate& bar = *menuOf(window.handle);
     const int height = menuBarHeight(font_);
@@ -260,12 +272,7 @@ void Painter::paintMenuBar(const Window& window, const MenuState& menu) {
         if (open) fill(r_, area, kSelection);
         const SDL_Color colour = open ? kSelectionText : kText;
         const int textY = kMenuPadding / 2;
-        font_.draw(r_, title, x + kMenuPadding, textY, colour);
-        if (access >= 0) {
-            const int ux = x + kMenuPadding + font_.width(std::string_view(title).substr(0, static_cast<std::size_t>(access)));
-            const int uw = font_.width(std::string_view(title).substr(static_cast<std::size_t>(access), 1));
-            line(r_, ux, textY + font_.height() - 1, ux + uw - 1, textY + font_.height() - 1, colour);
-        }
+        menuLabel(title, access, x + kMenuPadding, textY, colour);
         addHit(HitKind::MenuTitle, window.handle, static_cast<int>(i), area);
         x += width;
     }
@@ -306,19 +313,16 @@ void Painter::paintMenuPopup(const Window& window, const MenuState& menu) {
         const SDL_Color colour = highlighted ? kSelectionText : kText;
         const int textX = row.left + 2 * kMenuPadding;
         const int textY = y + kMenuItemHeightExtra / 2;
-        font_.draw(r_, text, textX, textY, colour);
-        if (access >= 0) {
-            const int ux = textX + font_.width(std::string_view(text).substr(0, static_cast<std::size_t>(access)));
-            const int uw = font_.width(std::string_view(text).substr(static_cast<std::size_t>(access), 1));
-            line(r_, ux, textY + font_.height() - 1, ux + uw - 1, textY + font_.height() - 1, colour);
-        }
+        menuLabel(text, access, textX, textY, colour);
         addHit(HitKind::MenuItem, window.handle, static_cast<int>(j), row);
     }
 }
 
 void Painter::paintControl(const Window& control, bool focused) {
     const Rect r = pixelsOf(control);
-    clip(r_, isGroupBox(control) || control.windowClass == WindowClass::ComboBox ? Rect{0, 0, 1 << 15, 1 << 15} : r);
+    // A group box's caption and a combo box's open list reach past their rectangles.
+    if (isGroupBox(control) || control.windowClass == WindowClass::ComboBox) SDL_RenderSetClipRect(r_, nullptr);
+    else clip(r_, r);
     switch (control.windowClass) {
         case WindowClass::Static: paintStatic(control, r); break;
         case WindowClass::Button:
@@ -490,7 +494,7 @@ void Painter::addScrollBar(const Window& control, const ScrollBar& bar, bool ena
 void Painter::paintScrollBar(const ScrollBar& bar, bool enabled) {
     SDL_RenderSetClipRect(r_, nullptr);
     const Rect& a = bar.area;
-    fill(r_, a, {232, 232, 232, 255});
+    fill(r_, a, kScrollTrack);
     const int t = kScrollBarThickness;
     const Rect back = bar.vertical() ? Rect{a.left, a.top, a.right, a.top + t} : Rect{a.left, a.top, a.left + t, a.bottom};
     const Rect forward = bar.vertical() ? Rect{a.left, a.bottom - t, a.right, a.bottom} : Rect{a.right - t, a.top, a.right, a.bottom};

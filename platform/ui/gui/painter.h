@@ -62,6 +62,7 @@ private:
     void addScrollBar(const Window& control, const ScrollBar& bar, bool enabled);
     void paintLine(const Window& control, std::string_view line, std::size_t lineStart, int x, int y, bool focused);
     void label(std::string_view text, int x, int y, bool enabled);
+    void menuLabel(std::string_view text, int access, int x, int y, SDL_Color colour);
     void addHit(HitKind kind, WindowHandle window, int index, const Rect& area);
 
     SDL_Renderer* r_;
