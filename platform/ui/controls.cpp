@@ -15,9 +15,6 @@
 namespace platform {
 namespace {
 
-constexpr char32_t kFirstPrintable = 0x20;
-constexpr char32_t kDelete = 0x7F;  // with the C1 controls after it
-constexpr char32_t kLastControl = 0x9F;
 constexpr int kEditColumnUnits = 4;  // the width of one character, in dialog units
 // The control characters Ctrl and a letter type, which edits take as commands.
 constexpr char32_t kSelectAll = 0x01;  // Ctrl+A
@@ -164,8 +161,8 @@ bool eraseCharacter(Window& control, bool before) {
 
 bool editChar(Window& control, char32_t typed) {
     clampCaret(control);
-    if (typed < kFirstPrintable) return editCommand(control, typed);
-    if (typed >= kDelete && typed <= kLastControl) return false;
+    // Control characters are no text; Ctrl and a letter are commands.
+    if (isControlCharacter(typed)) return editCommand(control, typed);
     std::string utf8;
     appendUtf8(utf8, typed);
     replaceSelection(control, utf8);
@@ -205,7 +202,13 @@ std::size_t EditState::firstShown(std::string_view text, std::size_t columns) co
     // The caret after the last character takes a cell too.
     const std::size_t caretCells = at < text.size() ? static_cast<std::size_t>(std::max(1, characterWidth(text, at))) : 1;
     std::size_t first = std::min(scroll, at);
-    while (first < at && cells(first, at) + caretCells > columns) first = characterEnd(text, first);
+    // The shown text is measured once, then by the character that leaves it.
+    std::size_t shown = cells(first, at);
+    while (first < at && shown + caretCells > columns) {
+        const std::size_t next = characterEnd(text, first);
+        shown -= cells(first, next);
+        first = next;
+    }
     while (first > 0) {
         const std::size_t earlier = characterStart(text, first);
         if (cells(earlier, text.size()) + 1 > columns) break;

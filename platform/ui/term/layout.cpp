@@ -22,12 +22,14 @@ Scale Scale::forTerminal(int columns, int rows) {
     return Scale{static_cast<double>(std::max(1, steps))};
 }
 
-int Scale::column(int xUnits) const { return static_cast<int>(std::floor(xUnits * factor / kUnitsPerColumn)); }
+int Scale::column(int xUnits) const {
+    return static_cast<int>(std::floor(xUnits * factor * narrowing / kUnitsPerColumn));
+}
 
 int Scale::row(int yUnits) const { return static_cast<int>(std::floor(yUnits * factor / kUnitsPerRow)); }
 
 int Scale::columns(int cxUnits) const {
-    return std::max(1, static_cast<int>(std::ceil(cxUnits * factor / kUnitsPerColumn)));
+    return std::max(1, static_cast<int>(std::ceil(cxUnits * factor * narrowing / kUnitsPerColumn)));
 }
 
 int Scale::rows(int cyUnits) const { return std::max(1, static_cast<int>(std::ceil(cyUnits * factor / kUnitsPerRow))); }
@@ -43,6 +45,14 @@ CellRect Scale::control(const Rect& units) const {
     }
     const int top = row(units.top);
     return {left, top, right, std::max(top + 1, row(units.bottom))};
+}
+
+// One unit short of the whole width, so that rounding never makes the window
+// a column too wide.
+Scale scaleForWindow(const Scale& scale, int widthUnits, int columns) {
+    if (scale.columns(widthUnits) <= columns) return scale;
+    const double unitsThatFit = static_cast<double>(columns) * kUnitsPerColumn - 1;
+    return Scale{scale.factor, unitsThatFit / (widthUnits * scale.factor)};
 }
 
 bool terminalTooSmall(int columns, int rows) { return columns < kMinColumns || rows < kMinRows; }

@@ -175,10 +175,11 @@ void Painter::paintWindow(const Window& window, const CellRect& outer, bool acti
     if (hasMenu) paintMenuBar(window, outer.left, outer.top + kCaptionRows, outer.width(), menu);
     const int originY = outer.top + frameRows(hasMenu);
     canvas_.setClip({outer.left, originY, outer.right, outer.bottom});
+    const Scale scale = scaleForWindow(scale_, window.rect.width(), canvas_.columns());
     std::vector<std::pair<const Window*, CellRect>> placed;
     for (WindowHandle handle : window.controls) {
         const Window* control = windowOf(handle);
-        if (control && control->visible) placed.push_back({control, cellsOf(*control, outer.left, originY)});
+        if (control && control->visible) placed.push_back({control, cellsOf(*control, scale, outer.left, originY)});
     }
     // Group boxes first: the controls they frame are drawn over their lines.
     for (bool groups : {true, false}) {
@@ -247,10 +248,10 @@ void Painter::paintAccessLetter(int x, int y, std::string_view text, int access)
     canvas_.text(x + displayWidth(text.substr(0, at)), y, letter, characterWidth(text, at), Style::MenuHot);
 }
 
-CellRect Painter::cellsOf(const Window& control, int originX, int originY) const {
+CellRect Painter::cellsOf(const Window& control, const Scale& scale, int originX, int originY) const {
     Rect units = control.rect;
     if (control.windowClass == WindowClass::ComboBox) units.bottom = units.top + kComboFieldUnits;  // the closed field
-    const CellRect r = scale_.control(units);
+    const CellRect r = scale.control(units);
     return {r.left + originX, r.top + originY, r.right + originX, r.bottom + originY};
 }
 

@@ -26,7 +26,8 @@ void Renderer::updatePlacements(const Scale& scale) {
         const Window* window = windowOf(handle);
         const bool placed = std::any_of(placements_.begin(), placements_.end(), [&](const Placement& p) { return p.window == handle; });
         if (window == nullptr || placed || !window->visible) continue;
-        const CellRect size{0, 0, scale.columns(window->rect.width()),
+        const Scale own = scaleForWindow(scale, window->rect.width(), terminal_.columns());
+        const CellRect size{0, 0, own.columns(window->rect.width()),
                             frameRows(menuOf(handle) != nullptr) + scale.rows(window->rect.height())};
         placements_.push_back({handle, placeWindow(size, window->owner, placements_, terminal_.columns(), terminal_.rows())});
     }
