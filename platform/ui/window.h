@@ -113,6 +113,7 @@ struct Desktop {
     bool quit = false;
     int exitCode = 0;
     unsigned fileDialogError = 0;  // why the last file dialog failed
+    std::string keyHelp;           // what F1 shows
     InputSource* input = nullptr;
 };
 

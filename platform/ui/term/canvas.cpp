@@ -7,8 +7,12 @@ namespace platform::term {
 Canvas::Canvas(int columns, int rows)
     : columns_(columns), rows_(rows), clip_{0, 0, columns, rows}, cells_(static_cast<std::size_t>(columns * rows)) {}
 
+bool Canvas::drawable(int x, int y) const {
+    return clip_.contains(x, y) && x >= 0 && y >= 0 && x < columns_ && y < rows_;
+}
+
 void Canvas::put(int x, int y, char32_t ch, Style style) {
-    if (!clip_.contains(x, y) || x >= columns_ || y >= rows_ || x < 0 || y < 0) return;
+    if (!drawable(x, y)) return;
     cells_[static_cast<std::size_t>(y * columns_ + x)] = {ch, style};
 }
 
@@ -42,6 +46,14 @@ void Canvas::frame(const CellRect& area, Style style) {
     put(area.right - 1, area.top, kTopRight, style);
     put(area.left, area.bottom - 1, kBottomLeft, style);
     put(area.right - 1, area.bottom - 1, kBottomRight, style);
+}
+
+void Canvas::shadow(const CellRect& area) {
+    const auto shade = [&](int x, int y) {
+        if (drawable(x, y)) cells_[static_cast<std::size_t>(y * columns_ + x)].style = Style::Shadow;
+    };
+    for (int y = area.top + 1; y <= area.bottom; ++y) shade(area.right, y);
+    for (int x = area.left + 1; x < area.right; ++x) shade(x, area.bottom);
 }
 
 std::string Canvas::rowText(int y) const {

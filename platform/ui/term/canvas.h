@@ -13,7 +13,7 @@ namespace platform::term {
 
 enum class Style : std::uint8_t {
     Desktop, Window, Caption, CaptionInactive, MenuBar, MenuHot, MenuSelected,
-    Button, ButtonDefault, Focused, Pressed, Field, Selected, Disabled, Frame, Help, Notice,
+    Button, ButtonDefault, Focused, Pressed, Field, Selected, Disabled, Frame, Help, Notice, Shadow,
 };
 
 struct Cell {
@@ -42,6 +42,9 @@ public:
     // Windows-1252 text from (x, y), cut at `width` cells; returns the cells used.
     int text(int x, int y, std::string_view cp1252, int width, Style style);
     void frame(const CellRect& area, Style style);
+    // Darkens the cells a window standing over the desktop shades: a column
+    // to its right and a row below it, each one cell down and along.
+    void shadow(const CellRect& area);
     void setClip(const CellRect& clip) { clip_ = clip; }
     void clearClip() { clip_ = {0, 0, columns_, rows_}; }
 
@@ -53,6 +56,8 @@ public:
     int cursorY = -1;
 
 private:
+    bool drawable(int x, int y) const;
+
     int columns_;
     int rows_;
     CellRect clip_;

@@ -51,9 +51,35 @@ CellRect Scale::control(const Rect& units) const {
     return {left, top, right, std::max(top + 1, row(units.bottom))};
 }
 
+CellRect Scale::groupBox(const Rect& units) const {
+    const int left = column(units.left);
+    const int top = static_cast<int>(std::ceil(units.top * factor / kUnitsPerRow));
+    const int bottomLine = std::max(top + 1, row(units.bottom - 1));
+    return {left, top, std::max(left + 2, column(units.right)), bottomLine + 1};
+}
+
+CellRect Scale::lines(const Rect& units) const {
+    const int top = row(units.top + kUnitsPerRow / 2);
+    return {column(units.left), top, std::max(column(units.left) + 1, column(units.right)), std::max(top + 1, row(units.bottom))};
+}
+
 bool terminalTooSmall(int columns, int rows) { return columns < kMinColumns || rows < kMinRows; }
 
 int frameRows(bool hasMenu) { return kCaptionRows + (hasMenu ? kMenuRows : 0); }
+
+Placement sizeWindow(WindowHandle window, int clientColumns, int clientRows, bool hasMenu, int columns, int rows) {
+    const int width = clientColumns + kFrameColumns;
+    const int height = frameRows(hasMenu) + clientRows + kFrameRows;
+    if (width <= columns && height <= usableRows(rows)) return {window, {0, 0, width, height}, true};
+    return {window, {0, 0, clientColumns, frameRows(hasMenu) + clientRows}, false};
+}
+
+CellRect clientArea(const Placement& placement, bool hasMenu) {
+    const CellRect& outer = placement.outer;
+    const int side = placement.framed ? kFrameColumns / 2 : 0;
+    const int bottom = placement.framed ? kFrameRows : 0;
+    return {outer.left + side, outer.top + frameRows(hasMenu), outer.right - side, outer.bottom - bottom};
+}
 
 CellRect placeWindow(const CellRect& size, WindowHandle owner, const std::vector<Placement>& placed, int columns,
                      int rows) {

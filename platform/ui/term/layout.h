@@ -40,6 +40,13 @@ struct Scale {
     int rows(int cyUnits) const;     // at least one
     // A control's cells inside its dialog's client area.
     CellRect control(const Rect& units) const;
+    // A group box's outline: its top line on the first row that starts inside
+    // it and its bottom line on the row of its last unit, so that boxes stacked
+    // one on the other each keep both lines.
+    CellRect groupBox(const Rect& units) const;
+    // A box of text lines (a multi-line edit): its first line on the row of
+    // that line's middle, level with a label beside it.
+    CellRect lines(const Rect& units) const;
 };
 
 bool terminalTooSmall(int columns, int rows);
@@ -54,9 +61,20 @@ int frameRows(bool hasMenu);
 struct Placement {
     WindowHandle window;
     CellRect outer;
+    bool framed = false;  // a line down its sides and along its bottom
 };
+
+inline constexpr int kFrameColumns = 2;  // a frame's sides
+inline constexpr int kFrameRows = 1;     // its bottom; the caption is its top
+
+// A window's outer cells for its client area: framed when the frame fits on
+// the screen (a window as large as the screen is framed by the screen).
+Placement sizeWindow(WindowHandle window, int clientColumns, int clientRows, bool hasMenu, int columns, int rows);
 
 CellRect placeWindow(const CellRect& size, WindowHandle owner, const std::vector<Placement>& placed, int columns,
                      int rows);
+
+// The client area inside a placed window's caption, menu bar and frame.
+CellRect clientArea(const Placement& placement, bool hasMenu);
 
 }  // namespace platform::term

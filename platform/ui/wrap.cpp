@@ -1,0 +1,42 @@
+#include "platform/ui/wrap.h"
+
+#include <algorithm>
+
+namespace platform {
+namespace {
+
+// Where a line of at most `width` characters ends, and where the next begins.
+std::pair<std::size_t, std::size_t> lineBreak(std::string_view rest, std::size_t width) {
+    const std::size_t space = rest.rfind(' ', width);
+    if (space != std::string_view::npos && space > 0) return {space, space + 1};
+    const std::size_t slash = rest.rfind('/', width - 1);
+    if (slash != std::string_view::npos && slash > 0) return {slash + 1, slash + 1};
+    return {width, width};
+}
+
+void wrapParagraph(std::string_view rest, std::size_t width, std::vector<std::string_view>& lines) {
+    while (rest.size() > width) {
+        const auto [end, next] = lineBreak(rest, width);
+        lines.push_back(rest.substr(0, end));
+        rest.remove_prefix(next);
+    }
+    lines.push_back(rest);
+}
+
+}  // namespace
+
+std::vector<std::string_view> wrapText(std::string_view text, int width) {
+    const std::size_t columns = static_cast<std::size_t>(std::max(1, width));
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        std::string_view paragraph = text.substr(start, end - start);
+        if (paragraph.ends_with('\r')) paragraph.remove_suffix(1);
+        wrapParagraph(paragraph, columns, lines);
+        start = end + 1;
+    }
+    return lines;
+}
+
+}  // namespace platform
