@@ -62,7 +62,7 @@ std::vector<KeyHint> keyHints() {
     if (!listOpen && (hasControl(*window, isCancel) || isMessageBox(window->handle))) hints.push_back(KeyHint::Cancel);
     if (countControls(*window, isTabStop) > 1) hints.push_back(KeyHint::NextField);
     if (hasControl(*window, isFocusableOffTab)) hints.push_back(KeyHint::AnyControl);
-    if (window->module && window->menuId) hints.push_back(KeyHint::Menu);
+    if (window->menuBar() != nullptr) hints.push_back(KeyHint::Menu);
     if (windowsTakingInput() > 1) hints.push_back(KeyHint::NextWindow);
     if (window->style & WS_SYSMENU) hints.push_back(KeyHint::Close);
     return hints;

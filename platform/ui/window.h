@@ -99,6 +99,7 @@ struct Window {
     ProgressState progress;
 
     bool isDialog() const { return windowClass == WindowClass::Dialog; }
+    const MenuTemplate* menuBar() const { return module && menuId ? module->menu(menuId) : nullptr; }
     std::uint32_t buttonKind() const { return style & BS_TYPEMASK; }
     int visibleRows() const;
 };

@@ -74,6 +74,15 @@ Placement sizeWindow(WindowHandle window, int clientColumns, int clientRows, boo
     return {window, {0, 0, clientColumns, frameRows(hasMenu) + clientRows}, false};
 }
 
+Placement placeTopLevel(const Window& window, const Scale& scale, const std::vector<Placement>& placed, int columns,
+                        int rows) {
+    const bool hasMenu = window.menuBar() != nullptr;
+    Placement placement = sizeWindow(window.handle, scale.columns(window.rect.width()), scale.rows(window.rect.height()),
+                                     hasMenu, columns, rows);
+    placement.outer = placeWindow(placement.outer, window.owner, placed, columns, rows);
+    return placement;
+}
+
 CellRect clientArea(const Placement& placement, bool hasMenu) {
     const CellRect& outer = placement.outer;
     const int side = placement.framed ? kFrameColumns / 2 : 0;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/ui/ui.h"
+#include "platform/ui/window.h"
 
 namespace platform::term {
 
@@ -73,6 +74,10 @@ Placement sizeWindow(WindowHandle window, int clientColumns, int clientRows, boo
 
 CellRect placeWindow(const CellRect& size, WindowHandle owner, const std::vector<Placement>& placed, int columns,
                      int rows);
+
+// A top-level window sized at the scale and placed among those placed before.
+Placement placeTopLevel(const Window& window, const Scale& scale, const std::vector<Placement>& placed, int columns,
+                        int rows);
 
 // The client area inside a placed window's caption, menu bar and frame.
 CellRect clientArea(const Placement& placement, bool hasMenu);

@@ -28,10 +28,6 @@ constexpr int kCloseBoxWidth = 3;
 constexpr int kMenuGap = 2;
 constexpr int kComboFieldUnits = 12;
 
-const MenuTemplate* menuOf(const Window& window) {
-    return window.module && window.menuId ? window.module->menu(window.menuId) : nullptr;
-}
-
 bool hasFocus(const Window& control, bool active) {
     const Window* dialog = windowOf(control.parent);
     return active && dialog && dialog->focus == control.handle;
@@ -202,7 +198,7 @@ void Painter::paintWindow(const Window& window, const Placement& placement, bool
         canvas_.text(x, outer.top, kCloseBox, kCloseBoxWidth, caption);
         addHit(HitKind::CloseBox, window.handle, -1, {x, outer.top, right, outer.top + kCaptionRows});
     }
-    const bool hasMenu = menuOf(window) != nullptr;
+    const bool hasMenu = window.menuBar() != nullptr;
     const CellRect client = clientArea(placement, hasMenu);
     if (hasMenu) paintMenuBar(window, client.left, outer.top + kCaptionRows, client.width(), menu);
     canvas_.setClip(client);
@@ -219,7 +215,7 @@ void Painter::paintControls(const Window& window, const CellRect& client, bool a
     for (bool groups : {true, false}) {
         for (const auto& [control, cells] : placed) {
             if (isGroupBox(*control) != groups) continue;
-            if (!isLabel(*control)) {
+            if (!isLabel(*control) || cells.height() > 1) {
                 paintControl(*control, cells, active);
                 continue;
             }
@@ -232,7 +228,7 @@ void Painter::paintControls(const Window& window, const CellRect& client, bool a
 void Painter::paintMenuBar(const Window& window, int left, int top, int width, const MenuState& menu) {
     canvas_.fill({left, top, left + width, top + kMenuRows}, Style::MenuBar);
     int x = left + 1;
-    const MenuTemplate& bar = *menuOf(window);
+    const MenuTemplate& bar = *window.menuBar();
     for (std::size_t i = 0; i < bar.popups.size(); ++i) {
         int access = -1;
         const std::string title = menuText(bar.popups[i].text, access);
@@ -248,7 +244,7 @@ void Painter::paintMenuBar(const Window& window, int left, int top, int width, c
 
 void Painter::paintMenuPopup(const Window& window, const MenuState& menu) {
     const auto bar = std::find_if(menuBars_.begin(), menuBars_.end(), [&](const auto& b) { return b.first == &window; });
-    const MenuTemplate* menuTemplate = menuOf(window);
+    const MenuTemplate* menuTemplate = window.menuBar();
     if (bar == menuBars_.end() || menuTemplate == nullptr || menu.popup >= static_cast<int>(menuTemplate->popups.size())) return;
     int x = bar->second.left + 1;
     for (int i = 0; i < menu.popup; ++i) {

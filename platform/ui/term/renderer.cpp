@@ -33,7 +33,7 @@ constexpr char kMenuHelp[] = " Left/Right:menu Up/Down:item Enter:choose letter:
 
 const MenuTemplate* menuOf(WindowHandle handle) {
     const Window* window = windowOf(handle);
-    return window && window->module && window->menuId ? window->module->menu(window->menuId) : nullptr;
+    return window ? window->menuBar() : nullptr;
 }
 
 bool isTypingControl(WindowHandle handle) {
@@ -54,12 +54,6 @@ Renderer::~Renderer() {
     if (inputSource() == this) attachInputSource(nullptr);
 }
 
-Placement Renderer::sized(WindowHandle handle, const Scale& scale) const {
-    const Window& window = *windowOf(handle);
-    return sizeWindow(handle, scale.columns(window.rect.width()), scale.rows(window.rect.height()), menuOf(handle) != nullptr,
-                      terminal_.columns(), terminal_.rows());
-}
-
 // Windows are placed in the order they first appeared; a new terminal size
 // places them all again, at the new scale.
 void Renderer::updatePlacements(const Scale& scale) {
@@ -77,9 +71,7 @@ void Renderer::updatePlacements(const Scale& scale) {
         if (!known && isWindowVisible(handle) && std::find(order.begin(), order.end(), handle) == order.end()) order.push_back(handle);
     }
     for (WindowHandle handle : order) {
-        Placement placement = sized(handle, scale);
-        placement.outer = placeWindow(placement.outer, windowOf(handle)->owner, placements_, placedColumns_, placedRows_);
-        placements_.push_back(placement);
+        placements_.push_back(placeTopLevel(*windowOf(handle), scale, placements_, placedColumns_, placedRows_));
     }
 }
 

@@ -47,7 +47,6 @@ public:
 private:
     void draw();
     std::string helpLine(int columns) const;
-    Placement sized(WindowHandle handle, const Scale& scale) const;
     void updatePlacements(const Scale& scale);
     std::vector<Placement> paintOrder() const;
     void handle(const TerminalEvent& event);
