@@ -3,7 +3,7 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 PACKAGES   := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libtag1-dev \
-              libncurses-dev tmux python3 python3-mutagen
+              libncurses-dev tmux python3 python3-mutagen python3-eyed3
 CMAKE_GEN  := -G Ninja
 
 .PHONY: run test build build-asan deps bench clean
@@ -34,6 +34,7 @@ test: build build-asan
 bench: build
 	./$(BUILD)/bench/lirvane_bench
 	./$(BUILD)/bench/lirvane_listbox_bench
+	./$(BUILD)/bench/lirvane_walk_bench
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

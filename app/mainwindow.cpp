@@ -6,11 +6,14 @@
 #include <string>
 
 #include "app/filelist.h"
+#include "app/operations.h"
+#include "app/progress.h"
 #include "app/radiopair.h"
 #include "app/settings.h"
 #include "platform/ui/msgbox.h"
 #include "res/resources.h"
 #include "tags/messages.h"
+#include "tags/textcodec.h"
 
 namespace app {
 namespace {
@@ -42,22 +45,32 @@ constexpr FieldRow kV2OnlyRows[] = {
     {res::kUrlCheck, res::kUrlEdit},
 };
 
-// Where showV2Tag puts each slot's text, and how many bytes precede the text.
+using tags::text::BodyLayout;
+
+// Where showV2Tag puts each slot's text, and how the slot's body holds it.
 struct SlotView {
     std::size_t slot;
-    std::uint32_t prefix;
+    BodyLayout layout;
     int control;
 };
 
 constexpr SlotView kSlotViews[] = {
-    {0, 1, res::kTitleEdit},     {1, 1, res::kArtistEdit},      {2, 1, res::kAlbumEdit},
-    {4, 5, res::kCommentEdit},   {3, 1, res::kYearEdit},        {6, 1, res::kTrackEdit},
-    {5, 1, res::kGenreCombo},    {11, 1, res::kComposerEdit},   {9, 1, res::kCopyrightEdit},
-    {7, 1, res::kEncodedByEdit}, {10, 1, res::kOrigArtistEdit}, {8, 2, res::kUrlEdit},
+    {0, BodyLayout::Text, res::kTitleEdit},        {1, BodyLayout::Text, res::kArtistEdit},
+    {2, BodyLayout::Text, res::kAlbumEdit},        {4, BodyLayout::Comment, res::kCommentEdit},
+    {3, BodyLayout::Text, res::kYearEdit},         {6, BodyLayout::Text, res::kTrackEdit},
+    {5, BodyLayout::Text, res::kGenreCombo},       {11, BodyLayout::Text, res::kComposerEdit},
+    {9, BodyLayout::Text, res::kCopyrightEdit},    {7, BodyLayout::Text, res::kEncodedByEdit},
+    {10, BodyLayout::Text, res::kOrigArtistEdit},  {8, BodyLayout::Url, res::kUrlEdit},
 };
 
 constexpr int kFirstEdit = res::kTitleEdit;
 constexpr int kLastEdit = res::kEncodedByEdit;
+
+// A text field of the ID3v1.1 record, out of Windows-1252.
+template <std::size_t N>
+std::string shownV1Text(const char (&field)[N]) {
+    return tags::text::fromV1({field, N});
+}
 
 bool isChecked(WindowHandle window, int id) { return platform::isDlgButtonChecked(window, id) == platform::BST_CHECKED; }
 
@@ -135,13 +148,19 @@ void command(WindowHandle window, int id, unsigned code) {
         case res::kScopeAll: checkOneOfPair(window, res::kScopeAll, res::kScopeSelected); break;
         case res::kMenuAbout: openSecondaryDialog(AboutDialogHandle, res::kAboutDialog, AboutDialog); break;
         case res::kMenuOptions: openSecondaryDialog(OptionsDialogHandle, res::kOptionsDialog, OptionsDialog); break;
-        default: fileListCommand(window, id); break;
+        default:
+            if (!runTagOperation(id)) fileListCommand(window, id);
+            break;
     }
 }
 
 }  // namespace
 
-std::intptr_t MainWindow(WindowHandle window, unsigned message, WParam wParam, LParam) {
+std::intptr_t MainWindow(WindowHandle window, unsigned message, WParam wParam, LParam lParam) {
+    // A running walk owns the list; what would change it waits until it ends.
+    if ((message == platform::WM_COMMAND || message == platform::WM_CLOSE) && deferDuringWalk(window, message, wParam, lParam)) {
+        return platform::kHandled;
+    }
     switch (message) {
         case platform::WM_INITDIALOG:
             initialise(window);
@@ -189,11 +208,11 @@ void showSelectedTags(WindowHandle window) {
 }
 
 void showV1Tag(WindowHandle window) {
-    platform::setDlgItemText(window, res::kTitleEdit, TheV1Tag.title);
-    platform::setDlgItemText(window, res::kArtistEdit, TheV1Tag.artist);
-    platform::setDlgItemText(window, res::kAlbumEdit, TheV1Tag.album);
-    platform::setDlgItemText(window, res::kCommentEdit, TheV1Tag.comment);
-    platform::setDlgItemText(window, res::kYearEdit, TheV1Tag.year);
+    platform::setDlgItemText(window, res::kTitleEdit, shownV1Text(TheV1Tag.title));
+    platform::setDlgItemText(window, res::kArtistEdit, shownV1Text(TheV1Tag.artist));
+    platform::setDlgItemText(window, res::kAlbumEdit, shownV1Text(TheV1Tag.album));
+    platform::setDlgItemText(window, res::kCommentEdit, shownV1Text(TheV1Tag.comment));
+    platform::setDlgItemText(window, res::kYearEdit, shownV1Text(TheV1Tag.year));
     platform::setDlgItemInt(window, res::kTrackEdit, TheV1Tag.track, false);
     char genre[tags::kGenreNameBuffer] = {};
     TheV1Tag.genreName(genre);
@@ -204,12 +223,8 @@ void showV1Tag(WindowHandle window) {
 
 void showV2Tag(WindowHandle window) {
     for (const SlotView& view : kSlotViews) {
-        const tags::FrameSlot& slot = TheV2Tag.slots[view.slot];
-        if (slot.length <= view.prefix) continue;
-        const auto body = slot.body().subspan(view.prefix);
-        const auto end = std::find(body.begin(), body.end(), 0);
-        platform::setDlgItemText(window, view.control,
-                                 std::string(reinterpret_cast<const char*>(body.data()), static_cast<std::size_t>(end - body.begin())));
+        const std::string text = tags::text::bodyText(TheV2Tag.slots[view.slot].body(), view.layout);
+        if (!text.empty()) platform::setDlgItemText(window, view.control, text);
     }
 }
 

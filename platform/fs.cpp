@@ -12,8 +12,6 @@
 #include <cstdio>
 #include <ctime>
 
-#include "platform/text.h"
-
 namespace platform {
 namespace {
 
@@ -55,7 +53,8 @@ std::size_t allowedWrite(std::size_t wanted) {
     return allowed;
 }
 
-std::string systemPath(std::string_view path) { return toUtf8(path); }
+// Paths are the file system's bytes; the system calls want them terminated.
+std::string systemPath(std::string_view path) { return std::string(path); }
 
 int openFlags(Access access) {
     switch (access) {
@@ -114,16 +113,14 @@ int prepareReplacement(File& file, const File& original) {
 }
 
 // What a replace puts its file in place of: for a symbolic link, the file it
-// points to, so that the link stays a link. Empty when that file's path has
-// characters the code page lacks.
+// points to, so that the link stays a link.
 std::string replacedPath(std::string_view target) {
     struct stat st {};
     const std::string link = systemPath(target);
     if (::lstat(link.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return std::string(target);
     char resolved[PATH_MAX];
     if (::realpath(link.c_str(), resolved) == nullptr) return {};
-    const std::string path = fromUtf8(resolved);
-    return toUtf8(path) == resolved ? path : std::string();
+    return resolved;
 }
 
 void syncFolder(std::string_view folder) {
@@ -239,7 +236,7 @@ int TempFile::create(std::string_view folder, std::string_view prefix) {
 
 int TempFile::replace(std::string_view link, const File& original) {
     const std::string target = replacedPath(link);
-    if (target.empty()) return ENAMETOOLONG;
+    if (target.empty()) return errno;  // the link leads nowhere
     if (const int error = prepareReplacement(file_, original); error != 0) return error;
     int error = renameOver(path_, target, true);
     if (error == EXDEV) {
@@ -298,7 +295,7 @@ int changeFolder(std::string_view path) {
 
 std::string currentFolder() {
     char buffer[PATH_MAX];
-    return ::getcwd(buffer, sizeof buffer) ? fromUtf8(buffer) : std::string();
+    return ::getcwd(buffer, sizeof buffer) ? std::string(buffer) : std::string();
 }
 
 PathKind pathKind(std::string_view path) {
@@ -331,7 +328,7 @@ int FolderReader::next(FolderEntry& entry) {
     errno = 0;
     const dirent* found = readdir(impl_->dir);
     if (found == nullptr) return errno == 0 ? 0 : -1;
-    entry.name = fromUtf8(found->d_name);
+    entry.name = found->d_name;
     bool folder = found->d_type == DT_DIR;
     if (found->d_type == DT_UNKNOWN) {
         struct stat st {};

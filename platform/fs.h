@@ -1,6 +1,6 @@
 // File services: exclusive opens, unique temporary files, replacing a file
 // without ever losing it, moves that never overwrite, folder enumeration.
-// Paths are Windows-1252 bytes; they are converted to UTF-8 at the system calls.
+// Paths are the file system's bytes, never converted: a name need not be UTF-8.
 // Results are 0 for success or the errno of the failure.
 #pragma once
 
@@ -102,7 +102,7 @@ enum class PathKind { Missing, File, Folder };
 PathKind pathKind(std::string_view path);  // follows symbolic links
 
 struct FolderEntry {
-    std::string name;  // Windows-1252; characters it lacks come back as '?'
+    std::string name;  // the file system's bytes
     bool isFolder = false;  // a symbolic link to a folder is not a folder here
 };
 

@@ -44,43 +44,30 @@ std::string& folderSetting() {
 
 // ---- names -----------------------------------------------------------------
 
-// Letter case folding of Windows-1252.
-unsigned char foldCase(unsigned char c) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<unsigned char>(c + 0x20);
-    switch (c) {
-        case 0x8A: return 0x9A;  // S caron
-        case 0x8C: return 0x9C;  // OE
-        case 0x8E: return 0x9E;  // Z caron
-        case 0x9F: return 0xFF;  // Y diaeresis
-        default: return c;
-    }
-}
-
-bool sameName(std::string_view a, std::string_view b) {
-    return std::ranges::equal(a, b, [](char x, char y) {
-        return foldCase(static_cast<unsigned char>(x)) == foldCase(static_cast<unsigned char>(y));
-    });
-}
+bool sameName(std::string_view a, std::string_view b) { return compareNoCase(a, b) == 0; }
 
 bool isBelow(std::string_view path, std::string_view key) {
     return path.size() > key.size() && path[key.size()] == '\\' && sameName(path.substr(0, key.size()), key);
 }
 
-// Characters that names and texts may hold in the file: no control characters
-// (a line feed would end the line; the code page's undefined bytes would come
-// out as C1 controls).
-bool printable(char c) {
-    const char32_t cp = codepointFromCp1252(static_cast<unsigned char>(c));
-    return cp >= 0x20 && cp != 0x7F && (cp < 0x80 || cp > 0x9F);
+// Texts that names and values may hold in the file: UTF-8 without control
+// characters (a line feed would end the line).
+bool printable(std::string_view text) {
+    constexpr std::int32_t kFirstPrintable = 0x20;
+    constexpr std::int32_t kFirstControl = 0x7F;  // delete and the C1 controls
+    constexpr std::int32_t kLastControl = 0x9F;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::int32_t cp = decodeUtf8(text, pos);
+        if (cp == kNoCharacter || cp < kFirstPrintable || (cp >= kFirstControl && cp <= kLastControl)) return false;
+    }
+    return true;
 }
-
-bool allPrintable(std::string_view text) { return std::ranges::all_of(text, printable); }
 
 bool validKeyPath(std::string_view path) {
     for (;;) {
         const std::size_t slash = path.find('\\');
         const std::string_view part = path.substr(0, slash);
-        if (part.empty() || !allPrintable(part)) return false;
+        if (part.empty() || !printable(part)) return false;
         if (slash == std::string_view::npos) return true;
         path.remove_prefix(slash + 1);
     }
@@ -176,8 +163,6 @@ bool parseQuoted(std::string_view& rest, std::string& out) {
         if (c == '\\') {
             if (++i == rest.size() || (rest[i] != '\\' && rest[i] != '"')) return false;
             c = rest[i];
-        } else if (!printable(c)) {
-            return false;
         }
         out += c;
     }
@@ -241,9 +226,7 @@ bool parseHive(std::string_view utf8, Hive& hive) {
     if (utf8.starts_with(kByteOrderMark)) utf8.remove_prefix(kByteOrderMark.size());
     if (utf8.empty()) return true;
     if (utf8.back() != '\n') return false;  // cut short
-    const std::string text = fromUtf8(utf8);
-    if (toUtf8(text) != utf8) return false;  // malformed, or characters outside the code page
-    std::string_view rest = text;
+    std::string_view rest = utf8;
     bool first = true;
     HiveKey* current = nullptr;
     while (!rest.empty()) {
@@ -251,6 +234,7 @@ bool parseHive(std::string_view utf8, Hive& hive) {
         std::string_view line = rest.substr(0, end);
         rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
         if (line.ends_with('\r')) line.remove_suffix(1);
+        if (!printable(line)) return false;  // malformed UTF-8 or control characters
         if (first) {
             if (line != kHeader) return false;
             first = false;
@@ -308,7 +292,7 @@ std::string hexBytes(const std::vector<std::uint8_t>& data) {
 // A REG_SZ written as text: one terminating zero byte and printable before it.
 bool isPlainText(const std::vector<std::uint8_t>& data) {
     return !data.empty() && data.back() == 0 &&
-           std::all_of(data.begin(), data.end() - 1, [](std::uint8_t b) { return printable(static_cast<char>(b)); });
+           printable(std::string_view(reinterpret_cast<const char*>(data.data()), data.size() - 1));
 }
 
 std::string formatData(const RegValue& value) {
@@ -335,7 +319,7 @@ std::string formatHive(const Hive& hive) {
             text += '=' + formatData(value) + '\n';
         }
     }
-    return toUtf8(text);
+    return text;
 }
 
 int codeFromErrno(int error, int otherwise) {
@@ -356,9 +340,9 @@ std::string hiveFolder() {
     if (!folderSetting().empty()) return folderSetting();
     // Relative settings are ignored, as the configuration folder convention asks.
     const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config != nullptr && config[0] == '/') return fromUtf8(config) + "/lirvane";
+    if (config != nullptr && config[0] == '/') return std::string(config) + "/lirvane";
     const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') return fromUtf8(home) + "/.config/lirvane";
+    if (home != nullptr && home[0] == '/') return std::string(home) + "/.config/lirvane";
     return {};
 }
 
@@ -368,7 +352,7 @@ std::string hivePath(const std::string& folder) {
 
 // Makes the folder and its missing parents; an errno.
 int makeFolders(const std::string& folder) {
-    const std::string path = toUtf8(folder);
+    const std::string& path = folder;
     for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
         const std::string part = path.substr(0, slash);
         struct stat st {};
@@ -382,7 +366,7 @@ int makeFolders(const std::string& folder) {
 // Like a file, a folder without any write permission bit is read-only to us.
 bool folderWritable(const std::string& folder) {
     struct stat st {};
-    return ::stat(toUtf8(folder).c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & kAnyWriteBit) != 0;
+    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & kAnyWriteBit) != 0;
 }
 
 int fillTemporary(const std::string& folder, const Hive& hive, TempFile& temp) {
@@ -518,7 +502,7 @@ int regSetValueEx(RegKey& key, std::string_view name, std::uint32_t type, std::s
     auto* state = RegKeyAccess::state(key).get();
     if (state == nullptr) return ERROR_INVALID_HANDLE;
     if ((state->access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
-    if (!allPrintable(name)) return ERROR_INVALID_PARAMETER;
+    if (!printable(name)) return ERROR_INVALID_PARAMETER;
     const RegValue value{std::string(name), type, std::vector<std::uint8_t>(data.begin(), data.end())};
     const std::string path = fullPath(state->root, state->subKey);
     const int error = updateHive([&](Hive& hive) {

@@ -1,7 +1,7 @@
 // A small persistent key/value hive in the manner of the desktop registry.
 // Keys are backslash paths under a root (Software\Orvisel\Lirvane_v3 under
 // HKEY_LOCAL_MACHINE); values are named, typed byte strings. Key paths and
-// value names are Windows-1252 and compared ignoring letter case. Results are
+// value names are UTF-8 and compared ignoring letter case. Results are
 // ERROR_SUCCESS (0) or one of the desktop's error codes below.
 //
 // The hive is one text file, $XDG_CONFIG_HOME/lirvane/registry, else
@@ -122,7 +122,7 @@ int regCloseKey(RegKey& key);
 // user's configuration folder.
 void setRegistryFolder(std::string folder);
 
-// The hive file's path (Windows-1252), or empty when there is no home folder.
+// The hive file's path, or empty when there is no home folder.
 std::string registryFile();
 
 }  // namespace platform

@@ -8,8 +8,6 @@
 #include <string>
 #include <utility>
 
-#include "platform/text.h"
-
 namespace platform {
 namespace {
 
@@ -37,7 +35,7 @@ void attachToNothing(int devNull) {
 // an orphan, reaped by init, and nothing of it is left to this program.
 void runXdgOpen(std::string_view address) {
     if (address.empty() || address.front() == '-') return;  // would be taken as an option
-    std::string argument = toUtf8(address);
+    std::string argument(address);
     std::string program = kOpener;
     char* const argv[] = {program.data(), argument.data(), nullptr};
     const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);

@@ -7,7 +7,7 @@
 
 namespace platform {
 
-// Hands the address (Windows-1252) to xdg-open in a detached process of its
+// Hands the address to xdg-open in a detached process of its
 // own and returns at once. Whether the address could be opened is not
 // reported; nothing is thrown.
 void shellOpen(std::string_view address) noexcept;

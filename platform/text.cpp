@@ -1,96 +1,234 @@
 #include "platform/text.h"
 
+#include <algorithm>
 #include <array>
-#include <cstdint>
+#include <cstdio>
+#include <iterator>
 
 namespace platform {
 namespace {
 
-constexpr unsigned char kFirstSpecial = 0x80;
-constexpr unsigned char kLastSpecial = 0x9F;
-constexpr char kReplacement = '?';
+constexpr unsigned char kFirstNonAscii = 0x80;
+constexpr unsigned char kContinuationMask = 0xC0;
+constexpr unsigned char kContinuationTag = 0x80;
+constexpr unsigned char kContinuationBits = 0x3F;
+constexpr int kBitsPerContinuation = 6;
+constexpr std::size_t kLongestSequence = 4;
+constexpr char32_t kLastCodepoint = 0x10FFFF;
+constexpr char32_t kFirstSurrogate = 0xD800;
+constexpr char32_t kLastSurrogate = 0xDFFF;
+// Stray bytes compare above every code point, in their byte order.
+constexpr std::int32_t kStrayByteRank = 0x110000;
 
-// Code points of the bytes 0x80 to 0x9F; undefined bytes keep their own value.
-constexpr std::array<char32_t, kLastSpecial - kFirstSpecial + 1> kSpecials = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+struct LeadByte {
+    unsigned char mask;
+    unsigned char tag;
+    int extra;              // continuation bytes that follow
+    std::int32_t smallest;  // below it the form is overlong
 };
 
-// Decodes one UTF-8 sequence at text[pos]; advances pos. Returns -1 for a
-// malformed sequence (pos then skips one byte).
-std::int32_t decodeUtf8(std::string_view text, std::size_t& pos) {
-    const auto lead = static_cast<unsigned char>(text[pos++]);
-    if (lead < 0x80) return lead;
-    int extra = 0;
-    std::int32_t cp = 0;
-    if ((lead & 0xE0) == 0xC0) { extra = 1; cp = lead & 0x1F; }
-    else if ((lead & 0xF0) == 0xE0) { extra = 2; cp = lead & 0x0F; }
-    else if ((lead & 0xF8) == 0xF0) { extra = 3; cp = lead & 0x07; }
-    else return -1;
-    for (int i = 0; i < extra; ++i) {
-        if (pos >= text.size()) return -1;
-        const auto next = static_cast<unsigned char>(text[pos]);
-        if ((next & 0xC0) != 0x80) return -1;
-        cp = (cp << 6) | (next & 0x3F);
-        ++pos;
-    }
-    // Overlong forms would let a name smuggle in a '/' or a zero byte.
-    constexpr std::int32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
-    constexpr std::int32_t kLargest = 0x10FFFF;
-    const bool surrogate = cp >= 0xD800 && cp <= 0xDFFF;
-    if (cp < kSmallest[extra] || cp > kLargest || surrogate) return -1;
-    return cp;
+constexpr std::array<LeadByte, 3> kLeadBytes = {{
+    {0xE0, 0xC0, 1, 0x80},
+    {0xF0, 0xE0, 2, 0x800},
+    {0xF8, 0xF0, 3, 0x10000},
+}};
+
+struct Range {
+    char32_t first;
+    char32_t last;
+};
+
+// Combining marks and zero-width format characters.
+constexpr Range kZeroWidth[] = {
+    {0x0300, 0x036F}, {0x0483, 0x0489}, {0x0591, 0x05BD}, {0x05BF, 0x05BF}, {0x05C1, 0x05C2},
+    {0x05C4, 0x05C5}, {0x05C7, 0x05C7}, {0x0610, 0x061A}, {0x064B, 0x065F}, {0x0670, 0x0670},
+    {0x06D6, 0x06DC}, {0x06DF, 0x06E4}, {0x06E7, 0x06E8}, {0x06EA, 0x06ED}, {0x0900, 0x0902},
+    {0x093A, 0x093A}, {0x093C, 0x093C}, {0x0941, 0x0948}, {0x094D, 0x094D}, {0x0E31, 0x0E31},
+    {0x0E34, 0x0E3A}, {0x0E47, 0x0E4E}, {0x1AB0, 0x1AFF}, {0x1DC0, 0x1DFF}, {0x200B, 0x200F},
+    {0x2060, 0x2064}, {0x20D0, 0x20FF}, {0x302A, 0x302D}, {0x3099, 0x309A}, {0xFE00, 0xFE0F},
+    {0xFE20, 0xFE2F}, {0xFEFF, 0xFEFF},
+};
+
+// East Asian wide and full-width characters.
+constexpr Range kDoubleWidth[] = {
+    {0x1100, 0x115F},   {0x231A, 0x231B},   {0x2329, 0x232A},   {0x2E80, 0x303E},   {0x3041, 0x33FF},
+    {0x3400, 0x4DBF},   {0x4E00, 0x9FFF},   {0xA000, 0xA4CF},   {0xA960, 0xA97F},   {0xAC00, 0xD7A3},
+    {0xF900, 0xFAFF},   {0xFE10, 0xFE19},   {0xFE30, 0xFE6F},   {0xFF00, 0xFF60},   {0xFFE0, 0xFFE6},
+    {0x1F300, 0x1F64F}, {0x1F900, 0x1F9FF}, {0x20000, 0x2FFFD}, {0x30000, 0x3FFFD},
+};
+
+template <std::size_t N>
+bool inRanges(const Range (&ranges)[N], char32_t cp) {
+    const auto after = std::upper_bound(std::begin(ranges), std::end(ranges), cp,
+                                        [](char32_t value, const Range& r) { return value < r.first; });
+    return after != std::begin(ranges) && cp <= std::prev(after)->last;
 }
+
+bool isContinuation(unsigned char byte) { return (byte & kContinuationMask) == kContinuationTag; }
+
+// Capitals whose small letter is the next code point, in blocks where the
+// pairs alternate: `even` says whether the capitals sit at even code points.
+struct AlternatingCase {
+    char32_t first;
+    char32_t last;
+    bool even;
+};
+
+constexpr AlternatingCase kAlternating[] = {
+    {0x0100, 0x012F, true}, {0x0132, 0x0137, true}, {0x0139, 0x0148, false}, {0x014A, 0x0177, true},
+    {0x0179, 0x017E, false}, {0x0460, 0x0481, true}, {0x048A, 0x04BF, true},
+};
+
+// Capitals a fixed distance below their small letters.
+struct ShiftedCase {
+    char32_t first;
+    char32_t last;
+    char32_t shift;
+};
+
+constexpr char32_t kMultiplicationSign = 0xD7;
+constexpr char32_t kGreekCapitalGap = 0x03A2;  // no capital final sigma
+constexpr ShiftedCase kShifted[] = {
+    {U'A', U'Z', 0x20},      {0x00C0, 0x00DE, 0x20}, {0x0386, 0x0386, 0x26}, {0x0388, 0x038A, 0x25},
+    {0x038C, 0x038C, 0x40},  {0x038E, 0x038F, 0x3F}, {0x0391, 0x03AB, 0x20}, {0x0400, 0x040F, 0x50},
+    {0x0410, 0x042F, 0x20},
+};
+
+constexpr char32_t kCapitalYDiaeresis = 0x0178;
+constexpr char32_t kSmallYDiaeresis = 0xFF;
+constexpr char32_t kFinalSigma = 0x03C2;
+constexpr char32_t kSigma = 0x03C3;
 
 }  // namespace
 
-int cp1252FromCodepoint(char32_t codepoint) {
-    if (codepoint < kFirstSpecial || (codepoint > kLastSpecial && codepoint <= 0xFF)) {
-        return static_cast<int>(codepoint);
+std::int32_t decodeUtf8(std::string_view text, std::size_t& pos) {
+    const auto lead = static_cast<unsigned char>(text[pos++]);
+    if (lead < kFirstNonAscii) return lead;
+    const auto form = std::find_if(kLeadBytes.begin(), kLeadBytes.end(),
+                                   [&](const LeadByte& f) { return (lead & f.mask) == f.tag; });
+    if (form == kLeadBytes.end()) return kNoCharacter;
+    const std::size_t start = pos;
+    auto cp = static_cast<std::int32_t>(lead & static_cast<unsigned char>(~form->mask));
+    for (int i = 0; i < form->extra; ++i) {
+        if (pos >= text.size() || !isContinuation(static_cast<unsigned char>(text[pos]))) {
+            pos = start;
+            return kNoCharacter;
+        }
+        cp = (cp << kBitsPerContinuation) | (static_cast<unsigned char>(text[pos++]) & kContinuationBits);
     }
-    for (std::size_t i = 0; i < kSpecials.size(); ++i) {
-        if (kSpecials[i] == codepoint) return static_cast<int>(kFirstSpecial + i);
+    // Overlong forms would let a name smuggle in a '/' or a zero byte.
+    const auto value = static_cast<char32_t>(cp);
+    if (cp < form->smallest || value > kLastCodepoint || (value >= kFirstSurrogate && value <= kLastSurrogate)) {
+        pos = start;
+        return kNoCharacter;
     }
-    return -1;
-}
-
-char32_t codepointFromCp1252(unsigned char byte) {
-    if (byte >= kFirstSpecial && byte <= kLastSpecial) return kSpecials[byte - kFirstSpecial];
-    return byte;
+    return cp;
 }
 
 void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
+    if (cp < kFirstNonAscii) {
         out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        return;
+    }
+    const LeadByte& form = *std::find_if(kLeadBytes.rbegin(), kLeadBytes.rend(), [&](const LeadByte& f) {
+        return static_cast<std::int32_t>(cp) >= f.smallest;
+    });
+    out += static_cast<char>(form.tag | (cp >> (kBitsPerContinuation * form.extra)));
+    for (int i = form.extra - 1; i >= 0; --i) {
+        out += static_cast<char>(kContinuationTag | ((cp >> (kBitsPerContinuation * i)) & kContinuationBits));
     }
 }
 
-std::string toUtf8(std::string_view cp1252) {
-    std::string out;
-    out.reserve(cp1252.size());
-    for (char c : cp1252) appendUtf8(out, codepointFromCp1252(static_cast<unsigned char>(c)));
-    return out;
+std::size_t nextCharacter(std::string_view text, std::size_t pos) {
+    if (pos >= text.size()) return text.size();
+    decodeUtf8(text, pos);
+    return pos;
 }
 
-std::string fromUtf8(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size());
-    std::size_t pos = 0;
-    while (pos < utf8.size()) {
-        const std::int32_t cp = decodeUtf8(utf8, pos);
-        const int byte = cp < 0 ? -1 : cp1252FromCodepoint(static_cast<char32_t>(cp));
-        out += byte < 0 ? kReplacement : static_cast<char>(byte);
+// The character before pos is the one whose sequence ends exactly at pos.
+std::size_t previousCharacter(std::string_view text, std::size_t pos) {
+    if (pos == 0) return 0;
+    pos = std::min(pos, text.size());
+    for (std::size_t back = 2; back <= kLongestSequence && back <= pos; ++back) {
+        std::size_t end = pos - back;
+        if (decodeUtf8(text, end) != kNoCharacter && end == pos) return pos - back;
     }
-    return out;
+    return pos - 1;
+}
+
+std::size_t characterPrefix(std::string_view text, std::size_t maxBytes) {
+    if (maxBytes >= text.size()) return text.size();
+    std::size_t end = 0;
+    for (std::size_t next = nextCharacter(text, 0); next <= maxBytes && end < text.size(); next = nextCharacter(text, next)) {
+        end = next;
+    }
+    return end;
+}
+
+std::size_t completeLength(std::string_view text) {
+    for (std::size_t back = 1; back < kLongestSequence && back <= text.size(); ++back) {
+        const auto byte = static_cast<unsigned char>(text[text.size() - back]);
+        if (isContinuation(byte)) continue;
+        const auto form = std::find_if(kLeadBytes.begin(), kLeadBytes.end(),
+                                       [&](const LeadByte& f) { return (byte & f.mask) == f.tag; });
+        const bool cut = form != kLeadBytes.end() && static_cast<std::size_t>(form->extra) >= back;
+        return cut ? text.size() - back : text.size();
+    }
+    return text.size();
+}
+
+int codepointWidth(char32_t cp) {
+    if (inRanges(kZeroWidth, cp)) return 0;
+    return inRanges(kDoubleWidth, cp) ? 2 : 1;
+}
+
+std::string strayByteText(unsigned char byte) {
+    char text[kStrayByteWidth + 1];
+    std::snprintf(text, sizeof text, "\\x%02X", byte);
+    return text;
+}
+
+int characterWidth(std::string_view text, std::size_t pos) {
+    const std::int32_t cp = decodeUtf8(text, pos);
+    return cp == kNoCharacter ? kStrayByteWidth : codepointWidth(static_cast<char32_t>(cp));
+}
+
+int displayWidth(std::string_view text) {
+    int width = 0;
+    for (std::size_t pos = 0; pos < text.size(); pos = nextCharacter(text, pos)) width += characterWidth(text, pos);
+    return width;
+}
+
+char32_t foldCase(char32_t cp) {
+    if (cp == kCapitalYDiaeresis) return kSmallYDiaeresis;
+    if (cp == kFinalSigma) return kSigma;
+    for (const AlternatingCase& block : kAlternating) {
+        if (cp >= block.first && cp <= block.last) return ((cp % 2 == 0) == block.even) ? cp + 1 : cp;
+    }
+    for (const ShiftedCase& block : kShifted) {
+        if (cp >= block.first && cp <= block.last && cp != kMultiplicationSign && cp != kGreekCapitalGap) {
+            return cp + block.shift;
+        }
+    }
+    return cp;
+}
+
+int compareNoCase(std::string_view a, std::string_view b) {
+    const auto rank = [](std::string_view text, std::size_t& pos) {
+        const std::size_t at = pos;
+        const std::int32_t cp = decodeUtf8(text, pos);
+        if (cp == kNoCharacter) return kStrayByteRank + static_cast<unsigned char>(text[at]);
+        return static_cast<std::int32_t>(foldCase(static_cast<char32_t>(cp)));
+    };
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        const std::int32_t left = rank(a, i);
+        const std::int32_t right = rank(b, j);
+        if (left != right) return left < right ? -1 : 1;
+    }
+    if (i == a.size() && j == b.size()) return 0;
+    return i == a.size() ? -1 : 1;
 }
 
 }  // namespace platform

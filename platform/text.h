@@ -1,27 +1,54 @@
-// Text conversion at the program's edges: inside, every text is Windows-1252
-// bytes; the system calls and the terminal speak UTF-8.
+// The program's text is UTF-8, the code page of the system: captions, edit
+// texts, list entries, messages. Paths are the file system's bytes and may be
+// no valid UTF-8 at all, so everything here takes a byte that starts no valid
+// sequence as a character of its own (shown escaped, see strayByteText).
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace platform {
 
-// The Windows-1252 byte for a Unicode code point, or -1 when the code page has
-// no such character.
-int cp1252FromCodepoint(char32_t codepoint);
+inline constexpr std::int32_t kNoCharacter = -1;
 
-// The Unicode code point of a Windows-1252 byte. The five bytes the code page
-// leaves undefined map to the C1 control of the same value, as the desktop's
-// own conversion does, so every byte survives a round trip.
-char32_t codepointFromCp1252(unsigned char byte);
+// Decodes the character at text[pos] and moves pos past it: its code point,
+// or kNoCharacter for a byte that starts no valid sequence (pos then moves one
+// byte). Overlong forms, surrogates and values past U+10FFFF are no characters.
+std::int32_t decodeUtf8(std::string_view text, std::size_t& pos);
 
-std::string toUtf8(std::string_view cp1252);
-
-// Appends one code point (of the Basic Multilingual Plane) as UTF-8.
+// Appends a code point (up to U+10FFFF) as UTF-8.
 void appendUtf8(std::string& out, char32_t codepoint);
 
-// Characters outside Windows-1252, and malformed UTF-8, become '?'.
-std::string fromUtf8(std::string_view utf8);
+// Character boundaries: the offset after (before) the character at (before) pos.
+std::size_t nextCharacter(std::string_view text, std::size_t pos);
+std::size_t previousCharacter(std::string_view text, std::size_t pos);
+
+// The longest prefix of text, at most maxBytes long, that ends at a character boundary.
+std::size_t characterPrefix(std::string_view text, std::size_t maxBytes);
+
+// The length of text without a character that a byte limit cut short at its end.
+std::size_t completeLength(std::string_view text);
+
+// Terminal cells a code point takes: 2 for wide (East Asian) characters,
+// 0 for combining marks, 1 otherwise.
+int codepointWidth(char32_t codepoint);
+
+// A byte that is no character is shown as \xHH.
+inline constexpr int kStrayByteWidth = 4;
+std::string strayByteText(unsigned char byte);
+
+// Cells the character at pos takes; cells of the whole text.
+int characterWidth(std::string_view text, std::size_t pos);
+int displayWidth(std::string_view text);
+
+// Letter case folded for the comparisons that ignore it: Latin, Greek and
+// Cyrillic capitals become small letters.
+char32_t foldCase(char32_t codepoint);
+
+// Compares by code point, ignoring letter case; stray bytes sort after every
+// character. Equal texts compare 0.
+int compareNoCase(std::string_view a, std::string_view b);
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/text.h"
 #include "platform/ui/msgbox.h"
 
 namespace tags::msg {
@@ -13,8 +14,10 @@ void show(platform::WindowHandle owner, const char* format, std::string_view pat
     // The formats are the constants above: at most one %s followed by at most one %X.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    std::snprintf(text, sizeof text, format, terminated.c_str(), code);
+    const int length = std::snprintf(text, sizeof text, format, terminated.c_str(), code);
 #pragma GCC diagnostic pop
+    // A long path is cut to the buffer, but never inside a character.
+    if (length >= static_cast<int>(sizeof text)) text[platform::completeLength(text)] = '\0';
     platform::messageBox(owner, text, kTitle);
 }
 

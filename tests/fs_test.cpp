@@ -35,13 +35,17 @@ TEST(Files, AFileWithoutWriteBitsIsRefusedForWritingWhoeverAsks) {
     EXPECT_EQ(file.open(path, platform::Access::Read), 0);
 }
 
-TEST(Files, PathsAreWindows1252InsideAndUtf8OnDisk) {
+TEST(Files, PathsAreTheFileSystemsBytesUnchanged) {
     TestFolder folder;
-    const std::string name = "caf\xE9 \x80.mp3";
     platform::File file;
-    ASSERT_EQ(file.open(name, platform::Access::WriteTruncate), 0);
-    file.close();
-    EXPECT_TRUE(fs::exists(folder.path() / "café €.mp3"));
+    for (const std::string name : {"café €.mp3", "日本.mp3", "latin1 caf\xE9.mp3"}) {
+        ASSERT_EQ(file.open(name, platform::Access::WriteTruncate), 0) << name;
+        file.close();
+        EXPECT_TRUE(fs::exists(folder.path() / name)) << name;
+        EXPECT_EQ(platform::moveFileNoReplace(name, name + ".old"), 0);
+        EXPECT_EQ(platform::pathKind(name + ".old"), platform::PathKind::File);
+        EXPECT_EQ(platform::deleteFile(name + ".old"), 0);
+    }
     EXPECT_EQ(file.open(std::string(platform::kMaxPath + 1, 'a'), platform::Access::WriteTruncate), ENAMETOOLONG);
 }
 
@@ -123,6 +127,7 @@ TEST(Folders, EntriesIncludeTheDotsAndLinksToFoldersAreNotFolders) {
     fs::create_directory(folder.path() / "sub");
     folder.make("x\xC3\xA9.mp3", {});
     folder.make("\xE6\x97\xA5.mp3", {});
+    folder.make("\xFF.mp3", {});  // no UTF-8 at all
     fs::create_directory_symlink(folder.path(), folder.path() / "loop");
     platform::FolderReader reader;
     ASSERT_EQ(reader.open(folder.path().string()), 0);
@@ -132,7 +137,8 @@ TEST(Folders, EntriesIncludeTheDotsAndLinksToFoldersAreNotFolders) {
     while ((result = reader.next(entry)) == 1) seen.insert({entry.name, entry.isFolder});
     EXPECT_EQ(result, 0);
     const std::set<std::pair<std::string, bool>> expected = {
-        {".", true}, {"..", true}, {"sub", true}, {"loop", false}, {"x\xE9.mp3", false}, {"?.mp3", false},
+        {".", true}, {"..", true}, {"sub", true}, {"loop", false}, {"x\xC3\xA9.mp3", false}, {"\xE6\x97\xA5.mp3", false},
+        {"\xFF.mp3", false},
     };
     EXPECT_EQ(seen, expected);
     EXPECT_NE(reader.open((folder.path() / "none").string()), 0);

@@ -23,6 +23,7 @@
 
 #include "platform/ui/msgbox.h"
 #include "tags/v1tag.h"
+#include "tags/textcodec.h"
 #include "tags/v2tag.h"
 #include "tests/testfiles.h"
 
@@ -317,6 +318,18 @@ TEST(InteropKeptFrames, ATitleWriteLeavesThePictureUserTextAndLyricsForTagLib) {
     EXPECT_TRUE(endsWith(readAll(path), mpegAudio()));
 }
 
+// What mutagen prints when it runs the script on the file (sys.argv[1]) with
+// one more argument; empty when the script fails.
+std::string runMutagen(const std::string& script, const std::string& path, const std::string& argument = "") {
+    const std::string command = "PYTHONIOENCODING=utf-8 /usr/bin/python3 -c \"import sys, mutagen.id3 as i; t = i.ID3(sys.argv[1]); " +
+                                script + "\" '" + path + "' '" + argument + "' > '" + path + ".out' 2>&1";
+    const int status = std::system(command.c_str());
+    const Bytes out = readAll(path + ".out");
+    const std::string printed(out.begin(), out.end());
+    EXPECT_EQ(status, 0) << printed;
+    return status == 0 ? printed : std::string();
+}
+
 // TagLib stops at the first frame of size 0, which is how the program writes
 // an empty slot; mutagen reads past it, so it checks the common case of a
 // file with only a few fields.
@@ -324,21 +337,50 @@ TEST(InteropKeptFrames, MutagenSeesThemAfterTheEmptySlotsToo) {
     TestFolder folder;
     const std::string path = folder.make("song.mp3", fileWithOtherFrames(false));
     writeNewTitle(path);
-    const std::string script = "import sys, mutagen.id3 as i; t = i.ID3(sys.argv[1]); "
-                               "print(t['TIT2'].text[0], t['TXXX:MOOD'].text[0], len(t.getall('APIC')), "
-                               "t.getall('APIC')[0].data == bytes.fromhex(sys.argv[2]), t.getall('USLT')[0].text)";
     std::string hex;
     for (std::uint8_t b : kPictureData) {
         char pair[3];
         std::snprintf(pair, sizeof pair, "%02x", b);
         hex += pair;
     }
-    const std::string command = "/usr/bin/python3 -c \"" + script + "\" '" + path + "' " + hex + " > '" + path + ".out' 2>&1";
-    const int status = std::system(command.c_str());
-    const Bytes out = readAll(path + ".out");
-    const std::string printed(out.begin(), out.end());
-    ASSERT_EQ(status, 0) << printed;
-    EXPECT_EQ(printed, "New title calm 1 True la la la\n");
+    const std::string script = "print(t['TIT2'].text[0], t['TXXX:MOOD'].text[0], len(t.getall('APIC')), "
+                               "t.getall('APIC')[0].data == bytes.fromhex(sys.argv[2]), t.getall('USLT')[0].text)";
+    EXPECT_EQ(runMutagen(script, path, hex), "New title calm 1 True la la la\n");
 }
+
+// --- Text beyond ISO-8859-1 ----------------------------------------------------
+
+// What WriteV2 builds from the panel: the title and comment bodies in the
+// encoding their text needs.
+void writeTitleAndComment(const std::string& path, std::string_view text) {
+    using tags::text::BodyLayout;
+    tags::V2Tag tag;
+    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    setSlot(tag, tags::kFieldTitle, tags::text::makeBody(text, BodyLayout::Text, true));
+    setSlot(tag, tags::kFieldComment, tags::text::makeBody(text, BodyLayout::Comment, true));
+    ASSERT_EQ(tag.write(kNoOwner, path.c_str(), tags::kAllFields, 512), tags::TagSuccess);
+    tag.freeFields(tags::kAllFields);
+}
+
+class InteropText : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(InteropText, TagLibAndMutagenReadTheTitleAndCommentAsWritten) {
+    TestFolder folder;
+    const std::string path = folder.make("song.mp3", fileWithOtherFrames(true));
+    const std::string text = GetParam();
+    writeTitleAndComment(path, text);
+    {
+        const auto file = openWithTagLib(path);
+        ASSERT_TRUE(file->hasID3v2Tag());
+        EXPECT_EQ(file->ID3v2Tag()->title().to8Bit(true), text);
+        EXPECT_EQ(file->ID3v2Tag()->comment().to8Bit(true), text);
+    }
+    EXPECT_EQ(runMutagen("print(t['TIT2'].text[0] + '|' + t.getall('COMM')[0].text[0])", path), text + "|" + text + "\n");
+}
+
+constexpr const char* kTextNames[] = {"Japanese", "Windows1252Punctuation", "Latin1"};
+
+INSTANTIATE_TEST_SUITE_P(Titles, InteropText, ::testing::Values("日本の歌", "“€5” it’s", "Canción"),
+                         [](const auto& info) { return std::string(kTextNames[info.index]); });
 
 }  // namespace

@@ -94,15 +94,23 @@ TEST_F(Registry, TheHiveIsTextAPersonCanReadAndEdit) {
     ASSERT_EQ(regCreateKeyEx(HKEY_LOCAL_MACHINE, kKey, KEY_ALL_ACCESS, key), ERROR_SUCCESS);
     EXPECT_EQ(setDword(key, "QuickV1", 1), ERROR_SUCCESS);
     EXPECT_EQ(setDword(key, "QuickV2", 0), ERROR_SUCCESS);
-    const std::string_view note = "Caf\xE9 \"a\\b\"";  // Windows-1252
+    const std::string_view note = "Café \"a\\b\"";
     EXPECT_EQ(regSetValueEx(key, "Note", REG_SZ, std::span(reinterpret_cast<const std::uint8_t*>(note.data()), note.size() + 1)), 0);
+    // Bytes that are no UTF-8 would make the file unreadable as text: they are kept as numbers.
+    const std::string_view latin1 = "Caf\xE9";
+    EXPECT_EQ(regSetValueEx(key, "Ñandú", REG_SZ, std::span(reinterpret_cast<const std::uint8_t*>(latin1.data()), latin1.size() + 1)), 0);
     EXPECT_EQ(hiveText(),
               "REGEDIT4\n"
               "\n"
               "[HKEY_LOCAL_MACHINE\\Software\\Orvisel\\Lirvane_v3]\n"
               "\"QuickV1\"=dword:00000001\n"
               "\"QuickV2\"=dword:00000000\n"
-              "\"Note\"=\"Café \\\"a\\\\b\\\"\"\n");
+              "\"Note\"=\"Café \\\"a\\\\b\\\"\"\n"
+              "\"Ñandú\"=hex(1):43,61,66,e9,00\n");
+    std::array<std::uint8_t, 8> data{};
+    std::uint32_t size = 0;
+    EXPECT_EQ(regQueryValueEx(key, "ñANDÚ", nullptr, data, size), ERROR_SUCCESS);  // any letter's case is ignored
+    EXPECT_EQ(size, latin1.size() + 1);
 
     writeHive("REGEDIT4\r\n; set by hand\r\n[hkey_local_machine\\software\\orvisel\\lirvane_v3]\r\n\"QuickV1\"=dword:00000002\r\n");
     ASSERT_EQ(regOpenKeyEx(HKEY_LOCAL_MACHINE, kKey, KEY_READ, key), ERROR_SUCCESS);

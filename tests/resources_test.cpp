@@ -69,7 +69,7 @@ TEST(Resources, MainWindowTabStopsRunFieldsFirstAndTheId3v2OnlyRowsLast) {
     EXPECT_EQ(tabStops, expected);
 }
 
-TEST(Resources, EveryCaptionConvertsToWindows1252WithoutLoss) {
+TEST(Resources, EveryCaptionIsWholeUtf8Characters) {
     std::vector<const char*> texts;
     for (const auto& dialog : module().dialogs) {
         texts.push_back(dialog.caption);
@@ -85,16 +85,16 @@ TEST(Resources, EveryCaptionConvertsToWindows1252WithoutLoss) {
     }
     for (const char* text : texts) {
         ASSERT_NE(text, nullptr);
-        std::string converted = platform::fromUtf8(text);
-        EXPECT_EQ(std::count(converted.begin(), converted.end(), '?'),
-                  std::count(text, text + std::strlen(text), '?'))
-            << text;
+        const std::string_view caption = text;
+        for (std::size_t pos = 0; pos < caption.size();) {
+            EXPECT_NE(platform::decodeUtf8(caption, pos), platform::kNoCharacter) << text;
+        }
     }
     const auto& controls = module().dialog(res::kMainDialog)->controls;
     auto removeSelected = std::find_if(controls.begin(), controls.end(),
                                        [](const auto& c) { return c.id == res::kRemoveSelected; });
     ASSERT_NE(removeSelected, controls.end());
-    EXPECT_EQ(platform::fromUtf8(removeSelected->text), "Borrar Selecci\xF3n");
+    EXPECT_EQ(platform::displayWidth(removeSelected->text), 16);  // "Borrar Selección"
 }
 
 TEST(Resources, MainMenuIssuesTheListOptionsAboutAndRenameCommands) {

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "platform/ui/input.h"
+#include "platform/ui/script.h"
 #include "platform/ui/term/keys.h"
 #include "platform/ui/term/layout.h"
 #include "platform/ui/term/painter.h"
@@ -96,13 +97,15 @@ TEST(TermKeys, TheKeyTableNamesEveryKeyOfTheReadme) {
     EXPECT_GT(keys, 15);
 }
 
-TEST(TermKeys, TypedCharactersBecomeWindows1252OrAreRefused) {
+TEST(TermKeys, TypedCharactersOfEveryLanguageAreTypedAndControlsRefused) {
     const KeyTable table = standardKeys();
     const KeyAction enye = decodeKey(table, false, U'ñ');
     EXPECT_EQ(enye.action, Action::Type);
-    EXPECT_EQ(static_cast<unsigned char>(enye.text), 0xF1);
-    EXPECT_EQ(static_cast<unsigned char>(decodeKey(table, false, U'€').text), 0x80);
-    EXPECT_EQ(decodeKey(table, false, U'日').action, Action::None);
+    EXPECT_EQ(enye.text, U'ñ');
+    EXPECT_EQ(decodeKey(table, false, U'€').text, U'€');
+    EXPECT_EQ(decodeKey(table, false, U'日').action, Action::Type);
+    EXPECT_EQ(decodeKey(table, false, U'日').text, U'日');
+    EXPECT_EQ(decodeKey(table, false, 0x85).action, Action::None);  // a C1 control
     const KeyAction alt = decodeAlt(U'A');
     EXPECT_EQ(alt.action, Action::MenuKey);
     EXPECT_EQ(alt.access, 'a');
@@ -122,7 +125,7 @@ constexpr DialogTemplate kDialog{0, "Prueba Año", 0, 0, 120, 60, WS_CAPTION | W
 std::intptr_t initChecks(WindowHandle dialog, unsigned message, WParam, LParam) {
     if (message != WM_INITDIALOG) return kNotHandled;
     checkDlgButton(dialog, 10, BST_CHECKED);
-    setDlgItemText(dialog, 11, "Canci\xF3n");
+    setDlgItemText(dialog, 11, "Canción");
     listAddString(getDlgItem(dialog, 12), "b.mp3");
     listAddString(getDlgItem(dialog, 12), "a.mp3");
     return kHandled;
@@ -322,4 +325,99 @@ TEST_F(TermScreen, TheTooSmallNoticeWrapsAtSpacesWithinTheScreenAndSaysHowToQuit
     for (int y = 0; y < 4; ++y) lines.push_back(canvas.rowText(y).substr(0, canvas.rowText(y).find_last_not_of(' ') + 1));
     EXPECT_EQ(lines, (std::vector<std::string>{"Lirvane needs a terminal", "of at least 80x43; this", "one is 24x6. Ctrl+W",
                                                "quits."}));
+}
+
+// --- Text of every language on the screen -----------------------------------------
+
+TEST(TermCanvas, WideCharactersTakeTwoCellsMarksJoinTheirLetterStrayBytesShowEscaped) {
+    Canvas canvas(12, 1);
+    EXPECT_EQ(canvas.text(0, 0, "日本e\u0301\xFF", 12, Style::Field), 9);
+    EXPECT_EQ(canvas.rowText(0), "日本e\u0301\\xFF   ");
+    // A wide character that would not fit whole is left out, not cut in half.
+    EXPECT_EQ(canvas.text(0, 0, "ab日本", 5, Style::Field), 4);
+    EXPECT_EQ(canvas.rowText(0), "ab日e\u0301\\xFF   ");
+    // Overwriting half of a wide character blanks its other half.
+    canvas.put(3, 0, U'x', Style::Field);
+    EXPECT_EQ(canvas.rowText(0), "ab xe\u0301\\xFF   ");
+    canvas.setClip({0, 0, 3, 1});
+    canvas.text(2, 0, "語", 2, Style::Field);  // its right half would fall outside the clip
+    EXPECT_EQ(canvas.rowText(0), "ab xe\u0301\\xFF   ");
+}
+
+namespace {
+
+constexpr int kTitleEdit = 11;
+
+// The single-line edit of kDialog as painted: its row and where the cursor stands.
+struct PaintedEdit {
+    std::string row;
+    int cursor = -1;
+};
+
+PaintedEdit paintEdit(WindowHandle dialog) {
+    Canvas canvas(32, 12);
+    Painter painter(canvas, Scale{1.0});
+    painter.paint({{dialog, {0, 0, 30, 9}}}, {}, "");
+    return {canvas.rowText(canvas.cursorY), canvas.cursorX};
+}
+
+}  // namespace
+
+TEST(TermEdit, AJapaneseTitleIsDrawnTwoCellsACharacterAndEditedByCharacter) {
+    resetDesktop();
+    std::vector<PaintedEdit> seen;
+    std::vector<std::string> texts;
+    const auto look = [&](WindowHandle d) {
+        seen.push_back(paintEdit(d));
+        texts.push_back(getWindowText(getDlgItem(d, kTitleEdit)));
+    };
+    Script steps([](const std::string& why) { ADD_FAILURE() << why; });
+    WindowHandle d;
+    steps.then("type a Japanese title", [&] {
+        d = getActiveWindow();
+        script::typeInto(d, kTitleEdit, "日本の歌");
+        inputKey(Key::Home);
+    })
+        .then("at its start", [&] { look(d); inputKey(Key::End); })
+        .then("at its end", [&] { look(d); inputKey(Key::Left); })
+        .then("one character back", [&] { look(d); inputKey(Key::Backspace); })
+        .then("the character before the caret deleted", [&] { look(d); inputKey(Key::Delete); })
+        .then("the character after it deleted", [&] { look(d); script::typeInto(d, kTitleEdit, "e\u0301x"); inputKey(Key::Left); inputKey(Key::Left); })
+        .then("a letter and its mark are one character", [&] { look(d); inputKey(Key::Delete); })
+        .then("done", [&] { look(d); endDialog(d, IDOK); });
+    dialogBoxIndirect(kDialog, {}, initChecks, 0);
+    ASSERT_EQ(seen.size(), 7u);
+    const int left = seen[0].cursor;
+    EXPECT_NE(seen[0].row.find("日本の歌"), std::string::npos);
+    EXPECT_EQ(seen[1].cursor, left + 8);
+    EXPECT_EQ(seen[2].cursor, left + 6);
+    EXPECT_EQ(texts[3], "日本歌");
+    EXPECT_EQ(seen[3].cursor, left + 4);
+    EXPECT_EQ(texts[4], "日本");
+    EXPECT_EQ(seen[4].cursor, left + 4);
+    EXPECT_EQ(seen[5].cursor, left);  // two steps back from the end: over x, then over e and its mark
+    EXPECT_EQ(texts[6], "x");
+}
+
+TEST(TermEdit, ALongJapaneseTitleScrollsByWholeCharacters) {
+    resetDesktop();
+    const std::string title = "日本の歌日本の歌日本の歌";  // 24 cells in an edit of 15
+    PaintedEdit atEnd;
+    PaintedEdit atStart;
+    Script steps([](const std::string& why) { ADD_FAILURE() << why; });
+    steps.then("type a long title", [&] { script::typeInto(getActiveWindow(), kTitleEdit, title); })
+        .then("look at its end", [&] {
+            atEnd = paintEdit(getActiveWindow());
+            inputKey(Key::Home);
+        })
+        .then("look at its start", [&] {
+            atStart = paintEdit(getActiveWindow());
+            endDialog(getActiveWindow(), IDOK);
+        });
+    dialogBoxIndirect(kDialog, {}, initChecks, 0);
+    const int left = atStart.cursor;
+    // The end shows whole characters up to the caret, which stands within the edit.
+    EXPECT_NE(atEnd.row.find("の歌日本の歌 "), std::string::npos) << atEnd.row;
+    EXPECT_LE(atEnd.cursor, left + 14);
+    EXPECT_NE(atStart.row.find("日本の歌日本の "), std::string::npos) << atStart.row;  // no half of 歌
 }

@@ -1,30 +1,86 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/text.h"
 
-using platform::fromUtf8;
-using platform::toUtf8;
+using namespace platform;
 
-TEST(Text, EveryCp1252ByteSurvivesTheRoundTripThroughUtf8) {
-    std::string all;
-    for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
-    EXPECT_EQ(fromUtf8(toUtf8(all)), all);
+namespace {
+
+// The code points of a text, kNoCharacter for each stray byte.
+std::vector<std::int32_t> decoded(std::string_view text) {
+    std::vector<std::int32_t> out;
+    for (std::size_t pos = 0; pos < text.size();) out.push_back(decodeUtf8(text, pos));
+    return out;
 }
 
-TEST(Text, SpanishAndSpecialCharactersConvertToTheirUnicodeForms) {
-    EXPECT_EQ(toUtf8("A\xF1" "adir"), "Añadir");
-    EXPECT_EQ(toUtf8("\x80"), "€");
-    EXPECT_EQ(fromUtf8("Selección"), "Selecci\xF3n");
-    EXPECT_EQ(fromUtf8("“x”"), "\x93x\x94");
+std::string encoded(char32_t cp) {
+    std::string out;
+    appendUtf8(out, cp);
+    return out;
 }
 
-TEST(Text, CharactersOutsideTheCodePageAndMalformedUtf8BecomeQuestionMarks) {
-    EXPECT_EQ(fromUtf8("日本"), "??");
-    EXPECT_EQ(fromUtf8("a\xC3"), "a?");          // cut sequence
-    EXPECT_EQ(fromUtf8("\xFF" "b"), "?b");       // no such lead byte
-    EXPECT_EQ(platform::cp1252FromCodepoint(U'\u0394'), -1);
+}  // namespace
+
+TEST(Text, EveryLengthOfSequenceDecodesAndEncodesBack) {
+    EXPECT_EQ(decoded("aé€𝄞"), (std::vector<std::int32_t>{'a', 0xE9, 0x20AC, 0x1D11E}));
+    for (char32_t cp : {U'a', U'é', U'€', U'日', U'𝄞'}) EXPECT_EQ(decoded(encoded(cp)), std::vector<std::int32_t>{static_cast<std::int32_t>(cp)});
+}
+
+TEST(Text, StrayBytesAreCharactersOfTheirOwnAndSwallowNothing) {
+    EXPECT_EQ(decoded("a\xC3" "b"), (std::vector<std::int32_t>{'a', kNoCharacter, 'b'}));  // cut sequence
+    EXPECT_EQ(decoded("\xFF"), std::vector<std::int32_t>{kNoCharacter});
+    EXPECT_EQ(decoded("\xE6\x97"), (std::vector<std::int32_t>{kNoCharacter, kNoCharacter}));
     // Overlong forms of '/' and of the zero byte, and a surrogate, are no characters.
-    EXPECT_EQ(fromUtf8("a\xC0\xAF" "b"), "a?b");
-    EXPECT_EQ(fromUtf8("x\xC0\x80"), "x?");
-    EXPECT_EQ(fromUtf8("\xED\xA0\x80"), "?");
+    EXPECT_EQ(decoded("\xC0\xAF"), (std::vector<std::int32_t>{kNoCharacter, kNoCharacter}));
+    EXPECT_EQ(decoded("\xC0\x80").front(), kNoCharacter);
+    EXPECT_EQ(decoded("\xED\xA0\x80").front(), kNoCharacter);
+    EXPECT_EQ(decoded("\xF4\x90\x80\x80").front(), kNoCharacter);  // past U+10FFFF
+}
+
+TEST(Text, CharacterBoundariesNeverSplitASequence) {
+    const std::string_view text = "a日\xFF" "é";  // 1 + 3 + 1 + 2 bytes
+    std::vector<std::size_t> forward;
+    for (std::size_t pos = 0; pos < text.size(); pos = nextCharacter(text, pos)) forward.push_back(pos);
+    EXPECT_EQ(forward, (std::vector<std::size_t>{0, 1, 4, 5}));
+    std::vector<std::size_t> backward;
+    for (std::size_t pos = text.size(); pos > 0; pos = previousCharacter(text, pos)) backward.push_back(pos);
+    EXPECT_EQ(backward, (std::vector<std::size_t>{7, 5, 4, 1}));
+    // A continuation byte without its lead steps back alone.
+    EXPECT_EQ(previousCharacter("a\x97", 2), 1u);
+}
+
+TEST(Text, PrefixesAndCutTextsEndAtACharacterBoundary) {
+    const std::string_view text = "ab日本";
+    EXPECT_EQ(characterPrefix(text, 4), 2u);
+    EXPECT_EQ(characterPrefix(text, 5), 5u);
+    EXPECT_EQ(characterPrefix(text, 99), text.size());
+    EXPECT_EQ(completeLength("ab\xE6\x97"), 2u);  // 日 cut after two of its three bytes
+    EXPECT_EQ(completeLength("ab\xE6"), 2u);
+    EXPECT_EQ(completeLength("ab日"), 5u);
+    EXPECT_EQ(completeLength("ab\xFF"), 3u);      // a stray byte is whole
+}
+
+TEST(Text, WideCharactersTakeTwoCellsCombiningMarksNoneStrayBytesTheirEscape) {
+    EXPECT_EQ(displayWidth("abc"), 3);
+    EXPECT_EQ(displayWidth("日本語"), 6);
+    EXPECT_EQ(displayWidth("ｶﾀｶﾅ"), 4);     // half-width katakana
+    EXPECT_EQ(displayWidth("e\u0301"), 1);  // e and a combining acute accent
+    EXPECT_EQ(displayWidth("Ελλάδα Россия"), 13);
+    EXPECT_EQ(displayWidth("a\xFF"), 1 + kStrayByteWidth);
+    EXPECT_EQ(strayByteText(0xFF), "\\xFF");
+}
+
+TEST(Text, LetterCaseIsIgnoredForLatinGreekAndCyrillicLetters) {
+    EXPECT_EQ(compareNoCase("ROCK", "rock"), 0);
+    EXPECT_EQ(compareNoCase("ÉLAN ŠÁRKA", "élan šárka"), 0);
+    EXPECT_EQ(compareNoCase("ΕΛΛΆΔΑ", "ελλάδα"), 0);
+    EXPECT_EQ(compareNoCase("ΟΔΟΣ", "οδος"), 0);
+    EXPECT_EQ(compareNoCase("ЁЛКА", "ёлка"), 0);
+    EXPECT_EQ(compareNoCase("Ÿ", "ÿ"), 0);
+    EXPECT_LT(compareNoCase("a", "B"), 0);
+    EXPECT_LT(compareNoCase("ab", "abc"), 0);
+    EXPECT_NE(compareNoCase("×", "÷"), 0);  // the multiplication sign is no capital
+    EXPECT_GT(compareNoCase("\xFF", "日"), 0);  // stray bytes after every character
 }

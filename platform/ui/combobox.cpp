@@ -73,7 +73,7 @@ LParam comboKey(Window& combo, Key key, unsigned modifiers) {
 LParam comboProc(Window& combo, unsigned message, WParam wParam, LParam lParam) {
     switch (message) {
         case WM_CHAR:
-            if (isEditable(combo) && editChar(combo, static_cast<char>(wParam))) {
+            if (isEditable(combo) && editChar(combo, static_cast<char32_t>(wParam))) {
                 combo.comboSelection = -1;
                 editKeepCaretVisible(combo);
                 notifyParent(combo, CBN_EDITCHANGE);

@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "platform/text.h"
 #include "platform/ui/window.h"
 
 namespace platform {
@@ -15,14 +16,12 @@ LParam comboProc(Window& combo, unsigned message, WParam wParam, LParam lParam);
 // Sends the control's parent a WM_COMMAND with the control's id and the code.
 void notifyParent(const Window& control, unsigned code);
 
-// Letter case folded as the code page folds it; equal texts compare 0.
-int compareNoCase(std::string_view a, std::string_view b);
 // Where a sorted list takes a new entry: after the entries equal to it.
 int sortedIndex(const ListState& list, std::string_view text);
 
-// Editing of a text at its caret, shared by edits and the field of a combo
-// box. True when the text changed.
-bool editChar(Window& control, char typed);
+// Editing of a text at its caret, by character, shared by edits and the field
+// of a combo box. True when the text changed.
+bool editChar(Window& control, char32_t typed);
 bool editKey(Window& control, Key key);
 void editKeepCaretVisible(Window& control);
 // How many characters a single-line text field shows, as the layer counts them.

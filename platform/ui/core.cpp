@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/text.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/input.h"
 #include "platform/ui/msgbox.h"
@@ -30,7 +29,7 @@ void addControl(Window& dialog, const ControlTemplate& control) {
     Window& added = addWindow(control.windowClass);
     added.id = control.id;
     added.rect = {control.x, control.y, control.x + control.cx, control.y + control.cy};
-    added.text = control.text ? fromUtf8(control.text) : std::string();
+    added.text = control.text ? control.text : "";
     added.style = control.style;
     added.enabled = (control.style & WS_DISABLED) == 0;
     added.visible = true;
@@ -99,7 +98,7 @@ WindowHandle createIndirect(const DialogTemplate& dialogTemplate, const Module* 
     Window& dialog = addWindow(WindowClass::Dialog);
     dialog.rect = {dialogTemplate.x, dialogTemplate.y, dialogTemplate.x + dialogTemplate.cx,
                    dialogTemplate.y + dialogTemplate.cy};
-    dialog.text = dialogTemplate.caption ? fromUtf8(dialogTemplate.caption) : std::string();
+    dialog.text = dialogTemplate.caption ? dialogTemplate.caption : "";
     dialog.style = dialogTemplate.style;
     dialog.owner = owner;
     dialog.proc = proc;

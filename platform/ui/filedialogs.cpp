@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/fs.h"
+#include "platform/text.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/ui.h"
@@ -49,17 +50,20 @@ std::string absolutePath(const std::string& current, std::string_view typed) {
     return path;
 }
 
+// Matches by character: '?' stands for one, '*' for any number.
 bool globMatch(std::string_view pattern, std::string_view name) {
     if (pattern.empty()) return name.empty();
     if (pattern[0] == '*') {
-        for (std::size_t skip = 0; skip <= name.size(); ++skip) {
+        for (std::size_t skip = 0;; skip = nextCharacter(name, skip)) {
             if (globMatch(pattern.substr(1), name.substr(skip))) return true;
+            if (skip == name.size()) return false;
         }
-        return false;
     }
     if (name.empty()) return false;
-    const bool same = pattern[0] == '?' || compareNoCase(pattern.substr(0, 1), name.substr(0, 1)) == 0;
-    return same && globMatch(pattern.substr(1), name.substr(1));
+    const std::size_t patternChar = nextCharacter(pattern, 0);
+    const std::size_t nameChar = nextCharacter(name, 0);
+    const bool same = pattern[0] == '?' || compareNoCase(pattern.substr(0, patternChar), name.substr(0, nameChar)) == 0;
+    return same && globMatch(pattern.substr(patternChar), name.substr(nameChar));
 }
 
 // Patterns may be several, separated by ';'. "*.*" matches every name.
@@ -98,7 +102,8 @@ std::vector<Entry> readFolder(const std::string& folder, std::string_view patter
 void showProblem(WindowHandle dialog, const char* format, std::string_view subject) {
     char text[kMessageSize];
     const std::string terminated(subject);
-    std::snprintf(text, sizeof text, format, terminated.c_str());
+    const int length = std::snprintf(text, sizeof text, format, terminated.c_str());
+    if (length >= static_cast<int>(sizeof text)) text[completeLength(text)] = '\0';
     messageBox(dialog, text, getWindowText(dialog));
 }
 

@@ -1,5 +1,6 @@
 #include "platform/ui/input.h"
 
+#include "platform/text.h"
 #include "platform/ui/window.h"
 
 namespace platform {
@@ -33,8 +34,12 @@ void inputKey(Key key, unsigned modifiers) {
     desktop().queue.push_back({WindowHandle{}, WM_KEYDOWN, static_cast<WParam>(key), static_cast<LParam>(modifiers)});
 }
 
-void inputText(std::string_view cp1252) {
-    for (char c : cp1252) desktop().queue.push_back({WindowHandle{}, WM_CHAR, static_cast<unsigned char>(c), 0});
+// One message a character; bytes that are no character are not typed.
+void inputText(std::string_view utf8) {
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        const std::int32_t cp = decodeUtf8(utf8, pos);
+        if (cp != kNoCharacter) desktop().queue.push_back({WindowHandle{}, WM_CHAR, static_cast<WParam>(cp), 0});
+    }
 }
 
 void inputClick(WindowHandle control, unsigned modifiers, int row) {

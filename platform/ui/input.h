@@ -33,7 +33,7 @@ InputSource* inputSource();
 // A user's actions. Each is ignored when its window is disabled, hidden or
 // belongs to a disabled top-level window.
 void inputKey(Key key, unsigned modifiers = 0);  // to the focused control of the active window
-void inputText(std::string_view cp1252);         // characters typed there
+void inputText(std::string_view utf8);           // characters typed there
 void inputClick(WindowHandle control, unsigned modifiers = 0, int row = -1);  // row: list entries
 void inputDoubleClick(WindowHandle control, int row);  // row: list entries
 void inputWheel(WindowHandle control, int rows);

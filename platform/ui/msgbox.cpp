@@ -52,12 +52,12 @@ std::intptr_t boxProc(WindowHandle box, unsigned message, WParam wParam, LParam 
     }
 }
 
-// Rows the text takes when wrapped, and its widest row, in characters.
+// Rows the text takes when wrapped, and its widest row, in cells.
 std::pair<int, int> textExtent(std::string_view text) {
     const std::vector<std::string_view> lines = wrapText(text, kWrapColumns);
-    std::size_t widest = 0;
-    for (std::string_view line : lines) widest = std::max(widest, line.size());
-    return {static_cast<int>(lines.size()), static_cast<int>(widest)};
+    int widest = 0;
+    for (std::string_view line : lines) widest = std::max(widest, displayWidth(line));
+    return {static_cast<int>(lines.size()), widest};
 }
 
 int showModal(WindowHandle owner, std::string_view text, std::string_view title) {
@@ -85,7 +85,8 @@ int messageBox(WindowHandle owner, std::string_view text, std::string_view title
     shown().push_back({owner, std::string(text), std::string(title)});
     const InputSource* input = inputSource();
     if (input != nullptr && input->interactive()) return showModal(owner, text, title);
-    std::fprintf(stderr, "[%s] %s\n", toUtf8(title).c_str(), toUtf8(text).c_str());
+    std::fprintf(stderr, "[%.*s] %.*s\n", static_cast<int>(title.size()), title.data(),
+                 static_cast<int>(text.size()), text.data());
     return kIdOk;
 }
 

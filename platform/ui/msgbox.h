@@ -16,7 +16,7 @@ inline constexpr int kIdOk = 1;
 
 struct ShownMessageBox {
     WindowHandle owner;
-    std::string text;   // Windows-1252
+    std::string text;
     std::string title;
 };
 

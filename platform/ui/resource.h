@@ -1,6 +1,5 @@
 // Resources as data: dialog templates, menus and icons, found by number in a
-// module (the program's resource table). Texts are UTF-8 in the source and
-// become Windows-1252 when a window is made from them.
+// module (the program's resource table). Texts are UTF-8.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,5 @@
 #include "platform/ui/script.h"
 
-#include "platform/text.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/window.h"
 
@@ -54,8 +53,7 @@ void Script::poll() {
 
 namespace script {
 
-WindowHandle window(std::string_view captionUtf8) {
-    const std::string wanted = fromUtf8(captionUtf8);
+WindowHandle window(std::string_view wanted) {
     const auto& order = desktop().zOrder;
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
         if (isWindowVisible(*it) && getWindowText(*it) == wanted) return *it;
@@ -71,7 +69,7 @@ WindowHandle messageBoxWindow() {
     return {};
 }
 
-std::string caption(WindowHandle window) { return toUtf8(getWindowText(window)); }
+std::string caption(WindowHandle window) { return getWindowText(window); }
 
 std::string text(WindowHandle dialog, int id) { return getWindowText(getDlgItem(dialog, id)); }
 

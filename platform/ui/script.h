@@ -48,13 +48,12 @@ private:
     bool failed_ = false;
 };
 
-// What steps look at and do. Captions are given as UTF-8, as in the sources;
-// control texts are Windows-1252, as the program holds them.
+// What steps look at and do.
 namespace script {
 
-WindowHandle window(std::string_view captionUtf8);  // the topmost visible one
+WindowHandle window(std::string_view caption);  // the topmost visible one
 WindowHandle messageBoxWindow();                    // the topmost message box shown
-std::string caption(WindowHandle window);           // as UTF-8
+std::string caption(WindowHandle window);
 std::string text(WindowHandle dialog, int id);
 bool checked(WindowHandle dialog, int id);
 bool enabled(WindowHandle dialog, int id);
@@ -65,7 +64,7 @@ std::vector<int> selection(WindowHandle dialog, int id);
 void click(WindowHandle dialog, int id, unsigned modifiers = 0);
 void clickRow(WindowHandle dialog, int id, int row, unsigned modifiers = 0);
 void doubleClickRow(WindowHandle dialog, int id, int row);
-// Gives the control the focus, empties it and types the text (Windows-1252).
+// Gives the control the focus, empties it and types the text.
 void typeInto(WindowHandle dialog, int id, std::string_view text);
 void key(Key key, unsigned modifiers = 0);
 void close(WindowHandle topLevel);

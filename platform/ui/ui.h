@@ -1,6 +1,6 @@
 // The window layer: windows known by handle, one message queue, dialogs made
 // from templates and run modally or modelessly, and the controls the program
-// uses. Texts are Windows-1252. Positions and sizes are dialog units; where
+// uses. Texts are UTF-8. Positions and sizes are dialog units; where
 // the desktop speaks of pixels (client rectangles, list extents) this layer
 // takes one pixel to be one dialog unit.
 #pragma once

@@ -45,17 +45,12 @@ struct EditState {
     std::size_t caret = 0;   // byte offset in the text
     std::size_t scroll = 0;  // first byte shown (single line) or first line shown (multi-line)
 
-    // The first character a single-line field `columns` wide shows: where it
-    // was scrolled to, moved only as far as the caret needs (the caret after
-    // the last character takes a column too). A renderer with more room than
-    // the layer counts shows more of the start rather than empty columns.
-    std::size_t firstShown(std::size_t length, std::size_t columns) const {
-        const std::size_t at = std::min(caret, length);
-        std::size_t first = std::min(scroll, at);
-        if (at >= first + columns) first = at - columns + 1;
-        const std::size_t fitting = length + 1 > columns ? length + 1 - columns : 0;
-        return std::min(first, fitting);
-    }
+    // The first byte a single-line field `columns` cells wide shows of text:
+    // where it was scrolled to, moved by whole characters only as far as the
+    // caret needs (the caret after the last character takes a cell too). A
+    // renderer with more room than the layer counts shows more of the start
+    // rather than empty cells.
+    std::size_t firstShown(std::string_view text, int columns) const;
 };
 
 struct ProgressState {

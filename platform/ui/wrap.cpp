@@ -2,20 +2,23 @@
 
 #include <algorithm>
 
+#include "platform/text.h"
+
 namespace platform {
 namespace {
 
-// Where a line of at most `width` characters ends, and where the next begins.
-std::pair<std::size_t, std::size_t> lineBreak(std::string_view rest, std::size_t width) {
-    const std::size_t space = rest.rfind(' ', width);
+// Where a line that fits `width` cells ends, and where the next begins.
+std::pair<std::size_t, std::size_t> lineBreak(std::string_view rest, int width) {
+    const std::size_t fits = fittingPrefix(rest, width);
+    const std::size_t space = rest.rfind(' ', fits);
     if (space != std::string_view::npos && space > 0) return {space, space + 1};
-    const std::size_t slash = rest.rfind('/', width - 1);
+    const std::size_t slash = rest.rfind('/', fits - 1);
     if (slash != std::string_view::npos && slash > 0) return {slash + 1, slash + 1};
-    return {width, width};
+    return {fits, fits};
 }
 
-void wrapParagraph(std::string_view rest, std::size_t width, std::vector<std::string_view>& lines) {
-    while (rest.size() > width) {
+void wrapParagraph(std::string_view rest, int width, std::vector<std::string_view>& lines) {
+    while (displayWidth(rest) > width) {
         const auto [end, next] = lineBreak(rest, width);
         lines.push_back(rest.substr(0, end));
         rest.remove_prefix(next);
@@ -25,8 +28,19 @@ void wrapParagraph(std::string_view rest, std::size_t width, std::vector<std::st
 
 }  // namespace
 
+std::size_t fittingPrefix(std::string_view text, int width) {
+    if (text.empty()) return 0;
+    std::size_t end = nextCharacter(text, 0);
+    int used = characterWidth(text, 0);
+    while (end < text.size() && used + characterWidth(text, end) <= width) {
+        used += characterWidth(text, end);
+        end = nextCharacter(text, end);
+    }
+    return end;
+}
+
 std::vector<std::string_view> wrapText(std::string_view text, int width) {
-    const std::size_t columns = static_cast<std::size_t>(std::max(1, width));
+    const int columns = std::max(1, width);
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start <= text.size()) {

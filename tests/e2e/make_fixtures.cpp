@@ -1,6 +1,8 @@
 // Writes a folder of small MP3 files with known ID3v1.1 and ID3v2.3 tags, for
-// the end-to-end test of the terminal front end.
+// the end-to-end test of the terminal front end; with a count, that many more
+// files with an ID3v1.1 trailer only, for walks long enough to be cancelled.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -48,16 +50,28 @@ bool writeTags(const std::string& path, const Fixture& fixture) {
     return v2.write({}, path.c_str(), tags::kAllFields, tags::kDefaultPadding) == tags::TagSuccess;
 }
 
+bool writeTrailerOnly(const std::string& path) {
+    tags::V1Tag v1;
+    std::strncpy(v1.title, path.c_str() + path.rfind('/') + 1, sizeof v1.title - 1);
+    return writeAudio(path) && v1.write({}, path.c_str(), tags::kAllFields) == tags::TagSuccess;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fputs("usage: make_fixtures FOLDER\n", stderr);
+    if (argc != 2 && argc != 3) {
+        std::fputs("usage: make_fixtures FOLDER [COUNT]\n", stderr);
         return 2;
     }
     for (const Fixture& fixture : kFixtures) {
         const std::string path = std::string(argv[1]) + "/" + fixture.name;
         if (!writeAudio(path) || !writeTags(path, fixture)) return 1;
+    }
+    const int count = argc == 3 ? std::atoi(argv[2]) : 0;
+    for (int i = 0; i < count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/%05d.mp3", i);
+        if (!writeTrailerOnly(argv[1] + std::string(name))) return 1;
     }
     return 0;
 }

@@ -10,8 +10,9 @@ session="lirvane-e2e-$$"
 socket="$work/tmux.sock"
 trap 'tmux -S "$socket" kill-server 2>/dev/null || true; rm -rf "$work"' EXIT
 
-mkdir -p "$work/music/sub" "$work/cfg"
+mkdir -p "$work/music/sub" "$work/cfg" "$work/long"
 "$make_fixtures" "$work/music"
+"$make_fixtures" "$work/long" 3000
 
 fail() { echo "FAIL: $*"; echo "--- screen ---"; screen; exit 1; }
 screen() { tmux -S "$socket" capture-pane -p -t "$session"; }
@@ -32,7 +33,8 @@ expect_not() {
     done
     fail "the screen still shows '$1'"
 }
-column_of() { screen | grep -F -- "$1" | head -1 | awk -v t="$1" '{ print index($0, t) }'; }
+# The screen column (from 1) where a text starts: characters, not bytes, count.
+column_of() { screen | grep -F -- "$1" | head -1 | python3 -c 'import sys; print(sys.stdin.read().index(sys.argv[1]) + 1)' "$1"; }
 # Clicks on the first cell of a text, as an xterm reports it (SGR mouse
 # events); the button code 16 adds Ctrl.
 click_on() {
@@ -137,3 +139,83 @@ keys Escape
 expect_not "Borrando Tag"
 stop
 echo "ok: the stored choice is there after a restart"
+
+# --- The tag operations -----------------------------------------------------------
+
+# The folder browser from the main window's button: type the folder, accept.
+add_folder() {
+    click_on "Añadir Carpeta"
+    expect "Choose a folder to recursively add to the file list..."
+    keys Tab
+    keys -l "$1"
+    keys Enter
+    expect "$work/$1"
+    keys Tab
+    keys Enter
+}
+# The text of an ID3v1.1 title on disk: 30 bytes after "TAG" in the last 128.
+v1_title() { tail -c 125 "$1" | head -c 30 | tr -d '\0'; }
+
+start
+add_folder music
+expect "$work/music/zeta.mp3"
+click_on "music/uno.mp3"
+click_on "music/zeta.mp3" 16
+expect "Segunda"
+click_on "Segunda"
+keys End
+for _ in $(seq 7); do keys BSpace; done
+keys -l "Nuevo Titulo"
+click_on "Aplicar ID3v1.1"
+expect_not "Progreso del archivo..."
+for f in uno zeta; do
+    [ "$(v1_title "$work/music/$f.mp3")" = "Nuevo Titulo" ] || fail "$f.mp3 has no new ID3v1.1 title"
+done
+expect "Nuevo Titulo"
+echo "ok: Aplicar ID3v1.1 writes both selected files and the panel shows the new tag"
+
+click_on "ID3v2.3 Tags"
+expect "Segundo Título"
+click_on "Segundo Título"
+keys End
+for _ in $(seq 14); do keys BSpace; done
+keys -l "Titulo Dos Nuevo"
+click_on "Aplicar ID3v2.3"
+expect_not "Progreso del archivo..."
+for f in uno zeta; do
+    head -c 2048 "$work/music/$f.mp3" | grep -qaF "Titulo Dos Nuevo" || fail "$f.mp3 has no new ID3v2.3 title"
+done
+expect "Titulo Dos Nuevo"
+echo "ok: Aplicar ID3v2.3 writes both selected files and the panel shows the new tag"
+
+# A Japanese title typed at the terminal: drawn two cells a character, written
+# as UTF-16 that another reader takes back unchanged.
+click_on "Titulo Dos Nuevo"
+keys End
+for _ in $(seq 16); do keys BSpace; done
+keys -l "日本の歌"
+keys Left BSpace
+expect "日本歌"
+click_on "Aplicar ID3v2.3"
+expect_not "Progreso del archivo..."
+expect "日本歌"
+for f in uno zeta; do
+    /usr/bin/python3 -c "import sys, mutagen.id3 as i; sys.exit(i.ID3(sys.argv[1])['TIT2'].text[0] != '日本歌')" \
+        "$work/music/$f.mp3" || fail "$f.mp3 has no Japanese ID3v2.3 title"
+done
+echo "ok: a Japanese title is typed, edited by character and written"
+
+# A walk over thousands of files that must grow: Cancel stops it part-way.
+click_on "Borrar Todo"
+add_folder long
+expect "$work/long/00000.mp3"
+click_on "○Todos"
+click_on "Copiar ID3v1.1 a ID3v2.3"
+expect "Copying ID3v1.1 To ID3v2.3..."
+expect "█"
+click_on "Cancelar"
+expect_not "Progreso del archivo..."
+[ "$(head -c 3 "$work/long/02999.mp3")" = ID3 ] || fail "the last entry was not copied first"
+[ "$(head -c 3 "$work/long/00000.mp3")" != ID3 ] || fail "Cancel did not stop the walk"
+echo "ok: Cancel stops a running walk after the file under work"
+stop

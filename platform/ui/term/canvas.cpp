@@ -7,13 +7,35 @@ namespace platform::term {
 Canvas::Canvas(int columns, int rows)
     : columns_(columns), rows_(rows), clip_{0, 0, columns, rows}, cells_(static_cast<std::size_t>(columns * rows)) {}
 
-bool Canvas::drawable(int x, int y) const {
+bool Canvas::visible(int x, int y) const {
     return clip_.contains(x, y) && x >= 0 && y >= 0 && x < columns_ && y < rows_;
 }
 
+Cell* Canvas::cell(int x, int y) {
+    return x >= 0 && y >= 0 && x < columns_ && y < rows_ ? &cells_[static_cast<std::size_t>(y * columns_ + x)] : nullptr;
+}
+
 void Canvas::put(int x, int y, char32_t ch, Style style) {
-    if (!drawable(x, y)) return;
-    cells_[static_cast<std::size_t>(y * columns_ + x)] = {ch, style};
+    if (!visible(x, y)) return;
+    Cell& target = *cell(x, y);
+    if (Cell* head = cell(x - 1, y); target.ch == kWideTail && head != nullptr) head->ch = U' ';
+    if (Cell* tail = cell(x + 1, y); tail != nullptr && tail->ch == kWideTail) tail->ch = U' ';
+    target = {ch, 0, style};
+}
+
+// Both halves, or a blank where the clip would cut the character in two.
+void Canvas::putWide(int x, int y, char32_t ch, Style style) {
+    if (!visible(x + 1, y)) return put(x, y, U' ', style);
+    put(x, y, ch, style);
+    put(x + 1, y, U' ', style);
+    cell(x + 1, y)->ch = kWideTail;
+}
+
+void Canvas::addMark(int x, int y, char32_t mark) {
+    if (!visible(x, y)) return;
+    Cell* base = cell(x, y);
+    if (base->ch == kWideTail) base = cell(x - 1, y);
+    if (base != nullptr && base->mark == 0) base->mark = mark;  // further marks are dropped
 }
 
 void Canvas::fill(const CellRect& area, Style style) {
@@ -22,12 +44,31 @@ void Canvas::fill(const CellRect& area, Style style) {
     }
 }
 
-int Canvas::text(int x, int y, std::string_view cp1252, int width, Style style) {
+int Canvas::text(int x, int y, std::string_view utf8, int width, Style style) {
+    constexpr char32_t kFirstPrintable = 0x20;
+    constexpr char32_t kFirstControl = 0x7F;  // delete and the C1 controls
+    constexpr char32_t kLastControl = 0x9F;
+    constexpr char32_t kUnprintable = U'\uFFFD';
     int used = 0;
-    for (char c : cp1252) {
-        if (used >= width) break;
-        put(x + used, y, codepointFromCp1252(static_cast<unsigned char>(c)), style);
-        ++used;
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        const std::size_t start = pos;
+        const std::int32_t decoded = decodeUtf8(utf8, pos);
+        if (decoded == kNoCharacter) {
+            if (used + kStrayByteWidth > width) break;
+            for (char c : strayByteText(static_cast<unsigned char>(utf8[start]))) put(x + used++, y, static_cast<unsigned char>(c), style);
+            continue;
+        }
+        auto ch = static_cast<char32_t>(decoded);
+        const int cells = codepointWidth(ch);
+        if (cells == 0) {
+            if (used > 0) addMark(x + used - 1, y, ch);
+            continue;
+        }
+        if (used + cells > width) break;
+        if (ch < kFirstPrintable || (ch >= kFirstControl && ch <= kLastControl)) ch = kUnprintable;
+        if (cells == 2) putWide(x + used, y, ch, style);
+        else put(x + used, y, ch, style);
+        used += cells;
     }
     return used;
 }
@@ -50,7 +91,7 @@ void Canvas::frame(const CellRect& area, Style style) {
 
 void Canvas::shadow(const CellRect& area) {
     const auto shade = [&](int x, int y) {
-        if (drawable(x, y)) cells_[static_cast<std::size_t>(y * columns_ + x)].style = Style::Shadow;
+        if (visible(x, y)) cells_[static_cast<std::size_t>(y * columns_ + x)].style = Style::Shadow;
     };
     for (int y = area.top + 1; y <= area.bottom; ++y) shade(area.right, y);
     for (int x = area.left + 1; x < area.right; ++x) shade(x, area.bottom);
@@ -58,7 +99,12 @@ void Canvas::shadow(const CellRect& area) {
 
 std::string Canvas::rowText(int y) const {
     std::string utf8;
-    for (int x = 0; x < columns_; ++x) appendUtf8(utf8, at(x, y).ch);
+    for (int x = 0; x < columns_; ++x) {
+        const Cell& shown = at(x, y);
+        if (shown.ch == kWideTail) continue;
+        appendUtf8(utf8, shown.ch);
+        if (shown.mark != 0) appendUtf8(utf8, shown.mark);
+    }
     return utf8;
 }
 

@@ -16,8 +16,12 @@ enum class Style : std::uint8_t {
     Button, ButtonDefault, Focused, Pressed, Field, Selected, Disabled, Frame, Help, Notice, Shadow,
 };
 
+// The right half of a wide character stands in the cell after it.
+inline constexpr char32_t kWideTail = 0;
+
 struct Cell {
     char32_t ch = U' ';
+    char32_t mark = 0;  // a combining mark drawn over ch; 0 none
     Style style = Style::Desktop;
 };
 
@@ -37,10 +41,13 @@ public:
     int rows() const { return rows_; }
     const Cell& at(int x, int y) const { return cells_[static_cast<std::size_t>(y * columns_ + x)]; }
 
+    // One character of one cell; a wide character it overwrites half of goes.
     void put(int x, int y, char32_t ch, Style style);
     void fill(const CellRect& area, Style style);
-    // Windows-1252 text from (x, y), cut at `width` cells; returns the cells used.
-    int text(int x, int y, std::string_view cp1252, int width, Style style);
+    // UTF-8 text from (x, y), cut at `width` cells before a character that
+    // would not fit; returns the cells used. Wide characters take two cells,
+    // combining marks none; a byte that is no character shows as \xHH.
+    int text(int x, int y, std::string_view utf8, int width, Style style);
     void frame(const CellRect& area, Style style);
     // Darkens the cells a window standing over the desktop shades: a column
     // to its right and a row below it, each one cell down and along.
@@ -56,7 +63,10 @@ public:
     int cursorY = -1;
 
 private:
-    bool drawable(int x, int y) const;
+    bool visible(int x, int y) const;
+    Cell* cell(int x, int y);
+    void putWide(int x, int y, char32_t ch, Style style);
+    void addMark(int x, int y, char32_t mark);
 
     int columns_;
     int rows_;

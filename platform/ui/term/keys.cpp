@@ -2,8 +2,6 @@
 
 #include <curses.h>
 
-#include "platform/text.h"
-
 namespace platform::term {
 namespace {
 
@@ -18,6 +16,7 @@ constexpr char32_t kReturn = 13;
 constexpr char32_t kBackspace = 8;
 constexpr char32_t kDelete = 127;
 constexpr char32_t kFirstPrintable = 32;
+constexpr char32_t kLastControl = 0x9F;  // the C1 controls end the controls
 constexpr int kShiftedFunctionKeys = 12;  // terminals report Shift+F2 as F14
 
 KeyAction press(Key key, unsigned modifiers = 0) { return {Action::Press, key, modifiers, 0, 0}; }
@@ -64,10 +63,8 @@ KeyAction decodeKey(const KeyTable& table, bool isKeyCode, char32_t code) {
         case U' ': return press(Key::Space);
         default: break;
     }
-    if (code < kFirstPrintable) return {};
-    const int byte = cp1252FromCodepoint(code);
-    if (byte < 0) return {};  // not in the code page: refused, not mangled
-    return {Action::Type, Key::Tab, 0, static_cast<char>(byte), 0};
+    if (code < kFirstPrintable || (code > kDelete && code <= kLastControl)) return {};
+    return {Action::Type, Key::Tab, 0, code, 0};
 }
 
 KeyAction decodeAlt(char32_t code) {

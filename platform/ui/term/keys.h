@@ -9,7 +9,7 @@
 namespace platform::term {
 
 enum class Action {
-    None,        // nothing (or a character the code page lacks)
+    None,        // nothing
     Press,       // a key for the focused control: key and modifiers
     Type,        // a typed character: text
     Menu,        // F10: open or close the menu bar
@@ -28,8 +28,8 @@ struct KeyAction {
     Action action = Action::None;
     Key key = Key::Tab;
     unsigned modifiers = 0;
-    char text = 0;    // Windows-1252
-    char access = 0;  // lower case
+    char32_t text = 0;  // the typed character
+    char access = 0;    // lower case
 };
 
 // Keys that arrive as one curses key code, with what they stand for. The

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/text.h"
 #include "platform/ui/input.h"
 #include "platform/ui/scrollbar.h"
 
@@ -33,21 +34,37 @@ bool hasFocus(const Window& control, bool active) {
     return active && dialog && dialog->focus == control.handle;
 }
 
-// Splits text into the lines of a box `width` cells wide.
-std::vector<std::string> wrapped(std::string_view text, int width) {
-    std::vector<std::string> lines;
+// Splits text into the lines of a box `width` cells wide; the lines are views
+// into text, so that a caret can be found on them.
+std::vector<std::string_view> wrapped(std::string_view text, int width) {
+    std::vector<std::string_view> lines;
     std::size_t start = 0;
     while (start <= text.size()) {
         const std::size_t end = std::min(text.find('\n', start), text.size());
         std::string_view line = text.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         do {
-            lines.emplace_back(line.substr(0, static_cast<std::size_t>(width)));
-            line.remove_prefix(std::min(line.size(), static_cast<std::size_t>(width)));
+            lines.push_back(line.substr(0, fittingPrefix(line, width)));
+            line.remove_prefix(lines.back().size());
         } while (!line.empty());
         start = end + 1;
     }
     return lines;
+}
+
+// The text from the first character that starts `cells` cells in.
+std::string_view skipCells(std::string_view text, int cells) {
+    std::size_t at = 0;
+    for (int skipped = 0; at < text.size() && skipped < cells; at = nextCharacter(text, at)) {
+        skipped += characterWidth(text, at);
+    }
+    return text.substr(at);
+}
+
+// Cells from the first shown byte to the caret.
+int caretCells(std::string_view text, std::size_t scroll, std::size_t caret) {
+    caret = std::min(caret, text.size());
+    return displayWidth(text.substr(std::min(scroll, caret), caret - std::min(scroll, caret)));
 }
 
 Style buttonStyle(const Window& control, bool focused) {
@@ -61,7 +78,7 @@ int menuItemsWidth(const MenuPopupTemplate& popup) {
     int widest = 0;
     for (const MenuItemTemplate& item : popup.items) {
         int access = 0;
-        if (item.text) widest = std::max(widest, static_cast<int>(menuText(item.text, access).size()));
+        if (item.text) widest = std::max(widest, displayWidth(menuText(item.text, access)));
     }
     return widest + 2;
 }
@@ -87,7 +104,7 @@ bool hasMark(const Window& control) {
 // whole caption shows within its box.
 CellRect fittedLabel(const Window& control, const CellRect& label, const std::vector<std::pair<const Window*, CellRect>>& placed,
                      int boxLeft, int boxRight) {
-    const int wanted = (hasMark(control) ? 1 : 0) + static_cast<int>(control.text.size());
+    const int wanted = (hasMark(control) ? 1 : 0) + displayWidth(control.text);
     int before = boxLeft;
     int after = boxRight;
     for (const auto& [other, cells] : placed) {
@@ -235,9 +252,10 @@ void Painter::paintMenuBar(const Window& window, int left, int top, int width, c
         const bool open = menu.window == window.handle && menu.popup == static_cast<int>(i);
         const Style style = open ? Style::MenuSelected : Style::MenuBar;
         canvas_.text(x, top, title, width, style);
-        if (access >= 0) canvas_.put(x + access, top, static_cast<unsigned char>(title[static_cast<std::size_t>(access)]), open ? style : Style::MenuHot);
-        addHit(HitKind::MenuTitle, window.handle, static_cast<int>(i), {x, top, x + static_cast<int>(title.size()), top + 1});
-        x += static_cast<int>(title.size()) + kMenuGap;
+        if (!open) paintAccessLetter(x, top, title, access);
+        const int cells = displayWidth(title);
+        addHit(HitKind::MenuTitle, window.handle, static_cast<int>(i), {x, top, x + cells, top + 1});
+        x += cells + kMenuGap;
     }
     menuBars_.push_back({&window, {left, top, left + width, top + kMenuRows}});
 }
@@ -249,7 +267,7 @@ void Painter::paintMenuPopup(const Window& window, const MenuState& menu) {
     int x = bar->second.left + 1;
     for (int i = 0; i < menu.popup; ++i) {
         int access = -1;
-        x += static_cast<int>(menuText(menuTemplate->popups[static_cast<std::size_t>(i)].text, access).size()) + kMenuGap;
+        x += displayWidth(menuText(menuTemplate->popups[static_cast<std::size_t>(i)].text, access)) + kMenuGap;
     }
     const MenuPopupTemplate& popup = menuTemplate->popups[static_cast<std::size_t>(menu.popup)];
     const int width = menuItemsWidth(popup) + 2;
@@ -268,11 +286,17 @@ void Painter::paintMenuPopup(const Window& window, const MenuState& menu) {
         int access = -1;
         const std::string text = menuText(item.text, access);
         canvas_.text(box.left + 2, y, text, width - 3, style);
-        if (access >= 0 && style != Style::MenuSelected) {
-            canvas_.put(box.left + 2 + access, y, static_cast<unsigned char>(text[static_cast<std::size_t>(access)]), Style::MenuHot);
-        }
+        if (style != Style::MenuSelected) paintAccessLetter(box.left + 2, y, text, access);
         addHit(HitKind::MenuItem, window.handle, static_cast<int>(j), {box.left + 1, y, box.right - 1, y + 1});
     }
+}
+
+// The access letter of a menu text drawn at x, marked.
+void Painter::paintAccessLetter(int x, int y, std::string_view text, int access) {
+    if (access < 0) return;
+    const auto at = static_cast<std::size_t>(access);
+    const std::string_view letter = text.substr(at, nextCharacter(text, at) - at);
+    canvas_.text(x + displayWidth(text.substr(0, at)), y, letter, characterWidth(text, at), Style::MenuHot);
 }
 
 CellRect Painter::cellsOf(const Window& control, int originX, int originY) const {
@@ -306,7 +330,7 @@ void Painter::paintStatic(const Window& control, const CellRect& r) {
     const std::vector<std::string_view> lines = wrapText(control.text, r.width());
     for (int i = 0; i < r.height() && i < static_cast<int>(lines.size()); ++i) {
         const std::string_view line = lines[static_cast<std::size_t>(i)];
-        const int indent = (control.style & SS_CENTER) ? std::max(0, (r.width() - static_cast<int>(line.size())) / 2) : 0;
+        const int indent = (control.style & SS_CENTER) ? std::max(0, (r.width() - displayWidth(line)) / 2) : 0;
         canvas_.text(r.left + indent, r.top + i, line, r.width() - indent, style);
     }
 }
@@ -328,7 +352,7 @@ void Painter::paintButton(const Window& control, const CellRect& r, bool focused
         return;
     }
     canvas_.fill(r, style);
-    const int length = std::min(static_cast<int>(control.text.size()), r.width());
+    const int length = std::min(displayWidth(control.text), r.width());
     canvas_.text(r.left + (r.width() - length) / 2, r.top, control.text, r.width(), style);
 }
 
@@ -336,15 +360,11 @@ void Painter::paintEdit(const Window& control, const CellRect& r, bool focused) 
     const Style style = !control.enabled ? Style::Disabled : focused ? Style::Focused : Style::Field;
     canvas_.fill(r, style);
     if (control.style & ES_MULTILINE) {
-        const std::vector<std::string> lines = wrapped(control.text, r.width());
+        const std::vector<std::string_view> lines = wrapped(control.text, r.width());
         for (int i = 0; i < r.height() && i < static_cast<int>(lines.size()); ++i) {
             canvas_.text(r.left, r.top + i, lines[static_cast<std::size_t>(i)], r.width(), style);
         }
-        if (focused) {
-            const int caret = static_cast<int>(std::min(control.edit.caret, control.text.size()));
-            canvas_.cursorX = r.left + std::min(caret % std::max(1, r.width()), r.width() - 1);
-            canvas_.cursorY = r.top + std::min(caret / std::max(1, r.width()), r.height() - 1);
-        }
+        if (focused) placeMultiLineCursor(control.text, lines, control.edit.caret, r);
         return;
     }
     paintFieldText(control, r, r.width(), style, focused);
@@ -352,12 +372,25 @@ void Painter::paintEdit(const Window& control, const CellRect& r, bool focused) 
 
 // A single-line text: from where the layer scrolled it, the caret shown.
 void Painter::paintFieldText(const Window& control, const CellRect& r, int columns, Style style, bool focused) {
-    const std::size_t first = control.edit.firstShown(control.text.size(), static_cast<std::size_t>(columns));
+    const std::size_t first = control.edit.firstShown(control.text, columns);
     canvas_.text(r.left, r.top, std::string_view(control.text).substr(first), columns, style);
     if (focused) {
-        canvas_.cursorX = r.left + static_cast<int>(std::min(control.edit.caret, control.text.size()) - first);
+        canvas_.cursorX = r.left + caretCells(control.text, first, control.edit.caret);
         canvas_.cursorY = r.top;
     }
+}
+
+// The cursor stands on the last wrapped line that begins at or before the caret.
+void Painter::placeMultiLineCursor(std::string_view text, const std::vector<std::string_view>& lines,
+                                   std::size_t caret, const CellRect& r) {
+    caret = std::min(caret, text.size());
+    std::size_t row = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (static_cast<std::size_t>(lines[i].data() - text.data()) <= caret) row = i;
+    }
+    const auto lineStart = static_cast<std::size_t>(lines[row].data() - text.data());
+    canvas_.cursorX = r.left + std::min(caretCells(text, lineStart, caret), r.width() - 1);
+    canvas_.cursorY = r.top + std::min(static_cast<int>(row), r.height() - 1);
 }
 
 // A bordered list stands its scroll bars on its border; without one they
@@ -382,14 +415,14 @@ void Painter::paintList(const Window& control, const CellRect& r, bool focused) 
 void Painter::paintListRows(const Window& control, const CellRect& r, bool focused) {
     const ListState& list = control.list;
     const int count = static_cast<int>(list.items.size());
-    const auto shift = static_cast<std::size_t>(list.horizontalOffset / kUnitsPerColumn);
+    const int shift = list.horizontalOffset / kUnitsPerColumn;
     for (int row = 0; row < r.height() && list.top + row < count; ++row) {
         const int index = list.top + row;
         const int y = r.top + row;
         const ListItem& item = list.items[static_cast<std::size_t>(index)];
         const Style style = !control.enabled ? Style::Disabled : item.selected ? Style::Selected : Style::Field;
         canvas_.fill({r.left, y, r.right, y + 1}, style);
-        canvas_.text(r.left + 1, y, std::string_view(item.text).substr(std::min(item.text.size(), shift)), r.width() - 1, style);
+        canvas_.text(r.left + 1, y, skipCells(item.text, shift), r.width() - 1, style);
         if (focused && index == list.caret) canvas_.put(r.left, y, kCaretMark, Style::Focused);
         addHit(HitKind::ListRow, control.handle, index, {r.left, y, r.right, y + 1});
     }

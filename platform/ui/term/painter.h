@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ui/term/canvas.h"
@@ -55,6 +56,9 @@ private:
     void paintButton(const Window& control, const CellRect& r, bool focused);
     void paintEdit(const Window& control, const CellRect& r, bool focused);
     void paintFieldText(const Window& control, const CellRect& r, int columns, Style style, bool focused);
+    void placeMultiLineCursor(std::string_view text, const std::vector<std::string_view>& lines, std::size_t caret,
+                              const CellRect& r);
+    void paintAccessLetter(int x, int y, std::string_view text, int access);
     void paintList(const Window& control, const CellRect& r, bool focused);
     void paintListRows(const Window& control, const CellRect& r, bool focused);
     void paintScrollBar(const Window& control, int bar, const CellRect& area);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <iterator>
 
+#include "platform/text.h"
 #include "platform/ui/keyhints.h"
 #include "platform/ui/scrollbar.h"
 #include "platform/ui/window.h"
@@ -13,8 +14,8 @@ namespace {
 
 constexpr auto kPumpDrawInterval = std::chrono::milliseconds(50);
 constexpr int kWheelRows = 3;
-constexpr int kMaxIdleReads = 1000;
-constexpr auto kDoubleClickTime = std::chrono::milliseconds(400);  // a terminal that answers nothing any more is gone
+constexpr int kMaxIdleReads = 1000;  // a terminal that answers nothing any more is gone
+constexpr auto kDoubleClickTime = std::chrono::milliseconds(400);
 
 struct HintKey {
     KeyHint hint;
@@ -155,7 +156,12 @@ void Renderer::handleKey(const KeyAction& key) {
             if (key.key == Key::Space && key.modifiers == 0 && isTypingControl(keyTarget())) inputText(" ");
             else inputKey(key.key, key.modifiers);
             break;
-        case Action::Type: inputText(std::string_view(&key.text, 1)); break;
+        case Action::Type: {
+            std::string typed;
+            appendUtf8(typed, key.text);
+            inputText(typed);
+            break;
+        }
         case Action::Menu: if (menuOf(active)) openMenu(active, 0); break;
         case Action::MenuKey: openMenuByAccess(active, key.access); break;
         case Action::NextWindow: cycleWindows(true); break;

@@ -187,7 +187,8 @@ void Terminal::show(const Canvas& canvas) {
     for (int y = 0; y < canvas.rows() && y < LINES; ++y) {
         for (int x = 0; x < canvas.columns() && x < COLS; ++x) {
             const Cell& cell = canvas.at(x, y);
-            const wchar_t text[2] = {static_cast<wchar_t>(cell.ch), L'\0'};
+            if (cell.ch == kWideTail) continue;  // the character before it covers it
+            const wchar_t text[3] = {static_cast<wchar_t>(cell.ch), static_cast<wchar_t>(cell.mark), L'\0'};
             cchar_t shown;
             setcchar(&shown, text, attributesOf(cell.style), has_colors() ? colorPair(cell.style) : 0, nullptr);
             mvadd_wch(y, x, &shown);

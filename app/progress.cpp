@@ -1,0 +1,106 @@
+#include "app/progress.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "res/resources.h"
+
+namespace app {
+namespace {
+
+using platform::LParam;
+using platform::WParam;
+
+constexpr int kBarStep = 1;
+constexpr std::size_t kBarLimit = std::numeric_limits<std::uint16_t>::max();
+
+WindowHandle bar() { return platform::getDlgItem(ProgressWindowHandle, res::kProgressBar); }
+
+}  // namespace
+
+std::intptr_t ProgressWindow(WindowHandle window, unsigned message, WParam wParam, LParam) {
+    switch (message) {
+        case platform::WM_INITDIALOG:
+            ProgressWindowHandle = window;
+            return platform::kHandled;
+        case platform::WM_CLOSE:
+            CancelRequested = 1;
+            return platform::kHandled;
+        case platform::WM_COMMAND:
+            if (platform::loWord(wParam) == platform::IDCANCEL) CancelRequested = 1;
+            return platform::kHandled;
+        default:
+            return platform::kNotHandled;
+    }
+}
+
+void pumpProgressMessages(WindowHandle window) {
+    platform::Msg msg;
+    while (platform::peekMessage(msg, window)) {
+        if (platform::isDialogMessage(window, msg)) continue;
+        platform::translateMessage(msg);
+        platform::dispatchMessage(msg);
+    }
+}
+
+std::uint16_t progressBarEnd(std::size_t total) { return static_cast<std::uint16_t>(std::min(total, kBarLimit)); }
+
+// The window keeps a pointer to its run, so that what arrives during the walk
+// finds where to wait.
+ProgressRun::ProgressRun(const char* status, std::size_t total) : total_(total), barEnd_(progressBarEnd(total)) {
+    CancelRequested = 0;
+    platform::createDialogParam(*ModuleInstance, res::kProgressDialog, {}, ProgressWindow, 0);
+    platform::setDialogData(ProgressWindowHandle, reinterpret_cast<LParam>(this));
+    platform::setDlgItemText(ProgressWindowHandle, res::kProgressStatus, status);
+    platform::progressSetRange(bar(), 0, barEnd_);
+    platform::progressSetStep(bar(), kBarStep);
+}
+
+ProgressRun::~ProgressRun() {
+    platform::destroyWindow(ProgressWindowHandle);
+    ProgressWindowHandle = {};
+    for (const Deferred& m : deferred_) platform::postMessage(m.window, m.message, m.wParam, m.lParam);
+}
+
+void ProgressRun::show() {
+    platform::showWindow(ProgressWindowHandle, platform::SW_SHOWNORMAL);
+    pumpProgressMessages(ProgressWindowHandle);
+}
+
+// Up to 65,535 entries the bar moves one step per entry; beyond, its position
+// is the share done, so that it still fills exactly once.
+void ProgressRun::advance() {
+    ++done_;
+    if (total_ <= kBarLimit) {
+        platform::progressStepIt(bar());
+    } else {
+        platform::progressSetPos(bar(), static_cast<int>(done_ * barEnd_ / total_));
+    }
+}
+
+bool ProgressRun::cancelled() {
+    pumpProgressMessages(ProgressWindowHandle);
+    return CancelRequested == 1;
+}
+
+bool deferDuringWalk(WindowHandle window, unsigned message, WParam wParam, LParam lParam) {
+    if (!platform::isWindow(ProgressWindowHandle)) return false;
+    auto* run = reinterpret_cast<ProgressRun*>(platform::dialogData(ProgressWindowHandle));
+    run->defer({window, message, wParam, lParam});
+    return true;
+}
+
+WalkScope::WalkScope(WindowHandle list, bool all) : count_(std::max(platform::listGetCount(list), 0)), all_(all) {
+    if (all_) return;
+    selected_.assign(static_cast<std::size_t>(count_), false);
+    for (int index : platform::listGetSelItems(list)) {
+        if (index >= 0 && index < count_) selected_[static_cast<std::size_t>(index)] = true;
+    }
+}
+
+std::size_t WalkScope::inScopeCount() const {
+    if (all_) return static_cast<std::size_t>(count_);
+    return static_cast<std::size_t>(std::count(selected_.begin(), selected_.end(), true));
+}
+
+}  // namespace app

@@ -1,0 +1,79 @@
+// The progress window of a walk over the file list, its cancel flag and its
+// message pump, and the rule that keeps two walks from running at once.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "app/program.h"
+
+namespace app {
+
+// Set to 1 by the progress window (Cancel, Esc, the close box); every walk
+// clears it before it makes its window and tests it after every entry.
+inline int CancelRequested = 0;
+inline WindowHandle ProgressWindowHandle;
+
+std::intptr_t ProgressWindow(WindowHandle window, unsigned message, platform::WParam wParam, platform::LParam lParam);
+
+// Hands out every waiting message of the window and its controls, and only
+// those, without waiting; other windows' messages stay queued.
+void pumpProgressMessages(WindowHandle window);
+
+// One walk's progress window: made hidden, with its status line and a bar for
+// `total` entries, when the walk starts; destroyed exactly once when it ends.
+// While one exists no other walk may start (see deferDuringWalk).
+class ProgressRun {
+public:
+    ProgressRun(const char* status, std::size_t total);
+    ~ProgressRun();
+    ProgressRun(const ProgressRun&) = delete;
+    ProgressRun& operator=(const ProgressRun&) = delete;
+
+    void show();   // shows the window and pumps it once, so that it paints
+    void advance();  // one entry in scope is done
+    // Pumps the window after an entry; true when the user asked to stop.
+    bool cancelled();
+
+    struct Deferred {
+        WindowHandle window;
+        unsigned message;
+        platform::WParam wParam;
+        platform::LParam lParam;
+    };
+    void defer(const Deferred& message) { deferred_.push_back(message); }
+
+private:
+    std::vector<Deferred> deferred_;
+    std::size_t total_;
+    std::size_t done_ = 0;
+    std::uint16_t barEnd_;
+};
+
+// The bar's end for a walk of `total` entries: the entry count itself when the
+// 16-bit range can carry it, else its largest value (the bar then scales).
+std::uint16_t progressBarEnd(std::size_t total);
+
+// True while a walk runs. A command that reaches a window then would start a
+// second walk, or change the list under the running one: it is kept and posted
+// again to its window when the walk ends, as if it had waited in the queue.
+bool deferDuringWalk(WindowHandle window, unsigned message, platform::WParam wParam, platform::LParam lParam);
+
+// The entries a walk visits, last first: all of them, or the ones selected
+// when the walk starts (a click during a message box cannot change the scope
+// half-way).
+class WalkScope {
+public:
+    WalkScope(WindowHandle list, bool all);
+    int count() const { return count_; }          // entries in the list
+    std::size_t inScopeCount() const;             // the bar's total
+    bool inScope(int index) const { return all_ || selected_[static_cast<std::size_t>(index)]; }
+
+private:
+    int count_;
+    bool all_;
+    std::vector<bool> selected_;
+};
+
+}  // namespace app

@@ -1,0 +1,53 @@
+// The tags' own text encodings and the program's UTF-8: the ID3v1.1 trailer
+// holds Windows-1252, ID3v2.3 text frames say their encoding in their first byte.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tags::text {
+
+// ID3v2 text encodings, the first byte of a text frame's body.
+inline constexpr std::uint8_t kLatin1 = 0;
+inline constexpr std::uint8_t kUtf16 = 1;    // with a byte-order mark
+inline constexpr std::uint8_t kUtf16Be = 2;  // ID3v2.4 only, read all the same
+inline constexpr std::uint8_t kUtf8 = 3;     // ID3v2.4 only, read all the same
+
+inline constexpr char kMissingCharacter = '?';
+
+// ID3v1.1 trailer text: up to its first zero byte, as UTF-8.
+std::string fromV1(std::string_view cp1252);
+// At most maxChars characters of the text, each as its Windows-1252 byte, or
+// '?' for a character the code page lacks.
+std::string toV1(std::string_view utf8, std::size_t maxChars);
+
+// What follows the encoding byte.
+enum class BodyLayout {
+    Text,     // text
+    Comment,  // language[3], description, 0, text
+    Url,      // description, 0, URL (the URL itself is always ISO-8859-1)
+};
+
+// The text of a frame body (up to its terminator, or the body's end), read by
+// its encoding byte. A description is skipped in the body's encoding.
+std::string bodyText(std::span<const std::uint8_t> body, BodyLayout layout);
+
+// A frame body holding the text. Text of ISO-8859-1 characters only gives
+// encoding 0 with one byte a character; other text gives encoding 1, UTF-16LE
+// with a byte-order mark and two-byte terminators. The empty description and
+// the language of three zero bytes are the program's own. A URL is always
+// encoding 0; characters beyond ISO-8859-1 are percent-encoded as UTF-8.
+// `terminated` ends the text with a terminator.
+std::vector<std::uint8_t> makeBody(std::string_view utf8, BodyLayout layout, bool terminated);
+
+// The Windows-1252 byte of a code point, or -1 when the code page lacks it.
+int cp1252FromCodepoint(char32_t codepoint);
+// The code point of a Windows-1252 byte. The five bytes the code page leaves
+// undefined stand for the C1 control of the same value, so every byte survives.
+char32_t codepointFromCp1252(unsigned char byte);
+
+}  // namespace tags::text
