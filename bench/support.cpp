@@ -1,5 +1,7 @@
 #include "bench/support.h"
 
+#include <benchmark/benchmark.h>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -143,6 +145,21 @@ ScratchFolder::~ScratchFolder() {
     std::error_code ignored;
     fs::current_path(previous_, ignored);
     fs::remove_all(path_, ignored);
+}
+
+int runInScratchFolder(int argc, char** argv, const char* program, const std::function<void()>& prepare) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    try {
+        ScratchFolder folder;
+        if (prepare) prepare();
+        benchmark::RunSpecifiedBenchmarks();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s: %s\n", program, error.what());
+        return 1;
+    }
+    benchmark::Shutdown();
+    return 0;
 }
 
 }  // namespace bench_support

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,5 +56,9 @@ private:
     std::filesystem::path previous_;
     std::filesystem::path path_;
 };
+
+// Runs the benchmarks the arguments select inside a ScratchFolder, after
+// `prepare`; reports a failure with the program's name and returns 1.
+int runInScratchFolder(int argc, char** argv, const char* program, const std::function<void()>& prepare = {});
 
 }  // namespace bench_support

@@ -232,16 +232,4 @@ LIRVANE_IN_PLACE(BM_V2Read);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    try {
-        ScratchFolder folder;
-        benchmark::RunSpecifiedBenchmarks();
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "lirvane_bench: %s\n", error.what());
-        return 1;
-    }
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return bench_support::runInScratchFolder(argc, argv, "lirvane_bench"); }

@@ -163,16 +163,7 @@ LIRVANE_WALK(RemoveV2, res::kRemoveV2);
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    try {
-        ScratchFolder folder;
-        platform::setRegistryFolder((fs::current_path() / "config").string());
-        benchmark::RunSpecifiedBenchmarks();
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "lirvane_walk_bench: %s\n", error.what());
-        return 1;
-    }
-    benchmark::Shutdown();
-    return 0;
+    return bench_support::runInScratchFolder(argc, argv, "lirvane_walk_bench", [] {
+        platform::setRegistryFolder((std::filesystem::current_path() / "config").string());
+    });
 }

@@ -153,6 +153,13 @@ add_folder() {
     keys Tab
     keys Enter
 }
+# Clicks into the field that shows the text and types another in its place.
+retype() {
+    click_on "$1"
+    keys End
+    for _ in $(seq ${#1}); do keys BSpace; done
+    keys -l "$2"
+}
 # The text of an ID3v1.1 title on disk: 30 bytes after "TAG" in the last 128.
 v1_title() { tail -c 125 "$1" | head -c 30 | tr -d '\0'; }
 
@@ -162,10 +169,7 @@ expect "$work/music/zeta.mp3"
 click_on "music/uno.mp3"
 click_on "music/zeta.mp3" 16
 expect "Segunda"
-click_on "Segunda"
-keys End
-for _ in $(seq 7); do keys BSpace; done
-keys -l "Nuevo Titulo"
+retype "Segunda" "Nuevo Titulo"
 click_on "Aplicar ID3v1.1"
 expect_not "Progreso del archivo..."
 for f in uno zeta; do
@@ -176,10 +180,7 @@ echo "ok: Aplicar ID3v1.1 writes both selected files and the panel shows the new
 
 click_on "ID3v2.3 Tags"
 expect "Segundo Título"
-click_on "Segundo Título"
-keys End
-for _ in $(seq 14); do keys BSpace; done
-keys -l "Titulo Dos Nuevo"
+retype "Segundo Título" "Titulo Dos Nuevo"
 click_on "Aplicar ID3v2.3"
 expect_not "Progreso del archivo..."
 for f in uno zeta; do
