@@ -14,37 +14,7 @@ mkdir -p "$work/music/sub" "$work/cfg" "$work/long"
 "$make_fixtures" "$work/music"
 "$make_fixtures" "$work/long" 3000
 
-fail() { echo "FAIL: $*"; echo "--- screen ---"; screen; exit 1; }
-screen() { tmux -S "$socket" capture-pane -p -t "$session"; }
-keys() { tmux -S "$socket" send-keys -t "$session" "$@"; sleep 0.15; }
-# Waits until the screen shows the text.
-expect() {
-    for _ in $(seq 50); do
-        if screen | grep -qF -- "$1"; then return 0; fi
-        sleep 0.1
-    done
-    fail "the screen never showed '$1'"
-}
-# Waits until the screen no longer shows the text.
-expect_not() {
-    for _ in $(seq 50); do
-        if ! screen | grep -qF -- "$1"; then return 0; fi
-        sleep 0.1
-    done
-    fail "the screen still shows '$1'"
-}
-# The screen column (from 1) where a text starts: characters, not bytes, count.
-column_of() { screen | grep -F -- "$1" | head -1 | python3 -c 'import sys; print(sys.stdin.read().index(sys.argv[1]) + 1)' "$1"; }
-# Clicks on the first cell of a text, as an xterm reports it (SGR mouse
-# events); the button code 16 adds Ctrl.
-click_on() {
-    local row column code=${2:-0}
-    row=$(screen | grep -nF -- "$1" | head -1 | cut -d: -f1)
-    column=$(column_of "$1")
-    [ -n "$row" ] || fail "nothing to click: '$1'"
-    keys -l "$(printf '\033[<%d;%d;%dM' "$code" "$column" "$row")"
-    keys -l "$(printf '\033[<%d;%d;%dm' "$code" "$column" "$row")"
-}
+source "$(dirname "$0")/tmux_common.sh"
 
 start() {
     rm -f "$work/exit" "$work/stty"
