@@ -3,33 +3,15 @@
 # Usage: terminal_e2e.sh PROGRAM MAKE_FIXTURES
 set -euo pipefail
 
-program=$1
-make_fixtures=$2
-work=$(mktemp -d)
-session="lirvane-e2e-$$"
-socket="$work/tmux.sock"
-trap 'tmux -S "$socket" kill-server 2>/dev/null || true; rm -rf "$work"' EXIT
+source "$(dirname "$0")/tmux_common.sh" "$@"
 
 mkdir -p "$work/music/sub" "$work/cfg" "$work/long"
 "$make_fixtures" "$work/music"
 "$make_fixtures" "$work/long" 3000
 
-source "$(dirname "$0")/tmux_common.sh"
-
-start() {
-    rm -f "$work/exit" "$work/stty"
-    echo "set -g default-terminal xterm-256color" > "$work/tmux.conf"
-    tmux -S "$socket" -f "$work/tmux.conf" new-session -d -s "$session" -x 160 -y 50 \
-        "cd '$work' && LANG=C.UTF-8 XDG_CONFIG_HOME='$work/cfg' '$program'; echo \$? > '$work/exit'; stty -a > '$work/stty'; sleep 60"
-    expect "Lirvane v3.0"
-}
-
 stop() {
     keys C-w
-    for _ in $(seq 50); do [ -s "$work/stty" ] && break; sleep 0.1; done
-    [ "$(cat "$work/exit" 2>/dev/null)" = 0 ] || fail "the program did not end with 0"
-    grep -q -- " icanon" "$work/stty" && grep -q -- " echo" "$work/stty" || fail "the terminal was left in raw mode"
-    tmux -S "$socket" kill-session -t "$session"
+    ended_with 0
 }
 
 start

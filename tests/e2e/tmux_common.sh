@@ -1,6 +1,13 @@
 # Helpers of the end-to-end tests: the program runs in a tmux session whose
-# screen they read back and type at. The sourcing script sets `socket` and
-# `session`.
+# screen they read back and type at, in a folder of its own that goes at the
+# end. Sourced with the program and the fixture maker as arguments.
+
+program=$1
+make_fixtures=$2
+work=$(mktemp -d)
+session="lirvane-e2e-$$"
+socket="$work/tmux.sock"
+trap 'tmux -S "$socket" kill-server 2>/dev/null || true; rm -rf "$work"' EXIT
 
 fail() { echo "FAIL: $*"; echo "--- screen ---"; screen; exit 1; }
 screen() { tmux -S "$socket" capture-pane -p -t "$session"; }
@@ -39,4 +46,25 @@ click_on() {
     column=$(column_on_row_of "$1" "$line")
     mouse "$code" "$column" "$row" M
     mouse "$code" "$column" "$row" m
+}
+
+# Starts the program in the work folder, in a terminal of the size given
+# (160 by 50 unless told) and with the TERM given.
+launch() {
+    rm -f "$work/exit" "$work/stty"
+    echo "set -g default-terminal ${3:-xterm-256color}" > "$work/tmux.conf"
+    tmux -S "$socket" -f "$work/tmux.conf" new-session -d -s "$session" -x "${1:-160}" -y "${2:-50}" \
+        "cd '$work' && LANG=C.UTF-8 XDG_CONFIG_HOME='$work/cfg' '$program'; echo \$? > '$work/exit'; stty -a > '$work/stty'; sleep 60"
+}
+# Starts the program and waits for its main window.
+start() {
+    launch "$@"
+    expect "Lirvane v3.0"
+}
+# Waits for the program to end: with the exit code given, the terminal restored.
+ended_with() {
+    for _ in $(seq 50); do [ -s "$work/stty" ] && break; sleep 0.1; done
+    [ "$(cat "$work/exit" 2>/dev/null)" = "$1" ] || fail "the program did not end with $1"
+    grep -q -- " icanon" "$work/stty" && grep -q -- " echo" "$work/stty" || fail "the terminal was left in raw mode"
+    tmux -S "$socket" kill-session -t "$session"
 }
