@@ -38,6 +38,15 @@ expect "$work/music/uno.mp3"
 screen | grep -qF "many/track" && fail "the folder shown was added instead of the highlighted one"
 echo "ok: OK in the folder browser adds the highlighted sub-folder"
 
+# A double click opens a folder in the open dialog.
+click_on "Añadir Archivo"
+expect "Open..."
+double_click_on "[music]"
+expect "Carpeta:  $work/music"
+keys Escape
+expect_not "Open..."
+echo "ok: a double click opens a folder in the file dialog"
+
 # A year of four digits and a title set by the program show from their start.
 click_on "music/uno.mp3"
 expect "Canción Uno"

@@ -37,6 +37,15 @@ mouse() { keys -l "$(printf '\033[<%d;%d;%d%s' "$1" "$2" "$3" "$4")"; }
 row_of() { screen | grep -nF -- "$1" | head -1 | cut -d: -f1; }
 # The column of a text on the first row that holds another text.
 column_on_row_of() { screen | grep -F -- "$2" | head -1 | python3 -c 'import sys; print(sys.stdin.read().index(sys.argv[1]) + 1)' "$1"; }
+# Two clicks on the first cell of a text, at once.
+double_click_on() {
+    local row column click
+    row=$(row_of "$1")
+    [ -n "$row" ] || fail "nothing to click: '$1'"
+    column=$(column_of "$1")
+    click=$(printf '\033[<0;%d;%dM\033[<0;%d;%dm' "$column" "$row" "$column" "$row")
+    keys -l "$click$click"
+}
 # Clicks on the first cell of a text, on the first row that holds another
 # text when one is given, with the button code given (0: none).
 click_on() {

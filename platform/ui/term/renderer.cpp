@@ -263,14 +263,15 @@ void Renderer::handleMouse(const TerminalEvent& event) {
         return;
     }
     const auto hit = std::find_if(hits_.rbegin(), hits_.rend(), [&](const Hit& h) { return h.area.contains(event.x, event.y); });
-    if (event.button != TerminalEvent::Button::Left) {
+    const bool twice = event.button == TerminalEvent::Button::LeftTwice;
+    if (event.button != TerminalEvent::Button::Left && !twice) {
         if (hit != hits_.rend()) inputWheel(hit->window, event.button == TerminalEvent::Button::WheelUp ? kWheelRows : -kWheelRows);
         return;
     }
     const bool inMenu = hit != hits_.rend() && (hit->kind == HitKind::MenuItem || hit->kind == HitKind::MenuTitle);
     if (!inMenu) menu_ = {};
     if (hit == hits_.rend()) return;
-    const bool doubleClick = isDoubleClick(*hit);
+    const bool doubleClick = isDoubleClick(*hit) || twice;
     switch (hit->kind) {
         case HitKind::CloseBox: inputClose(hit->window); break;
         case HitKind::Caption: inputActivate(hit->window); break;

@@ -210,6 +210,7 @@ TerminalEvent Terminal::readMouse() {
     result.y = event.y;
     result.modifiers = ((event.bstate & BUTTON_CTRL) ? kControl : 0) | ((event.bstate & BUTTON_SHIFT) ? kShift : 0);
     if (event.bstate & (BUTTON1_PRESSED | BUTTON1_CLICKED)) result.button = TerminalEvent::Button::Left;
+    else if (event.bstate & BUTTON1_DOUBLE_CLICKED) result.button = TerminalEvent::Button::LeftTwice;
     else if (event.bstate & BUTTON1_RELEASED) result.button = TerminalEvent::Button::LeftUp;
     else if (event.bstate & REPORT_MOUSE_POSITION) result.button = TerminalEvent::Button::LeftMove;
     else if (event.bstate & BUTTON4_PRESSED) result.button = TerminalEvent::Button::WheelUp;

@@ -15,8 +15,9 @@ struct TerminalEvent {
     // Mouse events.
     int x = 0;
     int y = 0;
-    // The left button pressed, released or moved while held; the wheel.
-    enum class Button { Left, LeftUp, LeftMove, WheelUp, WheelDown } button = Button::Left;
+    // The left button pressed, pressed twice (when curses saw both at once),
+    // released or moved while held; the wheel.
+    enum class Button { Left, LeftTwice, LeftUp, LeftMove, WheelUp, WheelDown } button = Button::Left;
     unsigned modifiers = 0;
 };
 
