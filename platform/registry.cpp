@@ -53,12 +53,9 @@ bool isBelow(std::string_view path, std::string_view key) {
 // Texts that names and values may hold in the file: UTF-8 without control
 // characters (a line feed would end the line).
 bool printable(std::string_view text) {
-    constexpr std::int32_t kFirstPrintable = 0x20;
-    constexpr std::int32_t kFirstControl = 0x7F;  // delete and the C1 controls
-    constexpr std::int32_t kLastControl = 0x9F;
     for (std::size_t pos = 0; pos < text.size();) {
         const std::int32_t cp = decodeUtf8(text, pos);
-        if (cp == kNoCharacter || cp < kFirstPrintable || (cp >= kFirstControl && cp <= kLastControl)) return false;
+        if (cp == kNoCharacter || isControlCharacter(static_cast<char32_t>(cp))) return false;
     }
     return true;
 }

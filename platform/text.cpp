@@ -159,9 +159,7 @@ std::size_t previousCharacter(std::string_view text, std::size_t pos) {
 std::size_t characterPrefix(std::string_view text, std::size_t maxBytes) {
     if (maxBytes >= text.size()) return text.size();
     std::size_t end = 0;
-    for (std::size_t next = nextCharacter(text, 0); next <= maxBytes && end < text.size(); next = nextCharacter(text, next)) {
-        end = next;
-    }
+    for (std::size_t next = nextCharacter(text, 0); next <= maxBytes; next = nextCharacter(text, next)) end = next;
     return end;
 }
 
@@ -175,6 +173,13 @@ std::size_t completeLength(std::string_view text) {
         return cut ? text.size() - back : text.size();
     }
     return text.size();
+}
+
+bool isControlCharacter(char32_t cp) {
+    constexpr char32_t kFirstPrintable = 0x20;
+    constexpr char32_t kDelete = 0x7F;  // the C1 controls follow it
+    constexpr char32_t kLastControl = 0x9F;
+    return cp < kFirstPrintable || (cp >= kDelete && cp <= kLastControl);
 }
 
 int codepointWidth(char32_t cp) {

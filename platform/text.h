@@ -31,6 +31,9 @@ std::size_t characterPrefix(std::string_view text, std::size_t maxBytes);
 // The length of text without a character that a byte limit cut short at its end.
 std::size_t completeLength(std::string_view text);
 
+// The C0 controls, delete and the C1 controls: never typed, stored or drawn as text.
+bool isControlCharacter(char32_t codepoint);
+
 // Terminal cells a code point takes: 2 for wide (East Asian) characters,
 // 0 for combining marks, 1 otherwise.
 int codepointWidth(char32_t codepoint);

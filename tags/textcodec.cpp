@@ -148,9 +148,10 @@ void appendSingleBytes(std::vector<std::uint8_t>& body, std::string_view utf8) {
             continue;
         }
         for (std::size_t at = start; at < pos; ++at) {
-            char escape[4];
+            constexpr int kEscapeLength = 3;  // %HH
+            char escape[kEscapeLength + 1];
             std::snprintf(escape, sizeof escape, "%%%02X", static_cast<unsigned char>(utf8[at]));
-            body.insert(body.end(), escape, escape + 3);
+            body.insert(body.end(), escape, escape + kEscapeLength);
         }
     }
 }

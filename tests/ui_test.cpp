@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -620,6 +621,20 @@ TEST_F(UiEdit, TypingBackspaceDeleteAndCaretKeysEditAtTheCaret) {
     deliver();
     EXPECT_EQ(script::text(d.window, kNarrow), "bcd");
     EXPECT_EQ(d.probe.count(kNarrow, EN_CHANGE), 7);
+}
+
+TEST_F(UiEdit, TextOfAnyScriptIsEditedByCharacterAndTakenOutWhole) {
+    Modeless d(kEdits);
+    inputText("Кино\u0085");  // the C1 control is not text
+    press(Key::Left);
+    press(Key::Backspace);
+    inputText("ñ");
+    deliver();
+    EXPECT_EQ(script::text(d.window, kNarrow), "Киñо");
+    EXPECT_EQ(windowOf(d.item(kNarrow))->edit.caret, 6u);  // after three two-byte characters
+    std::array<char, 4> buffer{};
+    EXPECT_EQ(getDlgItemText(d.window, kNarrow, buffer), 2);  // "К": "и" would not fit with the terminator
+    EXPECT_STREQ(buffer.data(), "К");
 }
 
 TEST_F(UiEdit, SingleLineEditScrollsSidewaysToKeepTheCaretShown) {

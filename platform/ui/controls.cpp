@@ -12,9 +12,6 @@
 namespace platform {
 namespace {
 
-constexpr char32_t kFirstPrintable = 0x20;
-constexpr char32_t kDelete = 0x7F;  // with the C1 controls after it
-constexpr char32_t kLastControl = 0x9F;
 constexpr int kEditColumnUnits = 4;  // the width of one character, in dialog units
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
@@ -67,7 +64,7 @@ int sortedIndex(const ListState& list, std::string_view text) {
 }
 
 bool editChar(Window& control, char32_t typed) {
-    if (typed < kFirstPrintable || (typed >= kDelete && typed <= kLastControl)) return false;
+    if (isControlCharacter(typed)) return false;
     std::string utf8;
     appendUtf8(utf8, typed);
     control.edit.caret = std::min(control.edit.caret, control.text.size());

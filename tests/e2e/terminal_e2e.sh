@@ -143,10 +143,7 @@ echo "ok: Aplicar ID3v2.3 writes both selected files and the panel shows the new
 
 # A Japanese title typed at the terminal: drawn two cells a character, written
 # as UTF-16 that another reader takes back unchanged.
-click_on "Titulo Dos Nuevo"
-keys End
-for _ in $(seq 16); do keys BSpace; done
-keys -l "日本の歌"
+retype "Titulo Dos Nuevo" "日本の歌"
 keys Left BSpace
 expect "日本歌"
 click_on "Aplicar ID3v2.3"

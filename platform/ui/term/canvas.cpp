@@ -45,9 +45,6 @@ void Canvas::fill(const CellRect& area, Style style) {
 }
 
 int Canvas::text(int x, int y, std::string_view utf8, int width, Style style) {
-    constexpr char32_t kFirstPrintable = 0x20;
-    constexpr char32_t kFirstControl = 0x7F;  // delete and the C1 controls
-    constexpr char32_t kLastControl = 0x9F;
     constexpr char32_t kUnprintable = U'\uFFFD';
     int used = 0;
     for (std::size_t pos = 0; pos < utf8.size();) {
@@ -65,7 +62,7 @@ int Canvas::text(int x, int y, std::string_view utf8, int width, Style style) {
             continue;
         }
         if (used + cells > width) break;
-        if (ch < kFirstPrintable || (ch >= kFirstControl && ch <= kLastControl)) ch = kUnprintable;
+        if (isControlCharacter(ch)) ch = kUnprintable;
         if (cells == 2) putWide(x + used, y, ch, style);
         else put(x + used, y, ch, style);
         used += cells;

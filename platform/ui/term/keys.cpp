@@ -2,6 +2,8 @@
 
 #include <curses.h>
 
+#include "platform/text.h"
+
 namespace platform::term {
 namespace {
 
@@ -15,8 +17,6 @@ constexpr char32_t kLineFeed = 10;
 constexpr char32_t kReturn = 13;
 constexpr char32_t kBackspace = 8;
 constexpr char32_t kDelete = 127;
-constexpr char32_t kFirstPrintable = 32;
-constexpr char32_t kLastControl = 0x9F;  // the C1 controls end the controls
 constexpr int kShiftedFunctionKeys = 12;  // terminals report Shift+F2 as F14
 
 KeyAction press(Key key, unsigned modifiers = 0) { return {Action::Press, key, modifiers, 0, 0}; }
@@ -63,7 +63,7 @@ KeyAction decodeKey(const KeyTable& table, bool isKeyCode, char32_t code) {
         case U' ': return press(Key::Space);
         default: break;
     }
-    if (code < kFirstPrintable || (code > kDelete && code <= kLastControl)) return {};
+    if (isControlCharacter(code)) return {};
     return {Action::Type, Key::Tab, 0, code, 0};
 }
 
