@@ -59,8 +59,9 @@ CellRect Scale::groupBox(const Rect& units) const {
 }
 
 CellRect Scale::lines(const Rect& units) const {
-    const int top = row(units.top + kUnitsPerRow / 2);
-    return {column(units.left), top, std::max(column(units.left) + 1, column(units.right)), std::max(top + 1, row(units.bottom))};
+    CellRect cells = control(units);
+    cells.top = std::min(row(units.top + kUnitsPerRow / 2), cells.bottom - 1);
+    return cells;
 }
 
 bool terminalTooSmall(int columns, int rows) { return columns < kMinColumns || rows < kMinRows; }
