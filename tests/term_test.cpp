@@ -57,6 +57,25 @@ TEST(TermLayout, WindowsArePlacedBesideOrOverTheirOwner) {
     EXPECT_EQ(placeWindow(small, {}, placed, 100, 45), (CellRect{26, 16, 73, 28}));
 }
 
+TEST(TermLayout, AWindowIsFramedWhenTheFrameFitsAndGroupBoxesStackedKeepBothLines) {
+    // The main window fills the smallest terminal: the screen is its frame.
+    const Placement whole = sizeWindow(WindowHandle{2}, 80, 40, true, kMinColumns, kMinRows);
+    EXPECT_FALSE(whole.framed);
+    EXPECT_EQ(whole.outer, (CellRect{0, 0, 80, 42}));
+    const Placement framed = sizeWindow(WindowHandle{2}, 80, 40, true, 120, 50);
+    EXPECT_TRUE(framed.framed);
+    EXPECT_EQ(framed.outer, (CellRect{0, 0, 82, 43}));
+    EXPECT_EQ(clientArea(framed, true), (CellRect{1, 2, 81, 42}));
+    // Three boxes one on the other (the main window's): each bottom line above the next top line.
+    const Scale one{1.0};
+    const CellRect files = one.groupBox({5, 0, 315, 135});
+    const CellRect tags = one.groupBox({5, 136, 315, 245});
+    const CellRect operations = one.groupBox({5, 245, 315, 315});
+    EXPECT_LT(files.bottom - 1, tags.top);
+    EXPECT_LT(tags.bottom - 1, operations.top);
+    EXPECT_LE(operations.bottom, 40);
+}
+
 TEST(TermKeys, KeysAndCharactersDecodeToTheirActions) {
     const KeyTable table = standardKeys();
     const KeyAction backTab = decodeKey(table, true, KEY_BTAB);

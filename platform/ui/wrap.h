@@ -8,6 +8,7 @@
 
 namespace platform {
 
+// The lines are views into text, so that a caret can be found on them.
 std::vector<std::string_view> wrapText(std::string_view text, int width);
 
 // The bytes of the whole characters at the start of text that fit `width`

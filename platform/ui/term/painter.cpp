@@ -34,24 +34,6 @@ bool hasFocus(const Window& control, bool active) {
     return active && dialog && dialog->focus == control.handle;
 }
 
-// Splits text into the lines of a box `width` cells wide; the lines are views
-// into text, so that a caret can be found on them.
-std::vector<std::string_view> wrapped(std::string_view text, int width) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        do {
-            lines.push_back(line.substr(0, fittingPrefix(line, width)));
-            line.remove_prefix(lines.back().size());
-        } while (!line.empty());
-        start = end + 1;
-    }
-    return lines;
-}
-
 // The text from the first character that starts `cells` cells in.
 std::string_view skipCells(std::string_view text, int cells) {
     std::size_t at = 0;
@@ -360,7 +342,7 @@ void Painter::paintEdit(const Window& control, const CellRect& r, bool focused) 
     const Style style = !control.enabled ? Style::Disabled : focused ? Style::Focused : Style::Field;
     canvas_.fill(r, style);
     if (control.style & ES_MULTILINE) {
-        const std::vector<std::string_view> lines = wrapped(control.text, r.width());
+        const std::vector<std::string_view> lines = wrapText(control.text, r.width());
         for (int i = 0; i < r.height() && i < static_cast<int>(lines.size()); ++i) {
             canvas_.text(r.left, r.top + i, lines[static_cast<std::size_t>(i)], r.width(), style);
         }
