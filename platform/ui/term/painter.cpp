@@ -139,7 +139,7 @@ char menuAccessKey(const char* text) {
 }
 
 void Painter::addHit(HitKind kind, WindowHandle window, int index, const CellRect& area) {
-    hits_.push_back({kind, window, index, area});
+    hits_.push_back({kind, window, index, area, SB_VERT, {}});
 }
 
 void Painter::paint(const std::vector<Placement>& placements, const MenuState& menu, std::string_view helpLine) {
