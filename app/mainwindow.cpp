@@ -11,6 +11,7 @@
 #include "app/radiopair.h"
 #include "app/settings.h"
 #include "platform/ui/msgbox.h"
+#include "rename/renamedialog.h"
 #include "res/resources.h"
 #include "tags/messages.h"
 #include "tags/textcodec.h"
@@ -148,6 +149,9 @@ void command(WindowHandle window, int id, unsigned code) {
         case res::kScopeAll: checkOneOfPair(window, res::kScopeAll, res::kScopeSelected); break;
         case res::kMenuAbout: openSecondaryDialog(AboutDialogHandle, res::kAboutDialog, AboutDialog); break;
         case res::kMenuOptions: openSecondaryDialog(OptionsDialogHandle, res::kOptionsDialog, OptionsDialog); break;
+        case res::kMenuRenameFromTags:
+            openSecondaryDialog(RenameDialogHandle, res::kRenameDialog, renaming::RenameDialog);
+            break;
         default:
             if (!runTagOperation(id)) fileListCommand(window, id);
             break;
@@ -158,9 +162,7 @@ void command(WindowHandle window, int id, unsigned code) {
 
 std::intptr_t MainWindow(WindowHandle window, unsigned message, WParam wParam, LParam lParam) {
     // A running walk owns the list; what would change it waits until it ends.
-    if ((message == platform::WM_COMMAND || message == platform::WM_CLOSE) && deferDuringWalk(window, message, wParam, lParam)) {
-        return platform::kHandled;
-    }
+    if (deferDuringWalk(window, message, wParam, lParam)) return platform::kHandled;
     switch (message) {
         case platform::WM_INITDIALOG:
             initialise(window);

@@ -57,15 +57,10 @@ void walk(const char* status, const PerFile& perFile) {
     {
         const WalkScope scope(list, checked(main, res::kScopeAll));
         ProgressRun progress(status, scope.inScopeCount());
-        progress.show();
-        for (int index = scope.count() - 1; index >= 0; --index) {
-            if (scope.inScope(index)) {
-                takePath(platform::listGetText(list, index));
-                perFile(main);
-                progress.advance();
-            }
-            if (progress.cancelled()) break;
-        }
+        progress.walk(scope, [&](int index) {
+            takePath(platform::listGetText(list, index));
+            perFile(main);
+        });
     }
     platform::sendMessage(main, platform::WM_COMMAND, platform::makeWParam(res::kFileList, platform::LBN_SELCHANGE),
                           static_cast<platform::LParam>(list.value));

@@ -83,8 +83,20 @@ bool ProgressRun::cancelled() {
     return CancelRequested == 1;
 }
 
+void ProgressRun::walk(const WalkScope& scope, const std::function<void(int index)>& perEntry) {
+    show();
+    for (int index = scope.count() - 1; index >= 0; --index) {
+        if (scope.inScope(index)) {
+            perEntry(index);
+            advance();
+        }
+        if (cancelled()) break;
+    }
+}
+
 bool deferDuringWalk(WindowHandle window, unsigned message, WParam wParam, LParam lParam) {
-    if (!platform::isWindow(ProgressWindowHandle)) return false;
+    const bool waits = message == platform::WM_COMMAND || message == platform::WM_CLOSE;
+    if (!waits || !platform::isWindow(ProgressWindowHandle)) return false;
     auto* run = reinterpret_cast<ProgressRun*>(platform::dialogData(ProgressWindowHandle));
     run->defer({window, message, wParam, lParam});
     return true;

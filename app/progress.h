@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "app/program.h"
@@ -21,6 +22,8 @@ std::intptr_t ProgressWindow(WindowHandle window, unsigned message, platform::WP
 // those, without waiting; other windows' messages stay queued.
 void pumpProgressMessages(WindowHandle window);
 
+class WalkScope;
+
 // One walk's progress window: made hidden, with its status line and a bar for
 // `total` entries, when the walk starts; destroyed exactly once when it ends.
 // While one exists no other walk may start (see deferDuringWalk).
@@ -31,10 +34,11 @@ public:
     ProgressRun(const ProgressRun&) = delete;
     ProgressRun& operator=(const ProgressRun&) = delete;
 
-    void show();   // shows the window and pumps it once, so that it paints
+    // Shows the window, then visits the entries in scope from the last to the
+    // first: the bar advances after each, and the window is pumped after every
+    // entry, in scope or not, until the user cancels.
+    void walk(const WalkScope& scope, const std::function<void(int index)>& perEntry);
     void advance();  // one entry in scope is done
-    // Pumps the window after an entry; true when the user asked to stop.
-    bool cancelled();
 
     struct Deferred {
         WindowHandle window;
@@ -45,6 +49,10 @@ public:
     void defer(const Deferred& message) { deferred_.push_back(message); }
 
 private:
+    void show();   // shows the window and pumps it once, so that it paints
+    // Pumps the window after an entry; true when the user asked to stop.
+    bool cancelled();
+
     std::vector<Deferred> deferred_;
     std::size_t total_;
     std::size_t done_ = 0;
@@ -55,9 +63,10 @@ private:
 // 16-bit range can carry it, else its largest value (the bar then scales).
 std::uint16_t progressBarEnd(std::size_t total);
 
-// True while a walk runs. A command that reaches a window then would start a
-// second walk, or change the list under the running one: it is kept and posted
-// again to its window when the walk ends, as if it had waited in the queue.
+// True for a command or close request that reaches a window while a walk
+// runs: it would start a second walk, or change the list under the running
+// one, so it is kept and posted again to its window when the walk ends, as if
+// it had waited in the queue. Other messages are left to the window.
 bool deferDuringWalk(WindowHandle window, unsigned message, platform::WParam wParam, platform::LParam lParam);
 
 // The entries a walk visits, last first: all of them, or the ones selected

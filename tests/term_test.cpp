@@ -346,6 +346,20 @@ TEST_F(TermScreen, TheTooSmallNoticeWrapsAtSpacesWithinTheScreenAndSaysHowToQuit
                                                "quits."}));
 }
 
+// --- Dialogs wider than the terminal ----------------------------------------------------
+
+TEST(TermLayout, AWindowWiderThanTheTerminalGetsNarrowerColumnsAndKeepsItsRows) {
+    const Scale one = Scale::forTerminal(kMinColumns, kMinRows);
+    EXPECT_EQ(scaleForWindow(one, 320, kMinColumns).narrowing, 1.0);  // the main window fits as it is
+    const Scale rename = scaleForWindow(one, 375, kMinColumns);
+    EXPECT_LT(rename.narrowing, 1.0);
+    EXPECT_EQ(rename.columns(375), kMinColumns);
+    EXPECT_EQ(rename.rows(164), one.rows(164));
+    const Scale two = Scale::forTerminal(160, 86);
+    EXPECT_EQ(scaleForWindow(two, 375, 160).columns(375), 160);
+    EXPECT_EQ(scaleForWindow(two, 375, 200).narrowing, 1.0);
+}
+
 // --- Text of every language on the screen -----------------------------------------
 
 TEST(TermCanvas, WideCharactersTakeTwoCellsMarksJoinTheirLetterStrayBytesShowEscaped) {
@@ -365,6 +379,33 @@ TEST(TermCanvas, WideCharactersTakeTwoCellsMarksJoinTheirLetterStrayBytesShowEsc
 
 namespace {
 
+std::intptr_t leaveAlone(WindowHandle, unsigned, WParam, LParam) { return kNotHandled; }
+
+// Paints the program's dialog of that number on an 80 x 43 terminal.
+std::vector<std::string> paintedAtSmallestSize(int templateId) {
+    resetDesktop();
+    struct Painted : InputSource {
+        bool wait() override {
+            const WindowHandle shown = getActiveWindow();
+            Canvas canvas(kMinColumns, kMinRows);
+            const Scale scale = scaleForWindow(Scale{1.0}, windowOf(shown)->rect.width(), kMinColumns);
+            const CellRect outer{0, 0, scale.columns(windowOf(shown)->rect.width()),
+                                 frameRows(false) + scale.rows(windowOf(shown)->rect.height())};
+            Painter painter(canvas, Scale{1.0});
+            painter.paint({{shown, outer}}, {}, "");
+            for (int y = 0; y < canvas.rows(); ++y) rows.push_back(canvas.rowText(y));
+            endDialog(shown, IDCANCEL);
+            return true;
+        }
+        void poll() override {}
+        std::vector<std::string> rows;
+    } painted;
+    attachInputSource(&painted);
+    dialogBoxParam(res::lirvaneModule(), templateId, {}, leaveAlone, 0);
+    attachInputSource(nullptr);
+    return painted.rows;
+}
+
 constexpr int kTitleEdit = 11;
 
 // The single-line edit of kDialog as painted: its row and where the cursor stands.
@@ -381,6 +422,21 @@ PaintedEdit paintEdit(WindowHandle dialog) {
 }
 
 }  // namespace
+
+TEST(TermPainter, TheRenameDialogShowsEveryButtonWholeInEightyColumns) {
+    const std::vector<std::string> rows = paintedAtSmallestSize(res::kRenameDialog);
+    const auto shown = [&](const std::string& text) {
+        return std::any_of(rows.begin(), rows.end(), [&](const std::string& row) { return row.find(text) != std::string::npos; });
+    };
+    ASSERT_FALSE(rows.empty());
+    EXPECT_TRUE(shown("Renombrar desde TAG's"));
+    EXPECT_TRUE(shown("[X]"));
+    for (const char* caption : {"Añadir texto", "Borrar", "Mover Arriba", "Mover Abajo", "○ID3v1.1", "○ID3v2.3",
+                                "Añadir Tag", "Renombrar", "Cancelar", "○Seleccionado", "○Todo", "Texto Plano",
+                                "ID3 Tags", "Estructura de archivo"}) {
+        EXPECT_TRUE(shown(caption)) << caption;
+    }
+}
 
 TEST(TermEdit, AJapaneseTitleIsDrawnTwoCellsACharacterAndEditedByCharacter) {
     resetDesktop();

@@ -75,6 +75,14 @@ Bytes concat(std::initializer_list<Bytes> parts) {
 
 Bytes textBody(std::string_view text) { return ByteBuilder().bytes({0}).text(text); }
 
+Bytes v23Tag(std::initializer_list<Bytes> frames) {
+    constexpr std::size_t kPadding = 16;
+    ByteBuilder body;
+    for (const Bytes& f : frames) body.append(f);
+    body.zeros(kPadding);
+    return concat({v2Header(3, 0, static_cast<std::uint32_t>(body.build().size())), body});
+}
+
 void expectOnlyMessageBox(const std::string& text, platform::WindowHandle owner) {
     const auto boxes = platform::shownMessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);

@@ -47,6 +47,9 @@ Bytes concat(std::initializer_list<Bytes> parts);
 // The body of a text frame: encoding byte 0 and the text, without terminator.
 Bytes textBody(std::string_view text);
 
+// An ID3v2.3 tag of these frames and some padding.
+Bytes v23Tag(std::initializer_list<Bytes> frames);
+
 // Exactly one message box was shown: this text, titled "ERROR", owned by owner.
 void expectOnlyMessageBox(const std::string& text, platform::WindowHandle owner);
 

@@ -169,3 +169,54 @@ expect_not "Progreso del archivo..."
 [ "$(head -c 3 "$work/long/00000.mp3")" != ID3 ] || fail "Cancel did not stop the walk"
 echo "ok: Cancel stops a running walk after the file under work"
 stop
+
+# Rename from tags in the smallest terminal, with the keyboard alone: load a
+# list file, open the dialog from the menu, compose artist - title, rename
+# every entry, and see the new names in the list and on disk.
+rename_from_tags() {
+    mkdir -p "$work/ren"
+    "$make_fixtures" "$work/ren"
+    python3 -c 'import sys; open(sys.argv[1], "wb").write(b"".join(p.encode().ljust(260, b"\0") for p in sys.argv[2:]))' \
+        "$work/both.lv3" "$work/ren/uno.mp3" "$work/ren/zeta.mp3"
+    start 80 43
+    keys F10
+    keys Enter
+    expect "Load Filelist..."
+    keys -l "both.lv3"
+    keys Enter
+    expect "$work/ren/zeta.mp3"
+    keys F10
+    keys Down Down Enter
+    expect "Renombrar desde TAG's"
+    expect "Mover Arriba"
+    # Tab stops: the pattern, the text field, the field names; F2 reaches the buttons.
+    keys Tab Tab
+    keys Home Down
+    keys F2 F2 F2
+    keys Space
+    expect "*V1Artist"
+    keys Tab Tab
+    keys -l " - "
+    keys F2
+    keys Space
+    keys Tab
+    keys Down Down Down
+    keys F2 F2 F2
+    keys Space
+    expect "*V1Title"
+    keys F2 F2 F2 F2
+    keys Space
+    expect "●Todo"
+    keys S-F2 S-F2 S-F2
+    keys Space
+    expect "$work/ren/Artista Uno - Canción Uno.mp3"
+    expect "$work/ren/Otro - Segunda.mp3"
+    [ -f "$work/ren/Artista Uno - Canción Uno.mp3" ] && [ -f "$work/ren/Otro - Segunda.mp3" ] \
+        || fail "the files were not renamed on disk"
+    [ ! -e "$work/ren/uno.mp3" ] || fail "the old name is still there"
+    keys Escape
+    expect_not "Renombrar desde TAG's"
+    stop
+}
+rename_from_tags
+echo "ok: rename from tags in 80x43 with the keyboard alone"

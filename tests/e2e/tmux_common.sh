@@ -62,8 +62,14 @@ click_on() {
 launch() {
     rm -f "$work/exit" "$work/stty"
     echo "set -g default-terminal ${3:-xterm-256color}" > "$work/tmux.conf"
-    tmux -S "$socket" -f "$work/tmux.conf" new-session -d -s "$session" -x "${1:-160}" -y "${2:-50}" \
-        "cd '$work' && LANG=C.UTF-8 XDG_CONFIG_HOME='$work/cfg' '$program'; echo \$? > '$work/exit'; stty -a > '$work/stty'; sleep 60"
+    # The server of the previous run may still be going away: try again then.
+    for attempt in 1 2 3 4 5; do
+        tmux -S "$socket" -f "$work/tmux.conf" new-session -d -s "$session" -x "${1:-160}" -y "${2:-50}" \
+            "cd '$work' && LANG=C.UTF-8 XDG_CONFIG_HOME='$work/cfg' '$program'; echo \$? > '$work/exit'; stty -a > '$work/stty'; sleep 60" \
+            && break
+        [ "$attempt" -lt 5 ] || fail "tmux did not start"
+        sleep 0.5
+    done
 }
 # Starts the program and waits for its main window.
 start() {

@@ -28,12 +28,14 @@ Scale Scale::forTerminal(int columns, int rows) {
     return Scale{static_cast<double>(std::max(1, steps))};
 }
 
-int Scale::column(int xUnits) const { return static_cast<int>(std::floor(xUnits * factor / kUnitsPerColumn)); }
+int Scale::column(int xUnits) const {
+    return static_cast<int>(std::floor(xUnits * factor * narrowing / kUnitsPerColumn));
+}
 
 int Scale::row(int yUnits) const { return static_cast<int>(std::floor(yUnits * factor / kUnitsPerRow)); }
 
 int Scale::columns(int cxUnits) const {
-    return std::max(1, static_cast<int>(std::ceil(cxUnits * factor / kUnitsPerColumn)));
+    return std::max(1, static_cast<int>(std::ceil(cxUnits * factor * narrowing / kUnitsPerColumn)));
 }
 
 int Scale::rows(int cyUnits) const { return std::max(1, static_cast<int>(std::ceil(cyUnits * factor / kUnitsPerRow))); }
@@ -64,6 +66,14 @@ CellRect Scale::lines(const Rect& units) const {
     return cells;
 }
 
+// One unit short of the whole width, so that rounding never makes the window
+// a column too wide.
+Scale scaleForWindow(const Scale& scale, int widthUnits, int columns) {
+    if (scale.columns(widthUnits) <= columns) return scale;
+    const double unitsThatFit = static_cast<double>(columns) * kUnitsPerColumn - 1;
+    return Scale{scale.factor, unitsThatFit / (widthUnits * scale.factor)};
+}
+
 bool terminalTooSmall(int columns, int rows) { return columns < kMinColumns || rows < kMinRows; }
 
 int frameRows(bool hasMenu) { return kCaptionRows + (hasMenu ? kMenuRows : 0); }
@@ -78,7 +88,8 @@ Placement sizeWindow(WindowHandle window, int clientColumns, int clientRows, boo
 Placement placeTopLevel(const Window& window, const Scale& scale, const std::vector<Placement>& placed, int columns,
                         int rows) {
     const bool hasMenu = window.menuBar() != nullptr;
-    Placement placement = sizeWindow(window.handle, scale.columns(window.rect.width()), scale.rows(window.rect.height()),
+    const Scale own = scaleForWindow(scale, window.rect.width(), columns);
+    Placement placement = sizeWindow(window.handle, own.columns(window.rect.width()), scale.rows(window.rect.height()),
                                      hasMenu, columns, rows);
     placement.outer = placeWindow(placement.outer, window.owner, placed, columns, rows);
     return placement;

@@ -31,6 +31,7 @@ struct CellRect {
 // How many cells a dialog unit takes, the same in both directions.
 struct Scale {
     double factor = 1.0;
+    double narrowing = 1.0;  // columns only: below 1 for a window wider than the terminal
 
     // The scale for a terminal: 1 up to twice the smallest size, then 2, and so on.
     static Scale forTerminal(int columns, int rows);
@@ -49,6 +50,11 @@ struct Scale {
     // that line's middle, level with a label beside it.
     CellRect lines(const Rect& units) const;
 };
+
+// A window wider than the terminal at this scale (the rename dialog's 375
+// units in 80 columns) gets narrower columns, so that all of it stays on the
+// screen and in reach; its rows keep the scale.
+Scale scaleForWindow(const Scale& scale, int widthUnits, int columns);
 
 bool terminalTooSmall(int columns, int rows);
 

@@ -205,10 +205,11 @@ void Painter::paintWindow(const Window& window, const Placement& placement, bool
 }
 
 void Painter::paintControls(const Window& window, const CellRect& client, bool active) {
+    const Scale scale = scaleForWindow(scale_, window.rect.width(), canvas_.columns());
     std::vector<std::pair<const Window*, CellRect>> placed;
     for (WindowHandle handle : window.controls) {
         const Window* control = windowOf(handle);
-        if (control && control->visible) placed.push_back({control, cellsOf(*control, client.left, client.top)});
+        if (control && control->visible) placed.push_back({control, cellsOf(*control, scale, client.left, client.top)});
     }
     // Group boxes first: the controls they frame are drawn over their lines.
     for (bool groups : {true, false}) {
@@ -281,11 +282,11 @@ void Painter::paintAccessLetter(int x, int y, std::string_view text, int access)
     canvas_.text(x + displayWidth(text.substr(0, at)), y, letter, characterWidth(text, at), Style::MenuHot);
 }
 
-CellRect Painter::cellsOf(const Window& control, int originX, int originY) const {
+CellRect Painter::cellsOf(const Window& control, const Scale& scale, int originX, int originY) const {
     Rect units = control.rect;
     if (control.windowClass == WindowClass::ComboBox) units.bottom = units.top + kComboFieldUnits;  // the closed field
     const bool textLines = control.windowClass == WindowClass::Edit && (control.style & ES_MULTILINE);
-    const CellRect r = isGroupBox(control) ? scale_.groupBox(units) : textLines ? scale_.lines(units) : scale_.control(units);
+    const CellRect r = isGroupBox(control) ? scale.groupBox(units) : textLines ? scale.lines(units) : scale.control(units);
     return {r.left + originX, r.top + originY, r.right + originX, r.bottom + originY};
 }
 

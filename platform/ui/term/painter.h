@@ -49,7 +49,7 @@ private:
     void paintControls(const Window& window, const CellRect& client, bool active);
     void paintMenuBar(const Window& window, int left, int top, int width, const MenuState& menu);
     void paintMenuPopup(const Window& window, const MenuState& menu);
-    CellRect cellsOf(const Window& control, int originX, int originY) const;
+    CellRect cellsOf(const Window& control, const Scale& scale, int originX, int originY) const;
     void paintControl(const Window& control, const CellRect& r, bool active);
     void paintStatic(const Window& control, const CellRect& r);
     void paintGroup(const Window& control, const CellRect& r);

@@ -1,0 +1,89 @@
+#include "rename/renamerun.h"
+
+#include <algorithm>
+#include <new>
+
+#include "app/progress.h"
+#include "platform/ui/msgbox.h"
+#include "rename/namepattern.h"
+#include "res/resources.h"
+#include "tags/messages.h"
+
+namespace renaming {
+namespace {
+
+using platform::WindowHandle;
+
+// Moves the file to the composed name; the path it has afterwards, or nothing
+// when it keeps its name by failure. A file named right already stays.
+std::optional<std::string> moveToName(const std::string& current, std::string_view name) {
+    std::optional<std::string> target = renamedPath(current, name);
+    if (!target || *target == current) return target;
+    if (platform::moveFileNoReplace(current, *target) != 0) return std::nullopt;
+    return target;
+}
+
+void renameEntry(WindowHandle dialog, WindowHandle list, int index, std::span<const std::string> pattern,
+                 RenameTable& table) {
+    const std::string current = platform::listGetText(list, index);
+    // The list takes no longer paths; should one be there, it stays as it is.
+    if (current.size() > platform::kMaxPath) {
+        platform::messageBox(dialog, kRenameFailed, kRenameFailedTitle);
+        return;
+    }
+    // Both tags are read whatever the pattern uses: each read reports its own failures.
+    const TagReads reads{app::TheV1Tag.read(dialog, current.c_str()), app::TheV2Tag.read(dialog, current.c_str())};
+    const std::string name = composeName(pattern, app::TheV1Tag, app::TheV2Tag, reads);
+    app::TheV2Tag.freeFields(tags::kAllFields);
+    const std::optional<std::string> renamed = moveToName(current, name);
+    table.add(index, renamed.value_or(current));
+    if (!renamed) platform::messageBox(dialog, kRenameFailed, kRenameFailedTitle);
+}
+
+// The handled entries make way for the paths in the table, which the list
+// sorts in unselected. Entries a cancelled run did not reach keep their paths.
+void replaceEntries(WindowHandle list, const RenameTable& table) {
+    for (const RenameEntry& entry : table.filled()) platform::listDeleteString(list, entry.listIndex);
+    for (const RenameEntry& entry : table.filled()) platform::listAddString(list, entry.path);
+}
+
+}  // namespace
+
+std::optional<std::string> renamedPath(std::string_view current, std::string_view name) {
+    const bool nameFits = !name.empty() && name.size() <= platform::kMaxPath &&
+                          name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
+    if (!nameFits) return std::nullopt;
+    std::string path(current.substr(0, current.rfind(platform::kSeparator) + 1));
+    path.append(name).append(kRenamedExtension);
+    if (path.size() > platform::kMaxPath) return std::nullopt;
+    return path;
+}
+
+bool RenameTable::allocate(std::size_t entries) {
+    entries_.reset(new (std::nothrow) RenameEntry[entries]);
+    capacity_ = entries_ ? entries : 0;
+    filled_ = 0;
+    return entries_ != nullptr;
+}
+
+void RenameTable::add(int listIndex, std::string_view path) {
+    if (filled_ == capacity_) return;
+    RenameEntry& entry = entries_[filled_++];
+    entry.listIndex = listIndex;
+    std::copy_n(path.begin(), std::min(path.size(), platform::kMaxPath), entry.path);
+}
+
+void runRename(WindowHandle dialog, std::span<const std::string> pattern, bool allEntries) {
+    const WindowHandle list = platform::getDlgItem(app::MainWindowHandle, res::kFileList);
+    const app::WalkScope scope(list, allEntries);
+    app::ProgressRun progress(kRenamingFiles, scope.inScopeCount());
+    RenameTable table;
+    if (!table.allocate(scope.inScopeCount())) {
+        platform::messageBox(dialog, kTableAllocFailed, tags::msg::kTitle);
+        return;
+    }
+    progress.walk(scope, [&](int index) { renameEntry(dialog, list, index, pattern, table); });
+    replaceEntries(list, table);
+}
+
+}  // namespace renaming
