@@ -94,6 +94,7 @@ constexpr ShiftedCase kShifted[] = {
     {0x0410, 0x042F, 0x20},
 };
 
+constexpr char32_t kLastFolded = 0x04BF;  // no capital beyond the Cyrillic block
 constexpr char32_t kCapitalYDiaeresis = 0x0178;
 constexpr char32_t kSmallYDiaeresis = 0xFF;
 constexpr char32_t kFinalSigma = 0x03C2;
@@ -205,6 +206,9 @@ int displayWidth(std::string_view text) {
 }
 
 char32_t foldCase(char32_t cp) {
+    // Paths are mostly ASCII, and list boxes compare them on every insert.
+    if (cp < kFirstNonAscii) return cp >= U'A' && cp <= U'Z' ? cp + (U'a' - U'A') : cp;
+    if (cp > kLastFolded) return cp;
     if (cp == kCapitalYDiaeresis) return kSmallYDiaeresis;
     if (cp == kFinalSigma) return kSigma;
     for (const AlternatingCase& block : kAlternating) {

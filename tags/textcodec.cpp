@@ -37,6 +37,51 @@ constexpr std::uint8_t kByteMask = 0xFF;
 
 using Bytes = std::span<const std::uint8_t>;
 
+// A letter followed by one combining mark, as texts decomposed elsewhere hold
+// it, for the Windows-1252 letters with accents: the bases that take the mark
+// and, at the same place, the letter they make.
+struct Composition {
+    char32_t mark;
+    std::string_view bases;
+    std::u32string_view letters;
+};
+
+constexpr Composition kCompositions[] = {
+    {0x0300, "AEIOUaeiou", U"ÀÈÌÒÙàèìòù"},
+    {0x0301, "AEIOUYaeiouy", U"ÁÉÍÓÚÝáéíóúý"},
+    {0x0302, "AEIOUaeiou", U"ÂÊÎÔÛâêîôû"},
+    {0x0303, "ANOano", U"ÃÑÕãñõ"},
+    {0x0308, "AEIOUYaeiouy", U"ÄËÏÖÜŸäëïöüÿ"},
+    {0x030A, "Aa", U"Åå"},
+    {0x0327, "Cc", U"Çç"},
+    {0x030C, "SZsz", U"ŠŽšž"},
+};
+
+// The letter a base and a mark make, or 0.
+char32_t composed(char32_t base, char32_t mark) {
+    for (const Composition& c : kCompositions) {
+        const std::size_t at = base < kFirstSpecial ? c.bases.find(static_cast<char>(base)) : std::string_view::npos;
+        if (c.mark == mark && at != std::string_view::npos) return c.letters[at];
+    }
+    return 0;
+}
+
+// The character at pos with the combining marks after it, as one code point:
+// itself, the letter it makes with a single mark, or 0 when there is none.
+char32_t nextLetter(std::string_view utf8, std::size_t& pos) {
+    const std::int32_t base = platform::decodeUtf8(utf8, pos);
+    if (base == platform::kNoCharacter) return 0;
+    char32_t result = static_cast<char32_t>(base);
+    for (int marks = 0; pos < utf8.size(); ++marks) {
+        std::size_t after = pos;
+        const std::int32_t mark = platform::decodeUtf8(utf8, after);
+        if (mark == platform::kNoCharacter || platform::codepointWidth(static_cast<char32_t>(mark)) != 0) break;
+        result = marks == 0 ? composed(result, static_cast<char32_t>(mark)) : 0;
+        pos = after;
+    }
+    return result;
+}
+
 bool isWide(std::uint8_t encoding) { return encoding == kUtf16 || encoding == kUtf16Be; }
 
 // Where the string at the front of bytes ends, and where what follows its
@@ -181,8 +226,8 @@ std::string fromV1(std::string_view cp1252) {
 std::string toV1(std::string_view utf8, std::size_t maxChars) {
     std::string out;
     for (std::size_t pos = 0; pos < utf8.size() && out.size() < maxChars;) {
-        const std::int32_t cp = platform::decodeUtf8(utf8, pos);
-        const int byte = cp == platform::kNoCharacter ? -1 : cp1252FromCodepoint(static_cast<char32_t>(cp));
+        const char32_t cp = nextLetter(utf8, pos);
+        const int byte = cp == 0 ? -1 : cp1252FromCodepoint(cp);
         out += byte < 0 ? kMissingCharacter : static_cast<char>(byte);
     }
     return out;

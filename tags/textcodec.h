@@ -22,7 +22,8 @@ inline constexpr char kMissingCharacter = '?';
 // ID3v1.1 trailer text: up to its first zero byte, as UTF-8.
 std::string fromV1(std::string_view cp1252);
 // At most maxChars characters of the text, each as its Windows-1252 byte, or
-// '?' for a character the code page lacks.
+// '?' for a character the code page lacks. A letter and its combining mark
+// are one character ("e" and U+0301 give the byte of "é").
 std::string toV1(std::string_view utf8, std::size_t maxChars);
 
 // What follows the encoding byte.

@@ -36,6 +36,10 @@ TEST(V1Text, WhatWindows1252LacksBecomesAQuestionMarkAndLimitsCountCharacters) {
     for (int i = 0; i < 35; ++i) accents += "é";
     EXPECT_EQ(toV1(accents, 30), std::string(30, '\xE9'));
     EXPECT_EQ(toV1("2024年", 4), "2024");
+    // Decomposed letters: with one mark Windows-1252 has, the letter; else '?'.
+    EXPECT_EQ(toV1("Se\u0301n\u0303or S\u030C", 30), "S\xE9\xF1or \x8A");
+    EXPECT_EQ(toV1("e\u0304 e\u0301\u0301 \u0301", 30), "? ??");  // the last mark goes with its blank
+    EXPECT_EQ(toV1("e\u0301e\u0301e\u0301", 2), "\xE9\xE9");
 }
 
 TEST(V2Text, TextFramesAreReadByTheirEncodingByte) {

@@ -104,17 +104,24 @@ int editColumns(const Window& control) {
     return std::max(1, control.rect.width() / kEditColumnUnits - arrow);
 }
 
+// Each character's width is measured once on either walk.
 std::size_t EditState::firstShown(std::string_view text, int columns) const {
     const std::size_t at = std::min(caret, text.size());
     std::size_t first = std::min(scroll, at);
     const int caretCells = at < text.size() ? std::max(1, characterWidth(text, at)) : 1;
-    while (first < at && displayWidth(text.substr(first, at - first)) + caretCells > columns) {
-        first = nextCharacter(text, first);
+    int shown = displayWidth(text.substr(first, at - first));
+    while (first < at && shown + caretCells > columns) {
+        const std::size_t next = characterEnd(text, first);
+        shown -= displayWidth(text.substr(first, next - first));
+        first = next;
     }
     // Nothing stays hidden at the start while the rest, and the caret after it, fits.
+    int rest = displayWidth(text.substr(first));
     while (first > 0) {
-        const std::size_t before = previousCharacter(text, first);
-        if (displayWidth(text.substr(before)) + 1 > columns) break;
+        const std::size_t before = characterStart(text, first);
+        const int width = displayWidth(text.substr(before, first - before));
+        if (rest + width + 1 > columns) break;
+        rest += width;
         first = before;
     }
     return first;

@@ -1,5 +1,6 @@
 #include "platform/ui/script.h"
 
+#include "platform/text.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/window.h"
 
@@ -105,7 +106,8 @@ void typeInto(WindowHandle dialog, int id, std::string_view text) {
     inputActivate(dialog);
     setFocus(control);
     inputKey(Key::End);
-    for (std::size_t i = getWindowText(control).size(); i > 0; --i) inputKey(Key::Backspace);
+    const std::string old = getWindowText(control);
+    for (std::size_t pos = 0; pos < old.size(); pos = nextCharacter(old, pos)) inputKey(Key::Backspace);
     inputText(text);
 }
 
