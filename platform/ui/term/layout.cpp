@@ -55,7 +55,7 @@ CellRect Scale::control(const Rect& units) const {
 
 CellRect Scale::groupBox(const Rect& units) const {
     const int left = column(units.left);
-    const int top = static_cast<int>(std::ceil(units.top * factor / kUnitsPerRow));
+    const int top = static_cast<int>(std::lround(units.top * factor / kUnitsPerRow));
     const int bottomLine = std::max(top + 1, row(units.bottom - 1));
     return {left, top, std::max(left + 2, column(units.right)), bottomLine + 1};
 }

@@ -42,9 +42,8 @@ struct Scale {
     int rows(int cyUnits) const;     // at least one
     // A control's cells inside its dialog's client area.
     CellRect control(const Rect& units) const;
-    // A group box's outline: its top line on the first row that starts inside
-    // it and its bottom line on the row of its last unit, so that boxes stacked
-    // one on the other each keep both lines.
+    // A group box's outline: its top line on the row nearest its top, its
+    // bottom line on the row of its last unit.
     CellRect groupBox(const Rect& units) const;
     // A box of text lines (a multi-line edit): its first line on the row of
     // that line's middle, level with a label beside it.

@@ -102,6 +102,19 @@ CellRect fittedLabel(const Window& control, const CellRect& label, const std::ve
     return {left, label.top, std::max(left + 1, right), label.bottom};
 }
 
+// Boxes stacked one on the other each keep both lines: where a box's top line
+// would fall on the bottom line of a box above it, it goes a row down.
+void separateStackedBoxes(std::vector<std::pair<const Window*, CellRect>>& placed) {
+    for (auto& [box, cells] : placed) {
+        if (!isGroupBox(*box)) continue;
+        for (const auto& [other, above] : placed) {
+            const bool stackedAbove = isGroupBox(*other) && above.top < cells.top && above.bottom < cells.bottom &&
+                                      above.left < cells.right && cells.left < above.right;
+            if (stackedAbove && above.bottom - 1 == cells.top) ++cells.top;
+        }
+    }
+}
+
 // The inside of the innermost group box around a control, or the client area.
 std::pair<int, int> boxAround(const CellRect& cells, const std::vector<std::pair<const Window*, CellRect>>& placed,
                               const CellRect& client) {
@@ -211,6 +224,7 @@ void Painter::paintControls(const Window& window, const CellRect& client, bool a
         const Window* control = windowOf(handle);
         if (control && control->visible) placed.push_back({control, cellsOf(*control, scale, client.left, client.top)});
     }
+    separateStackedBoxes(placed);
     // Group boxes first: the controls they frame are drawn over their lines.
     for (bool groups : {true, false}) {
         for (const auto& [control, cells] : placed) {
