@@ -13,9 +13,15 @@ mkdir -p "$work/music" "$work/many" "$work/cfg"
 # More names than the open dialog's result holds at once.
 for i in $(seq -w 1 200); do : > "$work/many/track $i of a long album title.mp3"; done
 
-resize() { tmux -S "$socket" resize-window -t "$session" -x "$1" -y "$2"; sleep 0.3; }
-# The column (from 1) of the caption's close box.
-close_box_column() { screen | head -1 | python3 -c 'import sys; print(sys.stdin.read().rindex("[X]") + 1)'; }
+resize() { tmux -S "$socket" resize-window -t "$session" -x "$1" -y "$2"; }
+# Waits until the caption's close box stands at the column (from 1) given.
+expect_close_box_at() {
+    for _ in $(seq 50); do
+        [ "$(screen | head -1 | python3 -c 'import sys; print(sys.stdin.read().rfind("[X]") + 1)')" = "$1" ] && return 0
+        sleep 0.1
+    done
+    fail "the caption's [X] is not at column $1"
+}
 help_line() { screen | tail -1; }
 # Drags the thumb of the scroll bar in `column` from one row to another.
 drag() {
@@ -127,10 +133,10 @@ echo "ok: F1 shows the key table"
 
 # A resize lays everything out again, larger and back.
 resize 160 86
-[ "$(close_box_column)" = 158 ] || fail "the window was not laid out again at 160 columns"
+expect_close_box_at 158
 expect "Ctrl-Click o Shift-Click para seleccionar multiples archivos"
 resize 80 43
-[ "$(close_box_column)" = 78 ] || fail "the caption's [X] is off the screen after shrinking"
+expect_close_box_at 78
 echo "ok: a resize from 80x43 to 160x86 and back lays the window out again"
 
 # Ctrl+L repaints every cell, whatever was written over the screen.
