@@ -88,7 +88,7 @@ void Canvas::frame(const CellRect& area, Style style) {
 
 void Canvas::shadow(const CellRect& area) {
     const auto shade = [&](int x, int y) {
-        if (visible(x, y)) cells_[static_cast<std::size_t>(y * columns_ + x)].style = Style::Shadow;
+        if (visible(x, y)) cell(x, y)->style = Style::Shadow;
     };
     for (int y = area.top + 1; y <= area.bottom; ++y) shade(area.right, y);
     for (int x = area.left + 1; x < area.right; ++x) shade(x, area.bottom);

@@ -15,6 +15,7 @@ namespace platform::term {
 namespace {
 
 constexpr int kEscapeDelayMs = 25;
+constexpr char kCursorAddress[] = "cup";  // the capability that places the cursor anywhere
 constexpr int kFatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGABRT, SIGBUS, SIGFPE};
 
 bool& cursesActive() {
@@ -146,7 +147,7 @@ bool Terminal::open() {
         failure_ = "Lirvane cannot run in " + which + ": its description is unknown.";
         return false;
     }
-    const char* cursorAddress = tigetstr(const_cast<char*>("cup"));
+    const char* cursorAddress = tigetstr(const_cast<char*>(kCursorAddress));
     const bool addressable = cursorAddress != nullptr && cursorAddress != reinterpret_cast<char*>(-1);
     del_curterm(cur_term);
     if (!addressable) {
