@@ -1,9 +1,11 @@
 #include "platform/text.h"
 
+#include <locale.h>
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <iterator>
+#include <cwchar>
 
 namespace platform {
 namespace {
@@ -19,6 +21,7 @@ constexpr char32_t kFirstSurrogate = 0xD800;
 constexpr char32_t kLastSurrogate = 0xDFFF;
 // Stray bytes compare above every code point, in their byte order.
 constexpr std::int32_t kStrayByteRank = 0x110000;
+constexpr char kUtf8Locale[] = "C.UTF-8";
 
 struct LeadByte {
     unsigned char mask;
@@ -32,37 +35,6 @@ constexpr std::array<LeadByte, 3> kLeadBytes = {{
     {0xF0, 0xE0, 2, 0x800},
     {0xF8, 0xF0, 3, 0x10000},
 }};
-
-struct Range {
-    char32_t first;
-    char32_t last;
-};
-
-// Combining marks and zero-width format characters.
-constexpr Range kZeroWidth[] = {
-    {0x0300, 0x036F}, {0x0483, 0x0489}, {0x0591, 0x05BD}, {0x05BF, 0x05BF}, {0x05C1, 0x05C2},
-    {0x05C4, 0x05C5}, {0x05C7, 0x05C7}, {0x0610, 0x061A}, {0x064B, 0x065F}, {0x0670, 0x0670},
-    {0x06D6, 0x06DC}, {0x06DF, 0x06E4}, {0x06E7, 0x06E8}, {0x06EA, 0x06ED}, {0x0900, 0x0902},
-    {0x093A, 0x093A}, {0x093C, 0x093C}, {0x0941, 0x0948}, {0x094D, 0x094D}, {0x0E31, 0x0E31},
-    {0x0E34, 0x0E3A}, {0x0E47, 0x0E4E}, {0x1AB0, 0x1AFF}, {0x1DC0, 0x1DFF}, {0x200B, 0x200F},
-    {0x2060, 0x2064}, {0x20D0, 0x20FF}, {0x302A, 0x302D}, {0x3099, 0x309A}, {0xFE00, 0xFE0F},
-    {0xFE20, 0xFE2F}, {0xFEFF, 0xFEFF},
-};
-
-// East Asian wide and full-width characters.
-constexpr Range kDoubleWidth[] = {
-    {0x1100, 0x115F},   {0x231A, 0x231B},   {0x2329, 0x232A},   {0x2E80, 0x303E},   {0x3041, 0x33FF},
-    {0x3400, 0x4DBF},   {0x4E00, 0x9FFF},   {0xA000, 0xA4CF},   {0xA960, 0xA97F},   {0xAC00, 0xD7A3},
-    {0xF900, 0xFAFF},   {0xFE10, 0xFE19},   {0xFE30, 0xFE6F},   {0xFF00, 0xFF60},   {0xFFE0, 0xFFE6},
-    {0x1F300, 0x1F64F}, {0x1F900, 0x1F9FF}, {0x20000, 0x2FFFD}, {0x30000, 0x3FFFD},
-};
-
-template <std::size_t N>
-bool inRanges(const Range (&ranges)[N], char32_t cp) {
-    const auto after = std::upper_bound(std::begin(ranges), std::end(ranges), cp,
-                                        [](char32_t value, const Range& r) { return value < r.first; });
-    return after != std::begin(ranges) && cp <= std::prev(after)->last;
-}
 
 bool isContinuation(unsigned char byte) { return (byte & kContinuationMask) == kContinuationTag; }
 
@@ -183,9 +155,16 @@ bool isControlCharacter(char32_t cp) {
     return cp < kFirstPrintable || (cp >= kDelete && cp <= kLastControl);
 }
 
+// The system's own widths: the terminal library places the cursor by them, so
+// any other table would shift a row wherever the two disagree. They come from
+// a UTF-8 locale of their own, whatever locale the program runs in.
 int codepointWidth(char32_t cp) {
-    if (inRanges(kZeroWidth, cp)) return 0;
-    return inRanges(kDoubleWidth, cp) ? 2 : 1;
+    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, kUtf8Locale, locale_t{});
+    if (utf8 == locale_t{}) return 1;
+    const locale_t previous = uselocale(utf8);
+    const int width = wcwidth(static_cast<wchar_t>(cp));
+    uselocale(previous);
+    return width < 0 ? 1 : width;  // controls and unassigned code points
 }
 
 std::string strayByteText(unsigned char byte) {

@@ -34,8 +34,8 @@ std::size_t completeLength(std::string_view text);
 // The C0 controls, delete and the C1 controls: never typed, stored or drawn as text.
 bool isControlCharacter(char32_t codepoint);
 
-// Terminal cells a code point takes: 2 for wide (East Asian) characters,
-// 0 for combining marks, 1 otherwise.
+// Terminal cells a code point takes, as the system reckons them: 2 for wide
+// (East Asian) characters, 0 for combining marks, 1 otherwise.
 int codepointWidth(char32_t codepoint);
 
 // A byte that is no character is shown as \xHH.
