@@ -109,6 +109,7 @@ std::string Renderer::helpLine(int columns) const {
     std::string line;
     for (KeyHint hint : keyHints()) {
         const auto named = std::find_if(std::begin(kHintKeys), std::end(kHintKeys), [&](const HintKey& k) { return k.hint == hint; });
+        if (named == std::end(kHintKeys)) continue;
         const std::string item = std::string(" ") + named->keys;
         if (static_cast<int>(line.size() + item.size()) > columns) break;
         line += item;
