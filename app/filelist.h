@@ -20,7 +20,7 @@ inline constexpr char kAddFailed[] = "An error occured while attempting to add f
 // The open dialog's result buffer holds about 120 names: a larger choice fails.
 inline constexpr char kTooManyChosen[] =
     "Too many files were chosen at once: none of them was added.\n"
-    "Choose fewer files, or add their whole folder with \"A\xF1" "adir Carpeta\".";
+    "Choose fewer files, or add their whole folder with \"Añadir Carpeta\".";
 // A list file that cannot be opened, for saving too, gives the engine's
 // "for reading" message (tags::msg::kOpenForReading).
 inline constexpr char kListWriteFailed[] = "An error occured while writing to '%s'. The list file was left unchanged.";

@@ -373,14 +373,17 @@ TEST_F(SmallDialogs, AboutIgnoresEscOpensTheSiteAndClosesWithEnterOrTheCloseBox)
     run();
 }
 
-TEST_F(SmallDialogs, ASecondOptionsIsRefusedWhileAboutOpensBesideIt) {
+TEST_F(SmallDialogs, ASecondOptionsIsRefusedAndTheFirstComesToTheFrontWhileAboutOpensBesideIt) {
     then("open Options", [&] { script::menu(main(), res::kMenuOptions); });
-    then("choose Opciones... again", [&] {
+    then("bring up the main window over it, choose Opciones... again", [&] {
         ASSERT_TRUE(app::OptionsDialogHandle);
+        platform::inputActivate(main());
+        ASSERT_EQ(platform::getActiveWindow(), main());
         script::menu(main(), res::kMenuOptions);
     });
-    then("still one copy; choose Acerca de...", [&] {
+    then("still one copy, come to the front; choose Acerca de...", [&] {
         EXPECT_EQ(windowsCaptioned("Opciones..."), 1);
+        EXPECT_EQ(platform::getActiveWindow(), app::OptionsDialogHandle);
         script::menu(main(), res::kMenuAbout);
     });
     then("both are open; close About", [&] {

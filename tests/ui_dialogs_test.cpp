@@ -10,6 +10,7 @@
 #include "platform/ui/filedialogs.h"
 #include "platform/ui/input.h"
 #include "platform/ui/script.h"
+#include "platform/ui/wrap.h"
 #include "testfiles.h"
 #include "ui_probe.h"
 
@@ -67,6 +68,16 @@ TEST_F(UiMessageBox, WithoutAnInputSourceItIsRecordedAndAnsweredAtOnce) {
     EXPECT_FALSE(getActiveWindow());  // no window was made to wait in
     ASSERT_EQ(shownMessageBoxes().size(), 1u);
     EXPECT_EQ(shownMessageBoxes()[0].text, "No tag found");
+}
+
+TEST_F(UiMessageBox, TextsWrapAtSpacesAndPathsAtTheirSeparators) {
+    using Lines = std::vector<std::string_view>;
+    EXPECT_EQ(wrapText("Disk full on the drive", 10), (Lines{"Disk full", "on the", "drive"}));
+    EXPECT_EQ(wrapText("open /home/someone/music/file.mp3 now", 12),
+              (Lines{"open", "/home/", "someone/", "music/", "file.mp3 now"}));
+    EXPECT_EQ(wrapText("abcdefghij", 4), (Lines{"abcd", "efgh", "ij"}));  // no space, no '/': cut
+    EXPECT_EQ(wrapText("one\r\n\ntwo", 10), (Lines{"one", "", "two"}));
+    EXPECT_EQ(wrapText("", 10), (Lines{""}));
 }
 
 // --- The open dialog and the folder browser ---------------------------------------

@@ -200,7 +200,11 @@ TEST_F(MainMenu, ArrowsSkipTheSeparatorAndEnterSendsTheItemsCommand) {
 
 TEST_F(MainMenu, AccessLettersOpenPopupsAndChooseItems) {
     EXPECT_FALSE(menu.openByAccess(window, 'y'));
-    // Both titles have the access key 'a': the first one opens.
+    // Both titles have the access key 'a': the first one opens, then the next.
+    EXPECT_TRUE(menu.openByAccess(window, 'a'));
+    EXPECT_EQ(menu.popup, 0);
+    EXPECT_TRUE(menu.openByAccess(window, 'a'));
+    EXPECT_EQ(menu.popup, 1);
     EXPECT_TRUE(menu.openByAccess(window, 'a'));
     EXPECT_EQ(menu.popup, 0);
     menu.access('z');  // no such item: the menu stays open

@@ -194,38 +194,38 @@ bool editKey(Window& control, Key key, unsigned modifiers) {
     return false;
 }
 
-std::size_t EditState::firstShown(std::string_view text, std::size_t columns) const {
-    const auto cells = [&](std::size_t from, std::size_t to) {
-        return static_cast<std::size_t>(displayWidth(text.substr(from, to - from)));
-    };
-    const std::size_t at = std::min(caret, text.size());
-    // The caret after the last character takes a cell too.
-    const std::size_t caretCells = at < text.size() ? static_cast<std::size_t>(std::max(1, characterWidth(text, at))) : 1;
-    std::size_t first = std::min(scroll, at);
-    // The shown text is measured once, then by the character that leaves it.
-    std::size_t shown = cells(first, at);
-    while (first < at && shown + caretCells > columns) {
-        const std::size_t next = characterEnd(text, first);
-        shown -= cells(first, next);
-        first = next;
-    }
-    while (first > 0) {
-        const std::size_t earlier = characterStart(text, first);
-        if (cells(earlier, text.size()) + 1 > columns) break;
-        first = earlier;
-    }
-    return first;
-}
-
 // The characters a text field shows: a combo box gives a column to its arrow.
 int editColumns(const Window& control) {
     const int arrow = control.windowClass == WindowClass::ComboBox ? 1 : 0;
     return std::max(1, control.rect.width() / kEditColumnUnits - arrow);
 }
 
+// Each character's width is measured once on either walk.
+std::size_t EditState::firstShown(std::string_view text, int columns) const {
+    const std::size_t at = std::min(caret, text.size());
+    std::size_t first = std::min(scroll, at);
+    const int caretCells = at < text.size() ? std::max(1, characterWidth(text, at)) : 1;
+    int shown = displayWidth(text.substr(first, at - first));
+    while (first < at && shown + caretCells > columns) {
+        const std::size_t next = characterEnd(text, first);
+        shown -= displayWidth(text.substr(first, next - first));
+        first = next;
+    }
+    // Nothing stays hidden at the start while the rest, and the caret after it, fits.
+    int rest = displayWidth(text.substr(first));
+    while (first > 0) {
+        const std::size_t before = characterStart(text, first);
+        const int width = displayWidth(text.substr(before, first - before));
+        if (rest + width + 1 > columns) break;
+        rest += width;
+        first = before;
+    }
+    return first;
+}
+
 void editKeepCaretVisible(Window& control) {
     if (control.style & ES_MULTILINE) return;
-    control.edit.scroll = control.edit.firstShown(control.text, static_cast<std::size_t>(editColumns(control)));
+    control.edit.scroll = control.edit.firstShown(control.text, editColumns(control));
 }
 
 LParam controlProc(Window& control, unsigned message, WParam wParam, LParam lParam) {

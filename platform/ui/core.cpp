@@ -5,6 +5,7 @@
 
 #include "platform/ui/controls.h"
 #include "platform/ui/input.h"
+#include "platform/ui/msgbox.h"
 #include "platform/ui/window.h"
 
 namespace platform {
@@ -218,6 +219,12 @@ bool handleDialogKey(Window& dialog, Window* focused, Key key, unsigned modifier
         case Key::Left: case Key::Up: case Key::Right: case Key::Down:
             if (!focused || !isButtonLike(*focused)) return false;
             moveFocus(dialog, key == Key::Right || key == Key::Down);
+            return true;
+        case Key::F1:
+            // The key table over any window but itself.
+            if (!desktop().keyHelp.empty() && !isMessageBox(dialog.handle)) {
+                messageBox(dialog.handle, desktop().keyHelp, kKeyHelpTitle);
+            }
             return true;
         default:
             return false;

@@ -43,6 +43,8 @@ std::string clipboard() { return desktop().input != nullptr ? desktop().input->c
 
 void attachInputSource(InputSource* source) { desktop().input = source; }
 
+void setKeyHelp(std::string_view text) { desktop().keyHelp = std::string(text); }
+
 InputSource* inputSource() { return desktop().input; }
 
 // Keys are queued without a window: they go to whatever has the focus when

@@ -31,6 +31,11 @@ void setClipboard(std::string_view text);
 std::string clipboard();
 
 void attachInputSource(InputSource* source);  // null detaches
+
+// The keys of the input source, which F1 shows in a message box; none is
+// shown while this is empty.
+void setKeyHelp(std::string_view text);
+inline constexpr char kKeyHelpTitle[] = "Keys";
 InputSource* inputSource();
 
 // A user's actions. Each is ignored when its window is disabled, hidden or

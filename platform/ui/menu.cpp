@@ -9,7 +9,7 @@ namespace platform {
 
 const MenuTemplate* menuOf(WindowHandle handle) {
     const Window* window = windowOf(handle);
-    return window && window->module && window->menuId ? window->module->menu(window->menuId) : nullptr;
+    return window ? window->menuBar() : nullptr;
 }
 
 std::string menuText(const char* text, int& accessIndex) {
@@ -45,9 +45,13 @@ void MenuState::open(WindowHandle owner, int popupIndex) {
 bool MenuState::openByAccess(WindowHandle owner, char letter) {
     const MenuTemplate* bar = menuOf(owner);
     if (bar == nullptr) return false;
-    for (std::size_t i = 0; i < bar->popups.size(); ++i) {
-        if (menuAccessKey(bar->popups[i].text) == letter) {
-            open(owner, static_cast<int>(i));
+    // Titles may share a letter: with one of them open, the next one opens.
+    const int count = static_cast<int>(bar->popups.size());
+    const int from = window == owner && isOpen() ? popup + 1 : 0;
+    for (int step = 0; step < count; ++step) {
+        const int candidate = (from + step) % count;
+        if (menuAccessKey(bar->popups[static_cast<std::size_t>(candidate)].text) == letter) {
+            open(owner, candidate);
             return isOpen();
         }
     }

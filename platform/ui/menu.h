@@ -23,7 +23,8 @@ struct MenuState {
     bool isOpen() const { return popup >= 0; }
     // Opens a popup of the window's bar at its first item; a disabled window opens none.
     void open(WindowHandle owner, int popupIndex);
-    // Opens the popup whose title has this access letter; false when none has.
+    // Opens the popup whose title has this access letter (the next such one
+    // when one is open); false when none has.
     bool openByAccess(WindowHandle owner, char access);
     // Moves the highlight by step items (0: onto the nearest item), over separators.
     void move(int step);

@@ -54,12 +54,12 @@ struct EditState {
     std::size_t selectionStart() const { return std::min(caret, anchor); }
     std::size_t selectionEnd() const { return std::max(caret, anchor); }
 
-    // The first byte a single-line field `columns` cells wide shows: where it
-    // was scrolled to, moved by whole characters only as far as the caret needs
-    // (the caret after the last character takes a cell too). A renderer with
-    // more room than the layer counts shows more of the start rather than
-    // empty cells.
-    std::size_t firstShown(std::string_view text, std::size_t columns) const;
+    // The first byte a single-line field `columns` cells wide shows of text:
+    // where it was scrolled to, moved by whole characters only as far as the
+    // caret needs (the caret after the last character takes a cell too). A
+    // renderer with more room than the layer counts shows more of the start
+    // rather than empty cells.
+    std::size_t firstShown(std::string_view text, int columns) const;
 };
 
 struct ProgressState {
@@ -103,6 +103,7 @@ struct Window {
     ProgressState progress;
 
     bool isDialog() const { return windowClass == WindowClass::Dialog; }
+    const MenuTemplate* menuBar() const { return module && menuId ? module->menu(menuId) : nullptr; }
     std::uint32_t buttonKind() const { return style & BS_TYPEMASK; }
     int visibleRows() const;
     int dropRows() const;  // the rows of a combo box's open list
@@ -118,6 +119,7 @@ struct Desktop {
     bool quit = false;
     int exitCode = 0;
     unsigned fileDialogError = 0;  // why the last file dialog failed
+    std::string keyHelp;           // what F1 shows
     InputSource* input = nullptr;
     std::string clipboard;  // used while no input source keeps one of its own
 };

@@ -47,6 +47,19 @@ CellRect Scale::control(const Rect& units) const {
     return {left, top, right, std::max(top + 1, row(units.bottom))};
 }
 
+CellRect Scale::groupBox(const Rect& units) const {
+    const int left = column(units.left);
+    const int top = static_cast<int>(std::lround(units.top * factor / kUnitsPerRow));
+    const int bottomLine = std::max(top + 1, row(units.bottom - 1));
+    return {left, top, std::max(left + 2, column(units.right)), bottomLine + 1};
+}
+
+CellRect Scale::lines(const Rect& units) const {
+    CellRect cells = control(units);
+    cells.top = std::min(row(units.top + kUnitsPerRow / 2), cells.bottom - 1);
+    return cells;
+}
+
 // One unit short of the whole width, so that rounding never makes the window
 // a column too wide.
 Scale scaleForWindow(const Scale& scale, int widthUnits, int columns) {
@@ -58,6 +71,30 @@ Scale scaleForWindow(const Scale& scale, int widthUnits, int columns) {
 bool terminalTooSmall(int columns, int rows) { return columns < kMinColumns || rows < kMinRows; }
 
 int frameRows(bool hasMenu) { return kCaptionRows + (hasMenu ? kMenuRows : 0); }
+
+Placement sizeWindow(WindowHandle window, int clientColumns, int clientRows, bool hasMenu, int columns, int rows) {
+    const int width = clientColumns + kFrameColumns;
+    const int height = frameRows(hasMenu) + clientRows + kFrameRows;
+    if (width <= columns && height <= usableRows(rows)) return {window, {0, 0, width, height}, true};
+    return {window, {0, 0, clientColumns, frameRows(hasMenu) + clientRows}, false};
+}
+
+Placement placeTopLevel(const Window& window, const Scale& scale, const std::vector<Placement>& placed, int columns,
+                        int rows) {
+    const bool hasMenu = window.menuBar() != nullptr;
+    const Scale own = scaleForWindow(scale, window.rect.width(), columns);
+    Placement placement = sizeWindow(window.handle, own.columns(window.rect.width()), scale.rows(window.rect.height()),
+                                     hasMenu, columns, rows);
+    placement.outer = placeWindow(placement.outer, window.owner, placed, columns, rows);
+    return placement;
+}
+
+CellRect clientArea(const Placement& placement, bool hasMenu) {
+    const CellRect& outer = placement.outer;
+    const int side = placement.framed ? kFrameColumns / 2 : 0;
+    const int bottom = placement.framed ? kFrameRows : 0;
+    return {outer.left + side, outer.top + frameRows(hasMenu), outer.right - side, outer.bottom - bottom};
+}
 
 CellRect placeWindow(const CellRect& size, WindowHandle owner, const std::vector<Placement>& placed, int columns,
                      int rows) {
