@@ -209,6 +209,21 @@ TEST(GuiPieces, TheThumbShowsPageAndPositionAndDraggingItInverts) {
     EXPECT_EQ(huge.positionAt(232), 99999 - 12 + 1);
 }
 
+TEST(GuiPieces, ADisplayNobodySeesRunsNothingSoTheTerminalTakesOver) {
+    // The offscreen driver these tests use is what SDL falls back on when the
+    // named display cannot be reached.
+    setenv("DISPLAY", ":93", 1);
+    bool ran = false;
+    EXPECT_FALSE(runOnDesktop([&] { return ran = true, 0; }));
+    EXPECT_FALSE(ran);
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    EXPECT_FALSE(displayAvailable());
+    EXPECT_TRUE(showsWindows("x11"));
+    EXPECT_FALSE(showsWindows("dummy"));
+    EXPECT_FALSE(showsWindows(nullptr));
+}
+
 TEST(GuiPieces, TypedTextIsWholeCharactersAndStrayBytesAreShownEscaped) {
     EXPECT_EQ(typedText("año Ω日€"), "año Ω日€");
     EXPECT_EQ(typedText("a\xC3"), "a");  // a character cut short is none

@@ -393,6 +393,13 @@ void chooseVideoHints() {
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");  // a dialog program keeps no screen awake
 }
 
+bool showsWindows(const char* videoDriver) {
+    // Without a display SDL falls back on drivers nobody sees (offscreen,
+    // dummy): a program there would wait for input that never comes.
+    const std::string_view driver = videoDriver ? videoDriver : "";
+    return driver == "x11" || driver == "wayland";
+}
+
 bool displayAvailable() {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
         const char* value = std::getenv(name);
@@ -410,7 +417,7 @@ public:
         chooseVideoHints();
         keepXErrorsNonFatal();
         video_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-        fonts_ = video_ && TTF_Init() == 0;
+        fonts_ = video_ && showsWindows(SDL_GetCurrentVideoDriver()) && TTF_Init() == 0;
     }
     ~Session() {
         if (fonts_) TTF_Quit();

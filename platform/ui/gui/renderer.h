@@ -88,6 +88,9 @@ private:
 // a click on an inactive window acts; the screen saver is left alone.
 void chooseVideoHints();
 
+// Whether SDL's video driver puts windows on a display a person sees.
+bool showsWindows(const char* videoDriver);
+
 // Whether the environment names a graphical display to open windows on.
 bool displayAvailable();
 
