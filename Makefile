@@ -8,7 +8,7 @@ PACKAGES   := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenc
               xvfb xdotool xclip x11-utils openbox imagemagick
 CMAKE_GEN  := -G Ninja
 
-.PHONY: run test build build-asan deps bench clean
+.PHONY: run test build build-asan deps bench screenshots clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
@@ -37,6 +37,10 @@ bench: build
 	./$(BUILD)/bench/lirvane_bench
 	./$(BUILD)/bench/lirvane_listbox_bench
 	./$(BUILD)/bench/lirvane_walk_bench
+
+# The README's pictures of the desktop windows, taken anew under Xvfb.
+screenshots: build
+	bash docs/screenshots/take.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -29,6 +29,7 @@ constexpr int kName = 705;
 constexpr int kFiles = 706;
 constexpr int kGenre = 707;
 constexpr int kBar = 708;
+constexpr int kNotes = 709;
 constexpr int kListRows = 6;  // shown; a bordered list gives a row's height to its borders
 constexpr ControlTemplate kControls[] = {
     {WindowClass::Button, kSave, 5, 5, 50, 14, "Guardar", BS_DEFPUSHBUTTON | WS_TABSTOP},
@@ -40,6 +41,7 @@ constexpr ControlTemplate kControls[] = {
      LBS_EXTENDEDSEL | LBS_NOTIFY | WS_VSCROLL | WS_BORDER | WS_TABSTOP},
     {WindowClass::ComboBox, kGenre, 130, 5, 60, 40, "", CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP},
     {WindowClass::Progress, kBar, 130, 50, 60, 10, "", WS_BORDER},
+    {WindowClass::Edit, kNotes, 130, 66, 60, 40, "", ES_MULTILINE | WS_VSCROLL | WS_BORDER | WS_TABSTOP},
 };
 
 // SDL on the offscreen driver and the dialog font, once for the whole run.
@@ -137,10 +139,10 @@ protected:
         SDL_strlcpy(event.text.text, utf8, sizeof event.text.text);
         send(event);
     }
-    std::vector<const Hit*> hitsOf(WindowHandle top, HitKind kind) const {
+    std::vector<const Hit*> hitsOf(WindowHandle top, HitKind kind, WindowHandle of = {}) const {
         std::vector<const Hit*> found;
         for (const Hit& hit : *renderer->hits(top)) {
-            if (hit.kind == kind) found.push_back(&hit);
+            if (hit.kind == kind && (!of || hit.window == of)) found.push_back(&hit);
         }
         return found;
     }
@@ -363,17 +365,34 @@ TEST_F(GuiControls, TheWheelAndTheScrollBarMoveTheList) {
 TEST_F(GuiControls, AClickInAnEditPlacesTheCaretAndADragSelects) {
     setWindowText(item(kName), "abcdefgh");
     renderer->refresh();
-    const auto edits = hitsOf(top(), HitKind::EditText);
+    const auto edits = hitsOf(top(), HitKind::EditText, item(kName));
     ASSERT_EQ(edits.size(), 1u);
     const Hit& hit = *edits.front();
     const Font& font = *DesktopEnvironment::font;
-    const int afterTwo = hit.textLeft + font.width("ab");
-    const int afterFive = hit.textLeft + font.width("abcde");
+    const int afterTwo = hit.text.left + font.width("ab");
+    const int afterFive = hit.text.left + font.width("abcde");
     click(top(), afterTwo, middleY(hit.area));
     EXPECT_EQ(windowOf(item(kName))->edit.caret, 2u);
     drag(top(), afterTwo, middleY(hit.area), afterFive, middleY(hit.area));
     EXPECT_EQ(windowOf(item(kName))->edit.selectionStart(), 2u);
     EXPECT_EQ(windowOf(item(kName))->edit.selectionEnd(), 5u);
+}
+
+TEST_F(GuiControls, AClickOnALineOfAMultiLineEditFindsItsCharacter) {
+    setWindowText(item(kNotes), "uno\r\ndos tres");
+    renderer->refresh();
+    std::vector<const Hit*> lines;
+    for (const Hit* hit : hitsOf(top(), HitKind::EditText, item(kNotes))) {
+        if (hit->text.first >= 0) lines.push_back(hit);
+    }
+    ASSERT_EQ(lines.size(), 2u);
+    const Font& font = *DesktopEnvironment::font;
+    click(top(), lines[1]->text.left + font.width("do"), middleY(lines[1]->area));
+    EXPECT_EQ(windowOf(item(kNotes))->edit.caret, 7u);  // between "do" and "s" of the second line
+    click(top(), lines[0]->area.right - 1, middleY(lines[0]->area));  // past the first line's end
+    EXPECT_EQ(windowOf(item(kNotes))->edit.caret, 3u);
+    click(top(), lines[0]->text.left, lines[1]->area.bottom + 2);  // below the text: its end
+    EXPECT_EQ(windowOf(item(kNotes))->edit.caret, std::string("uno\r\ndos tres").size());
 }
 
 TEST_F(GuiControls, TheComboListOpensAsAPopupAndARowChoosesItsItem) {

@@ -203,7 +203,7 @@ std::size_t paintDigest(const Window& window, bool active, const MenuState& menu
 }
 
 void Painter::addHit(HitKind kind, WindowHandle window, int index, const Rect& area) {
-    hits_.push_back({kind, window, index, area, 0, {}});
+    hits_.push_back({kind, window, index, area, {}, {}});
 }
 
 void Painter::paint(const Window& window, bool active, const MenuState& menu) {
@@ -455,7 +455,7 @@ void Painter::paintEdit(const Window& control, const Rect& r, bool focused) {
     }
     const int y = inner.top + (inner.height() - font_.height()) / 2;
     paintLine(control, std::string_view(control.text).substr(first), first, textLeft, y, focused);
-    hits_.push_back({HitKind::EditText, control.handle, static_cast<int>(first), r, textLeft, {}});
+    hits_.push_back({HitKind::EditText, control.handle, -1, r, {static_cast<int>(first), -1, textLeft}, {}});
 }
 
 void Painter::paintMultiLine(const Window& control, const Rect& inner, bool focused) {
@@ -473,11 +473,15 @@ void Painter::paintMultiLine(const Window& control, const Rect& inner, bool focu
     if (caretLine < first) first = caretLine;
     if (caretLine >= first + static_cast<std::size_t>(rows)) first = caretLine - static_cast<std::size_t>(rows) + 1;
     clip(r_, text);
+    // Below the last line a click puts the caret at the end; on a line, at its character.
+    hits_.push_back({HitKind::EditText, control.handle, -1, inset(inner, -kBorder), {}, {}});
     for (std::size_t i = first; i < lines.size() && i < first + static_cast<std::size_t>(rows); ++i) {
         const int y = text.top + static_cast<int>(i - first) * font_.height();
-        paintLine(control, lines[i].second, lines[i].first, text.left + kTextPadding, y, focused && i == caretLine);
+        const auto& [start, shown] = lines[i];
+        paintLine(control, shown, start, text.left + kTextPadding, y, focused && i == caretLine);
+        const ShownText run{static_cast<int>(start), static_cast<int>(shown.size()), text.left + kTextPadding};
+        hits_.push_back({HitKind::EditText, control.handle, -1, {text.left, y, text.right, y + font_.height()}, run, {}});
     }
-    hits_.push_back({HitKind::EditText, control.handle, -1, inset(inner, -kBorder), text.left + kTextPadding, {}});
     if (bar) {
         const ScrollBar scroll{{text.right, inner.top, inner.right, inner.bottom}, SB_VERT,
                                {0, static_cast<int>(lines.size()) - 1, rows, static_cast<int>(first)}};
@@ -488,7 +492,7 @@ void Painter::paintMultiLine(const Window& control, const Rect& inner, bool focu
 
 void Painter::addScrollBar(const Window& control, const ScrollBar& bar, bool enabled) {
     paintScrollBar(bar, enabled);
-    hits_.push_back({HitKind::ScrollBar, control.handle, -1, bar.area, 0, bar});
+    hits_.push_back({HitKind::ScrollBar, control.handle, -1, bar.area, {}, bar});
 }
 
 void Painter::paintScrollBar(const ScrollBar& bar, bool enabled) {

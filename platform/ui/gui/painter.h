@@ -17,12 +17,20 @@ namespace platform::gui {
 
 enum class HitKind { Control, ListRow, ComboRow, EditText, MenuTitle, MenuItem, ScrollBar };
 
+// A run of an edit's text on the screen: from byte `first`, `length` bytes
+// (-1: to the end), its left edge at x `left`. A click finds its character.
+struct ShownText {
+    int first = -1;  // -1: no run; a click puts the caret at the end
+    int length = -1;
+    int left = 0;
+};
+
 struct Hit {
     HitKind kind;
     WindowHandle window;  // the control, or the top-level window for menus
-    int index = -1;       // list row, menu popup or item; for edits the first byte shown
+    int index = -1;       // list row, menu popup or item
     Rect area;            // pixels in the window
-    int textLeft = 0;     // edits: where the text shown starts
+    ShownText text;       // edits
     gui::ScrollBar bar;   // scroll bars
     bool contains(int x, int y) const { return x >= area.left && x < area.right && y >= area.top && y < area.bottom; }
 };

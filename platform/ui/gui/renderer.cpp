@@ -288,19 +288,21 @@ void Renderer::handleButton(const SDL_MouseButtonEvent& event) {
     }
 }
 
-int Renderer::textOffset(WindowHandle edit, int first, int textLeft, int x) const {
+int Renderer::textOffset(WindowHandle edit, const ShownText& run, int x) const {
     const std::string text = getWindowText(edit);
-    const std::size_t from = std::min(static_cast<std::size_t>(first), text.size());
-    return static_cast<int>(from + font_.offsetAt(std::string_view(text).substr(from), x - textLeft));
+    const std::size_t from = std::min(static_cast<std::size_t>(run.first), text.size());
+    const std::string_view shown = std::string_view(text).substr(from, run.length < 0 ? std::string_view::npos
+                                                                                         : static_cast<std::size_t>(run.length));
+    return static_cast<int>(from + font_.offsetAt(shown, x - run.left));
 }
 
 void Renderer::clickText(const Hit& hit, int x, unsigned modifiers) {
-    if (hit.index < 0) {  // a multi-line edit: the caret goes to the end
+    if (hit.text.first < 0) {
         inputClick(hit.window, modifiers);
         return;
     }
-    inputClick(hit.window, modifiers, textOffset(hit.window, hit.index, hit.textLeft, x));
-    drag_ = {Drag::Kind::Text, hit.window, {}, 0, hit.index, hit.textLeft};
+    inputClick(hit.window, modifiers, textOffset(hit.window, hit.text, x));
+    drag_ = {Drag::Kind::Text, hit.window, {}, 0, hit.text};
 }
 
 void Renderer::clickScrollBar(const Hit& hit, int x, int y) {
@@ -327,7 +329,7 @@ void Renderer::handleMotion(const SDL_MouseMotionEvent& event) {
         return;
     }
     if (held && drag_.kind == Drag::Kind::Text) {
-        inputDrag(drag_.control, textOffset(drag_.control, drag_.first, drag_.textLeft, event.x));
+        inputDrag(drag_.control, textOffset(drag_.control, drag_.text, event.x));
         return;
     }
     const Surface* surface = surfaceOf(event.windowID);

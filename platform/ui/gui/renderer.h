@@ -51,9 +51,8 @@ private:
         enum class Kind { None, Thumb, Text } kind = Kind::None;
         WindowHandle control;
         ScrollBar bar;
-        int grab = 0;       // thumbs: where in the thumb the mouse took it
-        int first = 0;      // edits: the first byte shown
-        int textLeft = 0;
+        int grab = 0;     // thumbs: where in the thumb the mouse took it
+        ShownText text;   // edits: the run of text the drag started in
     };
 
     Surface* surfaceOf(Uint32 windowId) const;
@@ -70,7 +69,7 @@ private:
     bool handleMenuKey(SDL_Keycode sym, unsigned modifiers);
     void clickScrollBar(const Hit& hit, int x, int y);
     void clickText(const Hit& hit, int x, unsigned modifiers);
-    int textOffset(WindowHandle edit, int first, int textLeft, int x) const;
+    int textOffset(WindowHandle edit, const ShownText& run, int x) const;
     const Hit* hitAt(const Surface& surface, int x, int y) const;
 
     const Font& font_;
