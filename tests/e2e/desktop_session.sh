@@ -3,9 +3,13 @@
 # find windows. Needs $work (a scratch folder); fills $pids for cleanup.
 pids=()
 
+# Ends what was started, the X server last, so that no client sees it go.
 stop_desktop() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
+    local i
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[i]}" 2>/dev/null || true
+        wait "${pids[i]}" 2>/dev/null || true
+    done
 }
 
 # Starts the X server and the window manager: returns 77 when no X server can
