@@ -6,10 +6,12 @@ FUZZ_BUILD ?= build-fuzz
 # Seconds per fuzz harness; `make fuzz FUZZ_SECONDS=3600` for a long run.
 FUZZ_SECONDS ?= 20
 PACKAGES   := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libtag1-dev \
-              libncurses-dev tmux python3 python3-mutagen python3-eyed3 clang libclang-rt-14-dev
+              libncurses-dev tmux python3 python3-mutagen python3-eyed3 \
+              libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev fonts-dejavu-core fontconfig \
+              xvfb xdotool xclip x11-utils openbox imagemagick clang libclang-rt-14-dev
 CMAKE_GEN  := -G Ninja
 
-.PHONY: run test build build-asan build-fuzz fuzz deps bench clean
+.PHONY: run test build build-asan build-fuzz fuzz deps bench screenshots clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
@@ -47,6 +49,10 @@ bench: build
 	./$(BUILD)/bench/lirvane_bench
 	./$(BUILD)/bench/lirvane_listbox_bench
 	./$(BUILD)/bench/lirvane_walk_bench
+
+# The README's pictures of the desktop windows, taken anew under Xvfb.
+screenshots: build
+	bash docs/screenshots/take.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -37,7 +37,13 @@ std::string_view nextString(std::span<const char> result, std::size_t& at) {
 
 void addChosenFiles(WindowHandle window, WindowHandle list) {
     CurrentPath[0] = '\0';
-    if (!chooseFile(window, kAddFileTitle, kMp3Filter, CurrentPath, ".", 0, 1)) return;
+    if (!chooseFile(window, kAddFileTitle, kMp3Filter, CurrentPath, ".", 0, 1)) {
+        // A cancel says nothing; a choice that did not fit must not vanish unreported.
+        if (platform::commDlgExtendedError() == platform::FNERR_BUFFERTOOSMALL) {
+            platform::messageBox(window, kTooManyChosen, kAddErrorTitle);
+        }
+        return;
+    }
     if (!addSelectedFiles(list, CurrentPath)) platform::messageBox(window, kAddFailed, kAddErrorTitle);
 }
 

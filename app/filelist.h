@@ -17,6 +17,10 @@ inline constexpr char kAddFolderTitle[] = "Choose a folder to recursively add to
 inline constexpr char kLoadListTitle[] = "Load Filelist...";
 inline constexpr char kSaveListTitle[] = "Save Filelist...";
 inline constexpr char kAddFailed[] = "An error occured while attempting to add file(s) to the file list";
+// The open dialog's result buffer holds about 120 names: a larger choice fails.
+inline constexpr char kTooManyChosen[] =
+    "Too many files were chosen at once: none of them was added.\n"
+    "Choose fewer files, or add their whole folder with \"Añadir Carpeta\".";
 // A list file that cannot be opened, for saving too, gives the engine's
 // "for reading" message (tags::msg::kOpenForReading).
 inline constexpr char kListWriteFailed[] = "An error occured while writing to '%s'. The list file was left unchanged.";

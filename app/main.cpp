@@ -1,32 +1,13 @@
-// The program's entry: the main window, shown on the terminal.
-#include <unistd.h>
-
-#include <clocale>
-#include <cstdio>
-#include <cstring>
-#include <langinfo.h>
-
+// The program's entry: the main window in desktop windows where a graphical
+// display is available, else on the terminal.
 #include "app/program.h"
-#include "platform/ui/term/renderer.h"
+#include "app/terminalfront.h"
+#include "platform/ui/gui/renderer.h"
 #include "res/resources.h"
 
-namespace {
-
-constexpr char kUtf8Locale[] = "C.UTF-8";
-
-// The terminal shows UTF-8: without a UTF-8 locale the accents would be lost.
-void useUtf8Locale() {
-    std::setlocale(LC_ALL, "");
-    if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, kUtf8Locale);
-}
-
-}  // namespace
-
 int main() {
-    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
-        std::fputs("Lirvane runs in a terminal: start it from one.\n", stderr);
-        return 1;
+    if (const auto result = platform::gui::runOnDesktop([] { return app::runProgram(res::lirvaneModule()); })) {
+        return *result;
     }
-    useUtf8Locale();
-    return platform::term::runInTerminal([] { return app::runProgram(res::lirvaneModule()); });
+    return app::runInTerminal();
 }

@@ -113,7 +113,12 @@ std::intptr_t AboutDialog(WindowHandle dialog, unsigned message, WParam wParam, 
 }
 
 void openSecondaryDialog(WindowHandle& openHandle, int templateId, platform::DialogProc proc) {
-    if (openHandle) return;
+    // No second copy; the one that is open comes to the front, where it may
+    // have been hidden behind the main window.
+    if (openHandle) {
+        platform::setActiveWindow(openHandle);
+        return;
+    }
     platform::dialogBoxParam(*ModuleInstance, templateId, {}, proc, 0);
     openHandle = {};
 }

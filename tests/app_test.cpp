@@ -373,14 +373,17 @@ TEST_F(SmallDialogs, AboutIgnoresEscOpensTheSiteAndClosesWithEnterOrTheCloseBox)
     run();
 }
 
-TEST_F(SmallDialogs, ASecondOptionsIsRefusedWhileAboutOpensBesideIt) {
+TEST_F(SmallDialogs, ASecondOptionsIsRefusedAndTheFirstComesToTheFrontWhileAboutOpensBesideIt) {
     then("open Options", [&] { script::menu(main(), res::kMenuOptions); });
-    then("choose Opciones... again", [&] {
+    then("bring up the main window over it, choose Opciones... again", [&] {
         ASSERT_TRUE(app::OptionsDialogHandle);
+        platform::inputActivate(main());
+        ASSERT_EQ(platform::getActiveWindow(), main());
         script::menu(main(), res::kMenuOptions);
     });
-    then("still one copy; choose Acerca de...", [&] {
+    then("still one copy, come to the front; choose Acerca de...", [&] {
         EXPECT_EQ(windowsCaptioned("Opciones..."), 1);
+        EXPECT_EQ(platform::getActiveWindow(), app::OptionsDialogHandle);
         script::menu(main(), res::kMenuAbout);
     });
     then("both are open; close About", [&] {
@@ -468,6 +471,47 @@ TEST_F(AddingFiles, SeveralFilesChosenInOneFolderAreAddedWithTheirFolder) {
         // '/' sorts before the letters, so the doubled separators come first.
         EXPECT_EQ(entries(), (std::vector<std::string>{pathIn("m") + "//x.mp3", pathIn("m") + "//y.mp3",
                                                        pathIn("m/a.mp3"), pathIn("m/c.mp3")}));
+        script::close(main());
+    });
+    run();
+}
+
+TEST_F(AddingFiles, TwoHundredFilesChosenAtOnceAreReportedAndTheListKept) {
+    constexpr int kChosen = 200;  // their names need more than the 5120 bytes of the result
+    std::filesystem::create_directory(folder.path() / "many");
+    for (int i = 0; i < kChosen; ++i) {
+        char name[64];
+        std::snprintf(name, sizeof name, "many/track %03d of a long album title.mp3", i);
+        folder.make(name, audio(10));
+    }
+    folder.make("kept.mp3", audio(10));
+    then("add one file first", [&] {
+        EXPECT_EQ(app::addSelectedFiles(fileList(), pathIn("kept.mp3") + '\0' + '\0'), 1);
+        script::click(main(), res::kAddFile);
+    });
+    typeAndEnter("Open...", pathIn("many"));
+    then("click the first file, Shift-click the last, Enter", [&] {
+        const auto d = script::window("Open...");
+        ASSERT_EQ(script::items(d, kEntryList).size(), kChosen + 1u);  // and "[..]"
+        script::clickRow(d, kEntryList, 1);
+        script::clickRow(d, kEntryList, kChosen, platform::kShift);
+        script::key(Key::Enter);
+    });
+    then("a message says so, and the list is as it was", [&] {
+        ASSERT_TRUE(script::messageBoxWindow());
+        ASSERT_EQ(platform::shownMessageBoxes().size(), 1u);
+        EXPECT_EQ(platform::shownMessageBoxes()[0].text, app::kTooManyChosen);
+        EXPECT_EQ(platform::shownMessageBoxes()[0].title, "Error");
+        EXPECT_FALSE(script::window("Open..."));
+        script::pressOk();
+    });
+    then("a cancel says nothing", [&] {
+        EXPECT_EQ(entries(), std::vector<std::string>{pathIn("kept.mp3")});
+        script::click(main(), res::kAddFile);
+    });
+    then("cancel", [&] { script::key(Key::Escape); });
+    then("no second message", [&] {
+        EXPECT_EQ(platform::shownMessageBoxes().size(), 1u);
         script::close(main());
     });
     run();

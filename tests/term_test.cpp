@@ -5,12 +5,17 @@
 
 #include <algorithm>
 #include <array>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
 
 #include "platform/ui/input.h"
 #include "platform/ui/script.h"
 #include "platform/ui/term/keys.h"
 #include "platform/ui/term/layout.h"
 #include "platform/ui/term/painter.h"
+#include "platform/ui/term/renderer.h"
 #include "platform/ui/window.h"
 #include "res/resources.h"
 
@@ -52,6 +57,22 @@ TEST(TermLayout, WindowsArePlacedBesideOrOverTheirOwner) {
     EXPECT_EQ(placeWindow(small, {}, placed, 100, 45), (CellRect{26, 16, 73, 28}));
 }
 
+TEST(TermLayout, AWindowIsFramedWhenTheFrameFitsAndAGroupBoxTakesTheRowNearestItsTop) {
+    // The main window fills the smallest terminal: the screen is its frame.
+    const Placement whole = sizeWindow(WindowHandle{2}, 80, 40, true, kMinColumns, kMinRows);
+    EXPECT_FALSE(whole.framed);
+    EXPECT_EQ(whole.outer, (CellRect{0, 0, 80, 42}));
+    const Placement framed = sizeWindow(WindowHandle{2}, 80, 40, true, 120, 50);
+    EXPECT_TRUE(framed.framed);
+    EXPECT_EQ(framed.outer, (CellRect{0, 0, 82, 43}));
+    EXPECT_EQ(clientArea(framed, true), (CellRect{1, 2, 81, 42}));
+    // A box's top line on the row nearest its top, so that a list at its top stays below it.
+    const Scale one{1.0};
+    EXPECT_EQ(one.groupBox({191, 51, 364, 122}).top, 6);
+    EXPECT_EQ(one.control({272, 60, 358, 115}).top, 7);
+    EXPECT_EQ(one.groupBox({5, 245, 315, 315}).bottom, 40);
+}
+
 TEST(TermKeys, KeysAndCharactersDecodeToTheirActions) {
     const KeyTable table = standardKeys();
     const KeyAction backTab = decodeKey(table, true, KEY_BTAB);
@@ -70,6 +91,26 @@ TEST(TermKeys, KeysAndCharactersDecodeToTheirActions) {
     EXPECT_EQ(decodeKey(table, false, 23).action, Action::CloseWindow);
     EXPECT_EQ(decodeKey(table, false, 13).key, Key::Enter);
     EXPECT_EQ(decodeKey(table, false, 127).key, Key::Backspace);
+    EXPECT_EQ(decodeKey(table, false, 3).action, Action::Quit);  // Ctrl+C, which raw mode keeps from the shell
+    EXPECT_EQ(decodeKey(table, false, 12).action, Action::Redraw);
+    EXPECT_EQ(decodeKey(table, true, KEY_F(1)).action, Action::Help);
+}
+
+// F1 shows the key table; it must name every key the README lists.
+TEST(TermKeys, TheKeyTableNamesEveryKeyOfTheReadme) {
+    std::ifstream readme(LIRVANE_README);
+    ASSERT_TRUE(readme) << LIRVANE_README;
+    std::string line;
+    int keys = 0;
+    const std::string table = kKeyTable;
+    while (std::getline(readme, line)) {
+        if (!line.starts_with("| ") || line.starts_with("| Key |")) continue;
+        const std::string key = line.substr(2, line.find(" |") - 2);
+        const std::string action = line.substr(key.size() + 5, line.rfind(" |") - key.size() - 5);
+        EXPECT_NE(table.find(key + ": " + action), std::string::npos) << key;
+        ++keys;
+    }
+    EXPECT_GT(keys, 15);
 }
 
 TEST(TermKeys, TypedCharactersOfEveryLanguageAreTypedAndControlsRefused) {
@@ -148,6 +189,161 @@ TEST(TermPainter, DrawsCaptionsAccentsChecksFieldsAndListsAtTheirCells) {
     EXPECT_EQ(hitAt(4, 4), (std::pair{HitKind::ListRow, 1}));
     EXPECT_EQ(hitAt(4, 5).first, HitKind::Control);  // the list below its entries
     EXPECT_EQ(hitAt(3, 7).first, HitKind::Control);  // the button
+}
+
+namespace {
+
+// Shows a dialog, paints the screen once the way the renderer places its
+// windows, and ends the dialog.
+class Snapshot : public InputSource {
+public:
+    Snapshot(int columns, int rows) : canvas(columns, rows) { attachInputSource(this); }
+    ~Snapshot() override { attachInputSource(nullptr); }
+
+    bool wait() override {
+        const Scale scale = Scale::forTerminal(canvas.columns(), canvas.rows());
+        for (WindowHandle window : desktop().zOrder) {
+            if (isWindowVisible(window)) placed.push_back(placeTopLevel(*windowOf(window), scale, placed, canvas.columns(), canvas.rows()));
+        }
+        Painter painter(canvas, scale);
+        painter.paint(placed, {}, "help");
+        hits = painter.hits();
+        endDialog(getActiveWindow(), IDOK);
+        return true;
+    }
+    void poll() override {}
+
+    std::string row(int y) const { return canvas.rowText(y); }
+    // The first row that holds the text, or -1.
+    int rowOf(std::string_view text) const {
+        for (int y = 0; y < canvas.rows(); ++y) {
+            if (row(y).find(text) != std::string::npos) return y;
+        }
+        return -1;
+    }
+    // The column where the text starts on its row.
+    int columnOf(std::string_view text) const {
+        const std::string shown = row(rowOf(text));
+        const std::string before = shown.substr(0, shown.find(text));
+        // One cell per character: the bytes that start one.
+        return static_cast<int>(std::count_if(before.begin(), before.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+    }
+
+    Canvas canvas;
+    std::vector<Placement> placed;
+    std::vector<Hit> hits;
+};
+
+std::intptr_t fillMainWindow(WindowHandle dialog, unsigned message, WParam, LParam) {
+    if (message != WM_INITDIALOG) return kNotHandled;
+    setDlgItemText(dialog, res::kYearEdit, "1965");
+    setDlgItemText(dialog, res::kUrlEdit, "http://example.org/band");
+    setDlgItemText(dialog, res::kTitleEdit, "A title much longer than its field");
+    setDlgItemText(dialog, res::kCommentEdit, "Grabado en vivo");
+    const WindowHandle list = getDlgItem(dialog, res::kFileList);
+    for (int i = 0; i < 40; ++i) listAddString(list, "/music/track.mp3");
+    listSetHorizontalExtent(list, 1024);
+    return kHandled;
+}
+
+class TermScreen : public ::testing::Test {
+protected:
+    void SetUp() override { resetDesktop(); }
+    void TearDown() override { resetDesktop(); }
+    static void show(int templateId, DialogProc proc) { dialogBoxParam(res::lirvaneModule(), templateId, {}, proc, 0); }
+};
+
+}  // namespace
+
+TEST_F(TermScreen, FieldsShowTheirTextFromItsStartAndEveryCaptionWholeInItsBox) {
+    Snapshot screen(kMinColumns, kMinRows);
+    show(res::kMainDialog, fillMainWindow);
+    EXPECT_NE(screen.row(screen.rowOf("Año:")).find("1965"), std::string::npos);
+    EXPECT_NE(screen.row(screen.rowOf("URL:")).find("http://example.org/ban"), std::string::npos);
+    EXPECT_NE(screen.row(screen.rowOf("Titulo:")).find("A title much longer th"), std::string::npos);
+    // The comment's first line stands level with its label.
+    EXPECT_NE(screen.row(screen.rowOf("Comentario:")).find("Grabado en vivo"), std::string::npos);
+    // Captions whole, inside their group box's lines and clear of their fields.
+    const std::string hint = "Ctrl-Click o Shift-Click para seleccionar multiples archivos";
+    EXPECT_NE(screen.row(screen.rowOf(hint)).find(hint + "│"), std::string::npos);
+    EXPECT_GE(screen.rowOf("Ver/Editar:"), 0);
+    const int label = screen.columnOf("Artista Orig.:");
+    const int end = label + static_cast<int>(std::string_view("Artista Orig.:").size());
+    const int y = screen.rowOf("Artista Orig.:");
+    EXPECT_EQ(screen.canvas.at(end, y).style, Style::Window);  // a gap, then the field
+    EXPECT_EQ(screen.canvas.at(end + 1, y).style, Style::Field);
+}
+
+TEST_F(TermScreen, GroupBoxesKeepTheirWholeOutlineAndTheListItsBorderAndBothScrollBars) {
+    Snapshot screen(kMinColumns, kMinRows);
+    show(res::kMainDialog, fillMainWindow);
+    // Down the left line of the three stacked group boxes: each closes before the next opens.
+    std::u32string corners;
+    for (int y = 0; y < kMinRows; ++y) {
+        const char32_t c = screen.canvas.at(1, y).ch;
+        if (c == kTopLeft || c == kBottomLeft) corners += c;
+    }
+    EXPECT_EQ(corners, U"┌└┌└┌└");
+    const int aplicar = screen.rowOf("Aplicar a:");
+    const int box = screen.columnOf("Aplicar a:") - 2;
+    int below = aplicar + 1;
+    while (below < kMinRows && screen.canvas.at(box, below).ch == kVertical) ++below;
+    EXPECT_EQ(screen.canvas.at(box, below).ch, kBottomLeft);
+    EXPECT_GT(below, screen.rowOf("Seleccionados"));
+    // The list: a border, the vertical bar down its right line, the horizontal one along its bottom.
+    const int top = screen.rowOf("/music/track.mp3") - 1;
+    EXPECT_EQ(screen.canvas.at(2, top).ch, kTopLeft);
+    const std::string bottom = screen.row(top + 11);
+    EXPECT_NE(bottom.find("└◄█"), std::string::npos) << bottom;
+    EXPECT_NE(bottom.find("►┘"), std::string::npos) << bottom;
+    EXPECT_NE(screen.row(top + 1).find("▲│"), std::string::npos);
+    EXPECT_NE(screen.row(top + 10).find("▼│"), std::string::npos);
+}
+
+TEST_F(TermScreen, ScrollBarPartsAnswerClicksWithTheirScrollCodes) {
+    Snapshot screen(kMinColumns, kMinRows);
+    show(res::kMainDialog, fillMainWindow);
+    const auto codeAt = [&](int x, int y) {
+        const auto hit = std::find_if(screen.hits.rbegin(), screen.hits.rend(), [&](const Hit& h) { return h.area.contains(x, y); });
+        return hit != screen.hits.rend() && hit->kind == HitKind::ScrollBar ? std::pair{hit->bar, hit->index} : std::pair{-1, -1};
+    };
+    const int top = screen.rowOf("/music/track.mp3") - 1;
+    const int right = 76;  // the list's right line
+    EXPECT_EQ(codeAt(right, top + 1), (std::pair{SB_VERT, static_cast<int>(SB_LINEUP)}));
+    EXPECT_EQ(codeAt(right, top + 2), (std::pair{SB_VERT, static_cast<int>(SB_THUMBTRACK)}));  // at the top
+    EXPECT_EQ(codeAt(right, top + 9), (std::pair{SB_VERT, static_cast<int>(SB_PAGEDOWN)}));
+    EXPECT_EQ(codeAt(right, top + 10), (std::pair{SB_VERT, static_cast<int>(SB_LINEDOWN)}));
+    EXPECT_EQ(codeAt(3, top + 11), (std::pair{SB_HORZ, static_cast<int>(SB_LINEUP)}));
+    EXPECT_EQ(codeAt(70, top + 11), (std::pair{SB_HORZ, static_cast<int>(SB_PAGEDOWN)}));
+    EXPECT_EQ(codeAt(2, top + 5), (std::pair{-1, -1}));  // the border is no bar
+}
+
+TEST_F(TermScreen, DialogsHaveAFrameAndAShadowAndTheAboutTextShowsWhole) {
+    Snapshot screen(kMinColumns, kMinRows);
+    show(res::kAboutDialog, nullptr);
+    ASSERT_EQ(screen.placed.size(), 1u);
+    const Placement& about = screen.placed[0];
+    EXPECT_TRUE(about.framed);
+    const CellRect& r = about.outer;
+    EXPECT_EQ(screen.canvas.at(r.left, r.top + 1).ch, kVertical);
+    EXPECT_EQ(screen.canvas.at(r.right - 1, r.top + 1).ch, kVertical);
+    EXPECT_EQ(screen.canvas.at(r.left, r.bottom - 1).ch, kBottomLeft);
+    EXPECT_EQ(screen.canvas.at(r.right, r.top + 1).style, Style::Shadow);
+    EXPECT_EQ(screen.canvas.at(r.left + 1, r.bottom).style, Style::Shadow);
+    EXPECT_EQ(screen.canvas.at(r.right, r.top).style, Style::Desktop);  // the shadow falls one cell down
+    const std::string text = "Compprobar actualización y más programas en:";
+    ASSERT_GE(screen.rowOf(text), 0);
+    EXPECT_GT(screen.columnOf(text), r.left);
+    EXPECT_LT(screen.columnOf(text) + 44, r.right);
+}
+
+TEST_F(TermScreen, TheTooSmallNoticeWrapsAtSpacesWithinTheScreenAndSaysHowToQuit) {
+    Canvas canvas(24, 6);
+    Painter(canvas, Scale{}).paintTooSmall(24, 6);
+    std::vector<std::string> lines;
+    for (int y = 0; y < 4; ++y) lines.push_back(canvas.rowText(y).substr(0, canvas.rowText(y).find_last_not_of(' ') + 1));
+    EXPECT_EQ(lines, (std::vector<std::string>{"Lirvane needs a terminal", "of at least 80x43; this", "one is 24x6. Ctrl+W",
+                                               "quits."}));
 }
 
 // --- Dialogs wider than the terminal ----------------------------------------------------

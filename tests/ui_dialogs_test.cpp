@@ -10,6 +10,7 @@
 #include "platform/ui/filedialogs.h"
 #include "platform/ui/input.h"
 #include "platform/ui/script.h"
+#include "platform/ui/wrap.h"
 #include "testfiles.h"
 #include "ui_probe.h"
 
@@ -67,6 +68,16 @@ TEST_F(UiMessageBox, WithoutAnInputSourceItIsRecordedAndAnsweredAtOnce) {
     EXPECT_FALSE(getActiveWindow());  // no window was made to wait in
     ASSERT_EQ(shownMessageBoxes().size(), 1u);
     EXPECT_EQ(shownMessageBoxes()[0].text, "No tag found");
+}
+
+TEST_F(UiMessageBox, TextsWrapAtSpacesAndPathsAtTheirSeparators) {
+    using Lines = std::vector<std::string_view>;
+    EXPECT_EQ(wrapText("Disk full on the drive", 10), (Lines{"Disk full", "on the", "drive"}));
+    EXPECT_EQ(wrapText("open /home/someone/music/file.mp3 now", 12),
+              (Lines{"open", "/home/", "someone/", "music/", "file.mp3 now"}));
+    EXPECT_EQ(wrapText("abcdefghij", 4), (Lines{"abcd", "efgh", "ij"}));  // no space, no '/': cut
+    EXPECT_EQ(wrapText("one\r\n\ntwo", 10), (Lines{"one", "", "two"}));
+    EXPECT_EQ(wrapText("", 10), (Lines{""}));
 }
 
 // --- The open dialog and the folder browser ---------------------------------------
@@ -219,10 +230,12 @@ TEST_F(UiOpenDialog, TypedRelativePathWithNoChangeDirKeepsTheWorkingDirectory) {
 
 TEST_F(UiOpenDialog, FolderBrowserReturnsTheFolderShownOrOneWalkedInto) {
     std::array<char, 300> chosen{};
+    const auto browser = [] { return script::window("Buscar carpeta"); };
+    const auto pathField = [&] { return script::text(browser(), idOf(browser(), WindowClass::Edit)); };
     script.then("take the folder shown", [&] {
-        const WindowHandle browser = script::window("Buscar carpeta");
-        EXPECT_EQ(script::items(browser, idOf(browser, WindowClass::ListBox)), (Texts{"[..]", "[music]"}));
-        script::key(Key::Enter);  // no entry picked yet: Enter takes the folder shown
+        EXPECT_EQ(script::items(browser(), idOf(browser(), WindowClass::ListBox)), (Texts{"[..]", "[music]"}));
+        EXPECT_EQ(pathField(), "");  // "[..]" is highlighted: OK takes the folder shown
+        script::click(browser(), IDOK);
     });
     ASSERT_TRUE(browseForFolder({}, "Choose a folder", chosen));
     EXPECT_EQ(std::string(chosen.data()), base);
@@ -230,18 +243,72 @@ TEST_F(UiOpenDialog, FolderBrowserReturnsTheFolderShownOrOneWalkedInto) {
               script::key(Key::Down);
               script::key(Key::Enter);
           })
-        .then("take it", [&] { script::click(script::window("Buscar carpeta"), IDOK); });
+        .then("take it", [&] {
+            EXPECT_EQ(pathField(), "");
+            script::click(browser(), IDOK);
+        });
     ASSERT_TRUE(browseForFolder({}, "Choose a folder", chosen));
     EXPECT_EQ(std::string(chosen.data()), music);
     // A path typed into the field and the OK button clicked: that folder is chosen.
     script.then("type a path and click OK", [&] {
-        const WindowHandle browser = script::window("Buscar carpeta");
-        script::typeInto(browser, idOf(browser, WindowClass::Edit), "music");
-        script::click(browser, IDOK);
+        script::typeInto(browser(), idOf(browser(), WindowClass::Edit), "music");
+        script::click(browser(), IDOK);
     });
     std::filesystem::current_path(base);
     ASSERT_TRUE(browseForFolder({}, "Choose a folder", chosen));
     EXPECT_EQ(std::string(chosen.data()), music);
+}
+
+TEST_F(UiOpenDialog, FolderBrowserOkTakesTheHighlightedSubFolderWhichThePathFieldShows) {
+    std::filesystem::create_directory(folder.path() / "music" / "live");
+    std::array<char, 300> chosen{};
+    const auto browser = [] { return script::window("Buscar carpeta"); };
+    const auto list = [&] { return idOf(browser(), WindowClass::ListBox); };
+    script.then("highlight live inside music", [&] {
+              script::doubleClickRow(browser(), list(), 1);  // into music
+          })
+        .then("click live", [&] {
+            EXPECT_EQ(script::items(browser(), list()), (Texts{"[..]", "[live]"}));
+            EXPECT_EQ(script::selection(browser(), list()), std::vector<int>{0});  // its first entry
+            script::clickRow(browser(), list(), 1);
+        })
+        .then("the path field shows it; OK", [&] {
+            EXPECT_EQ(script::text(browser(), idOf(browser(), WindowClass::Edit)), music + "/live");
+            script::click(browser(), IDOK);
+        });
+    ASSERT_TRUE(browseForFolder({}, "Choose a folder", chosen));
+    EXPECT_EQ(std::string(chosen.data()), music + "/live");
+    // Back on "[..]": the folder shown again.
+    script.then("highlight music, then [..], then OK", [&] {
+        script::clickRow(browser(), list(), 1);
+        script::clickRow(browser(), list(), 0);
+        script::click(browser(), IDOK);
+    });
+    ASSERT_TRUE(browseForFolder({}, "Choose a folder", chosen));
+    EXPECT_EQ(std::string(chosen.data()), base);
+}
+
+TEST_F(UiOpenDialog, ADoubleClickOrAbrirOnAHighlightedFolderOpensItAndEnterGoesOn) {
+    script.then("double click music", [&] {
+              EXPECT_EQ(listed(), (Texts{"[..]", "[music]", "top.mp3"}));
+              script::doubleClickRow(fileDialog(), idOf(fileDialog(), WindowClass::ListBox), 1);
+          })
+        .then("[..] is highlighted: Enter in the list goes back up", [&] {
+            EXPECT_EQ(listed(), (Texts{"[..]", "a.mp3", "b.mp3", "c.mp3"}));
+            EXPECT_EQ(script::selection(fileDialog(), idOf(fileDialog(), WindowClass::ListBox)), std::vector<int>{0});
+            script::key(Key::Enter);
+        })
+        .then("highlight music and press Abrir", [&] {
+            EXPECT_EQ(listed(), (Texts{"[..]", "[music]", "top.mp3"}));
+            script::clickRow(fileDialog(), idOf(fileDialog(), WindowClass::ListBox), 1);
+            script::click(fileDialog(), IDOK);
+        })
+        .then("a double click on a file chooses it", [&] {
+            EXPECT_EQ(listed(), (Texts{"[..]", "a.mp3", "b.mp3", "c.mp3"}));
+            script::doubleClickRow(fileDialog(), idOf(fileDialog(), WindowClass::ListBox), 2);
+        });
+    ASSERT_TRUE(open(kOpenFlags | OFN_ALLOWMULTISELECT));
+    EXPECT_EQ(result(), music + "/b.mp3|");
 }
 
 // --- The scripted input source ------------------------------------------------------

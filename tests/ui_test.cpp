@@ -2,11 +2,15 @@
 // pump, the dialog keyboard handling, and each control kind under input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
 
 #include "platform/ui/input.h"
+#include "platform/ui/keyhints.h"
+#include "platform/ui/scrollbar.h"
+#include "platform/ui/wrap.h"
 #include "platform/ui/script.h"
 #include "ui_probe.h"
 
@@ -303,6 +307,54 @@ TEST_F(UiKeyboard, SpacePressesButtonsButOnlyAutoCheckBoxesCheckThemselves) {
     EXPECT_FALSE(script::checked(d.window, 2));
 }
 
+using Hints = std::vector<KeyHint>;
+
+constexpr ControlTemplate kFieldsOnly[] = {
+    {WindowClass::Edit, 601, 0, 0, 60, 12, "", ES_AUTOHSCROLL | WS_TABSTOP},
+    {WindowClass::Edit, 602, 0, 20, 60, 12, "", ES_AUTOHSCROLL | WS_TABSTOP},
+    {WindowClass::Button, 603, 0, 40, 60, 12, "View", BS_RADIOBUTTON | BS_PUSHLIKE},
+    {WindowClass::ListBox, 604, 0, 60, 60, 40, "", LBS_EXTENDEDSEL | WS_TABSTOP},
+};
+
+TEST_F(UiKeyboard, KeyHintsNameOnlyWhatActsOnTheFocusedWindowAndControl) {
+    Modeless fields(kFieldsOnly, "Fields");
+    // No OK or Cancel button: Enter and Esc do nothing, so they are not named.
+    EXPECT_EQ(keyHints(), (Hints{KeyHint::Help, KeyHint::NextField, KeyHint::AnyControl}));
+    setFocus(fields.item(604));
+    EXPECT_EQ(keyHints(), (Hints{KeyHint::Help, KeyHint::Pick, KeyHint::AddToPick, KeyHint::NextField, KeyHint::AnyControl}));
+    Modeless buttons(kButtonControls, "Buttons");
+    EXPECT_EQ(keyHints(), (Hints{KeyHint::Help, KeyHint::Press, KeyHint::Accept, KeyHint::Cancel, KeyHint::NextField,
+                                 KeyHint::NextWindow}));
+    enableWindow(buttons.item(IDCANCEL), false);
+    const Hints withoutCancel = keyHints();
+    EXPECT_EQ(std::count(withoutCancel.begin(), withoutCancel.end(), KeyHint::Cancel), 0);
+}
+
+TEST_F(UiKeyboard, F1ShowsTheKeyHelpInAMessageBoxOverTheActiveWindowButNotOverItself) {
+    Script script(reportFailure);
+    Probe main;
+    script.then("F1 without key help: nothing", [&] { script::key(Key::F1); })
+        .then("F1 with it", [&] {
+            EXPECT_FALSE(script::messageBoxWindow());
+            setKeyHelp("F1: this table of keys");
+            script::key(Key::F1);
+        })
+        .then("F1 in the box", [&] {
+            ASSERT_TRUE(script::messageBoxWindow());
+            script::key(Key::F1);
+        })
+        .then("still one box; OK", [&] {
+            EXPECT_EQ(shownMessageBoxes().size(), 1u);
+            script::pressOk();
+        })
+        .then("close", [&] { script::close(main.window); });
+    runDialog(kMain, main);
+    ASSERT_EQ(shownMessageBoxes().size(), 1u);
+    EXPECT_EQ(shownMessageBoxes()[0].text, "F1: this table of keys");
+    EXPECT_EQ(shownMessageBoxes()[0].title, kKeyHelpTitle);
+    EXPECT_EQ(shownMessageBoxes()[0].owner, main.window);
+}
+
 // --- List boxes -----------------------------------------------------------------
 
 constexpr int kExtended = 301;
@@ -419,6 +471,62 @@ TEST_F(UiList, DeletingEntriesKeepsTheCaretOnAValidEntry) {
     press(Key::Down, kShift);  // nothing to move over
     listAddString(list, "x");
     EXPECT_EQ(listGetText(list, listGetCaretIndex(list)), "x");
+}
+
+constexpr int kFramed = 304;
+constexpr ControlTemplate kScrolledList[] = {
+    // 8 rows of 8 units between a border row above and one below.
+    {WindowClass::ListBox, kFramed, 0, 0, 100, 80, "", LBS_EXTENDEDSEL | LBS_NOTIFY | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP},
+};
+
+TEST_F(UiList, ScrollBarClicksMoveByALineOrAPageAndTheThumbGoesWhereItIsDragged) {
+    Modeless d(kScrolledList);
+    const WindowHandle list = d.item(kFramed);
+    for (int i = 0; i < 40; ++i) listAddString(list, "entry");
+    listSetHorizontalExtent(list, 400);
+    const auto scroll = [&](int bar, unsigned code, int position = 0) {
+        inputScroll(list, bar, code, position);
+        deliver();
+        return getScrollInfo(list, bar).pos;
+    };
+    const ScrollInfo vertical = getScrollInfo(list, SB_VERT);
+    EXPECT_EQ(vertical.page, 8);
+    EXPECT_EQ(vertical.max, 39);
+    EXPECT_EQ(scroll(SB_VERT, SB_LINEUP), 0);  // stays at the top
+    EXPECT_EQ(scroll(SB_VERT, SB_LINEDOWN), 1);
+    EXPECT_EQ(scroll(SB_VERT, SB_PAGEDOWN), 9);
+    EXPECT_EQ(scroll(SB_VERT, SB_THUMBTRACK, 100), 32);  // the last page, not beyond it
+    EXPECT_EQ(scroll(SB_VERT, SB_PAGEUP), 24);
+    EXPECT_EQ(listGetTopIndex(list), 24);
+    EXPECT_EQ(listGetSelCount(list), 0);  // scrolling picks nothing
+    EXPECT_EQ(scroll(SB_HORZ, SB_LINEDOWN), 8);
+    EXPECT_EQ(scroll(SB_HORZ, SB_PAGEDOWN), 108);
+    EXPECT_EQ(scroll(SB_HORZ, SB_THUMBTRACK, 1000), 300);
+
+    // A thumb a quarter of its 20-cell track long, at both ends and halfway.
+    const ScrollInfo info{0, 39, 10, 0};
+    EXPECT_EQ(thumbSpan(info, 20).length, 5);
+    EXPECT_EQ(thumbSpan(info, 20).start, 0);
+    EXPECT_EQ(thumbSpan({0, 39, 10, 30}, 20).start, 15);
+    EXPECT_EQ(scrollPositionAt(info, 20, 15), 30);
+    EXPECT_EQ(scrollPositionAt(info, 20, 99), 30);
+    EXPECT_EQ(scrollPositionAt(info, 20, -3), 0);
+    EXPECT_EQ(scrollPositionAt(info, 20, 8), 16);
+    EXPECT_EQ(thumbSpan({0, 4, 10, 0}, 20).length, 20);  // nothing to scroll: the whole track
+}
+
+TEST_F(UiList, ADoubleClickPicksItsEntryAloneAndIsNotified) {
+    Modeless d(kLists);
+    const WindowHandle list = d.item(kExtended);
+    fill(list, {"a", "b", "c"});
+    clickRow(d, kExtended, 0);
+    inputDoubleClick(list, 2);
+    deliver();
+    EXPECT_EQ(listGetSelItems(list), Rows{2});
+    EXPECT_EQ(d.probe.count(kExtended, LBN_DBLCLK), 1);
+    inputDoubleClick(d.item(kQuiet), 0);  // without the notify style: no notification
+    deliver();
+    EXPECT_EQ(d.probe.count(kQuiet, LBN_DBLCLK), 0);
 }
 
 // --- Combo boxes ----------------------------------------------------------------
@@ -542,9 +650,32 @@ TEST_F(UiEdit, SingleLineEditScrollsSidewaysToKeepTheCaretShown) {
     EXPECT_TRUE(caretShown());
     press(Key::Home);
     EXPECT_EQ(edit.edit.scroll, 0u);
+    // A text the program puts in shows from its start; only the caret scrolls it.
     setWindowText(d.item(kNarrow), std::string(300, 'x'));
-    EXPECT_EQ(edit.edit.caret, 300u);
+    EXPECT_EQ(edit.edit.caret, 0u);
+    EXPECT_EQ(edit.edit.scroll, 0u);
+    press(Key::End);
     EXPECT_TRUE(caretShown());
+    EXPECT_EQ(edit.edit.scroll, 300u + 1 - kNarrowWidth / kColumnUnits);
+}
+
+TEST_F(UiEdit, AFieldShowsAsManyCharactersAsItHasColumnsWithTheCaretAfterThem) {
+    Modeless d(kEdits);
+    const Window& edit = *windowOf(d.item(kNarrow));
+    constexpr std::size_t kColumns = kNarrowWidth / kColumnUnits;
+    inputText(std::string(kColumns - 1, '9'));  // the caret after them takes the last column
+    deliver();
+    EXPECT_EQ(edit.edit.scroll, 0u);
+    inputText("9");
+    deliver();
+    EXPECT_EQ(edit.edit.scroll, 1u);
+    press(Key::Backspace);
+    EXPECT_EQ(edit.edit.scroll, 0u);  // nothing is hidden while the whole text fits
+    // A renderer with twice the columns shows the whole text.
+    inputText("99");
+    deliver();
+    EXPECT_EQ(edit.edit.scroll, 2u);
+    EXPECT_EQ(edit.edit.firstShown(edit.text, 2 * kColumns), 0u);
 }
 
 TEST_F(UiEdit, GetDlgItemIntTakesOnlyANumberInRangeBetweenBlanks) {

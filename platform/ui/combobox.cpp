@@ -7,8 +7,6 @@
 namespace platform {
 namespace {
 
-constexpr int kFieldUnits = 12;  // the height of the closed combo box
-
 Window* comboOf(WindowHandle handle) {
     Window* window = windowOf(handle);
     return window && window->windowClass == WindowClass::ComboBox ? window : nullptr;
@@ -17,23 +15,21 @@ Window* comboOf(WindowHandle handle) {
 bool isEditable(const Window& combo) { return (combo.style & BS_TYPEMASK) != CBS_DROPDOWNLIST; }
 int countOf(const Window& combo) { return static_cast<int>(combo.list.items.size()); }
 
-int dropRows(const Window& combo) { return std::max(1, (combo.comboDropHeight - kFieldUnits) / kListRowUnits); }
-
 void select(Window& combo, int index) {
     const bool valid = index >= 0 && index < countOf(combo);
     combo.comboSelection = valid ? index : -1;
     combo.text = valid ? combo.list.items[static_cast<std::size_t>(index)].text : std::string();
-    combo.edit.caret = combo.text.size();
+    combo.edit.placeCaret(combo.text.size());
     combo.edit.scroll = 0;
     editKeepCaretVisible(combo);
-    if (valid) combo.list.scrollToShow(index, dropRows(combo));
+    if (valid) combo.list.scrollToShow(index, combo.dropRows());
 }
 
 // Up, Down, Page keys, and Home/End in the open list, move the selection.
 bool moveSelection(Window& combo, Key key) {
     const int last = countOf(combo) - 1;
     const int current = combo.comboSelection;
-    const int page = dropRows(combo);
+    const int page = combo.dropRows();
     int target = -1;
     switch (key) {
         case Key::Up: target = std::max(0, current - 1); break;
@@ -60,7 +56,7 @@ LParam comboKey(Window& combo, Key key, unsigned modifiers) {
         return 0;
     }
     if (moveSelection(combo, key)) return 0;
-    if (isEditable(combo) && editKey(combo, key)) {
+    if (isEditable(combo) && editKey(combo, key, modifiers)) {
         combo.comboSelection = -1;
         notifyParent(combo, CBN_EDITCHANGE);
     }
@@ -92,7 +88,10 @@ LParam comboProc(Window& combo, unsigned message, WParam wParam, LParam lParam) 
             }
             return 0;
         case WM_MOUSEWHEEL:
-            combo.list.scrollBy(static_cast<int>(static_cast<std::intptr_t>(wParam)), dropRows(combo));
+            combo.list.scrollBy(static_cast<int>(static_cast<std::intptr_t>(wParam)), combo.dropRows());
+            return 0;
+        case WM_VSCROLL:
+            combo.list.scrollTo(scrolledPosition(getScrollInfo(combo.handle, SB_VERT), 1, wParam, lParam), combo.dropRows());
             return 0;
         default:
             return 0;

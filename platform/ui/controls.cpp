@@ -9,10 +9,18 @@
 #include <limits>
 #include <utility>
 
+#include "platform/text.h"
+#include "platform/ui/input.h"
+
 namespace platform {
 namespace {
 
 constexpr int kEditColumnUnits = 4;  // the width of one character, in dialog units
+// The control characters Ctrl and a letter type, which edits take as commands.
+constexpr char32_t kSelectAll = 0x01;  // Ctrl+A
+constexpr char32_t kCopy = 0x03;       // Ctrl+C
+constexpr char32_t kPaste = 0x16;      // Ctrl+V
+constexpr char32_t kCut = 0x18;        // Ctrl+X
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -38,14 +46,23 @@ void clickButton(Window& button) {
     notifyParent(button, BN_CLICKED);
 }
 
-LParam editProc(Window& edit, unsigned message, WParam wParam, LParam) {
+// Moves the caret to a byte offset (-1: the end); the selection follows
+// when `extend`, else it collapses there.
+void placeEditCaret(Window& edit, LParam offset, bool extend) {
+    const std::size_t at = offset < 0 ? edit.text.size() : std::min(static_cast<std::size_t>(offset), edit.text.size());
+    if (extend) edit.edit.caret = at;
+    else edit.edit.placeCaret(at);
+}
+
+LParam editProc(Window& edit, unsigned message, WParam wParam, LParam lParam) {
     bool changed = false;
     if (message == WM_CHAR) changed = editChar(edit, static_cast<char32_t>(wParam));
-    if (message == WM_KEYDOWN) changed = editKey(edit, static_cast<Key>(wParam));
+    if (message == WM_KEYDOWN) changed = editKey(edit, static_cast<Key>(wParam), static_cast<unsigned>(lParam));
     if (message == WM_LBUTTONDOWN) {
         setFocus(edit.handle);
-        edit.edit.caret = edit.text.size();
+        placeEditCaret(edit, lParam, (wParam & kShift) != 0);
     }
+    if (message == WM_MOUSEMOVE) placeEditCaret(edit, lParam, true);
     editKeepCaretVisible(edit);
     if (changed) notifyParent(edit, EN_CHANGE);
     return 0;
@@ -63,56 +80,152 @@ int sortedIndex(const ListState& list, std::string_view text) {
     return static_cast<int>(list.items.upperBound(text, less));
 }
 
-bool editChar(Window& control, char32_t typed) {
-    if (isControlCharacter(typed)) return false;
-    std::string utf8;
-    appendUtf8(utf8, typed);
-    control.edit.caret = std::min(control.edit.caret, control.text.size());
-    control.text.insert(control.edit.caret, utf8);
-    control.edit.caret += utf8.size();
+namespace {
+
+std::string_view selectedText(const Window& control) {
+    const EditState& e = control.edit;
+    return std::string_view(control.text).substr(e.selectionStart(), e.selectionEnd() - e.selectionStart());
+}
+
+// Removes the selected text; true when there was some.
+bool eraseSelection(Window& control) {
+    EditState& e = control.edit;
+    if (!e.hasSelection()) return false;
+    const std::size_t start = e.selectionStart();
+    control.text.erase(start, e.selectionEnd() - start);
+    e.placeCaret(start);
     return true;
 }
 
-bool editKey(Window& control, Key key) {
-    std::string& text = control.text;
-    std::size_t& caret = control.edit.caret;
-    caret = std::min(caret, text.size());
-    switch (key) {
-        case Key::Left: caret = characterStart(text, caret); return false;
-        case Key::Right: caret = characterEnd(text, caret); return false;
-        case Key::Home: caret = 0; return false;
-        case Key::End: caret = text.size(); return false;
-        case Key::Backspace: {
-            if (caret == 0) return false;
-            const std::size_t start = characterStart(text, caret);
-            text.erase(start, caret - start);
-            caret = start;
+// Puts text in place of the selection, leaving the caret after it.
+void replaceSelection(Window& control, std::string_view text) {
+    eraseSelection(control);
+    control.text.insert(control.edit.caret, text);
+    control.edit.placeCaret(control.edit.caret + text.size());
+}
+
+// A single-line field takes only the first line of what is pasted, and only
+// whole characters.
+std::string_view pastable(const Window& control, std::string_view text) {
+    text = text.substr(0, completeLength(text));
+    if (control.style & ES_MULTILINE) return text;
+    return text.substr(0, text.find_first_of("\r\n"));
+}
+
+bool editCommand(Window& control, char32_t command) {
+    switch (command) {
+        case kSelectAll:
+            control.edit.anchor = 0;
+            control.edit.caret = control.text.size();
+            return false;
+        case kCopy:
+            if (control.edit.hasSelection()) setClipboard(selectedText(control));
+            return false;
+        case kCut:
+            if (!control.edit.hasSelection()) return false;
+            setClipboard(selectedText(control));
+            return eraseSelection(control);
+        case kPaste: {
+            const std::string text = clipboard();
+            const std::string_view line = pastable(control, text);
+            if (line.empty() && !control.edit.hasSelection()) return false;
+            replaceSelection(control, line);
             return true;
         }
-        case Key::Delete:
-            if (caret >= text.size()) return false;
-            text.erase(caret, characterEnd(text, caret) - caret);
-            return true;
         default:
             return false;
     }
 }
 
-// Scrolls a single-line field by whole characters until the caret's cell is shown.
+// Keeps the caret and the selection inside a text that may have been changed
+// from outside.
+void clampCaret(Window& control) {
+    control.edit.caret = std::min(control.edit.caret, control.text.size());
+    control.edit.anchor = std::min(control.edit.anchor, control.text.size());
+}
+
+// Deletes the character before (or at) the caret, or the selection.
+bool eraseCharacter(Window& control, bool before) {
+    if (eraseSelection(control)) return true;
+    EditState& e = control.edit;
+    const std::string& text = control.text;
+    if (before ? e.caret == 0 : e.caret >= text.size()) return false;
+    const std::size_t start = before ? characterStart(text, e.caret) : e.caret;
+    const std::size_t end = before ? e.caret : characterEnd(text, e.caret);
+    control.text.erase(start, end - start);
+    e.placeCaret(start);
+    return true;
+}
+
+}  // namespace
+
+bool editChar(Window& control, char32_t typed) {
+    clampCaret(control);
+    // Control characters are no text; Ctrl and a letter are commands.
+    if (isControlCharacter(typed)) return editCommand(control, typed);
+    std::string utf8;
+    appendUtf8(utf8, typed);
+    replaceSelection(control, utf8);
+    return true;
+}
+
+bool editKey(Window& control, Key key, unsigned modifiers) {
+    clampCaret(control);
+    EditState& e = control.edit;
+    const std::string& text = control.text;
+    const bool extend = (modifiers & kShift) != 0;
+    std::size_t target = e.caret;
+    switch (key) {
+        case Key::Left:
+            target = !extend && e.hasSelection() ? e.selectionStart() : (e.caret > 0 ? characterStart(text, e.caret) : 0);
+            break;
+        case Key::Right:
+            target = !extend && e.hasSelection() ? e.selectionEnd()
+                                                 : (e.caret < text.size() ? characterEnd(text, e.caret) : e.caret);
+            break;
+        case Key::Home: target = 0; break;
+        case Key::End: target = text.size(); break;
+        case Key::Backspace: return eraseCharacter(control, true);
+        case Key::Delete: return eraseCharacter(control, false);
+        default: return false;
+    }
+    if (extend) e.caret = target;
+    else e.placeCaret(target);
+    return false;
+}
+
+// The characters a text field shows: a combo box gives a column to its arrow.
+int editColumns(const Window& control) {
+    const int arrow = control.windowClass == WindowClass::ComboBox ? 1 : 0;
+    return std::max(1, control.rect.width() / kEditColumnUnits - arrow);
+}
+
+// Each character's width is measured once on either walk.
+std::size_t EditState::firstShown(std::string_view text, int columns) const {
+    const std::size_t at = std::min(caret, text.size());
+    std::size_t first = std::min(scroll, at);
+    const int caretCells = at < text.size() ? std::max(1, characterWidth(text, at)) : 1;
+    int shown = displayWidth(text.substr(first, at - first));
+    while (first < at && shown + caretCells > columns) {
+        const std::size_t next = characterEnd(text, first);
+        shown -= displayWidth(text.substr(first, next - first));
+        first = next;
+    }
+    // Nothing stays hidden at the start while the rest, and the caret after it, fits.
+    int rest = displayWidth(text.substr(first));
+    while (first > 0) {
+        const std::size_t before = characterStart(text, first);
+        const int width = displayWidth(text.substr(before, first - before));
+        if (rest + width + 1 > columns) break;
+        rest += width;
+        first = before;
+    }
+    return first;
+}
+
 void editKeepCaretVisible(Window& control) {
     if (control.style & ES_MULTILINE) return;
-    const int columns = std::max(1, control.rect.width() / kEditColumnUnits - 1);
-    const std::string_view text = control.text;
-    const std::size_t caret = std::min(control.edit.caret, text.size());
-    std::size_t& scroll = control.edit.scroll;
-    scroll = std::min(scroll, caret);
-    const int caretCells = caret < text.size() ? std::max(1, characterWidth(text, caret)) : 1;
-    int shown = displayWidth(text.substr(scroll, caret - scroll));
-    while (scroll < caret && shown + caretCells > columns) {
-        const std::size_t next = characterEnd(text, scroll);
-        shown -= displayWidth(text.substr(scroll, next - scroll));
-        scroll = next;
-    }
+    control.edit.scroll = control.edit.firstShown(control.text, editColumns(control));
 }
 
 LParam controlProc(Window& control, unsigned message, WParam wParam, LParam lParam) {
@@ -135,11 +248,8 @@ bool setWindowText(WindowHandle handle, std::string_view text) {
     Window* window = windowOf(handle);
     if (window == nullptr) return false;
     window->text = std::string(text);
+    // A text the program puts in shows from its first character, the caret before it.
     window->edit = {};
-    if (window->windowClass == WindowClass::Edit || window->windowClass == WindowClass::ComboBox) {
-        window->edit.caret = window->text.size();
-        editKeepCaretVisible(*window);
-    }
     return true;
 }
 

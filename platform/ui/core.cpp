@@ -5,6 +5,7 @@
 
 #include "platform/ui/controls.h"
 #include "platform/ui/input.h"
+#include "platform/ui/msgbox.h"
 #include "platform/ui/window.h"
 
 namespace platform {
@@ -219,6 +220,12 @@ bool handleDialogKey(Window& dialog, Window* focused, Key key, unsigned modifier
             if (!focused || !isButtonLike(*focused)) return false;
             moveFocus(dialog, key == Key::Right || key == Key::Down);
             return true;
+        case Key::F1:
+            // The key table over any window but itself.
+            if (!desktop().keyHelp.empty() && !isMessageBox(dialog.handle)) {
+                messageBox(dialog.handle, desktop().keyHelp, kKeyHelpTitle);
+            }
+            return true;
         default:
             return false;
     }
@@ -226,7 +233,14 @@ bool handleDialogKey(Window& dialog, Window* focused, Key key, unsigned modifier
 
 }  // namespace
 
-int Window::visibleRows() const { return std::max(1, rect.height() / kListRowUnits); }
+// A bordered list gives a row above and below its entries to the border, the
+// lower one shared with a horizontal scroll bar.
+int Window::visibleRows() const {
+    const int border = (style & WS_BORDER) ? 2 * kListRowUnits : 0;
+    return std::max(1, (rect.height() - border) / kListRowUnits);
+}
+
+int Window::dropRows() const { return std::max(1, (comboDropHeight - kComboFieldUnits) / kListRowUnits); }
 
 Desktop& desktop() {
     static Desktop instance;

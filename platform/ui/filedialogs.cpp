@@ -11,6 +11,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/ui.h"
+#include "platform/ui/window.h"
 
 namespace platform {
 namespace {
@@ -127,25 +128,36 @@ struct FolderView {
         return true;
     }
 
+    // After a folder opens its first entry is highlighted, so that Enter in
+    // the list goes on working.
     void refill(WindowHandle dialog) {
         entries = readFolder(folder, patterns, foldersOnly);
         const WindowHandle list = getDlgItem(dialog, kEntryList);
         listResetContent(list);
         for (const Entry& entry : entries) listAddString(list, entry.name == ".." ? kUpEntry : displayName(entry));
+        listSetCurSel(list, 0);
         setDlgItemText(dialog, kFolderText, folder);
     }
 
     static std::string displayName(const Entry& entry) { return entry.folder ? "[" + entry.name + "]" : entry.name; }
 
-    // Opens the folder at the list's caret; false when that entry is no folder,
-    // or not picked: before the user picks an entry the caret rests on the
-    // first one, "[..]", and Enter must not take the dialog a level up.
-    bool enterCaretFolder(WindowHandle dialog) {
+    // The highlighted entry: the one at the list's caret, when it is picked.
+    const Entry* highlighted(WindowHandle dialog) const {
         const WindowHandle list = getDlgItem(dialog, kEntryList);
         const int caret = listGetCaretIndex(list);
-        if (caret < 0 || caret >= static_cast<int>(entries.size()) || !entries[caret].folder) return false;
-        if (listGetSel(list, caret) != 1) return false;
-        open(dialog, entries[caret].name == ".." ? folderOf(folder) : joinPath(folder, entries[caret].name));
+        if (caret < 0 || caret >= static_cast<int>(entries.size()) || listGetSel(list, caret) != 1) return nullptr;
+        return &entries[static_cast<std::size_t>(caret)];
+    }
+
+    std::string pathOf(const Entry& entry) const {
+        return entry.name == ".." ? folderOf(folder) : joinPath(folder, entry.name);
+    }
+
+    // Opens the highlighted folder; false when no folder is highlighted.
+    bool enterHighlightedFolder(WindowHandle dialog) {
+        const Entry* entry = highlighted(dialog);
+        if (entry == nullptr || !entry->folder) return false;
+        open(dialog, pathOf(*entry));
         return true;
     }
 
@@ -196,9 +208,15 @@ std::vector<std::string> selectedFileNames(WindowHandle dialog, const FileDialog
     return names;
 }
 
+// The name field shows what "Abrir" takes: the chosen files, or nothing when
+// a folder is highlighted, which "Abrir" then opens.
 void showChosenNames(WindowHandle dialog, const FileDialog& state) {
     const std::vector<std::string> names = selectedFileNames(dialog, state);
-    if (names.empty()) return;
+    if (names.empty()) {
+        const Entry* entry = state.view.highlighted(dialog);
+        if (entry != nullptr && entry->folder) setDlgItemText(dialog, kNameEdit, "");
+        return;
+    }
     std::string text = names.size() == 1 ? names[0] : std::string();
     if (names.size() > 1) {
         for (const std::string& name : names) text += (text.empty() ? "\"" : " \"") + name + "\"";
@@ -250,7 +268,8 @@ void finishChoice(WindowHandle dialog, FileDialog& state, const std::string& fol
         if (mustExist && pathKind(path) != PathKind::File) return showProblem(dialog, kNotFound, name);
     }
     if (!writeResult(request.file, folder, names)) {
-        endDialog(dialog, 0);  // the choice does not fit: the dialog fails
+        desktop().fileDialogError = FNERR_BUFFERTOOSMALL;  // the dialog fails; its caller can tell why
+        endDialog(dialog, 0);
         return;
     }
     if (!(request.flags & OFN_NOCHANGEDIR)) changeFolder(folder);
@@ -258,9 +277,12 @@ void finishChoice(WindowHandle dialog, FileDialog& state, const std::string& fol
 }
 
 void acceptFileChoice(WindowHandle dialog, FileDialog& state) {
-    if (state.view.listHasFocus(dialog) && state.view.enterCaretFolder(dialog)) return;
+    if (state.view.listHasFocus(dialog) && state.view.enterHighlightedFolder(dialog)) return;
     const std::vector<std::string> names = typedNames(getWindowText(getDlgItem(dialog, kNameEdit)));
-    if (names.empty()) return;
+    if (names.empty()) {
+        state.view.enterHighlightedFolder(dialog);
+        return;
+    }
     if (names.size() > 1) {
         if (state.request->flags & OFN_ALLOWMULTISELECT) finishChoice(dialog, state, state.view.folder, names);
         return;
@@ -292,6 +314,9 @@ std::intptr_t fileDialogProc(WindowHandle dialog, unsigned message, WParam wPara
     const int id = static_cast<int>(loWord(wParam));
     const unsigned code = hiWord(wParam);
     if (id == kEntryList && code == LBN_SELCHANGE) showChosenNames(dialog, *state);
+    if (id == kEntryList && code == LBN_DBLCLK && !state->view.enterHighlightedFolder(dialog)) {
+        acceptFileChoice(dialog, *state);
+    }
     if (id == kTypeCombo && code == CBN_SELCHANGE) {
         const int chosen = comboGetCurSel(getDlgItem(dialog, kTypeCombo));
         if (chosen >= 0) state->view.patterns = state->filterPatterns[static_cast<std::size_t>(chosen)];
@@ -320,6 +345,7 @@ bool runFileDialog(OpenFileName& request, bool saving) {
     const DialogTemplate dialog{0, "", near.left + 8, near.top + 8, 280, 196,
                                 WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, kDialogFont, controls};
     FileDialog state{&request, {}, {}, saving};
+    desktop().fileDialogError = 0;
     return dialogBoxIndirect(dialog, request.owner, fileDialogProc, reinterpret_cast<LParam>(&state)) == 1;
 }
 
@@ -331,20 +357,32 @@ struct FolderDialog {
     FolderView view;
 };
 
-void acceptFolder(WindowHandle dialog, FolderDialog& state) {
-    if (state.view.listHasFocus(dialog) && state.view.enterCaretFolder(dialog)) return;
-    // A typed path is gone to: with Enter in the field to look at it, with the
-    // OK button to choose it at once.
-    const std::string typed = getWindowText(getDlgItem(dialog, kNameEdit));
-    if (typed.find_first_not_of(' ') != std::string::npos) {
-        if (!state.view.open(dialog, absolutePath(state.view.folder, typed))) return;
-        setDlgItemText(dialog, kNameEdit, "");
-        if (getFocus() == getDlgItem(dialog, kNameEdit)) return;
-    }
-    if (state.view.folder.size() + 1 > state.result.size()) return showProblem(dialog, kTooLong, state.view.folder);
-    std::copy(state.view.folder.begin(), state.view.folder.end(), state.result.begin());
-    state.result[state.view.folder.size()] = '\0';
+// The path field shows what OK chooses: the highlighted sub-folder; empty,
+// it chooses the folder shown above it.
+void showFolderChoice(WindowHandle dialog, const FolderDialog& state) {
+    const Entry* entry = state.view.highlighted(dialog);
+    const bool subFolder = entry != nullptr && entry->name != "..";
+    setDlgItemText(dialog, kNameEdit, subFolder ? state.view.pathOf(*entry) : std::string());
+}
+
+void chooseFolderPath(WindowHandle dialog, FolderDialog& state, const std::string& path) {
+    if (path.size() + 1 > state.result.size()) return showProblem(dialog, kTooLong, path);
+    std::copy(path.begin(), path.end(), state.result.begin());
+    state.result[path.size()] = '\0';
     endDialog(dialog, 1);
+}
+
+// Enter in the list opens the highlighted folder, Enter in the path field
+// goes to another folder typed there; else the path in the field is chosen.
+void acceptFolder(WindowHandle dialog, FolderDialog& state) {
+    if (state.view.listHasFocus(dialog) && state.view.enterHighlightedFolder(dialog)) return showFolderChoice(dialog, state);
+    const std::string typed = getWindowText(getDlgItem(dialog, kNameEdit));
+    if (typed.find_first_not_of(' ') == std::string::npos) return chooseFolderPath(dialog, state, state.view.folder);
+    const std::string path = absolutePath(state.view.folder, typed);
+    const bool lookOnly = getFocus() == getDlgItem(dialog, kNameEdit) && path != state.view.folder;
+    if (!state.view.open(dialog, path)) return;
+    if (lookOnly) return showFolderChoice(dialog, state);
+    chooseFolderPath(dialog, state, path);
 }
 
 std::intptr_t folderDialogProc(WindowHandle dialog, unsigned message, WParam wParam, LParam lParam) {
@@ -354,12 +392,17 @@ std::intptr_t folderDialogProc(WindowHandle dialog, unsigned message, WParam wPa
         setDlgItemText(dialog, kTitleText, state->title ? state->title : "");
         state->view.foldersOnly = true;
         state->view.open(dialog, currentFolder());
+        showFolderChoice(dialog, *state);
         return kHandled;
     }
     auto* state = reinterpret_cast<FolderDialog*>(dialogData(dialog));
     if (message != WM_COMMAND || state == nullptr) return kNotHandled;
-    if (loWord(wParam) == IDOK) acceptFolder(dialog, *state);
-    if (loWord(wParam) == IDCANCEL) endDialog(dialog, 0);
+    const int id = static_cast<int>(loWord(wParam));
+    const unsigned code = hiWord(wParam);
+    if (id == IDOK) acceptFolder(dialog, *state);
+    if (id == IDCANCEL) endDialog(dialog, 0);
+    if (id == kEntryList && code == LBN_SELCHANGE) showFolderChoice(dialog, *state);
+    if (id == kEntryList && code == LBN_DBLCLK && state->view.enterHighlightedFolder(dialog)) showFolderChoice(dialog, *state);
     return kHandled;
 }
 
@@ -368,6 +411,8 @@ std::intptr_t folderDialogProc(WindowHandle dialog, unsigned message, WParam wPa
 bool getOpenFileName(OpenFileName& request) { return runFileDialog(request, false); }
 
 bool getSaveFileName(OpenFileName& request) { return runFileDialog(request, true); }
+
+unsigned commDlgExtendedError() { return desktop().fileDialogError; }
 
 bool browseForFolder(WindowHandle owner, const char* title, std::span<char> result) {
     const std::array<ControlTemplate, 8> controls = {{

@@ -38,6 +38,11 @@ struct OpenFileName {
 bool getOpenFileName(OpenFileName& request);
 bool getSaveFileName(OpenFileName& request);
 
+// Why the last file dialog returned false: 0 when the user cancelled,
+// FNERR_BUFFERTOOSMALL when the choice did not fit the result buffer.
+inline constexpr unsigned FNERR_BUFFERTOOSMALL = 0x3003;
+unsigned commDlgExtendedError();
+
 // Lets the user choose a folder; its path goes into result (zero-terminated).
 bool browseForFolder(WindowHandle owner, const char* title, std::span<char> result);
 

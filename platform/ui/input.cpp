@@ -22,7 +22,28 @@ WindowHandle keyTarget() {
     return window->focus && takesInput(window->focus) ? window->focus : active;
 }
 
+bool takesTyping(WindowHandle handle) {
+    const Window* control = windowOf(handle);
+    if (control == nullptr) return false;
+    const bool editableCombo =
+        control->windowClass == WindowClass::ComboBox && (control->style & BS_TYPEMASK) != CBS_DROPDOWNLIST;
+    return control->windowClass == WindowClass::Edit || editableCombo;
+}
+
+void InputSource::setClipboardText(std::string_view text) { desktop().clipboard = std::string(text); }
+
+std::string InputSource::clipboardText() const { return desktop().clipboard; }
+
+void setClipboard(std::string_view text) {
+    if (desktop().input != nullptr) desktop().input->setClipboardText(text);
+    else desktop().clipboard = std::string(text);
+}
+
+std::string clipboard() { return desktop().input != nullptr ? desktop().input->clipboardText() : desktop().clipboard; }
+
 void attachInputSource(InputSource* source) { desktop().input = source; }
+
+void setKeyHelp(std::string_view text) { desktop().keyHelp = std::string(text); }
 
 InputSource* inputSource() { return desktop().input; }
 
@@ -44,6 +65,22 @@ void inputClick(WindowHandle control, unsigned modifiers, int row) {
     if (!takesInput(control)) return;
     setActiveWindow(topLevelOf(control));
     postMessage(control, WM_LBUTTONDOWN, modifiers, row);
+}
+
+void inputDrag(WindowHandle control, int offset) {
+    if (takesInput(control)) postMessage(control, WM_MOUSEMOVE, 0, offset);
+}
+
+void inputDoubleClick(WindowHandle control, int row) {
+    if (!takesInput(control)) return;
+    setActiveWindow(topLevelOf(control));
+    postMessage(control, WM_LBUTTONDBLCLK, 0, row);
+}
+
+void inputScroll(WindowHandle control, int bar, unsigned code, int position) {
+    if (takesInput(control)) {
+        postMessage(control, bar == SB_VERT ? WM_VSCROLL : WM_HSCROLL, makeWParam(code, static_cast<unsigned>(position)), position);
+    }
 }
 
 void inputWheel(WindowHandle control, int rows) {

@@ -63,11 +63,21 @@ int movedCaret(const Window& window, Key key) {
     }
 }
 
+void scrollSidewaysTo(Window& window, int offset) {
+    const int room = std::max(0, window.list.horizontalExtent - window.rect.width());
+    window.list.horizontalOffset = std::clamp(offset, 0, room);
+}
+
 void scrollSideways(Window& window, Key key) {
-    ListState& list = window.list;
-    const int room = std::max(0, list.horizontalExtent - window.rect.width());
-    const int step = key == Key::Left ? -kHorizontalStep : kHorizontalStep;
-    list.horizontalOffset = std::clamp(list.horizontalOffset + step, 0, room);
+    scrollSidewaysTo(window, window.list.horizontalOffset + (key == Key::Left ? -kHorizontalStep : kHorizontalStep));
+}
+
+// A click on a scroll bar: a line or a page either way, or the thumb dragged.
+void scrollByBar(Window& window, int bar, WParam wParam, LParam lParam) {
+    const int position = scrolledPosition(getScrollInfo(window.handle, bar), bar == SB_VERT ? 1 : kHorizontalStep,
+                                          wParam, lParam);
+    if (bar == SB_VERT) window.list.scrollTo(position, window.visibleRows());
+    else scrollSidewaysTo(window, position);
 }
 
 void notifySelection(const Window& window) {
@@ -95,14 +105,33 @@ LParam listKey(Window& window, Key key, unsigned modifiers) {
 
 }  // namespace
 
+int scrolledPosition(const ScrollInfo& info, int line, WParam wParam, LParam lParam) {
+    switch (loWord(wParam)) {
+        case SB_LINEUP: return info.pos - line;
+        case SB_LINEDOWN: return info.pos + line;
+        case SB_PAGEUP: return info.pos - info.page;
+        case SB_PAGEDOWN: return info.pos + info.page;
+        // The whole position comes in lParam: the 16 bits of the desktop's
+        // wParam would stop a dragged thumb at entry 65,535 of a longer list.
+        case SB_THUMBPOSITION: case SB_THUMBTRACK: return static_cast<int>(lParam);
+        default: return info.pos;
+    }
+}
+
 LParam listProc(Window& window, unsigned message, WParam wParam, LParam lParam) {
     switch (message) {
-        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK:
             setFocus(window.handle);
             if (validIndex(window.list, static_cast<int>(lParam))) {
-                chooseRow(window, static_cast<int>(lParam), static_cast<unsigned>(wParam), false);
+                // A double click picks its entry alone, whatever keys are held.
+                const unsigned modifiers = message == WM_LBUTTONDBLCLK ? 0 : static_cast<unsigned>(wParam);
+                chooseRow(window, static_cast<int>(lParam), modifiers, false);
                 notifySelection(window);
+                if (message == WM_LBUTTONDBLCLK && (window.style & LBS_NOTIFY)) notifyParent(window, LBN_DBLCLK);
             }
+            return 0;
+        case WM_VSCROLL: case WM_HSCROLL:
+            scrollByBar(window, message == WM_VSCROLL ? SB_VERT : SB_HORZ, wParam, lParam);
             return 0;
         case WM_KEYDOWN:
             return listKey(window, static_cast<Key>(wParam), static_cast<unsigned>(lParam));
@@ -245,6 +274,19 @@ void listSetHorizontalExtent(WindowHandle handle, int extent) {
 int listGetHorizontalExtent(WindowHandle handle) {
     const Window* window = listOf(handle);
     return window ? window->list.horizontalExtent : 0;
+}
+
+ScrollInfo getScrollInfo(WindowHandle handle, int bar) {
+    const Window* window = windowOf(handle);
+    if (window != nullptr && window->windowClass == WindowClass::ComboBox) {
+        // The open list of a combo box scrolls only up and down.
+        return bar == SB_VERT ? ScrollInfo{0, countOf(window->list) - 1, window->dropRows(), window->list.top} : ScrollInfo{};
+    }
+    window = listOf(handle);
+    if (window == nullptr) return {};
+    const ListState& list = window->list;
+    if (bar == SB_VERT) return {0, countOf(list) - 1, window->visibleRows(), list.top};
+    return {0, std::max(list.horizontalExtent, window->rect.width()) - 1, window->rect.width(), list.horizontalOffset};
 }
 
 int listGetTopIndex(WindowHandle handle) {

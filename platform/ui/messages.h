@@ -18,7 +18,12 @@ inline constexpr unsigned WM_KEYDOWN = 0x0100;     // wParam: a Key, lParam: Mod
 inline constexpr unsigned WM_CHAR = 0x0102;        // wParam: a Unicode code point
 inline constexpr unsigned WM_INITDIALOG = 0x0110;  // lParam: the creator's parameter
 inline constexpr unsigned WM_COMMAND = 0x0111;     // wParam: id | code << 16, lParam: the control
-inline constexpr unsigned WM_LBUTTONDOWN = 0x0201; // wParam: Modifiers, lParam: list row or -1
+inline constexpr unsigned WM_HSCROLL = 0x0114;     // wParam: an SB_ code | position << 16,
+                                                   // lParam: the whole position (past 65,535 rows)
+inline constexpr unsigned WM_VSCROLL = 0x0115;
+inline constexpr unsigned WM_MOUSEMOVE = 0x0200;   // a drag with the button held; lParam: text offset
+inline constexpr unsigned WM_LBUTTONDOWN = 0x0201; // wParam: Modifiers, lParam: list row, text offset or -1
+inline constexpr unsigned WM_LBUTTONDBLCLK = 0x0203;
 inline constexpr unsigned WM_MOUSEWHEEL = 0x020A;  // wParam: rows (negative: down), lParam: Modifiers
 
 inline constexpr WParam makeWParam(unsigned low, unsigned high) {
@@ -43,6 +48,16 @@ inline constexpr unsigned LBN_DBLCLK = 2;
 inline constexpr unsigned CBN_SELCHANGE = 1;
 inline constexpr unsigned CBN_EDITCHANGE = 5;
 inline constexpr unsigned EN_CHANGE = 0x0300;
+
+// Scroll bars, and what a click on one asks (low word of WM_HSCROLL/WM_VSCROLL).
+inline constexpr int SB_HORZ = 0;
+inline constexpr int SB_VERT = 1;
+inline constexpr unsigned SB_LINEUP = 0;
+inline constexpr unsigned SB_LINEDOWN = 1;
+inline constexpr unsigned SB_PAGEUP = 2;
+inline constexpr unsigned SB_PAGEDOWN = 3;
+inline constexpr unsigned SB_THUMBPOSITION = 4;
+inline constexpr unsigned SB_THUMBTRACK = 5;
 
 // Check states.
 inline constexpr int BST_UNCHECKED = 0;
@@ -102,7 +117,7 @@ inline constexpr int CB_ERR = -1;
 enum class Key : unsigned {
     Tab = 0x09, Enter = 0x0D, Escape = 0x1B, Space = 0x20, PageUp = 0x21, PageDown = 0x22,
     End = 0x23, Home = 0x24, Left = 0x25, Up = 0x26, Right = 0x27, Down = 0x28,
-    Delete = 0x2E, Backspace = 0x08, F4 = 0x73,
+    Delete = 0x2E, Backspace = 0x08, F1 = 0x70, F4 = 0x73,
 };
 
 // Modifier flags of keys and clicks.

@@ -9,6 +9,7 @@
 #include "platform/ui/input.h"
 #include "platform/ui/ui.h"
 #include "platform/ui/window.h"
+#include "platform/ui/wrap.h"
 
 namespace platform {
 namespace {
@@ -53,17 +54,10 @@ std::intptr_t boxProc(WindowHandle box, unsigned message, WParam wParam, LParam 
 
 // Rows the text takes when wrapped, and its widest row, in cells.
 std::pair<int, int> textExtent(std::string_view text) {
-    int rows = 0;
+    const std::vector<std::string_view> lines = wrapText(text, kWrapColumns);
     int widest = 0;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        const int length = displayWidth(text.substr(start, end - start));
-        rows += std::max(1, (length + kWrapColumns - 1) / kWrapColumns);
-        widest = std::max(widest, std::min(length, kWrapColumns));
-        start = end + 1;
-    }
-    return {rows, widest};
+    for (std::string_view line : lines) widest = std::max(widest, displayWidth(line));
+    return {static_cast<int>(lines.size()), widest};
 }
 
 int showModal(WindowHandle owner, std::string_view text, std::string_view title) {

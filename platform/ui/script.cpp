@@ -99,6 +99,8 @@ void clickRow(WindowHandle dialog, int id, int row, unsigned modifiers) {
     inputClick(getDlgItem(dialog, id), modifiers, row);
 }
 
+void doubleClickRow(WindowHandle dialog, int id, int row) { inputDoubleClick(getDlgItem(dialog, id), row); }
+
 void typeInto(WindowHandle dialog, int id, std::string_view text) {
     const WindowHandle control = getDlgItem(dialog, id);
     inputActivate(dialog);

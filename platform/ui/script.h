@@ -63,6 +63,7 @@ std::vector<int> selection(WindowHandle dialog, int id);
 
 void click(WindowHandle dialog, int id, unsigned modifiers = 0);
 void clickRow(WindowHandle dialog, int id, int row, unsigned modifiers = 0);
+void doubleClickRow(WindowHandle dialog, int id, int row);
 // Gives the control the focus, empties it and types the text.
 void typeInto(WindowHandle dialog, int id, std::string_view text);
 void key(Key key, unsigned modifiers = 0);

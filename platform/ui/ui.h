@@ -139,6 +139,15 @@ void listSetHorizontalExtent(WindowHandle list, int extent);
 int listGetHorizontalExtent(WindowHandle list);
 int listGetTopIndex(WindowHandle list);
 
+// --- Scroll bars -------------------------------------------------------------
+
+// A bar's positions from min to max, of which a page is shown from pos on. A
+// list's vertical bar counts entries, its horizontal bar dialog units.
+struct ScrollInfo {
+    int min = 0, max = 0, page = 0, pos = 0;
+};
+ScrollInfo getScrollInfo(WindowHandle window, int bar);  // SB_HORZ or SB_VERT
+
 // --- Combo boxes -------------------------------------------------------------
 
 int comboAddString(WindowHandle combo, std::string_view text);

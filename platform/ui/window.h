@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -18,6 +19,7 @@ namespace platform {
 class InputSource;
 
 inline constexpr int kListRowUnits = 8;  // the height of one list row, in dialog units
+inline constexpr int kComboFieldUnits = 12;  // the height of a closed combo box
 
 // A list box, or the drop-down list of a combo box.
 struct ListState {
@@ -33,6 +35,7 @@ struct ListState {
     void scrollBy(int delta, int rows) {
         top = std::clamp(top - delta, 0, std::max(0, static_cast<int>(items.size()) - rows));
     }
+    void scrollTo(int first, int rows) { scrollBy(top - first, rows); }
     // Scrolls just enough for entry `index` to be among the `rows` shown.
     void scrollToShow(int index, int rows) {
         if (index < top) top = index;
@@ -43,7 +46,20 @@ struct ListState {
 
 struct EditState {
     std::size_t caret = 0;   // byte offset in the text
+    std::size_t anchor = 0;  // the selection's other end; the caret's offset when nothing is selected
     std::size_t scroll = 0;  // first byte shown (single line) or first line shown (multi-line)
+
+    void placeCaret(std::size_t at) { caret = anchor = at; }
+    bool hasSelection() const { return caret != anchor; }
+    std::size_t selectionStart() const { return std::min(caret, anchor); }
+    std::size_t selectionEnd() const { return std::max(caret, anchor); }
+
+    // The first byte a single-line field `columns` cells wide shows of text:
+    // where it was scrolled to, moved by whole characters only as far as the
+    // caret needs (the caret after the last character takes a cell too). A
+    // renderer with more room than the layer counts shows more of the start
+    // rather than empty cells.
+    std::size_t firstShown(std::string_view text, int columns) const;
 };
 
 struct ProgressState {
@@ -87,8 +103,10 @@ struct Window {
     ProgressState progress;
 
     bool isDialog() const { return windowClass == WindowClass::Dialog; }
+    const MenuTemplate* menuBar() const { return module && menuId ? module->menu(menuId) : nullptr; }
     std::uint32_t buttonKind() const { return style & BS_TYPEMASK; }
     int visibleRows() const;
+    int dropRows() const;  // the rows of a combo box's open list
 };
 
 // The whole desktop: every window, the z-order of the top-level windows
@@ -100,7 +118,10 @@ struct Desktop {
     std::uint32_t nextHandle = 2;  // 1 is the desktop window
     bool quit = false;
     int exitCode = 0;
+    unsigned fileDialogError = 0;  // why the last file dialog failed
+    std::string keyHelp;           // what F1 shows
     InputSource* input = nullptr;
+    std::string clipboard;  // used while no input source keeps one of its own
 };
 
 Desktop& desktop();

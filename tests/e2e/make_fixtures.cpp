@@ -42,6 +42,8 @@ bool writeTags(const std::string& path, const Fixture& fixture) {
     std::strncpy(v1.title, fixture.v1Title, sizeof v1.title - 1);
     std::strncpy(v1.artist, fixture.v1Artist, sizeof v1.artist - 1);
     v1.genre = fixture.genre;
+    constexpr char kYear[] = "1965";  // four digits that fill the year field
+    std::memcpy(v1.year, kYear, sizeof kYear);
     if (v1.write({}, path.c_str(), tags::kAllFields) != tags::TagSuccess) return false;
     tags::V2Tag v2;
     const std::size_t length = std::strlen(fixture.v2Title) + 2;  // encoding byte, text, terminator

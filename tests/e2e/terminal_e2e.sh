@@ -3,69 +3,15 @@
 # Usage: terminal_e2e.sh PROGRAM MAKE_FIXTURES
 set -euo pipefail
 
-program=$1
-make_fixtures=$2
-work=$(mktemp -d)
-session="lirvane-e2e-$$"
-socket="$work/tmux.sock"
-trap 'tmux -S "$socket" kill-server 2>/dev/null || true; rm -rf "$work"' EXIT
+source "$(dirname "$0")/tmux_common.sh" "$@"
 
 mkdir -p "$work/music/sub" "$work/cfg" "$work/long"
 "$make_fixtures" "$work/music"
 "$make_fixtures" "$work/long" 3000
 
-fail() { echo "FAIL: $*"; echo "--- screen ---"; screen; exit 1; }
-screen() { tmux -S "$socket" capture-pane -p -t "$session"; }
-keys() { tmux -S "$socket" send-keys -t "$session" "$@"; sleep 0.15; }
-# Waits until the screen shows the text.
-expect() {
-    for _ in $(seq 50); do
-        if screen | grep -qF -- "$1"; then return 0; fi
-        sleep 0.1
-    done
-    fail "the screen never showed '$1'"
-}
-# Waits until the screen no longer shows the text.
-expect_not() {
-    for _ in $(seq 50); do
-        if ! screen | grep -qF -- "$1"; then return 0; fi
-        sleep 0.1
-    done
-    fail "the screen still shows '$1'"
-}
-column_of() { screen | grep -F -- "$1" | head -1 | awk -v t="$1" '{ print index($0, t) }'; }
-# Clicks on the first cell of a text, as an xterm reports it (SGR mouse
-# events); the button code 16 adds Ctrl.
-click_on() {
-    local row column code=${2:-0}
-    row=$(screen | grep -nF -- "$1" | head -1 | cut -d: -f1)
-    column=$(column_of "$1")
-    [ -n "$row" ] || fail "nothing to click: '$1'"
-    keys -l "$(printf '\033[<%d;%d;%dM' "$code" "$column" "$row")"
-    keys -l "$(printf '\033[<%d;%d;%dm' "$code" "$column" "$row")"
-}
-
-# Starts the program in a terminal of 160 x 50 cells, or of the size given.
-start() {
-    rm -f "$work/exit" "$work/stty"
-    echo "set -g default-terminal xterm-256color" > "$work/tmux.conf"
-    # The server of the previous run may still be going away: try again then.
-    for attempt in 1 2 3 4 5; do
-        tmux -S "$socket" -f "$work/tmux.conf" new-session -d -s "$session" -x "${1:-160}" -y "${2:-50}" \
-            "cd '$work' && LANG=C.UTF-8 XDG_CONFIG_HOME='$work/cfg' '$program'; echo \$? > '$work/exit'; stty -a > '$work/stty'; sleep 60" \
-            && break
-        [ "$attempt" -lt 5 ] || fail "tmux did not start"
-        sleep 0.5
-    done
-    expect "Lirvane v3.0"
-}
-
 stop() {
     keys C-w
-    for _ in $(seq 50); do [ -s "$work/stty" ] && break; sleep 0.1; done
-    [ "$(cat "$work/exit" 2>/dev/null)" = 0 ] || fail "the program did not end with 0"
-    grep -q -- " icanon" "$work/stty" && grep -q -- " echo" "$work/stty" || fail "the terminal was left in raw mode"
-    tmux -S "$socket" kill-session -t "$session"
+    ended_with 0
 }
 
 start

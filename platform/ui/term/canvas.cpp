@@ -86,6 +86,14 @@ void Canvas::frame(const CellRect& area, Style style) {
     put(area.right - 1, area.bottom - 1, kBottomRight, style);
 }
 
+void Canvas::shadow(const CellRect& area) {
+    const auto shade = [&](int x, int y) {
+        if (visible(x, y)) cell(x, y)->style = Style::Shadow;
+    };
+    for (int y = area.top + 1; y <= area.bottom; ++y) shade(area.right, y);
+    for (int x = area.left + 1; x < area.right; ++x) shade(x, area.bottom);
+}
+
 std::string Canvas::rowText(int y) const {
     std::string utf8;
     for (int x = 0; x < columns_; ++x) {

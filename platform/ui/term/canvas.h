@@ -13,7 +13,7 @@ namespace platform::term {
 
 enum class Style : std::uint8_t {
     Desktop, Window, Caption, CaptionInactive, MenuBar, MenuHot, MenuSelected,
-    Button, ButtonDefault, Focused, Pressed, Field, Selected, Disabled, Frame, Help, Notice,
+    Button, ButtonDefault, Focused, Pressed, Field, Selected, Disabled, Frame, Help, Notice, Shadow,
 };
 
 // The right half of a wide character stands in the cell after it.
@@ -49,6 +49,9 @@ public:
     // combining marks none; a byte that is no character shows as \xHH.
     int text(int x, int y, std::string_view utf8, int width, Style style);
     void frame(const CellRect& area, Style style);
+    // Darkens the cells a window standing over the desktop shades: a column
+    // to its right and a row below it, each one cell down and along.
+    void shadow(const CellRect& area);
     void setClip(const CellRect& clip) { clip_ = clip; }
     void clearClip() { clip_ = {0, 0, columns_, rows_}; }
 

@@ -8,6 +8,7 @@ namespace platform::term {
 namespace {
 
 constexpr char32_t kControlSpace = 0;
+constexpr char32_t kControlC = 3;
 constexpr char32_t kControlL = 12;
 constexpr char32_t kControlW = 23;
 constexpr char32_t kEscape = 27;
@@ -35,6 +36,7 @@ KeyTable standardKeys() {
         {KEY_SLEFT, press(Key::Left, kShift)},   {KEY_SRIGHT, press(Key::Right, kShift)},
         {KEY_SHOME, press(Key::Home, kShift)},   {KEY_SEND, press(Key::End, kShift)},
         {KEY_SPREVIOUS, press(Key::PageUp, kShift)}, {KEY_SNEXT, press(Key::PageDown, kShift)},
+        {KEY_F(1), command(Action::Help)},
         {KEY_F(2), command(Action::NextControl)},
         {KEY_F(2 + kShiftedFunctionKeys), command(Action::PreviousControl)},
         {KEY_F(4), press(Key::F4)},
@@ -56,6 +58,7 @@ KeyAction decodeKey(const KeyTable& table, bool isKeyCode, char32_t code) {
         case kEscape: return press(Key::Escape);
         case kBackspace: case kDelete: return press(Key::Backspace);
         case kControlW: return command(Action::CloseWindow);
+        case kControlC: return command(Action::Quit);
         case kControlL: return command(Action::Redraw);
         case U' ': return press(Key::Space);
         default: break;

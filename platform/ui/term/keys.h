@@ -20,6 +20,8 @@ enum class Action {
     NextControl,     // F2: the next control, with or without a tab stop
     PreviousControl, // Shift+F2
     Redraw,          // Ctrl+L
+    Quit,            // Ctrl+C: leave the program
+    Help,            // F1: the key table
 };
 
 struct KeyAction {

@@ -3,21 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/ui/placement.h"
+
 namespace platform::term {
 namespace {
 
 // The screen rows a window may use: all but the help line.
 int usableRows(int rows) { return rows - kHelpRows; }
 
-CellRect moved(const CellRect& size, int left, int top) {
-    return {left, top, left + size.width(), top + size.height()};
-}
-
-CellRect centredIn(const CellRect& size, const CellRect& area, int columns, int rows) {
-    const int left = std::clamp(area.left + (area.width() - size.width()) / 2, 0, std::max(0, columns - size.width()));
-    const int top = std::clamp(area.top + (area.height() - size.height()) / 2, 0, std::max(0, usableRows(rows) - size.height()));
-    return moved(size, left, top);
-}
+Rect toRect(const CellRect& cells) { return {cells.left, cells.top, cells.right, cells.bottom}; }
 
 }  // namespace
 
@@ -53,6 +47,19 @@ CellRect Scale::control(const Rect& units) const {
     return {left, top, right, std::max(top + 1, row(units.bottom))};
 }
 
+CellRect Scale::groupBox(const Rect& units) const {
+    const int left = column(units.left);
+    const int top = static_cast<int>(std::lround(units.top * factor / kUnitsPerRow));
+    const int bottomLine = std::max(top + 1, row(units.bottom - 1));
+    return {left, top, std::max(left + 2, column(units.right)), bottomLine + 1};
+}
+
+CellRect Scale::lines(const Rect& units) const {
+    CellRect cells = control(units);
+    cells.top = std::min(row(units.top + kUnitsPerRow / 2), cells.bottom - 1);
+    return cells;
+}
+
 // One unit short of the whole width, so that rounding never makes the window
 // a column too wide.
 Scale scaleForWindow(const Scale& scale, int widthUnits, int columns) {
@@ -65,16 +72,40 @@ bool terminalTooSmall(int columns, int rows) { return columns < kMinColumns || r
 
 int frameRows(bool hasMenu) { return kCaptionRows + (hasMenu ? kMenuRows : 0); }
 
+Placement sizeWindow(WindowHandle window, int clientColumns, int clientRows, bool hasMenu, int columns, int rows) {
+    const int width = clientColumns + kFrameColumns;
+    const int height = frameRows(hasMenu) + clientRows + kFrameRows;
+    if (width <= columns && height <= usableRows(rows)) return {window, {0, 0, width, height}, true};
+    return {window, {0, 0, clientColumns, frameRows(hasMenu) + clientRows}, false};
+}
+
+Placement placeTopLevel(const Window& window, const Scale& scale, const std::vector<Placement>& placed, int columns,
+                        int rows) {
+    const bool hasMenu = window.menuBar() != nullptr;
+    const Scale own = scaleForWindow(scale, window.rect.width(), columns);
+    Placement placement = sizeWindow(window.handle, own.columns(window.rect.width()), scale.rows(window.rect.height()),
+                                     hasMenu, columns, rows);
+    placement.outer = placeWindow(placement.outer, window.owner, placed, columns, rows);
+    return placement;
+}
+
+CellRect clientArea(const Placement& placement, bool hasMenu) {
+    const CellRect& outer = placement.outer;
+    const int side = placement.framed ? kFrameColumns / 2 : 0;
+    const int bottom = placement.framed ? kFrameRows : 0;
+    return {outer.left + side, outer.top + frameRows(hasMenu), outer.right - side, outer.bottom - bottom};
+}
+
 CellRect placeWindow(const CellRect& size, WindowHandle owner, const std::vector<Placement>& placed, int columns,
                      int rows) {
-    if (placed.empty()) return moved(size, 0, 0);
-    for (const Placement& p : placed) {
-        if (p.window == owner) return centredIn(size, p.outer, columns, rows);
+    std::vector<Rect> outers;
+    const Rect* ownerOuter = nullptr;
+    for (const Placement& p : placed) outers.push_back(toRect(p.outer));
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        if (placed[i].window == owner) ownerOuter = &outers[i];
     }
-    int right = 0;
-    for (const Placement& p : placed) right = std::max(right, p.outer.right);
-    if (right + size.width() <= columns && size.height() <= usableRows(rows)) return moved(size, right, 0);
-    return centredIn(size, {0, 0, columns, usableRows(rows)}, columns, rows);
+    const Rect r = placeTopLevel(toRect(size), ownerOuter, outers, {0, 0, columns, usableRows(rows)});
+    return {r.left, r.top, r.right, r.bottom};
 }
 
 }  // namespace platform::term

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/ui/ui.h"
+#include "platform/ui/window.h"
 
 namespace platform::term {
 
@@ -41,6 +42,12 @@ struct Scale {
     int rows(int cyUnits) const;     // at least one
     // A control's cells inside its dialog's client area.
     CellRect control(const Rect& units) const;
+    // A group box's outline: its top line on the row nearest its top, its
+    // bottom line on the row of its last unit.
+    CellRect groupBox(const Rect& units) const;
+    // A box of text lines (a multi-line edit): its first line on the row of
+    // that line's middle, level with a label beside it.
+    CellRect lines(const Rect& units) const;
 };
 
 // A window wider than the terminal at this scale (the rename dialog's 375
@@ -60,9 +67,24 @@ int frameRows(bool hasMenu);
 struct Placement {
     WindowHandle window;
     CellRect outer;
+    bool framed = false;  // a line down its sides and along its bottom
 };
+
+inline constexpr int kFrameColumns = 2;  // a frame's sides
+inline constexpr int kFrameRows = 1;     // its bottom; the caption is its top
+
+// A window's outer cells for its client area: framed when the frame fits on
+// the screen (a window as large as the screen is framed by the screen).
+Placement sizeWindow(WindowHandle window, int clientColumns, int clientRows, bool hasMenu, int columns, int rows);
 
 CellRect placeWindow(const CellRect& size, WindowHandle owner, const std::vector<Placement>& placed, int columns,
                      int rows);
+
+// A top-level window sized at the scale and placed among those placed before.
+Placement placeTopLevel(const Window& window, const Scale& scale, const std::vector<Placement>& placed, int columns,
+                        int rows);
+
+// The client area inside a placed window's caption, menu bar and frame.
+CellRect clientArea(const Placement& placement, bool hasMenu);
 
 }  // namespace platform::term

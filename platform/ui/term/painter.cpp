@@ -1,10 +1,10 @@
 #include "platform/ui/term/painter.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "platform/text.h"
 #include "platform/ui/input.h"
+#include "platform/ui/scrollbar.h"
 
 namespace platform::term {
 namespace {
@@ -16,6 +16,8 @@ constexpr char32_t kRadioOff = U'○';
 constexpr char32_t kDropArrow = U'▼';
 constexpr char32_t kScrollUp = U'▲';
 constexpr char32_t kScrollDown = U'▼';
+constexpr char32_t kScrollLeft = U'◄';
+constexpr char32_t kScrollRight = U'►';
 constexpr char32_t kScrollThumb = U'█';
 constexpr char32_t kScrollTrack = U'░';
 constexpr char32_t kBarFull = U'█';
@@ -26,43 +28,9 @@ constexpr int kCloseBoxWidth = 3;
 constexpr int kMenuGap = 2;
 constexpr int kComboFieldUnits = 12;
 
-const MenuTemplate* menuOf(const Window& window) {
-    return window.module && window.menuId ? window.module->menu(window.menuId) : nullptr;
-}
-
 bool hasFocus(const Window& control, bool active) {
     const Window* dialog = windowOf(control.parent);
     return active && dialog && dialog->focus == control.handle;
-}
-
-// The part of a line that fits `width` cells, whole characters only (at
-// least one, so that a line always moves on).
-std::string_view fitting(std::string_view line, int width) {
-    std::size_t end = nextCharacter(line, 0);
-    int used = line.empty() ? 0 : characterWidth(line, 0);
-    while (end < line.size() && used + characterWidth(line, end) <= width) {
-        used += characterWidth(line, end);
-        end = nextCharacter(line, end);
-    }
-    return line.substr(0, end);
-}
-
-// Splits text into the lines of a box `width` cells wide; the lines are views
-// into text, so that a caret can be found on them.
-std::vector<std::string_view> wrapped(std::string_view text, int width) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        do {
-            lines.push_back(fitting(line, width));
-            line.remove_prefix(lines.back().size());
-        } while (!line.empty());
-        start = end + 1;
-    }
-    return lines;
 }
 
 // The text from the first character that starts `cells` cells in.
@@ -112,42 +80,58 @@ bool hasMark(const Window& control) {
            (control.buttonKind() == BS_AUTOCHECKBOX || control.buttonKind() == BS_RADIOBUTTON);
 }
 
-CellRect widenedLabel(const Window& control, const CellRect& label,
-                      const std::vector<std::pair<const Window*, CellRect>>& placed, int limit) {
-    const int markCells = hasMark(control) ? 1 : 0;
-    const int wanted = label.left + markCells + displayWidth(control.text);
-    int right = std::min(limit, wanted);
+// The cells a label's text needs: where it stands, run on to the right, or
+// moved left when its box or the control after it leaves no room, so that the
+// whole caption shows within its box.
+CellRect fittedLabel(const Window& control, const CellRect& label, const std::vector<std::pair<const Window*, CellRect>>& placed,
+                     int boxLeft, int boxRight) {
+    const int wanted = (hasMark(control) ? 1 : 0) + displayWidth(control.text);
+    int before = boxLeft;
+    int after = boxRight;
     for (const auto& [other, cells] : placed) {
         const bool sameRows = cells.top < label.bottom && label.top < cells.bottom;
-        if (!isGroupBox(*other) && sameRows && cells.left >= label.right) right = std::min(right, cells.left);
+        if (isGroupBox(*other) || !sameRows || other == &control) continue;
+        if (cells.left >= label.right) after = std::min(after, cells.left);
+        else if (cells.right <= label.left) before = std::max(before, cells.right);
     }
-    return {label.left, label.top, std::max(label.right, right), label.bottom};
+    if (label.left + wanted <= after) return {label.left, label.top, std::max(label.right, label.left + wanted), label.bottom};
+    // Moved left, one cell clear of the control after it where there is room.
+    const int right = after < boxRight && after - wanted - 1 >= before ? after - 1 : after;
+    const int left = std::max(before, right - wanted);
+    return {left, label.top, std::max(left + 1, right), label.bottom};
+}
+
+// Boxes stacked one on the other each keep both lines: where a box's top line
+// would fall on the bottom line of a box above it, it goes a row down.
+void separateStackedBoxes(std::vector<std::pair<const Window*, CellRect>>& placed) {
+    for (auto& [box, cells] : placed) {
+        if (!isGroupBox(*box)) continue;
+        for (const auto& [other, above] : placed) {
+            const bool stackedAbove = isGroupBox(*other) && above.top < cells.top && above.bottom < cells.bottom &&
+                                      above.left < cells.right && cells.left < above.right;
+            if (stackedAbove && above.bottom - 1 == cells.top) ++cells.top;
+        }
+    }
+}
+
+// The inside of the innermost group box around a control, or the client area.
+std::pair<int, int> boxAround(const CellRect& cells, const std::vector<std::pair<const Window*, CellRect>>& placed,
+                              const CellRect& client) {
+    std::pair<int, int> box{client.left, client.right};
+    for (const auto& [other, outline] : placed) {
+        const bool inside = outline.left < cells.left && cells.left < outline.right - 1 && outline.top < cells.top &&
+                            cells.top < outline.bottom - 1;
+        if (isGroupBox(*other) && inside && outline.width() - 2 < box.second - box.first) {
+            box = {outline.left + 1, outline.right - 1};
+        }
+    }
+    return box;
 }
 
 }  // namespace
 
-std::string menuText(const char* text, int& accessIndex) {
-    std::string shown;
-    accessIndex = -1;
-    for (const char* p = text; *p; ++p) {
-        if (*p == '&' && p[1] != '\0') {
-            accessIndex = static_cast<int>(shown.size());
-            continue;
-        }
-        shown += *p;
-    }
-    return shown;
-}
-
-char menuAccessKey(const char* text) {
-    const char* amp = std::strchr(text, '&');
-    if (amp == nullptr || amp[1] == '\0') return 0;
-    const char key = amp[1];
-    return key >= 'A' && key <= 'Z' ? static_cast<char>(key - 'A' + 'a') : key;
-}
-
 void Painter::addHit(HitKind kind, WindowHandle window, int index, const CellRect& area) {
-    hits_.push_back({kind, window, index, area});
+    hits_.push_back({kind, window, index, area, SB_VERT, {}});
 }
 
 void Painter::paint(const std::vector<Placement>& placements, const MenuState& menu, std::string_view helpLine) {
@@ -158,7 +142,7 @@ void Painter::paint(const std::vector<Placement>& placements, const MenuState& m
     for (const Placement& placement : placements) {
         const Window* window = windowOf(placement.window);
         if (window != nullptr && isWindowVisible(placement.window)) {
-            paintWindow(*window, placement.outer, placement.window == active, menu);
+            paintWindow(*window, placement, placement.window == active, menu);
         }
     }
     canvas_.clearClip();
@@ -168,50 +152,68 @@ void Painter::paint(const std::vector<Placement>& placements, const MenuState& m
     menuBars_.clear();
     const int helpRow = canvas_.rows() - kHelpRows;
     canvas_.fill({0, helpRow, canvas_.columns(), canvas_.rows()}, Style::Help);
-    canvas_.text(0, helpRow, std::string(helpLine), canvas_.columns(), Style::Help);
+    canvas_.text(0, helpRow, helpLine, canvas_.columns(), Style::Help);
 }
 
 void Painter::paintTooSmall(int columns, int rows) {
     hits_.clear();
     canvas_.cursorX = canvas_.cursorY = -1;
     canvas_.fill({0, 0, canvas_.columns(), canvas_.rows()}, Style::Notice);
-    char notice[128];
-    std::snprintf(notice, sizeof notice, "Lirvane needs a terminal of at least %dx%d (this one is %dx%d).",
+    char notice[160];
+    std::snprintf(notice, sizeof notice, "Lirvane needs a terminal of at least %dx%d; this one is %dx%d. Ctrl+W quits.",
                   kMinColumns, kMinRows, columns, rows);
-    const std::vector<std::string_view> lines = wrapped(notice, std::max(1, canvas_.columns()));
+    const std::vector<std::string_view> lines = wrapText(notice, canvas_.columns());
     for (std::size_t i = 0; i < lines.size() && static_cast<int>(i) < canvas_.rows(); ++i) {
         canvas_.text(0, static_cast<int>(i), lines[i], canvas_.columns(), Style::Notice);
     }
 }
 
-void Painter::paintWindow(const Window& window, const CellRect& outer, bool active, const MenuState& menu) {
+// The caption is the window's top edge; a framed window has lines down its
+// sides and along its bottom, and a shadow.
+void Painter::paintWindow(const Window& window, const Placement& placement, bool active, const MenuState& menu) {
+    const CellRect& outer = placement.outer;
     canvas_.clearClip();
     canvas_.fill(outer, Style::Window);
-    const Style caption = active ? Style::Caption : Style::CaptionInactive;
-    canvas_.fill({outer.left, outer.top, outer.right, outer.top + kCaptionRows}, caption);
-    canvas_.text(outer.left + 1, outer.top, window.text, outer.width() - kCloseBoxWidth - 2, caption);
-    addHit(HitKind::Caption, window.handle, -1, {outer.left, outer.top, outer.right, outer.top + kCaptionRows});
-    if (window.style & WS_SYSMENU) {
-        const int x = outer.right - kCloseBoxWidth;
-        canvas_.text(x, outer.top, kCloseBox, kCloseBoxWidth, caption);
-        addHit(HitKind::CloseBox, window.handle, -1, {x, outer.top, outer.right, outer.top + kCaptionRows});
+    if (placement.framed) {
+        canvas_.frame(outer, Style::Frame);
+        canvas_.shadow(outer);
     }
-    const bool hasMenu = menuOf(window) != nullptr;
-    if (hasMenu) paintMenuBar(window, outer.left, outer.top + kCaptionRows, outer.width(), menu);
-    const int originY = outer.top + frameRows(hasMenu);
-    canvas_.setClip({outer.left, originY, outer.right, outer.bottom});
+    // The close box stays on the screen however wide the window is.
+    const int right = std::min(outer.right, canvas_.columns());
+    const Style caption = active ? Style::Caption : Style::CaptionInactive;
+    canvas_.fill({outer.left, outer.top, right, outer.top + kCaptionRows}, caption);
+    canvas_.text(outer.left + 1, outer.top, window.text, right - outer.left - kCloseBoxWidth - 2, caption);
+    addHit(HitKind::Caption, window.handle, -1, {outer.left, outer.top, right, outer.top + kCaptionRows});
+    if (window.style & WS_SYSMENU) {
+        const int x = right - kCloseBoxWidth;
+        canvas_.text(x, outer.top, kCloseBox, kCloseBoxWidth, caption);
+        addHit(HitKind::CloseBox, window.handle, -1, {x, outer.top, right, outer.top + kCaptionRows});
+    }
+    const bool hasMenu = window.menuBar() != nullptr;
+    const CellRect client = clientArea(placement, hasMenu);
+    if (hasMenu) paintMenuBar(window, client.left, outer.top + kCaptionRows, client.width(), menu);
+    canvas_.setClip(client);
+    paintControls(window, client, active);
+}
+
+void Painter::paintControls(const Window& window, const CellRect& client, bool active) {
     const Scale scale = scaleForWindow(scale_, window.rect.width(), canvas_.columns());
     std::vector<std::pair<const Window*, CellRect>> placed;
     for (WindowHandle handle : window.controls) {
         const Window* control = windowOf(handle);
-        if (control && control->visible) placed.push_back({control, cellsOf(*control, scale, outer.left, originY)});
+        if (control && control->visible) placed.push_back({control, cellsOf(*control, scale, client.left, client.top)});
     }
+    separateStackedBoxes(placed);
     // Group boxes first: the controls they frame are drawn over their lines.
     for (bool groups : {true, false}) {
         for (const auto& [control, cells] : placed) {
             if (isGroupBox(*control) != groups) continue;
-            const CellRect r = isLabel(*control) ? widenedLabel(*control, cells, placed, outer.right - 1) : cells;
-            paintControl(*control, r, active);
+            if (!isLabel(*control) || cells.height() > 1) {
+                paintControl(*control, cells, active);
+                continue;
+            }
+            const auto [boxLeft, boxRight] = boxAround(cells, placed, client);
+            paintControl(*control, fittedLabel(*control, cells, placed, boxLeft, boxRight), active);
         }
     }
 }
@@ -219,7 +221,7 @@ void Painter::paintWindow(const Window& window, const CellRect& outer, bool acti
 void Painter::paintMenuBar(const Window& window, int left, int top, int width, const MenuState& menu) {
     canvas_.fill({left, top, left + width, top + kMenuRows}, Style::MenuBar);
     int x = left + 1;
-    const MenuTemplate& bar = *menuOf(window);
+    const MenuTemplate& bar = *window.menuBar();
     for (std::size_t i = 0; i < bar.popups.size(); ++i) {
         int access = -1;
         const std::string title = menuText(bar.popups[i].text, access);
@@ -236,7 +238,7 @@ void Painter::paintMenuBar(const Window& window, int left, int top, int width, c
 
 void Painter::paintMenuPopup(const Window& window, const MenuState& menu) {
     const auto bar = std::find_if(menuBars_.begin(), menuBars_.end(), [&](const auto& b) { return b.first == &window; });
-    const MenuTemplate* menuTemplate = menuOf(window);
+    const MenuTemplate* menuTemplate = window.menuBar();
     if (bar == menuBars_.end() || menuTemplate == nullptr || menu.popup >= static_cast<int>(menuTemplate->popups.size())) return;
     int x = bar->second.left + 1;
     for (int i = 0; i < menu.popup; ++i) {
@@ -276,7 +278,8 @@ void Painter::paintAccessLetter(int x, int y, std::string_view text, int access)
 CellRect Painter::cellsOf(const Window& control, const Scale& scale, int originX, int originY) const {
     Rect units = control.rect;
     if (control.windowClass == WindowClass::ComboBox) units.bottom = units.top + kComboFieldUnits;  // the closed field
-    const CellRect r = scale.control(units);
+    const bool textLines = control.windowClass == WindowClass::Edit && (control.style & ES_MULTILINE);
+    const CellRect r = isGroupBox(control) ? scale.groupBox(units) : textLines ? scale.lines(units) : scale.control(units);
     return {r.left + originX, r.top + originY, r.right + originX, r.bottom + originY};
 }
 
@@ -300,7 +303,7 @@ void Painter::paintControl(const Window& control, const CellRect& r, bool active
 void Painter::paintStatic(const Window& control, const CellRect& r) {
     const Style style = !control.enabled ? Style::Disabled : (control.style & SS_SUNKEN) ? Style::Field : Style::Window;
     if (control.style & SS_SUNKEN) canvas_.fill(r, style);
-    const std::vector<std::string_view> lines = wrapped(control.text, r.width());
+    const std::vector<std::string_view> lines = wrapText(control.text, r.width());
     for (int i = 0; i < r.height() && i < static_cast<int>(lines.size()); ++i) {
         const std::string_view line = lines[static_cast<std::size_t>(i)];
         const int indent = (control.style & SS_CENTER) ? std::max(0, (r.width() - displayWidth(line)) / 2) : 0;
@@ -308,16 +311,8 @@ void Painter::paintStatic(const Window& control, const CellRect& r) {
     }
 }
 
-// A group box is a rule with its caption over the controls it frames, and
-// lines down its sides: rows are too scarce for a line under it.
 void Painter::paintGroup(const Window& control, const CellRect& r) {
-    for (int x = r.left; x < r.right; ++x) canvas_.put(x, r.top, kHorizontal, Style::Frame);
-    for (int y = r.top + 1; y < r.bottom; ++y) {
-        canvas_.put(r.left, y, kVertical, Style::Frame);
-        canvas_.put(r.right - 1, y, kVertical, Style::Frame);
-    }
-    canvas_.put(r.left, r.top, kTopLeft, Style::Frame);
-    canvas_.put(r.right - 1, r.top, kTopRight, Style::Frame);
+    canvas_.frame(r, Style::Frame);
     if (!control.text.empty()) canvas_.text(r.left + 1, r.top, " " + control.text + " ", r.width() - 2, Style::Frame);
 }
 
@@ -341,17 +336,22 @@ void Painter::paintEdit(const Window& control, const CellRect& r, bool focused) 
     const Style style = !control.enabled ? Style::Disabled : focused ? Style::Focused : Style::Field;
     canvas_.fill(r, style);
     if (control.style & ES_MULTILINE) {
-        const std::vector<std::string_view> lines = wrapped(control.text, r.width());
+        const std::vector<std::string_view> lines = wrapText(control.text, r.width());
         for (int i = 0; i < r.height() && i < static_cast<int>(lines.size()); ++i) {
             canvas_.text(r.left, r.top + i, lines[static_cast<std::size_t>(i)], r.width(), style);
         }
         if (focused) placeMultiLineCursor(control.text, lines, control.edit.caret, r);
         return;
     }
-    const std::size_t scroll = std::min(control.edit.scroll, control.text.size());
-    canvas_.text(r.left, r.top, std::string_view(control.text).substr(scroll), r.width(), style);
+    paintFieldText(control, r, r.width(), style, focused);
+}
+
+// A single-line text: from where the layer scrolled it, the caret shown.
+void Painter::paintFieldText(const Window& control, const CellRect& r, int columns, Style style, bool focused) {
+    const std::size_t first = control.edit.firstShown(control.text, columns);
+    canvas_.text(r.left, r.top, std::string_view(control.text).substr(first), columns, style);
     if (focused) {
-        canvas_.cursorX = std::min(r.right - 1, r.left + caretCells(control.text, scroll, control.edit.caret));
+        canvas_.cursorX = r.left + caretCells(control.text, first, control.edit.caret);
         canvas_.cursorY = r.top;
     }
 }
@@ -369,46 +369,81 @@ void Painter::placeMultiLineCursor(std::string_view text, const std::vector<std:
     canvas_.cursorY = r.top + std::min(static_cast<int>(row), r.height() - 1);
 }
 
+// A bordered list stands its scroll bars on its border; without one they
+// take its last column and row.
 void Painter::paintList(const Window& control, const CellRect& r, bool focused) {
+    const bool bordered = (control.style & WS_BORDER) != 0;
+    const bool vertical = (control.style & WS_VSCROLL) != 0;
+    const bool horizontal = (control.style & WS_HSCROLL) != 0;
+    canvas_.fill(r, control.enabled ? Style::Field : Style::Disabled);
+    if (bordered) canvas_.frame(r, Style::Frame);
+    CellRect rows = bordered ? CellRect{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1} : r;
+    if (!bordered && vertical) --rows.right;
+    if (!bordered && horizontal) --rows.bottom;
+    addHit(HitKind::Control, control.handle, -1, r);  // rows and bars, added later, take their clicks first
+    paintListRows(control, rows, focused);
+    const int barColumn = bordered ? r.right - 1 : rows.right;
+    const int barRow = bordered ? r.bottom - 1 : rows.bottom;
+    if (vertical) paintScrollBar(control, SB_VERT, {barColumn, rows.top, barColumn + 1, rows.bottom});
+    if (horizontal) paintScrollBar(control, SB_HORZ, {rows.left, barRow, rows.right, barRow + 1});
+}
+
+void Painter::paintListRows(const Window& control, const CellRect& r, bool focused) {
     const ListState& list = control.list;
     const int count = static_cast<int>(list.items.size());
-    const bool scrollBar = count > r.height();
-    const int textWidth = r.width() - (scrollBar ? 1 : 0);
     const int shift = list.horizontalOffset / kUnitsPerColumn;
-    canvas_.fill(r, control.enabled ? Style::Field : Style::Disabled);
-    addHit(HitKind::Control, control.handle, -1, r);  // rows, added later, take their clicks first
-    for (int row = 0; row < r.height(); ++row) {
+    for (int row = 0; row < r.height() && list.top + row < count; ++row) {
         const int index = list.top + row;
         const int y = r.top + row;
-        if (index >= count) break;
         const ListItem& item = list.items[static_cast<std::size_t>(index)];
         const Style style = !control.enabled ? Style::Disabled : item.selected ? Style::Selected : Style::Field;
-        canvas_.fill({r.left, y, r.left + textWidth, y + 1}, style);
-        canvas_.text(r.left + 1, y, skipCells(item.text, shift), textWidth - 1, style);
+        canvas_.fill({r.left, y, r.right, y + 1}, style);
+        canvas_.text(r.left + 1, y, skipCells(item.text, shift), r.width() - 1, style);
         if (focused && index == list.caret) canvas_.put(r.left, y, kCaretMark, Style::Focused);
-        addHit(HitKind::ListRow, control.handle, index, {r.left, y, r.left + textWidth, y + 1});
+        addHit(HitKind::ListRow, control.handle, index, {r.left, y, r.right, y + 1});
     }
     if (focused && count == 0) canvas_.put(r.left, r.top, kCaretMark, Style::Focused);
-    if (scrollBar) {
-        const int x = r.right - 1;
-        const int track = std::max(1, r.height() - 2);
-        const int thumb = r.top + 1 + (list.top * track) / std::max(1, count - r.height() + 1);
-        for (int y = r.top; y < r.bottom; ++y) canvas_.put(x, y, y == thumb ? kScrollThumb : kScrollTrack, Style::Frame);
-        canvas_.put(x, r.top, kScrollUp, Style::Frame);
-        canvas_.put(x, r.bottom - 1, kScrollDown, Style::Frame);
+}
+
+// Arrows at both ends and a track between them with the thumb; each part
+// answers a click as the layer's scroll codes say.
+void Painter::paintScrollBar(const Window& control, int bar, const CellRect& area) {
+    const bool vertical = bar == SB_VERT;
+    const int length = vertical ? area.height() : area.width();
+    if (length < 2) return;
+    const auto cell = [&](int i) { return vertical ? CellRect{area.left, area.top + i, area.right, area.top + i + 1}
+                                                   : CellRect{area.left + i, area.top, area.left + i + 1, area.bottom}; };
+    const auto span = [&](int from, int to) { return vertical ? CellRect{area.left, area.top + from, area.right, area.top + to}
+                                                              : CellRect{area.left + from, area.top, area.left + to, area.bottom}; };
+    const ScrollInfo info = getScrollInfo(control.handle, bar);
+    const int trackCells = length - 2;
+    const ThumbSpan thumb = thumbSpan(info, trackCells);
+    const bool scrolls = scrollRange(info) > 0;
+    for (int i = 0; i < trackCells; ++i) {
+        const bool onThumb = scrolls && i >= thumb.start && i < thumb.start + thumb.length;
+        const CellRect c = cell(i + 1);
+        canvas_.put(c.left, c.top, onThumb ? kScrollThumb : kScrollTrack, Style::Frame);
     }
+    canvas_.put(area.left, area.top, vertical ? kScrollUp : kScrollLeft, Style::Frame);
+    const CellRect last = cell(length - 1);
+    canvas_.put(last.left, last.top, vertical ? kScrollDown : kScrollRight, Style::Frame);
+    if (!scrolls) return;
+    const CellRect track = span(1, length - 1);
+    const auto scrollHit = [&](unsigned code, const CellRect& where) {
+        hits_.push_back({HitKind::ScrollBar, control.handle, static_cast<int>(code), where, bar, track});
+    };
+    scrollHit(SB_LINEUP, cell(0));
+    scrollHit(SB_LINEDOWN, last);
+    scrollHit(SB_PAGEUP, span(1, 1 + thumb.start));
+    scrollHit(SB_PAGEDOWN, span(1 + thumb.start + thumb.length, length - 1));
+    scrollHit(SB_THUMBTRACK, span(1 + thumb.start, 1 + thumb.start + thumb.length));
 }
 
 void Painter::paintCombo(const Window& control, const CellRect& r, bool focused) {
     const Style style = !control.enabled ? Style::Disabled : focused ? Style::Focused : Style::Field;
     canvas_.fill(r, style);
-    const std::size_t scroll = std::min(control.edit.scroll, control.text.size());
-    canvas_.text(r.left, r.top, std::string_view(control.text).substr(scroll), r.width() - 1, style);
+    paintFieldText(control, r, std::max(1, r.width() - 1), style, focused);
     canvas_.put(r.right - 1, r.top, kDropArrow, style);
-    if (focused) {
-        canvas_.cursorX = std::min(r.right - 2, r.left + caretCells(control.text, scroll, control.edit.caret));
-        canvas_.cursorY = r.top;
-    }
     if (control.comboDropped && control.enabled) openCombos_.push_back({&control, r});
 }
 
@@ -416,7 +451,13 @@ void Painter::paintComboList(const Window& control, const CellRect& field) {
     const int count = static_cast<int>(control.list.items.size());
     const int rows = std::max(1, std::min(count, scale_.rows(control.comboDropHeight - kComboFieldUnits)));
     const CellRect box{field.left, field.bottom, field.right, field.bottom + rows};
-    canvas_.fill(box, Style::Field);
+    // Framed on three sides, hanging from the field; the field is its top.
+    const CellRect outline{box.left - 1, box.top - 1, box.right + 1, box.bottom + 1};
+    canvas_.setClip({0, box.top, canvas_.columns(), canvas_.rows()});
+    canvas_.fill(outline, Style::Field);
+    canvas_.frame(outline, Style::Frame);
+    canvas_.shadow({outline.left, box.top, outline.right, outline.bottom});
+    canvas_.clearClip();
     for (int row = 0; row < rows; ++row) {
         const int index = control.list.top + row;
         if (index >= count) break;

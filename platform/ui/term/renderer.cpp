@@ -1,8 +1,12 @@
 #include "platform/ui/term/renderer.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <iterator>
 
 #include "platform/text.h"
+#include "platform/ui/keyhints.h"
+#include "platform/ui/scrollbar.h"
 #include "platform/ui/window.h"
 
 namespace platform::term {
@@ -11,43 +15,63 @@ namespace {
 constexpr auto kPumpDrawInterval = std::chrono::milliseconds(50);
 constexpr int kWheelRows = 3;
 constexpr int kMaxIdleReads = 1000;  // a terminal that answers nothing any more is gone
+constexpr auto kDoubleClickTime = std::chrono::milliseconds(400);
 
-const MenuTemplate* menuOf(WindowHandle handle) {
-    const Window* window = windowOf(handle);
-    return window && window->module && window->menuId ? window->module->menu(window->menuId) : nullptr;
-}
+struct HintKey {
+    KeyHint hint;
+    const char* keys;
+};
 
-bool isTypingControl(WindowHandle handle) {
-    const Window* control = windowOf(handle);
-    if (control == nullptr) return false;
-    const bool editableCombo = control->windowClass == WindowClass::ComboBox && (control->style & BS_TYPEMASK) != CBS_DROPDOWNLIST;
-    return control->windowClass == WindowClass::Edit || editableCombo;
-}
+constexpr HintKey kHintKeys[] = {
+    {KeyHint::Help, "F1:keys"},         {KeyHint::Press, "Spc:press"},    {KeyHint::Toggle, "Spc:check"},
+    {KeyHint::Pick, "Spc:pick"},        {KeyHint::AddToPick, "^Spc:add"}, {KeyHint::OpenList, "F4:list"},
+    {KeyHint::CloseList, "Esc:close list"}, {KeyHint::Accept, "Enter:OK"}, {KeyHint::Cancel, "Esc:cancel"},
+    {KeyHint::NextField, "Tab:next"},   {KeyHint::AnyControl, "F2:any"},  {KeyHint::Menu, "F10:menu"},
+    {KeyHint::NextWindow, "F6:window"}, {KeyHint::Close, "^W:close"},
+};
+
+constexpr char kMenuHelp[] = " Left/Right:menu Up/Down:item Enter:choose letter:item Esc:close";
 
 }  // namespace
 
-Renderer::Renderer(Terminal& terminal) : terminal_(terminal) { attachInputSource(this); }
+Renderer::Renderer(Terminal& terminal) : terminal_(terminal) {
+    attachInputSource(this);
+    setKeyHelp(kKeyTable);
+}
 
 Renderer::~Renderer() {
     if (inputSource() == this) attachInputSource(nullptr);
 }
 
+// Windows are placed in the order they first appeared; a new terminal size
+// places them all again, at the new scale.
 void Renderer::updatePlacements(const Scale& scale) {
+    const bool resized = terminal_.columns() != placedColumns_ || terminal_.rows() != placedRows_;
+    placedColumns_ = terminal_.columns();
+    placedRows_ = terminal_.rows();
     std::erase_if(placements_, [](const Placement& p) { return !isWindow(p.window); });
-    for (WindowHandle handle : desktop().zOrder) {
-        const Window* window = windowOf(handle);
-        const bool placed = std::any_of(placements_.begin(), placements_.end(), [&](const Placement& p) { return p.window == handle; });
-        if (window == nullptr || placed || !window->visible) continue;
-        const Scale own = scaleForWindow(scale, window->rect.width(), terminal_.columns());
-        const CellRect size{0, 0, own.columns(window->rect.width()),
-                            frameRows(menuOf(handle) != nullptr) + scale.rows(window->rect.height())};
-        placements_.push_back({handle, placeWindow(size, window->owner, placements_, terminal_.columns(), terminal_.rows())});
+    std::vector<WindowHandle> order;
+    if (resized) {
+        for (const Placement& p : placements_) order.push_back(p.window);
+        placements_.clear();
     }
-    // Painted bottom first, in the desktop's z-order.
-    const auto& order = desktop().zOrder;
-    std::stable_sort(placements_.begin(), placements_.end(), [&](const Placement& a, const Placement& b) {
-        return std::find(order.begin(), order.end(), a.window) < std::find(order.begin(), order.end(), b.window);
+    for (WindowHandle handle : desktop().zOrder) {
+        const bool known = std::any_of(placements_.begin(), placements_.end(), [&](const Placement& p) { return p.window == handle; });
+        if (!known && isWindowVisible(handle) && std::find(order.begin(), order.end(), handle) == order.end()) order.push_back(handle);
+    }
+    for (WindowHandle handle : order) {
+        placements_.push_back(placeTopLevel(*windowOf(handle), scale, placements_, placedColumns_, placedRows_));
+    }
+}
+
+// Painted bottom first, in the desktop's z-order.
+std::vector<Placement> Renderer::paintOrder() const {
+    std::vector<Placement> ordered = placements_;
+    const auto& z = desktop().zOrder;
+    std::stable_sort(ordered.begin(), ordered.end(), [&](const Placement& a, const Placement& b) {
+        return std::find(z.begin(), z.end(), a.window) < std::find(z.begin(), z.end(), b.window);
     });
+    return ordered;
 }
 
 void Renderer::draw() {
@@ -59,12 +83,26 @@ void Renderer::draw() {
         painter.paintTooSmall(columns, rows);
     } else {
         updatePlacements(Scale::forTerminal(columns, rows));
-        if (!isWindow(menu_.window) || !isWindowEnabled(menu_.window)) menu_ = {};
-        painter.paint(placements_, menu_, kHelpLine);
+        menu_.keepValid();
+        painter.paint(paintOrder(), menu_, helpLine(columns));
     }
     hits_ = painter.hits();
     terminal_.show(canvas);
     lastDraw_ = std::chrono::steady_clock::now();
+}
+
+// The keys that act where the keyboard is, as many as the line holds.
+std::string Renderer::helpLine(int columns) const {
+    if (menu_.popup >= 0) return kMenuHelp;
+    std::string line;
+    for (KeyHint hint : keyHints()) {
+        const auto named = std::find_if(std::begin(kHintKeys), std::end(kHintKeys), [&](const HintKey& k) { return k.hint == hint; });
+        if (named == std::end(kHintKeys)) continue;
+        const std::string item = std::string(" ") + named->keys;
+        if (static_cast<int>(line.size() + item.size()) > columns) break;
+        line += item;
+    }
+    return line;
 }
 
 bool Renderer::wait() {
@@ -84,8 +122,13 @@ void Renderer::poll() {
 }
 
 void Renderer::handle(const TerminalEvent& event) {
-    // Nothing acts on windows the user cannot see.
-    if (terminalTooSmall(terminal_.columns(), terminal_.rows())) return;
+    // Nothing acts on windows the user cannot see, but the program can be left.
+    if (terminalTooSmall(terminal_.columns(), terminal_.rows())) {
+        const bool leave = event.kind == TerminalEvent::Kind::Key &&
+                           (event.key.action == Action::CloseWindow || event.key.action == Action::Quit);
+        if (leave) postQuitMessage(0);
+        return;
+    }
     switch (event.kind) {
         case TerminalEvent::Kind::Key: handleKey(event.key); break;
         case TerminalEvent::Kind::Mouse: handleMouse(event); break;
@@ -99,7 +142,7 @@ void Renderer::handleKey(const KeyAction& key) {
     switch (key.action) {
         case Action::Press:
             // Space types a blank into a text field and presses anything else.
-            if (key.key == Key::Space && key.modifiers == 0 && isTypingControl(keyTarget())) inputText(" ");
+            if (key.key == Key::Space && key.modifiers == 0 && takesTyping(keyTarget())) inputText(" ");
             else inputKey(key.key, key.modifiers);
             break;
         case Action::Type: {
@@ -108,76 +151,28 @@ void Renderer::handleKey(const KeyAction& key) {
             inputText(typed);
             break;
         }
-        case Action::Menu: if (menuOf(active)) openMenu(active, 0); break;
-        case Action::MenuKey:
-            if (const MenuTemplate* bar = menuOf(active)) {
-                for (std::size_t i = 0; i < bar->popups.size(); ++i) {
-                    if (menuAccessKey(bar->popups[i].text) == key.access) openMenu(active, static_cast<int>(i));
-                }
-            }
-            break;
+        case Action::Menu: menu_.open(active, 0); break;
+        case Action::MenuKey: menu_.openByAccess(active, key.access); break;
         case Action::NextWindow: cycleWindows(true); break;
         case Action::PreviousWindow: cycleWindows(false); break;
         case Action::CloseWindow: inputClose(active); break;
         case Action::NextControl: focusNextControl(active, true, false); break;
         case Action::PreviousControl: focusNextControl(active, false, false); break;
         case Action::None: terminal_.beep(); break;
-        case Action::Redraw: break;
+        case Action::Redraw: terminal_.invalidate(); break;
+        case Action::Quit: postQuitMessage(0); break;
+        case Action::Help: inputKey(Key::F1); break;
     }
 }
 
-void Renderer::openMenu(WindowHandle window, int popup) {
-    if (!isWindowEnabled(window)) return;
-    menu_ = {window, popup, 0};
-    moveMenuItem(0);
-}
-
-void Renderer::moveMenuItem(int step) {
-    const MenuTemplate* bar = menuOf(menu_.window);
-    if (bar == nullptr) return;
-    const auto& items = bar->popups[static_cast<std::size_t>(menu_.popup)].items;
-    const int count = static_cast<int>(items.size());
-    for (int tries = 0; tries < count; ++tries) {
-        if (step != 0 || tries > 0) menu_.item = (menu_.item + (step < 0 ? -1 : 1) + count) % count;
-        if (items[static_cast<std::size_t>(menu_.item)].text != nullptr) return;  // separators are skipped
-    }
-}
-
-void Renderer::chooseMenuItem() {
-    const MenuTemplate* bar = menuOf(menu_.window);
-    const WindowHandle window = menu_.window;
-    if (bar == nullptr) return;
-    const MenuItemTemplate& item = bar->popups[static_cast<std::size_t>(menu_.popup)].items[static_cast<std::size_t>(menu_.item)];
-    menu_ = {};
-    if (item.text != nullptr) inputMenu(window, item.command);
-}
-
+// Menus that share a letter: the first opens, and each press of the letter
+// again opens the next, as on the desktop.
 void Renderer::handleMenuKey(const KeyAction& key) {
-    const MenuTemplate* bar = menuOf(menu_.window);
-    const int popups = bar ? static_cast<int>(bar->popups.size()) : 0;
-    if (key.action == Action::Menu || (key.action == Action::Press && key.key == Key::Escape) || popups == 0) {
-        menu_ = {};
-        return;
-    }
-    if (key.action == Action::Press) {
-        switch (key.key) {
-            case Key::Left: openMenu(menu_.window, (menu_.popup + popups - 1) % popups); return;
-            case Key::Right: openMenu(menu_.window, (menu_.popup + 1) % popups); return;
-            case Key::Up: moveMenuItem(-1); return;
-            case Key::Down: moveMenuItem(1); return;
-            case Key::Enter: case Key::Space: chooseMenuItem(); return;
-            default: return;
-        }
-    }
-    const char access = key.action == Action::MenuKey ? key.access : key.text;
-    const auto& items = bar->popups[static_cast<std::size_t>(menu_.popup)].items;
-    for (std::size_t j = 0; j < items.size(); ++j) {
-        if (items[j].text && menuAccessKey(items[j].text) == access) {
-            menu_.item = static_cast<int>(j);
-            chooseMenuItem();
-            return;
-        }
-    }
+    if (key.action == Action::Menu) menu_ = {};
+    else if (key.action == Action::Press) menu_.key(key.key);
+    // Alt and a letter names a menu, the letter alone an item of the open one.
+    else if (key.action == Action::MenuKey) menu_.openByAccess(menu_.window, key.access);
+    else menu_.access(key.text);
 }
 
 void Renderer::cycleWindows(bool forward) {
@@ -192,36 +187,68 @@ void Renderer::cycleWindows(bool forward) {
 }
 
 void Renderer::handleMouse(const TerminalEvent& event) {
+    if (event.button == TerminalEvent::Button::LeftMove) return dragThumb(event);
+    if (event.button == TerminalEvent::Button::LeftUp) {
+        drag_ = {};
+        return;
+    }
     const auto hit = std::find_if(hits_.rbegin(), hits_.rend(), [&](const Hit& h) { return h.area.contains(event.x, event.y); });
-    if (event.button != TerminalEvent::Button::Left) {
+    const bool twice = event.button == TerminalEvent::Button::LeftTwice;
+    if (event.button != TerminalEvent::Button::Left && !twice) {
         if (hit != hits_.rend()) inputWheel(hit->window, event.button == TerminalEvent::Button::WheelUp ? kWheelRows : -kWheelRows);
         return;
     }
     const bool inMenu = hit != hits_.rend() && (hit->kind == HitKind::MenuItem || hit->kind == HitKind::MenuTitle);
     if (!inMenu) menu_ = {};
     if (hit == hits_.rend()) return;
+    const bool doubleClick = isDoubleClick(*hit) || twice;
     switch (hit->kind) {
         case HitKind::CloseBox: inputClose(hit->window); break;
         case HitKind::Caption: inputActivate(hit->window); break;
-        case HitKind::MenuTitle:
-            inputActivate(hit->window);
-            if (menu_.popup == hit->index && menu_.window == hit->window) menu_ = {};
-            else openMenu(hit->window, hit->index);
+        case HitKind::MenuTitle: menu_.clickTitle(hit->window, hit->index); break;
+        case HitKind::MenuItem: menu_.clickItem(hit->index); break;
+        case HitKind::ListRow:
+            if (doubleClick) inputDoubleClick(hit->window, hit->index);
+            else inputClick(hit->window, event.modifiers, hit->index);
             break;
-        case HitKind::MenuItem:
-            menu_.item = hit->index;
-            chooseMenuItem();
-            break;
-        case HitKind::ListRow: case HitKind::ComboRow:
-            inputClick(hit->window, event.modifiers, hit->index);
-            break;
+        case HitKind::ComboRow: inputClick(hit->window, event.modifiers, hit->index); break;
         case HitKind::Control: inputClick(hit->window, event.modifiers); break;
+        case HitKind::ScrollBar: pressScrollBar(*hit, event); break;
     }
+}
+
+// A second press on the same thing soon after the first.
+bool Renderer::isDoubleClick(const Hit& hit) {
+    const auto now = std::chrono::steady_clock::now();
+    const bool same = lastClick_.window == hit.window && lastClick_.index == hit.index && lastClick_.kind == hit.kind;
+    const bool isDouble = same && now - lastClick_.time <= kDoubleClickTime;
+    lastClick_ = isDouble ? LastClick{} : LastClick{hit.kind, hit.window, hit.index, now};
+    return isDouble;
+}
+
+void Renderer::pressScrollBar(const Hit& hit, const TerminalEvent& event) {
+    const auto code = static_cast<unsigned>(hit.index);
+    if (code != SB_THUMBTRACK) return inputScroll(hit.window, hit.bar, code);
+    const int along = hit.bar == SB_VERT ? event.y - hit.area.top : event.x - hit.area.left;
+    drag_ = {hit.window, hit.bar, hit.track, along};
+}
+
+// The thumb follows the mouse along its track, held where it was taken.
+void Renderer::dragThumb(const TerminalEvent& event) {
+    if (!isWindow(drag_.list)) return;
+    const bool vertical = drag_.bar == SB_VERT;
+    const int trackCells = vertical ? drag_.track.height() : drag_.track.width();
+    const int thumbStart = (vertical ? event.y - drag_.track.top : event.x - drag_.track.left) - drag_.grab;
+    const ScrollInfo info = getScrollInfo(drag_.list, drag_.bar);
+    inputScroll(drag_.list, drag_.bar, SB_THUMBTRACK, scrollPositionAt(info, trackCells, thumbStart));
 }
 
 int runInTerminal(const std::function<int()>& program) {
     Terminal terminal;
-    if (!terminal.isOpen()) return 1;
+    if (!terminal.isOpen()) {
+        std::fprintf(stderr, "%s\n", terminal.failure().c_str());
+        return 1;
+    }
     Renderer renderer(terminal);
     return program();
 }

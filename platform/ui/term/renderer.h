@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/ui/input.h"
@@ -12,8 +13,27 @@
 
 namespace platform::term {
 
-inline constexpr char kHelpLine[] =
-    " Tab:move Spc:press Esc:cancel F10:menu F6:window ^W:close F2:any ^Spc:pick";
+// The keys of the terminal, as README.md lists them; F1 shows them.
+inline constexpr char kKeyTable[] =
+    "F1: this table of keys\n"
+    "Tab, Shift+Tab: next, previous field (tab stops)\n"
+    "F2, Shift+F2: next, previous control of any kind\n"
+    "Space: press a button, toggle a check box, pick a list entry\n"
+    "Ctrl+Space: add a list entry to the choice, or take it out\n"
+    "Shift+Up/Down/Home/End: extend the choice in a list\n"
+    "Ctrl+Up/Down: move in a list without changing the choice\n"
+    "Up, Down, PgUp, PgDn, Home, End: move in lists\n"
+    "Left, Right: move in a text field; scroll a list sideways\n"
+    "Shift+Left/Right/Home/End: select in a text field\n"
+    "Enter: OK; in a file dialog's list: open the folder\n"
+    "Esc: Cancel; close a drop-down list or the menu\n"
+    "F4, Alt+Down: open or close a drop-down list\n"
+    "F10: the menu bar; arrows, Enter or the underlined letter\n"
+    "Alt+letter: the menu of that letter; again: the next one\n"
+    "F6, Shift+F6: the next, previous window\n"
+    "Ctrl+W: the window's close box (main window: quit)\n"
+    "Ctrl+C: quit the program\n"
+    "Ctrl+L: repaint the whole screen from scratch";
 
 class Renderer : public InputSource {
 public:
@@ -27,20 +47,36 @@ public:
 
 private:
     void draw();
+    std::string helpLine(int columns) const;
     void updatePlacements(const Scale& scale);
+    std::vector<Placement> paintOrder() const;
     void handle(const TerminalEvent& event);
     void handleKey(const KeyAction& key);
     void handleMenuKey(const KeyAction& key);
     void handleMouse(const TerminalEvent& event);
-    void openMenu(WindowHandle window, int popup);
-    void chooseMenuItem();
-    void moveMenuItem(int step);
+    bool isDoubleClick(const Hit& hit);
+    void pressScrollBar(const Hit& hit, const TerminalEvent& event);
+    void dragThumb(const TerminalEvent& event);
     void cycleWindows(bool forward);
 
     Terminal& terminal_;
-    std::vector<Placement> placements_;
+    std::vector<Placement> placements_;  // in the order the windows appeared
+    int placedColumns_ = 0;              // the terminal size they were placed for
+    int placedRows_ = 0;
     std::vector<Hit> hits_;
     MenuState menu_;
+    struct LastClick {
+        HitKind kind = HitKind::Control;
+        WindowHandle window;
+        int index = -1;
+        std::chrono::steady_clock::time_point time{};
+    } lastClick_;
+    struct ThumbDrag {
+        WindowHandle list;  // none while no thumb is held
+        int bar = SB_VERT;
+        CellRect track;
+        int grab = 0;  // where in the thumb it was taken
+    } drag_;
     std::chrono::steady_clock::time_point lastDraw_{};
     int idleReads_ = 0;
 };

@@ -2,6 +2,11 @@
 #include "platform/ui/term/terminal.h"
 
 #include <curses.h>
+#include <term.h>
+#include <unistd.h>
+// term.h names capabilities as macros; these two clash with the canvas.
+#undef columns
+#undef lines
 
 #include <csignal>
 #include <cstdlib>
@@ -10,6 +15,7 @@ namespace platform::term {
 namespace {
 
 constexpr int kEscapeDelayMs = 25;
+constexpr char kCursorAddress[] = "cup";  // the capability that places the cursor anywhere
 constexpr int kFatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGABRT, SIGBUS, SIGFPE};
 
 bool& cursesActive() {
@@ -109,7 +115,7 @@ void defineColors() {
         {Style::Pressed, COLOR_WHITE, COLOR_BLACK},     {Style::Field, COLOR_BLACK, COLOR_YELLOW},
         {Style::Selected, COLOR_WHITE, COLOR_BLUE},     {Style::Disabled, COLOR_BLACK, COLOR_WHITE},
         {Style::Frame, COLOR_BLACK, COLOR_WHITE},       {Style::Help, COLOR_BLACK, COLOR_CYAN},
-        {Style::Notice, COLOR_WHITE, COLOR_RED},
+        {Style::Notice, COLOR_WHITE, COLOR_RED},       {Style::Shadow, COLOR_WHITE, COLOR_BLACK},
     };
     for (const Colors& c : colors) init_pair(colorPair(c.style), c.foreground, c.background);
 }
@@ -117,7 +123,7 @@ void defineColors() {
 attr_t attributesOf(Style style) {
     attr_t attributes = A_NORMAL;
     switch (style) {
-        case Style::Disabled: attributes |= A_DIM; break;
+        case Style::Disabled: case Style::Shadow: attributes |= A_DIM; break;
         case Style::Focused: case Style::Pressed: case Style::Selected: case Style::MenuSelected:
             if (!has_colors()) attributes |= A_REVERSE;
             attributes |= A_BOLD;
@@ -131,9 +137,33 @@ attr_t attributesOf(Style style) {
 
 }  // namespace
 
+// The renderer needs a terminal that can put the cursor anywhere; one that
+// cannot is refused before anything is drawn.
+bool Terminal::open() {
+    const char* name = std::getenv("TERM");
+    const std::string which = std::string("this terminal (TERM=") + (name ? name : "") + ")";
+    int status = 0;
+    if (setupterm(nullptr, STDOUT_FILENO, &status) != OK) {
+        failure_ = "Lirvane cannot run in " + which + ": its description is unknown.";
+        return false;
+    }
+    const char* cursorAddress = tigetstr(const_cast<char*>(kCursorAddress));
+    const bool addressable = cursorAddress != nullptr && cursorAddress != reinterpret_cast<char*>(-1);
+    del_curterm(cur_term);
+    if (!addressable) {
+        failure_ = "Lirvane cannot run in " + which + ": it cannot move the cursor.";
+        return false;
+    }
+    if (newterm(nullptr, stdout, stdin) == nullptr) {
+        failure_ = "Lirvane cannot open " + which + ".";
+        return false;
+    }
+    return true;
+}
+
 Terminal::Terminal() : keys_(standardKeys()) {
     installRestorers();
-    if (initscr() == nullptr) return;
+    if (!open()) return;
     cursesActive() = true;
     open_ = true;
     raw();
@@ -141,7 +171,7 @@ Terminal::Terminal() : keys_(standardKeys()) {
     nonl();
     keypad(stdscr, TRUE);
     set_escdelay(kEscapeDelayMs);
-    mousemask(ALL_MOUSE_EVENTS, nullptr);
+    mousemask(ALL_MOUSE_EVENTS | REPORT_MOUSE_POSITION, nullptr);  // motion too: a thumb is dragged
     mouseinterval(0);
     defineColors();
     addModifiedKeys(keys_);
@@ -171,6 +201,8 @@ void Terminal::show(const Canvas& canvas) {
     refresh();
 }
 
+void Terminal::invalidate() { clearok(stdscr, TRUE); }
+
 TerminalEvent Terminal::readMouse() {
     MEVENT event;
     TerminalEvent result;
@@ -179,6 +211,9 @@ TerminalEvent Terminal::readMouse() {
     result.y = event.y;
     result.modifiers = ((event.bstate & BUTTON_CTRL) ? kControl : 0) | ((event.bstate & BUTTON_SHIFT) ? kShift : 0);
     if (event.bstate & (BUTTON1_PRESSED | BUTTON1_CLICKED)) result.button = TerminalEvent::Button::Left;
+    else if (event.bstate & BUTTON1_DOUBLE_CLICKED) result.button = TerminalEvent::Button::LeftTwice;
+    else if (event.bstate & BUTTON1_RELEASED) result.button = TerminalEvent::Button::LeftUp;
+    else if (event.bstate & REPORT_MOUSE_POSITION) result.button = TerminalEvent::Button::LeftMove;
     else if (event.bstate & BUTTON4_PRESSED) result.button = TerminalEvent::Button::WheelUp;
     else if (event.bstate & BUTTON5_PRESSED) result.button = TerminalEvent::Button::WheelDown;
     else return result;

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots of the desktop windows under Xvfb with a
+# window manager, into docs/: the main window with a list and a shown tag,
+# Options, About, a progress window and the rename dialog.
+# Usage: docs/screenshots/take.sh [BUILD_DIR]   (default: build)
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+work=$(mktemp -d)
+source "$root/tests/e2e/desktop_session.sh"
+trap 'stop_desktop; rm -rf "$work"' EXIT
+start_desktop
+
+# The window with its frame, as the window manager draws it.
+shoot() {
+    local id
+    id=$(window_named "$1") || { echo "no window '$1'"; exit 1; }
+    sleep 0.5
+    import -frame -window "$id" "$root/docs/$2"
+    echo "docs/$2"
+}
+
+# A few files to list: the test fixtures and copies of them under other names.
+music="$work/Música"
+mkdir -p "$music" "$work/cfg"
+"$build/tests/lirvane_make_fixtures" "$music"
+for name in "Intro" "Nocturno en Re" "Último baile" "Viento del sur"; do cp "$music/uno.mp3" "$music/$name.mp3"; done
+cd "$work"
+XDG_CONFIG_HOME="$work/cfg" "$build/lirvane" >/dev/null 2>&1 &
+pids+=($!)
+main=$(window_named "Lirvane v3.0")
+
+# Add the folder: Tab to "Añadir Carpeta" (19 tab stops on), type its name.
+for _ in $(seq 19); do xdotool key Tab; done
+xdotool key Return
+window_named "Buscar carpeta" >/dev/null
+xdotool key Tab
+xdotool type --delay 20 "Música"
+xdotool key Return
+sleep 0.3
+xdotool key Tab Return
+window_gone "Buscar carpeta"
+# To the list (three more tab stops) and the entry after its first.
+xdotool key Tab Tab Tab Home Down
+shoot "Lirvane v3.0" main-window.png
+
+xdotool key F10 Up Return
+shoot "Opciones..." options.png
+xdotool key Escape
+window_gone "Opciones..."
+
+xdotool key F10 Right Return
+shoot "Acerca de Lirvane" about.png
+xdotool key Escape
+
+# The windows the program opens only in passing, one after the other.
+"$build/lirvane_showcase" progress &
+showcase=$!
+shoot "Progreso del archivo..." progress.png
+kill "$showcase"
+"$build/lirvane_showcase" rename &
+pids+=($!)
+shoot "Renombrar desde TAG's" rename.png

@@ -1,0 +1,452 @@
+#include "platform/ui/gui/renderer.h"
+
+#include <SDL_ttf.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/ui/gui/codepage.h"
+#include "platform/ui/gui/icon.h"
+#include "platform/ui/gui/xerrors.h"
+#include "platform/ui/placement.h"
+#include "platform/ui/window.h"
+
+namespace platform::gui {
+namespace {
+
+constexpr auto kPumpPaintInterval = std::chrono::milliseconds(30);
+constexpr int kWheelRows = 3;
+constexpr int kDisplay = 0;
+constexpr Uint8 kDoubleClick = 2;
+// The control characters that Ctrl and a letter give, which edits take as commands.
+constexpr char kControlLetterBase = 'a' - 1;
+
+unsigned modifiersOf(Uint16 mod) {
+    unsigned modifiers = 0;
+    if (mod & KMOD_SHIFT) modifiers |= kShift;
+    if (mod & KMOD_CTRL) modifiers |= kControl;
+    if (mod & KMOD_ALT) modifiers |= kAlt;
+    return modifiers;
+}
+
+std::optional<Key> keyOf(SDL_Keycode sym) {
+    switch (sym) {
+        case SDLK_TAB: return Key::Tab;
+        case SDLK_RETURN: case SDLK_KP_ENTER: return Key::Enter;
+        case SDLK_ESCAPE: return Key::Escape;
+        case SDLK_SPACE: return Key::Space;
+        case SDLK_PAGEUP: return Key::PageUp;
+        case SDLK_PAGEDOWN: return Key::PageDown;
+        case SDLK_END: return Key::End;
+        case SDLK_HOME: return Key::Home;
+        case SDLK_LEFT: return Key::Left;
+        case SDLK_UP: return Key::Up;
+        case SDLK_RIGHT: return Key::Right;
+        case SDLK_DOWN: return Key::Down;
+        case SDLK_DELETE: return Key::Delete;
+        case SDLK_BACKSPACE: return Key::Backspace;
+        case SDLK_F4: return Key::F4;
+        default: return std::nullopt;
+    }
+}
+
+bool isLetter(SDL_Keycode sym) { return sym >= SDLK_a && sym <= SDLK_z; }
+
+// Ctrl with these letters types the edit commands: select all, copy, paste, cut.
+bool isEditCommandLetter(SDL_Keycode sym) { return sym == SDLK_a || sym == SDLK_c || sym == SDLK_v || sym == SDLK_x; }
+
+Rect screenArea() {
+    SDL_Rect bounds{};
+    if (SDL_GetDisplayUsableBounds(kDisplay, &bounds) != 0) return {0, 0, 1 << 14, 1 << 14};
+    return {bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
+}
+
+bool isMenuHit(const Hit* hit) { return hit && (hit->kind == HitKind::MenuTitle || hit->kind == HitKind::MenuItem); }
+
+}  // namespace
+
+struct Renderer::Surface {
+    WindowHandle handle;
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    std::size_t digest = 0;
+    bool dirty = true;
+    bool shown = false;
+    std::string title;
+    int icon = 0;
+    Rect outer;  // on the screen
+    std::vector<Hit> hits;
+
+    ~Surface() {
+        if (renderer != nullptr) SDL_DestroyRenderer(renderer);
+        if (window != nullptr) SDL_DestroyWindow(window);
+    }
+};
+
+Renderer::Renderer(const Font& font) : font_(font), scale_(font.scale()) { attachInputSource(this); }
+
+Renderer::~Renderer() {
+    if (inputSource() == this) attachInputSource(nullptr);
+}
+
+Renderer::Surface* Renderer::surfaceOf(Uint32 windowId) const {
+    SDL_Window* window = SDL_GetWindowFromID(windowId);
+    for (const auto& surface : surfaces_) {
+        if (surface->window == window) return surface.get();
+    }
+    return nullptr;
+}
+
+Renderer::Surface* Renderer::surfaceOf(WindowHandle handle) const {
+    for (const auto& surface : surfaces_) {
+        if (surface->handle == handle) return surface.get();
+    }
+    return nullptr;
+}
+
+SDL_Window* Renderer::sdlWindow(WindowHandle topLevel) const {
+    const Surface* surface = surfaceOf(topLevel);
+    return surface ? surface->window : nullptr;
+}
+
+SDL_Renderer* Renderer::sdlRenderer(WindowHandle topLevel) const {
+    const Surface* surface = surfaceOf(topLevel);
+    return surface ? surface->renderer : nullptr;
+}
+
+const std::vector<Hit>* Renderer::hits(WindowHandle topLevel) const {
+    const Surface* surface = surfaceOf(topLevel);
+    return surface ? &surface->hits : nullptr;
+}
+
+void Renderer::makeSurface(const Window& window) {
+    const Rect size = clientPixels(window, font_, scale_);
+    std::vector<Rect> placed;
+    const Rect* owner = nullptr;
+    for (const auto& surface : surfaces_) placed.push_back(surface->outer);
+    for (std::size_t i = 0; i < surfaces_.size(); ++i) {
+        if (surfaces_[i]->handle == window.owner) owner = &placed[i];
+    }
+    const Rect where = placeTopLevel(size, owner, placed, screenArea());
+    auto surface = std::make_unique<Surface>();
+    surface->handle = window.handle;
+    surface->outer = where;
+    surface->window = SDL_CreateWindow(screenText(window.text).c_str(), where.left, where.top, size.width(),
+                                       size.height(), SDL_WINDOW_HIDDEN);
+    if (surface->window == nullptr) return;
+    surface->renderer = SDL_CreateRenderer(surface->window, -1, SDL_RENDERER_SOFTWARE);
+    if (surface->renderer == nullptr) return;
+    surfaces_.push_back(std::move(surface));
+}
+
+void Renderer::syncSurface(Surface& surface, const Window& window) {
+    const std::string title = screenText(window.text);
+    if (title != surface.title) {
+        SDL_SetWindowTitle(surface.window, title.c_str());
+        surface.title = title;
+    }
+    const int icon = window.largeIcon ? window.largeIcon : window.smallIcon;
+    if (icon != surface.icon && window.module != nullptr) {
+        if (const IconImage* image = largestImage(*window.module, icon)) {
+            if (const SurfacePtr pixels = iconSurface(*image)) SDL_SetWindowIcon(surface.window, pixels.get());
+        }
+        surface.icon = icon;
+    }
+    const Rect size = clientPixels(window, font_, scale_);
+    int width = 0, height = 0;
+    SDL_GetWindowSize(surface.window, &width, &height);
+    if (width != size.width() || height != size.height()) {
+        SDL_SetWindowSize(surface.window, size.width(), size.height());
+        surface.dirty = true;
+    }
+    const bool visible = isWindowVisible(window.handle);
+    if (visible != surface.shown) {
+        if (visible) SDL_ShowWindow(surface.window);
+        else SDL_HideWindow(surface.window);
+        surface.shown = visible;
+        surface.dirty = true;
+    }
+}
+
+void Renderer::paint(Surface& surface, const Window& window) {
+    const bool active = getActiveWindow() == window.handle;
+    const std::size_t digest = paintDigest(window, active, menu_);
+    if (!surface.dirty && digest == surface.digest) return;
+    Painter painter(surface.renderer, font_, scale_);
+    painter.paint(window, active, menu_);
+    surface.hits = painter.hits();
+    surface.digest = digest;
+    surface.dirty = false;
+    ++paints_;
+}
+
+void Renderer::refresh() {
+    std::erase_if(surfaces_, [](const auto& surface) { return !isWindow(surface->handle); });
+    menu_.keepValid();
+    for (WindowHandle handle : desktop().zOrder) {
+        const Window* window = windowOf(handle);
+        if (window == nullptr) continue;
+        if (surfaceOf(handle) == nullptr) {
+            if (!window->visible) continue;  // made when first shown, where the windows stand then
+            makeSurface(*window);
+        }
+        if (Surface* surface = surfaceOf(handle)) {
+            syncSurface(*surface, *window);
+            if (surface->shown) paint(*surface, *window);
+        }
+    }
+    const WindowHandle active = getActiveWindow();
+    if (active != raised_) {
+        if (Surface* surface = surfaceOf(active)) SDL_RaiseWindow(surface->window);
+        raised_ = active;
+    }
+    lastRefresh_ = std::chrono::steady_clock::now();
+}
+
+bool Renderer::wait() {
+    refresh();
+    SDL_Event event;
+    if (SDL_WaitEvent(&event) == 0) return false;
+    handle(event);
+    return true;
+}
+
+void Renderer::poll() {
+    if (std::chrono::steady_clock::now() - lastRefresh_ >= kPumpPaintInterval) refresh();
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) handle(event);
+}
+
+void Renderer::setClipboardText(std::string_view text) { SDL_SetClipboardText(screenText(text).c_str()); }
+
+std::string Renderer::clipboardText() const {
+    char* text = SDL_GetClipboardText();
+    std::string typed = text ? typedText(text) : std::string();
+    SDL_free(text);
+    return typed;
+}
+
+void Renderer::handle(const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_WINDOWEVENT: handleWindowEvent(event.window); break;
+        case SDL_MOUSEBUTTONDOWN: handleButton(event.button); break;
+        case SDL_MOUSEBUTTONUP: drag_ = {}; break;
+        case SDL_MOUSEMOTION: handleMotion(event.motion); break;
+        case SDL_MOUSEWHEEL: handleWheel(event.wheel); break;
+        case SDL_KEYDOWN: handleKey(event.key); break;
+        case SDL_TEXTINPUT: handleText(event.text); break;
+        case SDL_QUIT: postQuitMessage(0); break;  // the session or a signal ends the program
+        default: break;
+    }
+}
+
+void Renderer::handleWindowEvent(const SDL_WindowEvent& event) {
+    Surface* surface = surfaceOf(event.windowID);
+    if (surface == nullptr) return;
+    switch (event.event) {
+        case SDL_WINDOWEVENT_CLOSE: inputClose(surface->handle); break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            if (getActiveWindow() != surface->handle) inputActivate(surface->handle);
+            break;
+        case SDL_WINDOWEVENT_EXPOSED: case SDL_WINDOWEVENT_SIZE_CHANGED: surface->dirty = true; break;
+        case SDL_WINDOWEVENT_MOVED: {
+            const int width = surface->outer.width(), height = surface->outer.height();
+            surface->outer = {event.data1, event.data2, event.data1 + width, event.data2 + height};
+            break;
+        }
+        default: break;
+    }
+}
+
+const Hit* Renderer::hitAt(const Surface& surface, int x, int y) const {
+    const auto found = std::find_if(surface.hits.rbegin(), surface.hits.rend(), [&](const Hit& h) { return h.contains(x, y); });
+    return found == surface.hits.rend() ? nullptr : &*found;
+}
+
+void Renderer::handleButton(const SDL_MouseButtonEvent& event) {
+    const Surface* surface = surfaceOf(event.windowID);
+    if (surface == nullptr || event.button != SDL_BUTTON_LEFT) return;
+    const Hit* hit = hitAt(*surface, event.x, event.y);
+    const unsigned modifiers = modifiersOf(static_cast<Uint16>(SDL_GetModState()));
+    if (!isMenuHit(hit)) menu_ = {};
+    if (hit == nullptr) {
+        inputActivate(surface->handle);
+        return;
+    }
+    switch (hit->kind) {
+        case HitKind::MenuTitle: menu_.clickTitle(hit->window, hit->index); break;
+        case HitKind::MenuItem: menu_.clickItem(hit->index); break;
+        case HitKind::ListRow:
+            if (event.clicks == kDoubleClick) inputDoubleClick(hit->window, hit->index);
+            else inputClick(hit->window, modifiers, hit->index);
+            break;
+        case HitKind::ComboRow: inputClick(hit->window, modifiers, hit->index); break;
+        case HitKind::EditText: clickText(*hit, event.x, modifiers); break;
+        case HitKind::ScrollBar: clickScrollBar(*hit, event.x, event.y); break;
+        case HitKind::Control: inputClick(hit->window, modifiers); break;
+    }
+}
+
+int Renderer::textOffset(WindowHandle edit, const ShownText& run, int x) const {
+    const std::string text = getWindowText(edit);
+    const std::size_t from = std::min(static_cast<std::size_t>(run.first), text.size());
+    const std::string_view shown = std::string_view(text).substr(from, run.length < 0 ? std::string_view::npos
+                                                                                         : static_cast<std::size_t>(run.length));
+    return static_cast<int>(from + font_.offsetAt(shown, x - run.left));
+}
+
+void Renderer::clickText(const Hit& hit, int x, unsigned modifiers) {
+    if (hit.text.first < 0) {
+        inputClick(hit.window, modifiers);
+        return;
+    }
+    inputClick(hit.window, modifiers, textOffset(hit.window, hit.text, x));
+    drag_ = {Drag::Kind::Text, hit.window, {}, 0, hit.text};
+}
+
+void Renderer::clickScrollBar(const Hit& hit, int x, int y) {
+    const ScrollBar& bar = hit.bar;
+    switch (bar.partAt(x, y)) {
+        case ScrollBar::Part::LineBack: inputScroll(hit.window, bar.bar, SB_LINEUP); break;
+        case ScrollBar::Part::LineForward: inputScroll(hit.window, bar.bar, SB_LINEDOWN); break;
+        case ScrollBar::Part::PageBack: inputScroll(hit.window, bar.bar, SB_PAGEUP); break;
+        case ScrollBar::Part::PageForward: inputScroll(hit.window, bar.bar, SB_PAGEDOWN); break;
+        case ScrollBar::Part::Thumb: {
+            const Rect thumb = bar.thumb();
+            drag_ = {Drag::Kind::Thumb, hit.window, bar, bar.alongOf(x, y) - bar.alongOf(thumb.left, thumb.top), 0, 0};
+            break;
+        }
+        case ScrollBar::Part::None: break;
+    }
+}
+
+void Renderer::handleMotion(const SDL_MouseMotionEvent& event) {
+    const bool held = (event.state & SDL_BUTTON_LMASK) != 0;
+    if (held && drag_.kind == Drag::Kind::Thumb) {
+        const int along = drag_.bar.alongOf(event.x, event.y) - drag_.grab;
+        inputScroll(drag_.control, drag_.bar.bar, SB_THUMBTRACK, drag_.bar.positionAt(along));
+        return;
+    }
+    if (held && drag_.kind == Drag::Kind::Text) {
+        inputDrag(drag_.control, textOffset(drag_.control, drag_.text, event.x));
+        return;
+    }
+    const Surface* surface = surfaceOf(event.windowID);
+    if (surface == nullptr || !menu_.isOpen() || surface->handle != menu_.window) return;
+    // An open menu follows the mouse.
+    const Hit* hit = hitAt(*surface, event.x, event.y);
+    if (hit && hit->kind == HitKind::MenuItem) menu_.item = hit->index;
+    if (hit && hit->kind == HitKind::MenuTitle && hit->index != menu_.popup) menu_.open(hit->window, hit->index);
+}
+
+void Renderer::handleWheel(const SDL_MouseWheelEvent& event) {
+    const Surface* surface = surfaceOf(event.windowID);
+    const Hit* hit = surface ? hitAt(*surface, event.mouseX, event.mouseY) : nullptr;
+    if (hit == nullptr || isMenuHit(hit)) return;
+    const int rows = event.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.y : event.y;
+    if (rows != 0) inputWheel(hit->window, rows * kWheelRows);
+}
+
+bool Renderer::handleMenuKey(SDL_Keycode sym, unsigned modifiers) {
+    const WindowHandle active = getActiveWindow();
+    if (sym == SDLK_F10) {
+        if (menu_.isOpen()) menu_ = {};
+        else menu_.open(active, 0);
+        return true;
+    }
+    if ((modifiers & kAlt) && isLetter(sym)) {
+        menu_.openByAccess(active, static_cast<char>(sym));
+        return true;
+    }
+    if (!menu_.isOpen()) return false;
+    if (isLetter(sym)) menu_.access(static_cast<char>(sym));
+    else if (const std::optional<Key> key = keyOf(sym)) menu_.key(*key);
+    return true;
+}
+
+void Renderer::handleKey(const SDL_KeyboardEvent& event) {
+    const SDL_Keycode sym = event.keysym.sym;
+    const unsigned modifiers = modifiersOf(event.keysym.mod);
+    if (handleMenuKey(sym, modifiers)) return;
+    if ((modifiers & kControl) && isEditCommandLetter(sym)) {
+        const char command = static_cast<char>(sym - kControlLetterBase);
+        inputText(std::string_view(&command, 1));
+        return;
+    }
+    const std::optional<Key> key = keyOf(sym);
+    if (!key) return;
+    // Space types a blank into a text field (it comes as text) and presses anything else.
+    if (*key == Key::Space && modifiers == 0 && takesTyping(keyTarget())) return;
+    inputKey(*key, modifiers);
+}
+
+void Renderer::handleText(const SDL_TextInputEvent& event) {
+    if (menu_.isOpen() || (SDL_GetModState() & (KMOD_CTRL | KMOD_LALT))) return;
+    const std::string typed = typedText(event.text);
+    if (typed == " " && !takesTyping(keyTarget())) return;  // the key has pressed already
+    if (!typed.empty()) inputText(typed);
+}
+
+void chooseVideoHints() {
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");  // a dialog program keeps no screen awake
+}
+
+bool showsWindows(const char* videoDriver) {
+    // Without a display SDL falls back on drivers nobody sees (offscreen,
+    // dummy): a program there would wait for input that never comes.
+    const std::string_view driver = videoDriver ? videoDriver : "";
+    return driver == "x11" || driver == "wayland";
+}
+
+bool displayAvailable() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') return true;
+    }
+    return false;
+}
+
+namespace {
+
+// SDL's video and SDL_ttf for the length of a run.
+class Session {
+public:
+    Session() {
+        chooseVideoHints();
+        keepXErrorsNonFatal();
+        video_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        fonts_ = video_ && showsWindows(SDL_GetCurrentVideoDriver()) && TTF_Init() == 0;
+    }
+    ~Session() {
+        if (fonts_) TTF_Quit();
+        if (video_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+    bool ready() const { return fonts_; }
+
+private:
+    bool video_ = false;
+    bool fonts_ = false;
+};
+
+}  // namespace
+
+std::optional<int> runOnDesktop(const std::function<int()>& program) {
+    if (!displayAvailable()) return std::nullopt;
+    Session session;
+    if (!session.ready()) return std::nullopt;
+    Font font;
+    if (!font.open(kDialogFontFamily)) {
+        std::fputs("Lirvane found no font for its windows (install fonts-dejavu-core).\n", stderr);
+        return std::nullopt;
+    }
+    Renderer renderer(font);
+    return program();
+}
+
+}  // namespace platform::gui
