@@ -132,10 +132,11 @@ void fillSlot(FieldMask bit, BodyLayout layout, std::string_view text, bool term
     std::ranges::copy(body, slotOf(bit).buffer.get());
 }
 
-// A file whose tag the reader cannot hold whole (another version, or frames
-// beyond memory) is left alone: writing the record would drop the rest.
+// Only a tag read whole, or no tag at all, may be written anew: after any
+// other read (another version, frames beyond memory, a file that could not be
+// read) writing the record would drop the frames it lacks.
 bool tagCanBeRewritten(TagResult readResult) {
-    return readResult != tags::TagUnsupportedVersion && readResult != tags::TagOutOfMemory;
+    return readResult == tags::TagSuccess || readResult == tags::TagNoV2Header;
 }
 
 struct V2Row {
@@ -196,7 +197,8 @@ void copyV1ToV2File(WindowHandle main) {
         fillSlot(tags::kFieldYear, BodyLayout::Text, recordText(TheV1Tag.year), false);
         fillSlot(tags::kFieldTrack, BodyLayout::Text, trackDigits(TheV1Tag.track), false);
         fillSlot(tags::kFieldGenre, BodyLayout::Text, v1GenreName(), false);
-        TheV2Tag.remove(main, CurrentPath, kSoftRemoval);
+        // No soft removal first: the write replaces the whole old tag by
+        // itself, and a removal followed by a failed write would lose it.
         TheV2Tag.write(main, CurrentPath, tags::kAllFields, kWalkPadding);
     }
     TheV2Tag.freeFields(tags::kAllFields);

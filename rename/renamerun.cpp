@@ -23,12 +23,16 @@ std::optional<std::string> moveToName(const std::string& current, std::string_vi
     return target;
 }
 
+void reportFailure(WindowHandle dialog, const std::string& path) {
+    platform::messageBox(dialog, tags::msg::format(kRenameFailed, path), kRenameFailedTitle);
+}
+
 void renameEntry(WindowHandle dialog, WindowHandle list, int index, std::span<const std::string> pattern,
                  RenameTable& table) {
     const std::string current = platform::listGetText(list, index);
     // The list takes no longer paths; should one be there, it stays as it is.
     if (current.size() > platform::kMaxPath) {
-        platform::messageBox(dialog, kRenameFailed, kRenameFailedTitle);
+        reportFailure(dialog, current);
         return;
     }
     // Both tags are read whatever the pattern uses: each read reports its own failures.
@@ -37,7 +41,7 @@ void renameEntry(WindowHandle dialog, WindowHandle list, int index, std::span<co
     app::TheV2Tag.freeFields(tags::kAllFields);
     const std::optional<std::string> renamed = moveToName(current, name);
     table.add(index, renamed.value_or(current));
-    if (!renamed) platform::messageBox(dialog, kRenameFailed, kRenameFailedTitle);
+    if (!renamed) reportFailure(dialog, current);
 }
 
 // The handled entries make way for the paths in the table, which the list

@@ -16,7 +16,8 @@
 namespace renaming {
 
 inline constexpr char kRenamingFiles[] = "Renaming Files...";
-inline constexpr char kRenameFailed[] = "Error renaming file.";
+// The file is named on a line of its own, after the message's own text.
+inline constexpr char kRenameFailed[] = "Error renaming file.\n File: '%s'";
 inline constexpr char kRenameFailedTitle[] = "Error";
 inline constexpr char kTableAllocFailed[] = "Error allocating memory.  Files were not renamed";
 inline constexpr char kRenamedExtension[] = ".mp3";

@@ -8,7 +8,7 @@
 
 namespace tags::msg {
 
-void show(platform::WindowHandle owner, const char* format, std::string_view path, unsigned code) {
+std::string format(const char* format, std::string_view path, unsigned code) {
     char text[kBufferSize];
     const std::string terminated(path);
     // The formats are the constants above: at most one %s followed by at most one %X.
@@ -18,7 +18,11 @@ void show(platform::WindowHandle owner, const char* format, std::string_view pat
 #pragma GCC diagnostic pop
     // A long path is cut to the buffer, but never inside a character.
     if (length >= static_cast<int>(sizeof text)) text[platform::completeLength(text)] = '\0';
-    platform::messageBox(owner, text, kTitle);
+    return text;
+}
+
+void show(platform::WindowHandle owner, const char* text, std::string_view path, unsigned code) {
+    platform::messageBox(owner, format(text, path, code), kTitle);
 }
 
 }  // namespace tags::msg

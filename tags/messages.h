@@ -2,6 +2,7 @@
 // is titled "ERROR"; its text is formatted into 256 bytes and cut to fit.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "platform/ui/handle.h"
@@ -27,7 +28,9 @@ inline constexpr char kTagTooLarge[] = "The new ID3v2.3 tag of '%s' is too large
 inline constexpr char kTitle[] = "ERROR";
 inline constexpr std::size_t kBufferSize = 256;
 
-// Formats the message with the path for %s and the code for %X, and shows it.
+// The message with the path for %s and the code for %X, cut to the buffer.
+std::string format(const char* format, std::string_view path = {}, unsigned code = 0);
+// Formats the message and shows it, titled "ERROR".
 void show(platform::WindowHandle owner, const char* format, std::string_view path = {}, unsigned code = 0);
 
 }  // namespace tags::msg

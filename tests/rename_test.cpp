@@ -178,7 +178,8 @@ protected:
         then("acknowledge 'Error renaming file.' " + when, [] {
             ASSERT_TRUE(script::messageBoxWindow());
             const auto boxes = platform::shownMessageBoxes();
-            EXPECT_EQ(boxes.back().text, renaming::kRenameFailed);
+            // The message's own line, then the file it is about.
+            EXPECT_EQ(boxes.back().text.rfind("Error renaming file.\n File: '", 0), 0u) << boxes.back().text;
             EXPECT_EQ(boxes.back().title, renaming::kRenameFailedTitle);
             EXPECT_EQ(boxes.back().owner, dialog());
             script::pressOk();
