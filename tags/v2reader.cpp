@@ -116,6 +116,7 @@ void distribute(V2Tag& tag, std::vector<TagFrame>& frames) {
         FrameSlot& frame = frames[*taken[slot]].frame;
         tag.slots[slot].buffer = std::move(frame.buffer);
         tag.slots[slot].length = frame.length + 1;
+        tag.slots[slot].endsInAddedZero = true;
         tag.slots[slot].flags[0] = frame.flags[0];
         tag.slots[slot].flags[1] = 0;
         inSlot[*taken[slot]] = true;

@@ -76,6 +76,7 @@ TagResult V2Tag::allocFields(FieldMask mask, std::uint32_t blockSize) {
         FrameSlot& slot = slots[index];
         slot.buffer.reset(new (std::nothrow) unsigned char[blockSize]());
         slot.length = slot.buffer ? blockSize : 0;
+        slot.endsInAddedZero = false;
         if (!slot.buffer) result = TagOutOfMemory;
         return result == TagSuccess;
     });
@@ -86,6 +87,7 @@ void V2Tag::freeFields(FieldMask mask) {
     v2::forEachSelectedSlot(mask, [&](std::size_t index) {
         slots[index].buffer.reset();
         slots[index].length = 0;
+        slots[index].endsInAddedZero = false;
         return true;
     });
     if ((mask & kAllFields) == kAllFields) otherFrames.clear();

@@ -29,11 +29,17 @@ inline constexpr std::uint32_t kDefaultPadding = 512;
 
 struct FrameSlot {
     char id[kFrameIdSize] = {};
-    std::uint32_t length = 0;             // bytes in buffer; the frame size written
+    std::uint32_t length = 0;             // bytes in buffer
     unsigned char flags[2] = {};          // in file order
     std::unique_ptr<unsigned char[]> buffer;  // null exactly when length is 0
+    // The last byte is the zero the reader adds after a body so that its text
+    // always ends; it is no byte of the frame, so a write leaves it out and a
+    // frame read and written back keeps its size.
+    bool endsInAddedZero = false;
 
     std::span<const unsigned char> body() const { return {buffer.get(), length}; }
+    std::uint32_t frameSize() const { return length - (endsInAddedZero ? 1 : 0); }
+    std::span<const unsigned char> frameBody() const { return body().first(frameSize()); }
 };
 
 struct V2Tag {

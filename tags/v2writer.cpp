@@ -24,7 +24,7 @@ void forEachFrame(const V2Tag& tag, FieldMask mask, Action action) {
     };
     keptFrames(true);
     v2::forEachSelectedSlot(mask, [&](std::size_t index) {
-        if (tag.slots[index].length > 0) action(tag.slots[index]);
+        if (tag.slots[index].frameSize() > 0) action(tag.slots[index]);
         return true;
     });
     keptFrames(false);
@@ -33,7 +33,7 @@ void forEachFrame(const V2Tag& tag, FieldMask mask, Action action) {
 // Header and frames: 10 bytes, and for each frame 10 more and its body.
 std::uint64_t tagBytes(const V2Tag& tag, FieldMask mask) {
     std::uint64_t total = v2::kHeaderSize;
-    forEachFrame(tag, mask, [&](const FrameSlot& frame) { total += v2::kFrameHeaderSize + frame.length; });
+    forEachFrame(tag, mask, [&](const FrameSlot& frame) { total += v2::kFrameHeaderSize + frame.frameSize(); });
     return total;
 }
 
@@ -50,11 +50,11 @@ void putHeader(StreamWriter& out, unsigned char revision, std::uint32_t tagSize)
 void putFrame(StreamWriter& out, const FrameSlot& slot) {
     std::array<std::uint8_t, v2::kFrameHeaderSize> header{};
     std::copy_n(slot.id, kFrameIdSize, header.begin());
-    writeBe32(fieldOf(header, v2::kFrameSize), slot.length);
+    writeBe32(fieldOf(header, v2::kFrameSize), slot.frameSize());
     header[v2::kFrameFlag1] = slot.flags[0];
     header[v2::kFrameFlag2] = slot.flags[1];
     out.put(header);
-    out.put(slot.body());
+    out.put(slot.frameBody());
 }
 
 void putFrames(StreamWriter& out, const V2Tag& tag, FieldMask mask) {

@@ -21,8 +21,7 @@ std::optional<tags::AudioStart> audioStartOf(const std::string& path);
 bool putFile(const std::string& path, std::span<const std::uint8_t> contents);
 
 // Reads the ID3v2 tag, writes it back with every field and reads it again:
-// the same slots (each body one zero byte longer, as every write adds one),
-// the same kept frames, and the same audio after the new tag. A write that
+// the same slots, the same kept frames, and the same audio after the new tag. A write that
 // fails leaves the file as it was.
 std::string checkRoundTrip(const std::string& path);
 

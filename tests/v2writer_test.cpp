@@ -25,15 +25,6 @@ void setBody(V2Tag& tag, tags::FieldMask bit, const Bytes& body) {
     std::memcpy(tag.slots[slot].buffer.get(), body.data(), body.size());
 }
 
-// The frames of a write with every field selected when only title and
-// comment may hold something: an empty slot is written as no frame at all.
-Bytes everyFrame(const Bytes& title = {}, const Bytes& comment = {}) {
-    ByteBuilder frames;
-    if (!title.empty()) frames.append(frame("TIT2", title));
-    if (!comment.empty()) frames.append(frame("COMM", comment));
-    return frames;
-}
-
 void expectOnlyMessage(const std::string& text) { expectOnlyMessageBox(text, kOwner); }
 
 // A file whose tag ends at AudioStart 25, with 200 bytes of audio after it.
@@ -196,40 +187,24 @@ TEST(V2TagWrite, Version4RecordIsWrittenAsVersion3KeepingItsRevision) {
     EXPECT_EQ(readAll(path), expected);
 }
 
-TEST(V2TagWrite, RewrittenTagGrowsBodiesByOneZeroAndNextWriteFitsInPlace) {
+// The zero byte the reader adds after each body is no part of the frame: a
+// tag read and written back keeps its bytes, however often that happens.
+TEST(V2TagWrite, ATagReadAndWrittenBackKeepsItsBytes) {
     TestFolder folder;
-    const std::string path = folder.make("f.mp3", ByteBuilder()
-                                                      .append(v2Header(3, 0, 30))
-                                                      .append(frame("TIT2", {0x00, 0x41, 0x42, 0x43}))
-                                                      .append(frame("COMM", {0x00, 0x00, 0x00, 0x00, 0x00, 0x43}))
-                                                      .append(audio(300)));
+    const Bytes original = ByteBuilder()
+                               .append(v2Header(3, 0, 30))
+                               .append(frame("TIT2", {0x00, 0x41, 0x42, 0x43}))
+                               .append(frame("COMM", {0x00, 0x00, 0x00, 0x00, 0x00, 0x43}))
+                               .append(audio(300));
+    const std::string path = folder.make("f.mp3", original);
     V2Tag tag;
-    ASSERT_EQ(tag.read(kOwner, path.c_str()), tags::TagSuccess);
-    ASSERT_EQ(tag.write(kOwner, path.c_str(), tags::kAllFields, 512), tags::TagSuccess);
-    const Bytes first = ByteBuilder()
-                            .text("ID3")
-                            .bytes({0x03, 0x00})
-                            .bytes({0x00})
-                            .bytes({0x00, 0x00, 0x04, 0x20})  // size 32 + 512
-                            .append(everyFrame({0x00, 0x41, 0x42, 0x43, 0x00},
-                                               {0x00, 0x00, 0x00, 0x00, 0x00, 0x43, 0x00}))
-                            .zeros(512)
-                            .append(audio(300));
-    ASSERT_EQ(readAll(path), first);
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_EQ(tag.read(kOwner, path.c_str()), tags::TagSuccess);
+        EXPECT_EQ(tag.slots[0].length, 5u) << "the text still ends in a zero byte";
+        ASSERT_EQ(tag.write(kOwner, path.c_str(), tags::kAllFields, 512), tags::TagSuccess);
+        EXPECT_EQ(readAll(path), original) << "round " << round;
+    }
     EXPECT_TRUE(folder.strayTempFiles().empty());
-
-    ASSERT_EQ(tag.read(kOwner, path.c_str()), tags::TagSuccess);
-    ASSERT_EQ(tag.write(kOwner, path.c_str(), tags::kAllFields, 512), tags::TagSuccess);
-    const Bytes second = ByteBuilder()
-                             .text("ID3")
-                             .bytes({0x03, 0x00})
-                             .bytes({0x00})
-                             .bytes({0x00, 0x00, 0x04, 0x20})  // the same space, now in place
-                             .append(everyFrame({0x00, 0x41, 0x42, 0x43, 0x00, 0x00},
-                                                {0x00, 0x00, 0x00, 0x00, 0x00, 0x43, 0x00, 0x00}))
-                             .zeros(510)
-                             .append(audio(300));
-    EXPECT_EQ(readAll(path), second);
 }
 
 TEST(V2TagWrite, TagSizeBeyond28BitsIsRefused) {
