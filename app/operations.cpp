@@ -215,12 +215,10 @@ unsigned char trackFromText(std::string_view text) {
 
 // The genre byte a TCON text names: a table name, or a reference such as "(17)".
 std::optional<unsigned char> genreOfText(std::string_view text) {
-    const std::string name(text.substr(0, text.find('\0')));
-    tags::V1Tag lookup;
-    lookup.setGenreByName(name.c_str());
-    if (lookup.genre != tags::NoGenre) return lookup.genre;
+    const std::string_view name = text.substr(0, text.find('\0'));
+    if (const unsigned char named = tags::genreByName(name); named != tags::NoGenre) return named;
     if (name.size() < kShortestReference || name.front() != kReferenceOpen || name.back() != kReferenceClose) return {};
-    const std::string_view digits = std::string_view(name).substr(1, name.size() - 2);
+    const std::string_view digits = name.substr(1, name.size() - 2);
     unsigned index = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
     if (error != std::errc() || end != digits.data() + digits.size() || index >= tags::kGenreCount) return {};

@@ -47,12 +47,12 @@ std::uint16_t progressBarEnd(std::size_t total) { return static_cast<std::uint16
 
 // The window keeps a pointer to its run, so that what arrives during the walk
 // finds where to wait.
-ProgressRun::ProgressRun(const char* status, std::size_t total) : total_(total), barEnd_(progressBarEnd(total)) {
+ProgressRun::ProgressRun(const char* status, std::size_t total) : total_(total) {
     CancelRequested = 0;
     platform::createDialogParam(*ModuleInstance, res::kProgressDialog, {}, ProgressWindow, 0);
     platform::setDialogData(ProgressWindowHandle, reinterpret_cast<LParam>(this));
     platform::setDlgItemText(ProgressWindowHandle, res::kProgressStatus, status);
-    platform::progressSetRange(bar(), 0, barEnd_);
+    platform::progressSetRange(bar(), 0, progressBarEnd(total_));
     platform::progressSetStep(bar(), kBarStep);
 }
 
@@ -67,15 +67,11 @@ void ProgressRun::show() {
     pumpProgressMessages(ProgressWindowHandle);
 }
 
-// Up to 65,535 entries the bar moves one step per entry; beyond, its position
-// is the share done, so that it still fills exactly once.
+// The bar's position is the share done of its end: one step per entry up to
+// 65,535 entries, and beyond them still full exactly at the last.
 void ProgressRun::advance() {
     ++done_;
-    if (total_ <= kBarLimit) {
-        platform::progressStepIt(bar());
-    } else {
-        platform::progressSetPos(bar(), static_cast<int>(done_ * barEnd_ / total_));
-    }
+    platform::progressSetPos(bar(), static_cast<int>(done_ * progressBarEnd(total_) / total_));
 }
 
 bool ProgressRun::cancelled() {

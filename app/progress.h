@@ -56,7 +56,6 @@ private:
     std::vector<Deferred> deferred_;
     std::size_t total_;
     std::size_t done_ = 0;
-    std::uint16_t barEnd_;
 };
 
 // The bar's end for a walk of `total` entries: the entry count itself when the

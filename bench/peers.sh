@@ -46,7 +46,7 @@ scenario() {
   local kind=$1 title=$2
   shift 2
   local names=() commands=()
-  for spec in "$@"; do names+=("${spec%%=*}"); commands+=("${spec#*=}"); done
+  for pair in "$@"; do names+=("${pair%%=*}"); commands+=("${pair#*=}"); done
   declare -A times=()
   for ((r = 0; r < repeats; r++)); do
     for i in "${!names[@]}"; do

@@ -17,15 +17,14 @@ const std::array<const char*, kGenreCount> GenreTable = {
     "Tribal", "Acid Punk", "Acid Jazz", "Polka", "Retro", "Musical", "Rock & Roll", "Hard Rock",
 };
 
-void V1Tag::setGenreByName(const char* name) {
+unsigned char genreByName(std::string_view name) {
     for (std::size_t i = 0; i < GenreTable.size(); ++i) {
-        if (std::strcmp(name, GenreTable[i]) == 0) {
-            genre = static_cast<unsigned char>(i);
-            return;
-        }
+        if (name == GenreTable[i]) return static_cast<unsigned char>(i);
     }
-    genre = NoGenre;
+    return NoGenre;
 }
+
+void V1Tag::setGenreByName(const char* name) { genre = genreByName(name); }
 
 int V1Tag::genreName(std::span<char, kGenreNameBuffer> buffer) const {
     if (genre >= GenreTable.size()) return 0;

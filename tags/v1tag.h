@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <span>
+#include <string_view>
 
 #include "platform/ui/handle.h"
 #include "tags/fieldmask.h"
@@ -34,12 +35,15 @@ struct V1Tag {
     TagResult write(WindowHandle owner, const char* path, FieldMask mask);
     TagResult remove(WindowHandle owner, const char* path, int soft);
 
-    // Exact, case-sensitive match against the table; anything else is NoGenre.
+    // The genre byte of genreByName.
     void setGenreByName(const char* name);
     // Copies the genre's name with its terminator and returns its length plus 1;
     // returns 0 and leaves the buffer alone when the byte names no genre.
     int genreName(std::span<char, kGenreNameBuffer> buffer) const;
 };
+
+// The index of a genre name: an exact, case-sensitive match, else NoGenre.
+unsigned char genreByName(std::string_view name);
 
 // Fills a combo box of a dialog with the 80 names. Lives with the window layer.
 int fillGenreCombo(WindowHandle dialog, int controlId);
