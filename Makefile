@@ -14,7 +14,11 @@ PACKAGES   := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenc
               xvfb xdotool xclip x11-utils openbox imagemagick clang libclang-rt-14-dev
 CMAKE_GEN  := -G Ninja
 
-.PHONY: run test build build-asan build-fuzz fuzz deps bench screenshots clean
+# What bench/peers.sh compares the engine with, and what it measures with;
+# installed only for `make peers`.
+PEER_PACKAGES := id3v2 python3-mutagen eyed3 lame strace bc
+
+.PHONY: run test build build-asan build-fuzz fuzz deps bench peers screenshots clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
@@ -52,6 +56,11 @@ bench: build
 	./$(BUILD)/bench/lirvane_bench
 	./$(BUILD)/bench/lirvane_listbox_bench
 	./$(BUILD)/bench/lirvane_walk_bench
+
+# The engine against the peer tag editors on a generated corpus.
+peers: build
+	$(MAKE) deps PACKAGES="$(PEER_PACKAGES)"
+	bash bench/peers.sh
 
 # The README's pictures of the desktop windows, taken anew under Xvfb.
 screenshots: build

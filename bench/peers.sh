@@ -6,8 +6,8 @@
 # its ratio to the engine, and its system calls per file (strace -c).
 #
 # Usage: bench/peers.sh [COUNT [REPEATS]]   (defaults: 1000 files, 3 repeats)
-# Needs build/ (make build) and, for the peers, the Debian packages id3v2,
-# python3-mutagen (mid3v2), eyed3, lame (real MP3 frames), strace;
+# Needs build/ and the Debian packages id3v2, python3-mutagen (mid3v2), eyed3,
+# lame (real MP3 frames), strace and bc; `make peers` installs them and runs it.
 # KID3=1 adds kid3-cli (slow) to the first scenario.
 # WORK=folder puts the corpus there (default: a folder under /var/tmp, on disk).
 set -euo pipefail
