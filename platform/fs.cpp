@@ -23,7 +23,7 @@ constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
 constexpr mode_t kPermissionBits = 07777;
 constexpr mode_t kNewFileMode = 0666;  // before the umask
 constexpr unsigned kTempNameSpace = 0x10000;  // four hex digits
-constexpr std::size_t kCopyBuffer = 64 * 1024;
+constexpr std::size_t kCopyBuffer = 128 * 1024;
 
 struct FaultState {
     FaultPlan plan;
@@ -185,11 +185,14 @@ ssize_t kernelCopy(int from, std::uint64_t& fromOffset, int to, std::uint64_t& t
     return copied;
 }
 
-// The copy through a buffer, where the kernel's copy is refused.
+// The copy through a buffer. Its writes end on whole buffer lengths of the
+// target, so that the target's pages are written whole, whatever the source's
+// offset.
 int bufferedCopy(File& from, std::uint64_t fromOffset, File& to, std::uint64_t toOffset, std::uint64_t count) {
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(count, kCopyBuffer)));
     while (count > 0) {
-        const auto chunk = std::span(buffer).first(static_cast<std::size_t>(std::min<std::uint64_t>(count, buffer.size())));
+        const std::uint64_t toBoundary = kCopyBuffer - toOffset % kCopyBuffer;
+        const auto chunk = std::span(buffer).first(static_cast<std::size_t>(std::min({count, toBoundary, std::uint64_t{buffer.size()}})));
         const std::int64_t got = from.readAt(fromOffset, chunk);
         if (got < 0) return errnoOr(EIO);
         if (static_cast<std::size_t>(got) < chunk.size()) return EIO;  // the source ended early
@@ -203,7 +206,12 @@ int bufferedCopy(File& from, std::uint64_t fromOffset, File& to, std::uint64_t t
 
 }  // namespace
 
+bool kernelCopyFits(std::uint64_t fromOffset, std::uint64_t toOffset) {
+    return fromOffset % kCopyAlignment == toOffset % kCopyAlignment;
+}
+
 int copyRange(File& from, std::uint64_t fromOffset, File& to, std::uint64_t toOffset, std::uint64_t count) {
+    if (!kernelCopyFits(fromOffset, toOffset)) return bufferedCopy(from, fromOffset, to, toOffset, count);
     bool first = true;
     while (count > 0) {
         const std::uint64_t end = toOffset + count;

@@ -76,10 +76,19 @@ private:
     unsigned group_ = 0;
 };
 
-// Copies count bytes of `from` at fromOffset to `to` at toOffset, in the
-// kernel where the file system allows it (blocks are shared where it can
-// reflink them), else through a buffer. 0, or the errno; EIO when `from`
-// ends early.
+// The page, and the block a file system can share between files.
+inline constexpr std::uint64_t kCopyAlignment = 4096;
+
+// Whether a copy between these offsets suits the kernel: they sit alike within
+// a page. Otherwise the kernel pieces every page it writes together from two,
+// and a copy through a buffer that writes whole pages is faster; only such
+// offsets can share blocks anyway.
+bool kernelCopyFits(std::uint64_t fromOffset, std::uint64_t toOffset);
+
+// Copies count bytes of `from` at fromOffset to `to` at toOffset: in the
+// kernel where the offsets suit it and the file system allows it (blocks are
+// shared where it can reflink them), else through a buffer. 0, or the errno;
+// EIO when `from` ends early.
 int copyRange(File& from, std::uint64_t fromOffset, File& to, std::uint64_t toOffset, std::uint64_t count);
 
 // A uniquely named file created empty and exclusively in a folder, removed

@@ -73,14 +73,21 @@ TEST(HeadOfTheFile, AudioThatStartsBeyondTheFirstBlockIsFoundThere) {
     }
 }
 
-TEST(KernelCopy, WhereItIsRefusedTheBufferedCopyGivesTheSameBytes) {
+// The growth copies its audio between offsets that sit differently within a
+// page (through the buffer); the removal of a tag that ends on a page copies
+// in the kernel, or through the buffer where the kernel refuses.
+TEST(KernelCopy, EveryWayOfCopyingGivesTheSameBytes) {
     TestFolder folder;
-    const Bytes original = tagged(frame("TIT2", textBody("Old")), 0, 300000);
+    const Bytes title = frame("TIT2", textBody("Old"));
+    const Bytes original = tagged(title, 0, 300000);
+    const Bytes onPage = tagged(title, 2 * platform::kCopyAlignment - 10 - title.size(), 300000);
+    ASSERT_TRUE(platform::kernelCopyFits(onPage.size() - 300000, 0));
+    ASSERT_FALSE(platform::kernelCopyFits(original.size() - 300000, 10 + 10 + 35 + 512));
     std::vector<Bytes> grownFiles;
     for (const bool refuse : {false, true}) {
         SCOPED_TRACE(refuse ? "refused" : "kernel");
         const std::string grown = folder.make(refuse ? "g1.mp3" : "g0.mp3", original);
-        const std::string removed = folder.make(refuse ? "r1.mp3" : "r0.mp3", original);
+        const std::string removed = folder.make(refuse ? "r1.mp3" : "r0.mp3", onPage);
         platform::setFaults({.refuseKernelCopy = refuse});
         writeTitle(grown, "A longer title that no longer fits");
         EXPECT_EQ(tags::V2Tag().remove(kNoOwner, removed.c_str(), 0), tags::TagSuccess);
@@ -94,19 +101,23 @@ TEST(KernelCopy, WhereItIsRefusedTheBufferedCopyGivesTheSameBytes) {
     EXPECT_EQ(grownFiles[0], grownFiles[1]);
 }
 
-TEST(KernelCopy, ASourceThatEndsEarlyFailsTheCopyEitherWay) {
+TEST(KernelCopy, ASourceThatEndsEarlyFailsTheCopyEveryWay) {
     TestFolder folder;
-    const std::string from = folder.make("from", audio(500));
+    constexpr std::uint64_t kPage = platform::kCopyAlignment;
+    const std::string from = folder.make("from", audio(kPage + 500));
     const std::string to = folder.make("to", {});
-    for (const bool refuse : {false, true}) {
-        platform::File source;
-        platform::File target;
-        ASSERT_EQ(source.open(from, platform::Access::Read), 0);
-        ASSERT_EQ(target.open(to, platform::Access::WriteTruncate), 0);
-        platform::setFaults({.refuseKernelCopy = refuse});
-        EXPECT_EQ(platform::copyRange(source, 100, target, 0, 400), 0);
-        EXPECT_EQ(platform::copyRange(source, 100, target, 0, 401), EIO) << "one byte short";
-        platform::clearFaults();
+    for (const std::uint64_t fromOffset : {kPage + 100, kPage}) {
+        for (const bool refuse : {false, true}) {
+            platform::File source;
+            platform::File target;
+            ASSERT_EQ(source.open(from, platform::Access::Read), 0);
+            ASSERT_EQ(target.open(to, platform::Access::WriteTruncate), 0);
+            const std::uint64_t rest = kPage + 500 - fromOffset;
+            platform::setFaults({.refuseKernelCopy = refuse});
+            EXPECT_EQ(platform::copyRange(source, fromOffset, target, 0, rest), 0);
+            EXPECT_EQ(platform::copyRange(source, fromOffset, target, 0, rest + 1), EIO) << "one byte short";
+            platform::clearFaults();
+        }
     }
 }
 
