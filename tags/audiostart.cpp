@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
 
 #include "tags/messages.h"
@@ -91,6 +92,20 @@ ScanResult found(std::uint64_t offset) {
     return {Scan::Found, static_cast<AudioStart>(offset)};
 }
 
+// Where the first FF Ex pair lies wholly within bytes. The sync bytes are
+// looked up with memchr: padding and most tag bytes are no 0xFF, and that
+// search is many times faster than a test of every byte.
+std::optional<std::size_t> syncPairIn(std::span<const std::uint8_t> bytes) {
+    const std::uint8_t* const begin = bytes.data();
+    const std::uint8_t* const last = begin + bytes.size() - 1;  // a pair cannot start here
+    for (const std::uint8_t* at = begin; at < last; ++at) {
+        at = static_cast<const std::uint8_t*>(std::memchr(at, v2::kSyncByte, static_cast<std::size_t>(last - at)));
+        if (at == nullptr) return std::nullopt;
+        if (at[1] >= v2::kSyncFollowMin) return static_cast<std::size_t>(at - begin);
+    }
+    return std::nullopt;
+}
+
 // The first FF Ex pair from `from` on: in the first block where it lies
 // there, then in chunks read from the file.
 ScanResult scanForAudio(FileHead& head) {
@@ -109,10 +124,9 @@ ScanResult scanForAudio(FileHead& head) {
             if (got <= 0) return {};  // a failure, or a file that ended before its length
             bytes = std::span(chunk).first(static_cast<std::size_t>(got));
         }
-        for (std::size_t i = 0; i < bytes.size(); ++i) {
-            if (afterSyncByte && bytes[i] >= v2::kSyncFollowMin) return found(at + i - 1);
-            afterSyncByte = bytes[i] == v2::kSyncByte;
-        }
+        if (afterSyncByte && bytes[0] >= v2::kSyncFollowMin) return found(at - 1);
+        if (const auto pair = syncPairIn(bytes)) return found(at + *pair);
+        afterSyncByte = bytes.back() == v2::kSyncByte;
         at += bytes.size();
     }
     return plan->declaredEnd ? found(*plan->declaredEnd) : ScanResult{Scan::NoAudio};

@@ -13,7 +13,7 @@ namespace tags {
 
 // Covers the tag, its padding and the first audio frame of most files; more
 // would only cost copying for the many files whose tags are small.
-inline constexpr std::size_t kFirstBlock = 8 * 1024;
+inline constexpr std::size_t kFirstBlock = 4 * 1024;
 // Beyond the declared tag: padding that the declared size leaves out, and the sync.
 inline constexpr std::size_t kPastDeclaredTag = 1024;
 // A declared tag larger than this is not read ahead whole.

@@ -6,6 +6,7 @@
 
 #include "platform/fs.h"
 #include "platform/ui/msgbox.h"
+#include "tags/filehead.h"
 #include "tags/v2tag.h"
 #include "tests/invariants.h"
 #include "tests/testfiles.h"
@@ -45,6 +46,7 @@ TEST(FindAudioStart, FindsTheFirstFFFollowedByE0OrMore) {
         Bytes contents;
         tags::AudioStart expected;
     };
+    constexpr auto kBlock = static_cast<tags::AudioStart>(tags::kFirstBlock);
     const Case cases[] = {
         {"begins with audio", audio(3000), 0},
         {"pair across the first chunk boundary", ByteBuilder().zeros(1023).bytes({0xFF, 0xE0}).zeros(100), 1023},
@@ -53,6 +55,9 @@ TEST(FindAudioStart, FindsTheFirstFFFollowedByE0OrMore) {
         {"pair at the start of the second chunk", ByteBuilder().zeros(1024).bytes({0xFF, 0xE0}).zeros(10), 1024},
         {"pair across the second chunk boundary", ByteBuilder().zeros(2047).bytes({0xFF, 0xF3}).zeros(10), 2047},
         {"FF DF is no sync, FF FF is", ByteBuilder().bytes({0x00, 0xFF, 0xDF, 0x00, 0xFF, 0xFF, 0x00}), 4},
+        {"pair across the end of the first block", ByteBuilder().zeros(kBlock - 1).bytes({0xFF, 0xE0}).zeros(10), kBlock - 1},
+        {"FF ending the first block, 00 after it", ByteBuilder().zeros(kBlock - 1).bytes({0xFF, 0x00, 0xFF, 0x00, 0xFF, 0xFB}), kBlock + 3},
+        {"FF FF E0 far beyond the first block", ByteBuilder().zeros(150000).bytes({0xFF, 0xFF, 0xE0}), 150000},
         {"no sync, the end the tag declares", concat({v2Header(3, 0, 90), Bytes(3000, 0)}), 100},
         {"no sync, a tag that declares all of the file", concat({v2Header(4, 0, 1014), Bytes(1014, 0)}), 1024},
     };
