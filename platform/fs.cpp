@@ -2,7 +2,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/file.h>
+#include <sys/vfs.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -210,8 +212,28 @@ bool kernelCopyFits(std::uint64_t fromOffset, std::uint64_t toOffset) {
     return fromOffset % kCopyAlignment == toOffset % kCopyAlignment;
 }
 
+namespace {
+
+// Network file systems whose servers can copy for the kernel, whatever the
+// offsets, sparing the network the bytes both ways.
+bool copiesOnServer(int fd) {
+    struct statfs fs {};
+    if (fstatfs(fd, &fs) != 0) return false;
+    switch (fs.f_type) {
+        case NFS_SUPER_MAGIC:
+        case SMB2_SUPER_MAGIC:
+        case CIFS_SUPER_MAGIC:
+        case CEPH_SUPER_MAGIC: return true;
+        default: return false;
+    }
+}
+
+}  // namespace
+
 int copyRange(File& from, std::uint64_t fromOffset, File& to, std::uint64_t toOffset, std::uint64_t count) {
-    if (!kernelCopyFits(fromOffset, toOffset)) return bufferedCopy(from, fromOffset, to, toOffset, count);
+    if (!kernelCopyFits(fromOffset, toOffset) && !copiesOnServer(to.descriptor())) {
+        return bufferedCopy(from, fromOffset, to, toOffset, count);
+    }
     bool first = true;
     while (count > 0) {
         const std::uint64_t end = toOffset + count;

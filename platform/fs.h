@@ -86,8 +86,9 @@ inline constexpr std::uint64_t kCopyAlignment = 4096;
 bool kernelCopyFits(std::uint64_t fromOffset, std::uint64_t toOffset);
 
 // Copies count bytes of `from` at fromOffset to `to` at toOffset: in the
-// kernel where the offsets suit it and the file system allows it (blocks are
-// shared where it can reflink them), else through a buffer. 0, or the errno;
+// kernel where the offsets suit it or `to` is on a network file system whose
+// server can copy, and the file system allows it (blocks are shared where it
+// can reflink them), else through a buffer. 0, or the errno;
 // EIO when `from` ends early.
 int copyRange(File& from, std::uint64_t fromOffset, File& to, std::uint64_t toOffset, std::uint64_t count);
 
