@@ -79,30 +79,38 @@ TEST(CrashSafety, AKilledWalkLeavesEveryFileOldOrNew) {
     std::mt19937 random(seed);
     std::uniform_int_distribution<long> moment(0, walkTime.count());
     // A kill that comes after the walk ended does not count; the child says
-    // when it starts, so that the moment is measured from there.
+    // when it starts, so that the moment is measured from there, and how long
+    // a walk it finished took, so that later moments fall within one.
     int midWalk = 0;
     for (int attempt = 0; attempt < 3 * kKills && midWalk < kKills; ++attempt) {
         SCOPED_TRACE("seed " + std::to_string(seed) + ", attempt " + std::to_string(attempt));
         resetSongs(folder);
-        int started[2];
-        ASSERT_EQ(pipe(started), 0);
+        int childSays[2];
+        ASSERT_EQ(pipe(childSays), 0);
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
+            const auto begun = std::chrono::steady_clock::now();
             const char go = 1;
-            if (write(started[1], &go, 1) != 1) _exit(1);
+            if (write(childSays[1], &go, 1) != 1) _exit(1);
             walk(folder);
-            _exit(0);
+            const long took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begun).count();
+            _exit(write(childSays[1], &took, sizeof took) == sizeof took ? 0 : 1);
         }
+        ::close(childSays[1]);
         char go = 0;
-        ASSERT_EQ(read(started[0], &go, 1), 1);
-        ::close(started[0]);
-        ::close(started[1]);
+        ASSERT_EQ(read(childSays[0], &go, 1), 1);
         std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
         ::kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
-        if (WIFSIGNALED(status)) ++midWalk;
+        long took = 0;
+        if (WIFSIGNALED(status)) {
+            ++midWalk;
+        } else if (read(childSays[0], &took, sizeof took) == sizeof took) {
+            moment = std::uniform_int_distribution<long>(0, took);
+        }
+        ::close(childSays[0]);
         for (int i = 0; i < kFiles; ++i) {
             const Bytes now = readAll(songPath(folder, i));
             EXPECT_TRUE(now == original(i) || now == done[i]) << "song " << i << " is neither old nor new";
