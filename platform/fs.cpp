@@ -231,6 +231,7 @@ bool copiesOnServer(int fd) {
 }  // namespace
 
 int copyRange(File& from, std::uint64_t fromOffset, File& to, std::uint64_t toOffset, std::uint64_t count) {
+    if (count == 0) return 0;
     if (!kernelCopyFits(fromOffset, toOffset) && !copiesOnServer(to.descriptor())) {
         return bufferedCopy(from, fromOffset, to, toOffset, count);
     }
