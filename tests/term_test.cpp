@@ -436,6 +436,12 @@ TEST(TermPainter, TheRenameDialogShowsEveryButtonWholeInEightyColumns) {
                                 "ID3 Tags", "Estructura de archivo"}) {
         EXPECT_TRUE(shown(caption)) << caption;
     }
+    // Captions longer than their boxes end in an ellipsis at the box's corner.
+    for (const std::string cut : {"┌ Añadir a la lista de la", "┌ Aplicar a (Basado en"}) {
+        const auto row = std::find_if(rows.begin(), rows.end(), [&](const std::string& r) { return r.find(cut) != std::string::npos; });
+        ASSERT_NE(row, rows.end()) << cut;
+        EXPECT_NE(row->find("…┐", row->find(cut)), std::string::npos) << *row;
+    }
 }
 
 TEST(TermEdit, AJapaneseTitleIsDrawnTwoCellsACharacterAndEditedByCharacter) {

@@ -19,6 +19,7 @@ constexpr char32_t kScrollDown = U'▼';
 constexpr char32_t kScrollLeft = U'◄';
 constexpr char32_t kScrollRight = U'►';
 constexpr char32_t kScrollThumb = U'█';
+constexpr char32_t kEllipsis = U'…';
 constexpr char32_t kScrollTrack = U'░';
 constexpr char32_t kBarFull = U'█';
 constexpr char32_t kBarEmpty = U'░';
@@ -311,9 +312,16 @@ void Painter::paintStatic(const Window& control, const CellRect& r) {
     }
 }
 
+// A caption longer than its box ends in an ellipsis on the box's top line, so
+// that it does not read as a whole caption.
 void Painter::paintGroup(const Window& control, const CellRect& r) {
     canvas_.frame(r, Style::Frame);
-    if (!control.text.empty()) canvas_.text(r.left + 1, r.top, " " + control.text + " ", r.width() - 2, Style::Frame);
+    const int room = r.width() - 2;
+    if (control.text.empty() || room < 1) return;
+    const std::string caption = " " + control.text + " ";
+    const bool fits = displayWidth(caption) <= room;
+    const int used = canvas_.text(r.left + 1, r.top, caption, fits ? room : room - 1, Style::Frame);
+    if (!fits) canvas_.put(r.left + 1 + used, r.top, kEllipsis, Style::Frame);
 }
 
 void Painter::paintButton(const Window& control, const CellRect& r, bool focused) {
