@@ -46,22 +46,17 @@ constexpr FieldRow kV2OnlyRows[] = {
     {res::kUrlCheck, res::kUrlEdit},
 };
 
-using tags::text::BodyLayout;
-
-// Where showV2Tag puts each slot's text, and how the slot's body holds it.
+// Where showV2Tag puts each slot's text.
 struct SlotView {
     std::size_t slot;
-    BodyLayout layout;
     int control;
 };
 
 constexpr SlotView kSlotViews[] = {
-    {0, BodyLayout::Text, res::kTitleEdit},        {1, BodyLayout::Text, res::kArtistEdit},
-    {2, BodyLayout::Text, res::kAlbumEdit},        {4, BodyLayout::Comment, res::kCommentEdit},
-    {3, BodyLayout::Text, res::kYearEdit},         {6, BodyLayout::Text, res::kTrackEdit},
-    {5, BodyLayout::Text, res::kGenreCombo},       {11, BodyLayout::Text, res::kComposerEdit},
-    {9, BodyLayout::Text, res::kCopyrightEdit},    {7, BodyLayout::Text, res::kEncodedByEdit},
-    {10, BodyLayout::Text, res::kOrigArtistEdit},  {8, BodyLayout::Url, res::kUrlEdit},
+    {0, res::kTitleEdit},     {1, res::kArtistEdit},      {2, res::kAlbumEdit},
+    {4, res::kCommentEdit},   {3, res::kYearEdit},        {6, res::kTrackEdit},
+    {5, res::kGenreCombo},    {11, res::kComposerEdit},   {9, res::kCopyrightEdit},
+    {7, res::kEncodedByEdit}, {10, res::kOrigArtistEdit}, {8, res::kUrlEdit},
 };
 
 constexpr int kFirstEdit = res::kTitleEdit;
@@ -225,7 +220,7 @@ void showV1Tag(WindowHandle window) {
 
 void showV2Tag(WindowHandle window) {
     for (const SlotView& view : kSlotViews) {
-        const std::string text = tags::text::bodyText(TheV2Tag.slots[view.slot].body(), view.layout);
+        const std::string text = tags::text::bodyText(TheV2Tag.slots[view.slot].body(), tags::slotLayout(view.slot));
         if (!text.empty()) platform::setDlgItemText(window, view.control, text);
     }
 }

@@ -1,7 +1,6 @@
 #include "app/operations.h"
 
 #include <algorithm>
-#include <bit>
 #include <charconv>
 #include <optional>
 #include <cstdio>
@@ -20,7 +19,6 @@ namespace {
 
 using tags::FieldMask;
 using tags::TagResult;
-using tags::text::BodyLayout;
 
 constexpr std::size_t kV1TextLimit = 30;
 constexpr std::size_t kV1YearLimit = 4;
@@ -119,14 +117,12 @@ void writeV1File(WindowHandle main) {
 
 // --- ID3v2.3 slots -------------------------------------------------------------
 
-tags::FrameSlot& slotOf(FieldMask bit) {
-    return TheV2Tag.slots[tags::slotOfBit(static_cast<std::size_t>(std::countr_zero(bit)))];
-}
+tags::FrameSlot& slotOf(FieldMask bit) { return TheV2Tag.slots[tags::slotOfField(bit)]; }
 
 // Gives a slot a new body holding the text in the encoding it needs, with a
 // terminator when asked for. A slot whose buffer cannot be had stays empty.
-void fillSlot(FieldMask bit, BodyLayout layout, std::string_view text, bool terminated) {
-    const std::vector<std::uint8_t> body = tags::text::makeBody(text, layout, terminated);
+void fillSlot(FieldMask bit, std::string_view text, bool terminated) {
+    const std::vector<std::uint8_t> body = tags::text::makeBody(text, tags::slotLayout(tags::slotOfField(bit)), terminated);
     TheV2Tag.freeFields(bit);
     if (TheV2Tag.allocFields(bit, static_cast<std::uint32_t>(body.size())) != tags::TagSuccess) return;
     std::ranges::copy(body, slotOf(bit).buffer.get());
@@ -143,28 +139,27 @@ struct V2Row {
     int check;
     int control;
     FieldMask bit;
-    BodyLayout layout;
 };
 
 constexpr V2Row kV2Rows[] = {
-    {res::kTitleCheck, res::kTitleEdit, tags::kFieldTitle, BodyLayout::Text},
-    {res::kArtistCheck, res::kArtistEdit, tags::kFieldArtist, BodyLayout::Text},
-    {res::kAlbumCheck, res::kAlbumEdit, tags::kFieldAlbum, BodyLayout::Text},
-    {res::kYearCheck, res::kYearEdit, tags::kFieldYear, BodyLayout::Text},
-    {res::kCommentCheck, res::kCommentEdit, tags::kFieldComment, BodyLayout::Comment},
-    {res::kTrackCheck, res::kTrackEdit, tags::kFieldTrack, BodyLayout::Text},
-    {res::kGenreCheck, res::kGenreCombo, tags::kFieldGenre, BodyLayout::Text},
-    {res::kComposerCheck, res::kComposerEdit, tags::kFieldComposer, BodyLayout::Text},
-    {res::kCopyrightCheck, res::kCopyrightEdit, tags::kFieldCopyright, BodyLayout::Text},
-    {res::kEncodedByCheck, res::kEncodedByEdit, tags::kFieldEncodedBy, BodyLayout::Text},
-    {res::kOrigArtistCheck, res::kOrigArtistEdit, tags::kFieldOriginalArtist, BodyLayout::Text},
-    {res::kUrlCheck, res::kUrlEdit, tags::kFieldUrl, BodyLayout::Url},
+    {res::kTitleCheck, res::kTitleEdit, tags::kFieldTitle},
+    {res::kArtistCheck, res::kArtistEdit, tags::kFieldArtist},
+    {res::kAlbumCheck, res::kAlbumEdit, tags::kFieldAlbum},
+    {res::kYearCheck, res::kYearEdit, tags::kFieldYear},
+    {res::kCommentCheck, res::kCommentEdit, tags::kFieldComment},
+    {res::kTrackCheck, res::kTrackEdit, tags::kFieldTrack},
+    {res::kGenreCheck, res::kGenreCombo, tags::kFieldGenre},
+    {res::kComposerCheck, res::kComposerEdit, tags::kFieldComposer},
+    {res::kCopyrightCheck, res::kCopyrightEdit, tags::kFieldCopyright},
+    {res::kEncodedByCheck, res::kEncodedByEdit, tags::kFieldEncodedBy},
+    {res::kOrigArtistCheck, res::kOrigArtistEdit, tags::kFieldOriginalArtist},
+    {res::kUrlCheck, res::kUrlEdit, tags::kFieldUrl},
 };
 
 void writeV2File(WindowHandle main) {
     if (tagCanBeRewritten(TheV2Tag.read(main, CurrentPath))) {
         for (const V2Row& row : kV2Rows) {
-            if (checked(main, row.check)) fillSlot(row.bit, row.layout, panelText(main, row.control), true);
+            if (checked(main, row.check)) fillSlot(row.bit, panelText(main, row.control), true);
         }
         TheV2Tag.write(main, CurrentPath, tags::kAllFields, kWalkPadding);
     }
@@ -190,13 +185,13 @@ std::string v1GenreName() {
 void copyV1ToV2File(WindowHandle main) {
     if (TheV1Tag.read(main, CurrentPath) != tags::TagSuccess) return;
     if (tagCanBeRewritten(TheV2Tag.read(main, CurrentPath))) {
-        fillSlot(tags::kFieldTitle, BodyLayout::Text, recordText(TheV1Tag.title), false);
-        fillSlot(tags::kFieldAlbum, BodyLayout::Text, recordText(TheV1Tag.album), false);
-        fillSlot(tags::kFieldArtist, BodyLayout::Text, recordText(TheV1Tag.artist), false);
-        fillSlot(tags::kFieldComment, BodyLayout::Comment, recordText(TheV1Tag.comment), false);
-        fillSlot(tags::kFieldYear, BodyLayout::Text, recordText(TheV1Tag.year), false);
-        fillSlot(tags::kFieldTrack, BodyLayout::Text, trackDigits(TheV1Tag.track), false);
-        fillSlot(tags::kFieldGenre, BodyLayout::Text, v1GenreName(), false);
+        fillSlot(tags::kFieldTitle, recordText(TheV1Tag.title), false);
+        fillSlot(tags::kFieldAlbum, recordText(TheV1Tag.album), false);
+        fillSlot(tags::kFieldArtist, recordText(TheV1Tag.artist), false);
+        fillSlot(tags::kFieldComment, recordText(TheV1Tag.comment), false);
+        fillSlot(tags::kFieldYear, recordText(TheV1Tag.year), false);
+        fillSlot(tags::kFieldTrack, trackDigits(TheV1Tag.track), false);
+        fillSlot(tags::kFieldGenre, v1GenreName(), false);
         // No soft removal first: the write replaces the whole old tag by
         // itself, and a removal followed by a failed write would lose it.
         TheV2Tag.write(main, CurrentPath, tags::kAllFields, kWalkPadding);
@@ -205,7 +200,7 @@ void copyV1ToV2File(WindowHandle main) {
 }
 
 // The text of a slot, read by its encoding byte.
-std::string slotText(FieldMask bit, BodyLayout layout) { return tags::text::bodyText(slotOf(bit).body(), layout); }
+std::string slotText(FieldMask bit) { return tags::text::bodyText(slotOf(bit).body(), tags::slotLayout(tags::slotOfField(bit))); }
 
 // "5/12" is track 5 of 12: only the digits before the slash count.
 unsigned char trackFromText(std::string_view text) {
@@ -227,16 +222,16 @@ std::optional<unsigned char> genreOfText(std::string_view text) {
 
 void copyV2ToV1File(WindowHandle main) {
     if (TheV2Tag.read(main, CurrentPath) == tags::TagSuccess) {
-        putV1Text(TheV1Tag.title, slotText(tags::kFieldTitle, BodyLayout::Text), kV1TextLimit);
-        putV1Text(TheV1Tag.artist, slotText(tags::kFieldArtist, BodyLayout::Text), kV1TextLimit);
-        putV1Text(TheV1Tag.album, slotText(tags::kFieldAlbum, BodyLayout::Text), kV1TextLimit);
-        putV1Text(TheV1Tag.year, slotText(tags::kFieldYear, BodyLayout::Text), kV1YearLimit);
-        putV1Text(TheV1Tag.comment, slotText(tags::kFieldComment, BodyLayout::Comment), kV1CommentLimit);
-        TheV1Tag.track = trackFromText(slotText(tags::kFieldTrack, BodyLayout::Text));
+        putV1Text(TheV1Tag.title, slotText(tags::kFieldTitle), kV1TextLimit);
+        putV1Text(TheV1Tag.artist, slotText(tags::kFieldArtist), kV1TextLimit);
+        putV1Text(TheV1Tag.album, slotText(tags::kFieldAlbum), kV1TextLimit);
+        putV1Text(TheV1Tag.year, slotText(tags::kFieldYear), kV1YearLimit);
+        putV1Text(TheV1Tag.comment, slotText(tags::kFieldComment), kV1CommentLimit);
+        TheV1Tag.track = trackFromText(slotText(tags::kFieldTrack));
         // A text that names no genre leaves the file's own genre byte (none
         // in a new trailer), never one left over from another file.
         FieldMask mask = tags::kAllFields;
-        if (const auto genre = genreOfText(slotText(tags::kFieldGenre, BodyLayout::Text))) {
+        if (const auto genre = genreOfText(slotText(tags::kFieldGenre))) {
             TheV1Tag.genre = *genre;
         } else {
             mask &= ~tags::kFieldGenre;

@@ -14,22 +14,20 @@ constexpr std::size_t kVersionAt = 2;    // "*V1Title": the digit
 constexpr std::size_t kFieldNameAt = 3;  // "*V1Title": the name
 constexpr char kTagItemStart[] = "*V";
 
-using tags::text::BodyLayout;
-
 // The first seven are the ID3v1.1 fields; ID3v2.3 offers all twelve.
 constexpr TagField kFields[] = {
-    {"Title", tags::kFieldTitle, BodyLayout::Text},
-    {"Artist", tags::kFieldArtist, BodyLayout::Text},
-    {"Album", tags::kFieldAlbum, BodyLayout::Text},
-    {"Comment", tags::kFieldComment, BodyLayout::Comment},
-    {"Genre", tags::kFieldGenre, BodyLayout::Text},
-    {"Track", tags::kFieldTrack, BodyLayout::Text},
-    {"Year", tags::kFieldYear, BodyLayout::Text},
-    {"Composer", tags::kFieldComposer, BodyLayout::Text},
-    {"Copyright", tags::kFieldCopyright, BodyLayout::Text},
-    {"Encoded By", tags::kFieldEncodedBy, BodyLayout::Text},
-    {"Orig. Artist", tags::kFieldOriginalArtist, BodyLayout::Text},
-    {"URL", tags::kFieldUrl, BodyLayout::Url},
+    {"Title", tags::kFieldTitle},
+    {"Artist", tags::kFieldArtist},
+    {"Album", tags::kFieldAlbum},
+    {"Comment", tags::kFieldComment},
+    {"Genre", tags::kFieldGenre},
+    {"Track", tags::kFieldTrack},
+    {"Year", tags::kFieldYear},
+    {"Composer", tags::kFieldComposer},
+    {"Copyright", tags::kFieldCopyright},
+    {"Encoded By", tags::kFieldEncodedBy},
+    {"Orig. Artist", tags::kFieldOriginalArtist},
+    {"URL", tags::kFieldUrl},
 };
 constexpr std::size_t kV1FieldCount = 7;
 
@@ -94,8 +92,8 @@ std::string v1FieldText(const tags::V1Tag& tag, std::string_view fieldName) {
 std::string v2FieldText(const tags::V2Tag& tag, std::string_view fieldName) {
     const TagField* field = findField(kVersionV2, fieldName);
     if (field == nullptr) return {};
-    const tags::FrameSlot& slot = tag.slots[tags::slotOfBit(static_cast<std::size_t>(std::countr_zero(field->bit)))];
-    return tags::text::bodyText(slot.body(), field->layout);
+    const std::size_t slot = tags::slotOfField(field->bit);
+    return tags::text::bodyText(tag.slots[slot].body(), tags::slotLayout(slot));
 }
 
 std::string composeName(std::span<const std::string> items, const tags::V1Tag& v1, const tags::V2Tag& v2,

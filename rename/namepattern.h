@@ -20,12 +20,10 @@ inline constexpr std::size_t kTextItemLimit = 254;
 inline constexpr int kVersionV1 = 1;
 inline constexpr int kVersionV2 = 2;
 
-// A field a tag item can name: its name in the item, the ID3v2.3 slot that
-// holds it and how that slot's body is laid out.
+// A field a tag item can name: its name in the item and the field's bit.
 struct TagField {
     const char* name;
     tags::FieldMask bit;
-    tags::text::BodyLayout layout;
 };
 
 // The fields offered for a version, in the order they are offered.

@@ -1,6 +1,7 @@
 #include "tags/v2tag.h"
 
 #include <algorithm>
+#include <bit>
 #include <new>
 
 #include "tags/v2layout.h"
@@ -54,6 +55,13 @@ std::optional<std::size_t> v2::slotTaking(const V2Tag& tag, const FrameSlot& fra
 }
 
 std::size_t slotOfBit(std::size_t bitIndex) { return kSlotOfBit[bitIndex]; }
+
+std::size_t slotOfField(FieldMask field) { return slotOfBit(static_cast<std::size_t>(std::countr_zero(field))); }
+
+text::BodyLayout slotLayout(std::size_t slot) {
+    if (slot == kCommentSlot) return text::BodyLayout::Comment;
+    return slot == kUrlSlot ? text::BodyLayout::Url : text::BodyLayout::Text;
+}
 
 void V2Tag::reset() {
     std::copy(std::begin(v2::kIdentifier), std::end(v2::kIdentifier), identifier);

@@ -13,6 +13,7 @@
 #include "platform/ui/handle.h"
 #include "tags/fieldmask.h"
 #include "tags/tagresult.h"
+#include "tags/textcodec.h"
 
 namespace tags {
 
@@ -72,6 +73,10 @@ struct V2Tag {
 
 // The slot a FieldMask bit selects, for the twelve single bits 0x001 to 0x800.
 std::size_t slotOfBit(std::size_t bitIndex);
+// The same for the field's mask bit itself (kFieldTitle and the others).
+std::size_t slotOfField(FieldMask field);
+// How a slot's body holds its text: a comment and a URL have a description first.
+text::BodyLayout slotLayout(std::size_t slot);
 
 // Scans the file and leaves the position anywhere. Without any frame sync the
 // audio starts where the tag the file begins with declares its end, when that
