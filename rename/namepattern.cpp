@@ -1,7 +1,6 @@
 #include "rename/namepattern.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdio>
 #include <string>
 
