@@ -38,15 +38,6 @@ void StreamWriter::putZeros(std::uint64_t count) {
 }
 
 void StreamWriter::copyFrom(platform::File& source, std::uint64_t offset, std::uint64_t count) {
-    if (ok_ && count > 0 && !platform::kernelCopyFits(offset, offset_ + used_)) {
-        // Fill the buffer from the source first: the copy then goes on from a
-        // whole buffer length and writes whole pages.
-        const auto top = std::span(buffer_).subspan(used_).first(static_cast<std::size_t>(std::min<std::uint64_t>(count, buffer_.size() - used_)));
-        ok_ = source.readAt(offset, top) == static_cast<std::int64_t>(top.size());
-        used_ += top.size();
-        offset += top.size();
-        count -= top.size();
-    }
     if (!flush()) return;
     ok_ = platform::copyRange(source, offset, file_, offset_, count) == 0;
     offset_ += count;

@@ -27,8 +27,8 @@ public:
 
     void put(std::span<const std::uint8_t> bytes);
     void putZeros(std::uint64_t count);
-    // Copies count bytes of source from offset on, in the kernel where it can,
-    // else through this buffer, in whole pages; a source that ends early fails.
+    // Copies count bytes of source from offset on, in the kernel where it can
+    // (see platform::copyRange); a source that ends early fails.
     void copyFrom(platform::File& source, std::uint64_t offset, std::uint64_t count);
     bool flush();
     bool ok() const { return ok_; }
