@@ -9,6 +9,7 @@
 #include "platform/ui/msgbox.h"
 #include "res/resources.h"
 #include "tags/messages.h"
+#include "walk/report.h"
 
 namespace app {
 namespace {
@@ -152,7 +153,7 @@ int saveFileList(WindowHandle owner, const char* path, WindowHandle list) {
     const bool existed = platform::pathKind(path) != platform::PathKind::Missing;
     platform::File original;
     if (original.open(path, platform::Access::WriteOpenOrCreate) != 0) {
-        tags::msg::show(owner, tags::msg::kOpenForReading, path);
+        walking::showError(owner, tags::msg::kOpenForReading, path);
         return 0;
     }
     platform::TempFile temp;
@@ -161,7 +162,7 @@ int saveFileList(WindowHandle owner, const char* path, WindowHandle list) {
     if (!saved) {
         original.close();
         if (!existed) platform::deleteFile(path);  // nothing of the failed save stays
-        tags::msg::show(owner, kListWriteFailed, path);
+        walking::showError(owner, kListWriteFailed, path);
         return 0;
     }
     return 1;
@@ -170,7 +171,7 @@ int saveFileList(WindowHandle owner, const char* path, WindowHandle list) {
 int loadFileList(WindowHandle owner, const char* path, WindowHandle list) {
     platform::File file;
     if (file.open(path, platform::Access::Read) != 0) {
-        tags::msg::show(owner, tags::msg::kOpenForReading, path);
+        walking::showError(owner, tags::msg::kOpenForReading, path);
         return 0;
     }
     removeAllEntries(list);
@@ -182,7 +183,7 @@ int loadFileList(WindowHandle owner, const char* path, WindowHandle list) {
         if (end != record.end()) platform::listAddString(list, std::string(record.begin(), end));
         record.fill(0);
     }
-    if (got < 0) tags::msg::show(owner, kListReadFailed, path);
+    if (got < 0) walking::showError(owner, kListReadFailed, path);
     return 1;
 }
 

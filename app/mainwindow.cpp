@@ -7,14 +7,15 @@
 
 #include "app/filelist.h"
 #include "app/operations.h"
-#include "app/progress.h"
-#include "app/radiopair.h"
+#include "app/panel.h"
 #include "app/settings.h"
 #include "platform/ui/msgbox.h"
 #include "rename/renamedialog.h"
 #include "res/resources.h"
-#include "tags/messages.h"
-#include "tags/textcodec.h"
+#include "tags/fields.h"
+#include "walk/progress.h"
+#include "walk/radiopair.h"
+#include "walk/report.h"
 
 namespace app {
 namespace {
@@ -24,50 +25,6 @@ using platform::WParam;
 
 constexpr int kListExtent = 1024;  // pixels, so that long paths can be scrolled into view
 
-// The rows of the tag panel: check box and field control.
-struct FieldRow {
-    int check;
-    int control;
-};
-
-constexpr FieldRow kRows[] = {
-    {res::kTitleCheck, res::kTitleEdit},         {res::kArtistCheck, res::kArtistEdit},
-    {res::kAlbumCheck, res::kAlbumEdit},         {res::kYearCheck, res::kYearEdit},
-    {res::kTrackCheck, res::kTrackEdit},         {res::kGenreCheck, res::kGenreCombo},
-    {res::kUrlCheck, res::kUrlEdit},             {res::kCommentCheck, res::kCommentEdit},
-    {res::kComposerCheck, res::kComposerEdit},   {res::kOrigArtistCheck, res::kOrigArtistEdit},
-    {res::kCopyrightCheck, res::kCopyrightEdit}, {res::kEncodedByCheck, res::kEncodedByEdit},
-};
-
-// The rows that only ID3v2.3 has, in the order the views treat them.
-constexpr FieldRow kV2OnlyRows[] = {
-    {res::kComposerCheck, res::kComposerEdit},   {res::kCopyrightCheck, res::kCopyrightEdit},
-    {res::kEncodedByCheck, res::kEncodedByEdit}, {res::kOrigArtistCheck, res::kOrigArtistEdit},
-    {res::kUrlCheck, res::kUrlEdit},
-};
-
-// Where showV2Tag puts each slot's text.
-struct SlotView {
-    std::size_t slot;
-    int control;
-};
-
-constexpr SlotView kSlotViews[] = {
-    {0, res::kTitleEdit},     {1, res::kArtistEdit},      {2, res::kAlbumEdit},
-    {4, res::kCommentEdit},   {3, res::kYearEdit},        {6, res::kTrackEdit},
-    {5, res::kGenreCombo},    {11, res::kComposerEdit},   {9, res::kCopyrightEdit},
-    {7, res::kEncodedByEdit}, {10, res::kOrigArtistEdit}, {8, res::kUrlEdit},
-};
-
-constexpr int kFirstEdit = res::kTitleEdit;
-constexpr int kLastEdit = res::kEncodedByEdit;
-
-// A text field of the ID3v1.1 record, out of Windows-1252.
-template <std::size_t N>
-std::string shownV1Text(const char (&field)[N]) {
-    return tags::text::fromV1({field, N});
-}
-
 bool isChecked(WindowHandle window, int id) { return platform::isDlgButtonChecked(window, id) == platform::BST_CHECKED; }
 
 void enableItem(WindowHandle window, int id, bool enable) {
@@ -75,8 +32,8 @@ void enableItem(WindowHandle window, int id, bool enable) {
 }
 
 int controlOfCheck(int check) {
-    const auto row = std::find_if(std::begin(kRows), std::end(kRows), [&](const FieldRow& r) { return r.check == check; });
-    return row == std::end(kRows) ? platform::kNoControlId : row->control;
+    const auto row = std::ranges::find(kPanelFields, check, &PanelField::check);
+    return row == kPanelFields.end() ? platform::kNoControlId : row->control;
 }
 
 void enableOperations(WindowHandle window, bool v1View) {
@@ -87,8 +44,11 @@ void enableOperations(WindowHandle window, bool v1View) {
 }
 
 void disableV2OnlyRows(WindowHandle window) {
-    for (const FieldRow& row : kV2OnlyRows) enableItem(window, row.control, false);
-    for (const FieldRow& row : kV2OnlyRows) enableItem(window, row.check, false);
+    for (const PanelField& row : kPanelFields) {
+        if (!row.v2Only) continue;
+        enableItem(window, row.control, false);
+        enableItem(window, row.check, false);
+    }
 }
 
 void initialise(WindowHandle window) {
@@ -96,8 +56,8 @@ void initialise(WindowHandle window) {
     platform::setIcon(window, platform::ICON_SMALL, res::kSmallIcon);
     platform::setIcon(window, platform::ICON_BIG, res::kLargeIcon);
     platform::listSetHorizontalExtent(platform::getDlgItem(window, res::kFileList), kListExtent);
-    tags::fillGenreCombo(window, res::kGenreCombo);
-    for (const FieldRow& row : kRows) platform::checkDlgButton(window, row.check, platform::BST_CHECKED);
+    fillGenreCombo(window, res::kGenreCombo);
+    for (const PanelField& row : kPanelFields) platform::checkDlgButton(window, row.check, platform::BST_CHECKED);
     platform::checkDlgButton(window, res::kScopeSelected, platform::BST_CHECKED);
     platform::checkDlgButton(window, res::kViewV1, platform::BST_CHECKED);
     disableV2OnlyRows(window);
@@ -116,16 +76,24 @@ bool takeCurrentEntry(WindowHandle window) {
     return true;
 }
 
+// The read's own message, if any, comes first, then the panel's.
 void readAndShow(WindowHandle window) {
-    if (isChecked(window, res::kViewV1)) {
-        const tags::TagResult result = TheV1Tag.read(window, CurrentPath);
-        if (result == tags::TagSuccess) showV1Tag(window);
-        else if (result != tags::TagNoV1Trailer) platform::messageBox(window, kReadV1Failed, tags::msg::kTitle);
-        return;
+    const bool v1View = isChecked(window, res::kViewV1);
+    const tags::TagOutcome outcome = v1View ? TheV1Tag.read(CurrentPath) : TheV2Tag.read(CurrentPath);
+    walking::report(window, outcome);
+    if (outcome.succeeded()) {
+        v1View ? showV1Tag(window) : showV2Tag(window);
+    } else if (outcome.result != (v1View ? tags::TagNoV1Trailer : tags::TagNoV2Header)) {
+        platform::messageBox(window, v1View ? kReadV1Failed : kReadV2Failed, walking::kErrorTitle);
     }
-    const tags::TagResult result = TheV2Tag.read(window, CurrentPath);
-    if (result == tags::TagSuccess) showV2Tag(window);
-    else if (result != tags::TagNoV2Header) platform::messageBox(window, kReadV2Failed, tags::msg::kTitle);
+}
+
+// The dialog renames the files of this window's list, read into the program's records.
+void openRenameDialog(WindowHandle window) {
+    renaming::RenameContext context{ModuleInstance, platform::getDlgItem(window, res::kFileList), &TheV1Tag, &TheV2Tag,
+                                    &RenameDialogHandle};
+    openSecondaryDialog(RenameDialogHandle, res::kRenameDialog, renaming::RenameDialog,
+                        reinterpret_cast<LParam>(&context));
 }
 
 void command(WindowHandle window, int id, unsigned code) {
@@ -140,13 +108,11 @@ void command(WindowHandle window, int id, unsigned code) {
     switch (id) {
         case res::kViewV1: switchToV1View(window); break;
         case res::kViewV2: switchToV2View(window); break;
-        case res::kScopeSelected: checkOneOfPair(window, res::kScopeSelected, res::kScopeAll); break;
-        case res::kScopeAll: checkOneOfPair(window, res::kScopeAll, res::kScopeSelected); break;
+        case res::kScopeSelected: walking::checkOneOfPair(window, res::kScopeSelected, res::kScopeAll); break;
+        case res::kScopeAll: walking::checkOneOfPair(window, res::kScopeAll, res::kScopeSelected); break;
         case res::kMenuAbout: openSecondaryDialog(AboutDialogHandle, res::kAboutDialog, AboutDialog); break;
         case res::kMenuOptions: openSecondaryDialog(OptionsDialogHandle, res::kOptionsDialog, OptionsDialog); break;
-        case res::kMenuRenameFromTags:
-            openSecondaryDialog(RenameDialogHandle, res::kRenameDialog, renaming::RenameDialog);
-            break;
+        case res::kMenuRenameFromTags: openRenameDialog(window); break;
         default:
             if (!runTagOperation(id)) fileListCommand(window, id);
             break;
@@ -157,7 +123,7 @@ void command(WindowHandle window, int id, unsigned code) {
 
 std::intptr_t MainWindow(WindowHandle window, unsigned message, WParam wParam, LParam lParam) {
     // A running walk owns the list; what would change it waits until it ends.
-    if (deferDuringWalk(window, message, wParam, lParam)) return platform::kHandled;
+    if (walking::deferDuringWalk(window, message, wParam, lParam)) return platform::kHandled;
     switch (message) {
         case platform::WM_INITDIALOG:
             initialise(window);
@@ -175,7 +141,7 @@ std::intptr_t MainWindow(WindowHandle window, unsigned message, WParam wParam, L
 
 void switchToV1View(WindowHandle window) {
     if (isChecked(window, res::kViewV1)) return;
-    checkOneOfPair(window, res::kViewV1, res::kViewV2);
+    walking::checkOneOfPair(window, res::kViewV1, res::kViewV2);
     disableV2OnlyRows(window);
     enableOperations(window, true);
     clearTagFields(window);
@@ -184,18 +150,21 @@ void switchToV1View(WindowHandle window) {
 
 void switchToV2View(WindowHandle window) {
     if (isChecked(window, res::kViewV2)) return;
-    checkOneOfPair(window, res::kViewV2, res::kViewV1);
-    for (const FieldRow& row : kV2OnlyRows) {
+    walking::checkOneOfPair(window, res::kViewV2, res::kViewV1);
+    for (const PanelField& row : kPanelFields) {
+        if (!row.v2Only) continue;
         if (isChecked(window, row.check)) enableItem(window, row.control, true);
+        enableItem(window, row.check, true);
     }
-    for (const FieldRow& row : kV2OnlyRows) enableItem(window, row.check, true);
     enableOperations(window, false);
     clearTagFields(window);
     if (takeCurrentEntry(window)) readAndShow(window);
 }
 
 void clearTagFields(WindowHandle window) {
-    for (int id = kFirstEdit; id <= kLastEdit; ++id) platform::setDlgItemText(window, id, "");
+    for (const PanelField& row : kPanelFields) {
+        if (row.bit != tags::kFieldGenre) platform::setDlgItemText(window, row.control, "");
+    }
     platform::comboSetCurSel(platform::getDlgItem(window, res::kGenreCombo), -1);
 }
 
@@ -204,24 +173,25 @@ void showSelectedTags(WindowHandle window) {
     if (takeCurrentEntry(window)) readAndShow(window);
 }
 
+// A genre that names no entry of the list leaves the field empty.
 void showV1Tag(WindowHandle window) {
-    platform::setDlgItemText(window, res::kTitleEdit, shownV1Text(TheV1Tag.title));
-    platform::setDlgItemText(window, res::kArtistEdit, shownV1Text(TheV1Tag.artist));
-    platform::setDlgItemText(window, res::kAlbumEdit, shownV1Text(TheV1Tag.album));
-    platform::setDlgItemText(window, res::kCommentEdit, shownV1Text(TheV1Tag.comment));
-    platform::setDlgItemText(window, res::kYearEdit, shownV1Text(TheV1Tag.year));
-    platform::setDlgItemInt(window, res::kTrackEdit, TheV1Tag.track, false);
-    char genre[tags::kGenreNameBuffer] = {};
-    TheV1Tag.genreName(genre);
-    const WindowHandle combo = platform::getDlgItem(window, res::kGenreCombo);
-    const int found = platform::comboFindStringExact(combo, -1, genre);
-    if (found != platform::CB_ERR) platform::comboSetCurSel(combo, found);
+    for (const PanelField& row : kPanelFields) {
+        const tags::TagField& field = tags::tagField(row.bit);
+        const std::string text = tags::v1Text(TheV1Tag, field);
+        if (field.v1 == tags::V1Kind::Text || field.v1 == tags::V1Kind::Track) {
+            platform::setDlgItemText(window, row.control, text);
+        } else if (field.v1 == tags::V1Kind::Genre) {
+            const WindowHandle combo = platform::getDlgItem(window, row.control);
+            const int found = platform::comboFindStringExact(combo, -1, text);
+            if (found != platform::CB_ERR) platform::comboSetCurSel(combo, found);
+        }
+    }
 }
 
 void showV2Tag(WindowHandle window) {
-    for (const SlotView& view : kSlotViews) {
-        const std::string text = tags::text::bodyText(TheV2Tag.slots[view.slot].body(), tags::slotLayout(view.slot));
-        if (!text.empty()) platform::setDlgItemText(window, view.control, text);
+    for (const PanelField& row : kPanelFields) {
+        const std::string text = tags::v2Text(TheV2Tag, tags::tagField(row.bit));
+        if (!text.empty()) platform::setDlgItemText(window, row.control, text);
     }
 }
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/radiopair.h"
+#include "walk/radiopair.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "res/resources.h"
@@ -77,10 +77,10 @@ std::intptr_t OptionsDialog(WindowHandle dialog, unsigned message, WParam wParam
             return platform::kHandled;
         case platform::WM_COMMAND:
             switch (static_cast<int>(platform::loWord(wParam))) {
-                case res::kOptionsV1Soft: checkOneOfPair(dialog, res::kOptionsV1Soft, res::kOptionsV1Full); break;
-                case res::kOptionsV1Full: checkOneOfPair(dialog, res::kOptionsV1Full, res::kOptionsV1Soft); break;
-                case res::kOptionsV2Soft: checkOneOfPair(dialog, res::kOptionsV2Soft, res::kOptionsV2Full); break;
-                case res::kOptionsV2Full: checkOneOfPair(dialog, res::kOptionsV2Full, res::kOptionsV2Soft); break;
+                case res::kOptionsV1Soft: walking::checkOneOfPair(dialog, res::kOptionsV1Soft, res::kOptionsV1Full); break;
+                case res::kOptionsV1Full: walking::checkOneOfPair(dialog, res::kOptionsV1Full, res::kOptionsV1Soft); break;
+                case res::kOptionsV2Soft: walking::checkOneOfPair(dialog, res::kOptionsV2Soft, res::kOptionsV2Full); break;
+                case res::kOptionsV2Full: walking::checkOneOfPair(dialog, res::kOptionsV2Full, res::kOptionsV2Soft); break;
                 case platform::IDOK: acceptOptions(dialog); break;
                 case platform::IDCANCEL: platform::endDialog(dialog, platform::IDCANCEL); break;
                 default: break;
@@ -112,14 +112,14 @@ std::intptr_t AboutDialog(WindowHandle dialog, unsigned message, WParam wParam, 
     }
 }
 
-void openSecondaryDialog(WindowHandle& openHandle, int templateId, platform::DialogProc proc) {
+void openSecondaryDialog(WindowHandle& openHandle, int templateId, platform::DialogProc proc, platform::LParam param) {
     // No second copy; the one that is open comes to the front, where it may
     // have been hidden behind the main window.
     if (openHandle) {
         platform::setActiveWindow(openHandle);
         return;
     }
-    platform::dialogBoxParam(*ModuleInstance, templateId, {}, proc, 0);
+    platform::dialogBoxParam(*ModuleInstance, templateId, {}, proc, param);
     openHandle = {};
 }
 

@@ -17,6 +17,7 @@ std::intptr_t OptionsDialog(WindowHandle dialog, unsigned message, platform::WPa
 std::intptr_t AboutDialog(WindowHandle dialog, unsigned message, platform::WParam wParam, platform::LParam lParam);
 
 // Runs a secondary dialog modally without an owner, unless it is open already.
-void openSecondaryDialog(WindowHandle& openHandle, int templateId, platform::DialogProc proc);
+// The dialog's WM_INITDIALOG gets param.
+void openSecondaryDialog(WindowHandle& openHandle, int templateId, platform::DialogProc proc, platform::LParam param = 0);
 
 }  // namespace app

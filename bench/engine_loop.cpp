@@ -31,7 +31,6 @@
 
 namespace {
 
-constexpr platform::WindowHandle kNoOwner{};
 constexpr char kTitle[] = "A title of the benchmark";
 constexpr char kArtist[] = "An artist";
 constexpr std::size_t kTextPrefix = 1;  // the encoding byte
@@ -52,25 +51,25 @@ bool setText(tags::V2Tag& tag, tags::FieldMask bit, std::size_t slot, const char
 
 bool titleArtist(const char* path) {
     tags::V2Tag tag;
-    const tags::TagResult read = tag.read(kNoOwner, path);
+    const tags::TagResult read = tag.read(path).result;
     if (read != tags::TagSuccess && read != tags::TagNoV2Header) return false;
     return setText(tag, tags::kFieldTitle, 0, kTitle) && setText(tag, tags::kFieldArtist, 1, kArtist) &&
-           tag.write(kNoOwner, path, tags::kAllFields, tags::kDefaultPadding) == tags::TagSuccess;
+           tag.write(path, tags::kAllFields, tags::kDefaultPadding) == tags::TagSuccess;
 }
 
 bool removeBoth(const char* path) {
-    return tags::V2Tag().remove(kNoOwner, path, 0) == tags::TagSuccess && tags::V1Tag().remove(kNoOwner, path, 0) == tags::TagSuccess;
+    return tags::V2Tag().remove(path, 0) == tags::TagSuccess && tags::V1Tag().remove(path, 0) == tags::TagSuccess;
 }
 
 bool v1Title(const char* path) {
     tags::V1Tag tag;
-    tag.read(kNoOwner, path);
+    if (tag.read(path) == tags::TagFileError) return false;
     std::memset(tag.title, 0, sizeof tag.title);
     std::strncpy(tag.title, kTitle, sizeof tag.title - 1);
-    return tag.write(kNoOwner, path, tags::kFieldTitle) == tags::TagSuccess;
+    return tag.write(path, tags::kFieldTitle) == tags::TagSuccess;
 }
 
-bool v1Remove(const char* path) { return tags::V1Tag().remove(kNoOwner, path, 0) == tags::TagSuccess; }
+bool v1Remove(const char* path) { return tags::V1Tag().remove(path, 0) == tags::TagSuccess; }
 
 bool limit4k(const char* path) {
     const int fd = open(path, O_RDWR | O_CLOEXEC);

@@ -42,4 +42,9 @@ void require(const std::string& broken) {
 
 void forgetMessages() { platform::clearShownMessageBoxes(); }
 
+void requireMessageOnFailure(const tags::TagOutcome& outcome) {
+    const bool failed = outcome.result == tags::TagUnsupportedVersion || outcome.result == tags::TagFileError;
+    if (failed && outcome.message.empty()) require("a failure without a message");
+}
+
 }  // namespace fuzzing

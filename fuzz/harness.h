@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "tags/tagresult.h"
+
 namespace fuzzing {
 
 // The harness's folder, also the working folder.
@@ -22,5 +24,8 @@ void require(const std::string& broken);
 
 // Forgets the message boxes shown so far, which are recorded for tests.
 void forgetMessages();
+
+// A tag operation that failed (3 or 4) tells its caller why.
+void requireMessageOnFailure(const tags::TagOutcome& outcome);
 
 }  // namespace fuzzing

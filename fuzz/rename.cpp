@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = fuzzing::inputFile({file, static_cast<std::size_t>(data + size - file)});
     tags::V1Tag v1;
     tags::V2Tag v2;
-    const renaming::TagReads reads{v1.read({}, path.c_str()), v2.read({}, path.c_str())};
+    const renaming::TagReads reads{v1.read(path.c_str()).result, v2.read(path.c_str()).result};
     const std::string name = renaming::composeName(items, v1, v2, reads);
     if (const auto renamed = renaming::renamedPath(kCurrent, name)) {
         const std::string_view rest = std::string_view(*renamed).substr(std::string_view(kFolder).size());
@@ -45,6 +45,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (renamed->size() > platform::kMaxPath || !renamed->ends_with(".mp3")) fuzzing::require("a path out of shape");
     }
     v2.freeFields(tags::kAllFields);
-    fuzzing::forgetMessages();
     return 0;
 }

@@ -136,6 +136,20 @@ std::size_t characterPrefix(std::string_view text, std::size_t maxBytes) {
     return end;
 }
 
+std::string formatMessage(const char* format, std::string_view subject, unsigned code, std::size_t limit) {
+    std::string text(limit, '\0');
+    const std::string terminated(subject);
+    // The formats are the program's own constants: at most one %s, then at most one %X.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    const int length = std::snprintf(text.data(), text.size(), format, terminated.c_str(), code);
+#pragma GCC diagnostic pop
+    if (length < 0) return {};
+    text.resize(std::min(static_cast<std::size_t>(length), limit - 1));
+    if (static_cast<std::size_t>(length) >= limit) text.resize(completeLength(text));
+    return text;
+}
+
 std::size_t completeLength(std::string_view text) {
     for (std::size_t back = 1; back < kLongestSequence && back <= text.size(); ++back) {
         const auto byte = static_cast<unsigned char>(text[text.size() - back]);

@@ -31,6 +31,13 @@ std::size_t characterPrefix(std::string_view text, std::size_t maxBytes);
 // The length of text without a character that a byte limit cut short at its end.
 std::size_t completeLength(std::string_view text);
 
+// A message box's text: the format with the subject for its %s and the code
+// for its %X, formatted into a buffer of `limit` bytes (terminator included)
+// and cut there, never inside a character.
+inline constexpr std::size_t kMessageBufferSize = 256;
+std::string formatMessage(const char* format, std::string_view subject = {}, unsigned code = 0,
+                          std::size_t limit = kMessageBufferSize);
+
 // The C0 controls, delete and the C1 controls: never typed, stored or drawn as text.
 bool isControlCharacter(char32_t codepoint);
 

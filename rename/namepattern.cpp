@@ -1,12 +1,12 @@
 #include "rename/namepattern.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <string>
 
 namespace renaming {
 namespace {
-
 
 constexpr char kTagMark = '*';
 constexpr std::size_t kVersionAt = 2;    // "*V1Title": the digit
@@ -14,29 +14,18 @@ constexpr std::size_t kFieldNameAt = 3;  // "*V1Title": the name
 constexpr char kTagItemStart[] = "*V";
 
 // The first seven are the ID3v1.1 fields; ID3v2.3 offers all twelve.
-constexpr TagField kFields[] = {
-    {"Title", tags::kFieldTitle},
-    {"Artist", tags::kFieldArtist},
-    {"Album", tags::kFieldAlbum},
-    {"Comment", tags::kFieldComment},
-    {"Genre", tags::kFieldGenre},
-    {"Track", tags::kFieldTrack},
-    {"Year", tags::kFieldYear},
-    {"Composer", tags::kFieldComposer},
-    {"Copyright", tags::kFieldCopyright},
-    {"Encoded By", tags::kFieldEncodedBy},
-    {"Orig. Artist", tags::kFieldOriginalArtist},
-    {"URL", tags::kFieldUrl},
+constexpr std::array<tags::FieldMask, tags::kSlotCount> kOffered = {
+    tags::kFieldTitle,  tags::kFieldArtist,   tags::kFieldAlbum,     tags::kFieldComment,
+    tags::kFieldGenre,  tags::kFieldTrack,    tags::kFieldYear,      tags::kFieldComposer,
+    tags::kFieldCopyright, tags::kFieldEncodedBy, tags::kFieldOriginalArtist, tags::kFieldUrl,
 };
 constexpr std::size_t kV1FieldCount = 7;
 
-const TagField* findField(int version, std::string_view name) {
+const tags::TagField* findField(int version, std::string_view name) {
     const auto fields = fieldsOf(version);
-    const auto found = std::ranges::find_if(fields, [&](const TagField& f) { return name == f.name; });
-    return found == fields.end() ? nullptr : &*found;
+    const auto found = std::ranges::find_if(fields, [&](tags::FieldMask bit) { return name == tags::tagField(bit).name; });
+    return found == fields.end() ? nullptr : &tags::tagField(*found);
 }
-
-std::string recordText(std::span<const char> field) { return tags::text::fromV1({field.data(), field.size()}); }
 
 // The track in a field of two characters, so that tracks 1 to 9 sort before
 // 10 by name; track 0 is " 0".
@@ -46,16 +35,10 @@ std::string trackText(unsigned char track) {
     return text;
 }
 
-std::string genreText(const tags::V1Tag& tag) {
-    char name[tags::kGenreNameBuffer] = {};
-    tag.genreName(name);
-    return name;
-}
-
 }  // namespace
 
-std::span<const TagField> fieldsOf(int version) {
-    const std::span<const TagField> all(kFields);
+std::span<const tags::FieldMask> fieldsOf(int version) {
+    const std::span<const tags::FieldMask> all(kOffered);
     return version == kVersionV1 ? all.first(kV1FieldCount) : all;
 }
 
@@ -73,26 +56,16 @@ PatternItem parseItem(std::string_view item) {
 }
 
 std::string v1FieldText(const tags::V1Tag& tag, std::string_view fieldName) {
-    const TagField* field = findField(kVersionV1, fieldName);
+    const tags::TagField* field = findField(kVersionV1, fieldName);
     if (field == nullptr) return {};
-    switch (field->bit) {
-        case tags::kFieldTitle: return recordText(tag.title);
-        case tags::kFieldArtist: return recordText(tag.artist);
-        case tags::kFieldAlbum: return recordText(tag.album);
-        case tags::kFieldComment: return recordText(tag.comment);
-        case tags::kFieldYear: return recordText(tag.year);
-        case tags::kFieldTrack: return trackText(tag.track);
-        default: return genreText(tag);  // the one field left: the genre
-    }
+    return field->v1 == tags::V1Kind::Track ? trackText(tag.track) : tags::v1Text(tag, *field);
 }
 
 // The text up to its terminator or the body's end, read by the frame's
 // encoding byte; a genre or track is taken as stored.
 std::string v2FieldText(const tags::V2Tag& tag, std::string_view fieldName) {
-    const TagField* field = findField(kVersionV2, fieldName);
-    if (field == nullptr) return {};
-    const std::size_t slot = tags::slotOfField(field->bit);
-    return tags::text::bodyText(tag.slots[slot].body(), tags::slotLayout(slot));
+    const tags::TagField* field = findField(kVersionV2, fieldName);
+    return field == nullptr ? std::string() : tags::v2Text(tag, *field);
 }
 
 std::string composeName(std::span<const std::string> items, const tags::V1Tag& v1, const tags::V2Tag& v2,

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "tags/fieldmask.h"
+#include "tags/fields.h"
 #include "tags/tagresult.h"
 #include "tags/textcodec.h"
 #include "tags/v1tag.h"
@@ -20,14 +20,9 @@ inline constexpr std::size_t kTextItemLimit = 254;
 inline constexpr int kVersionV1 = 1;
 inline constexpr int kVersionV2 = 2;
 
-// A field a tag item can name: its name in the item and the field's bit.
-struct TagField {
-    const char* name;
-    tags::FieldMask bit;
-};
-
-// The fields offered for a version, in the order they are offered.
-std::span<const TagField> fieldsOf(int version);
+// The fields offered for a version, in the order they are offered; an item
+// names its field by the field's name.
+std::span<const tags::FieldMask> fieldsOf(int version);
 
 // The stored form of a reference to a field: "*V" and the version digit
 // before the name.

@@ -3,13 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "app/program.h"
-#include "app/progress.h"
-#include "app/radiopair.h"
 #include "platform/text.h"
 #include "rename/namepattern.h"
 #include "rename/renamerun.h"
 #include "res/resources.h"
+#include "walk/progress.h"
+#include "walk/radiopair.h"
 
 namespace renaming {
 namespace {
@@ -27,14 +26,19 @@ int chosenVersion(WindowHandle dialog) { return checked(dialog, res::kRenameVers
 // The field list is refilled on every click of a version button, so its
 // selection is lost even when the version stays.
 void chooseVersion(WindowHandle dialog, int clicked, int other, int version) {
-    app::checkOneOfPair(dialog, clicked, other);
+    walking::checkOneOfPair(dialog, clicked, other);
     const WindowHandle names = item(dialog, res::kFieldNameList);
     platform::listResetContent(names);
-    for (const TagField& field : fieldsOf(version)) platform::listAddString(names, field.name);
+    for (const tags::FieldMask bit : fieldsOf(version)) platform::listAddString(names, tags::tagField(bit).name);
 }
 
-void initialise(WindowHandle dialog) {
-    app::RenameDialogHandle = dialog;
+const RenameContext& contextOf(WindowHandle dialog) {
+    return *reinterpret_cast<const RenameContext*>(platform::dialogData(dialog));
+}
+
+void initialise(WindowHandle dialog, LParam context) {
+    platform::setDialogData(dialog, context);
+    *contextOf(dialog).openHandle = dialog;
     platform::checkDlgButton(dialog, res::kRenameScopeSelected, platform::BST_CHECKED);
     chooseVersion(dialog, res::kRenameVersionV1, res::kRenameVersionV2, kVersionV1);
 }
@@ -87,7 +91,7 @@ void runPattern(WindowHandle dialog) {
     const WindowHandle list = item(dialog, res::kPatternList);
     std::vector<std::string> pattern;
     for (int i = 0; i < platform::listGetCount(list); ++i) pattern.push_back(platform::listGetText(list, i));
-    runRename(dialog, pattern, checked(dialog, res::kRenameScopeAll));
+    runRename(dialog, contextOf(dialog), pattern, checked(dialog, res::kRenameScopeAll));
 }
 
 void command(WindowHandle dialog, int id) {
@@ -104,10 +108,10 @@ void command(WindowHandle dialog, int id) {
             chooseVersion(dialog, res::kRenameVersionV2, res::kRenameVersionV1, kVersionV2);
             break;
         case res::kRenameScopeSelected:
-            app::checkOneOfPair(dialog, res::kRenameScopeSelected, res::kRenameScopeAll);
+            walking::checkOneOfPair(dialog, res::kRenameScopeSelected, res::kRenameScopeAll);
             break;
         case res::kRenameScopeAll:
-            app::checkOneOfPair(dialog, res::kRenameScopeAll, res::kRenameScopeSelected);
+            walking::checkOneOfPair(dialog, res::kRenameScopeAll, res::kRenameScopeSelected);
             break;
         case res::kRenameRun: runPattern(dialog); break;
         case platform::IDCANCEL: platform::endDialog(dialog, platform::IDCANCEL); break;
@@ -120,10 +124,10 @@ void command(WindowHandle dialog, int id) {
 std::intptr_t RenameDialog(WindowHandle dialog, unsigned message, WParam wParam, LParam lParam) {
     // While a walk runs (a batch operation, or a rename), "Renombrar" and the
     // rest wait until it has ended rather than start a second one.
-    if (app::deferDuringWalk(dialog, message, wParam, lParam)) return platform::kHandled;
+    if (walking::deferDuringWalk(dialog, message, wParam, lParam)) return platform::kHandled;
     switch (message) {
         case platform::WM_INITDIALOG:
-            initialise(dialog);
+            initialise(dialog, lParam);
             return platform::kHandled;
         case platform::WM_COMMAND:
             command(dialog, static_cast<int>(platform::loWord(wParam)));

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <new>
 
-#include "app/progress.h"
 #include "platform/ui/msgbox.h"
 #include "rename/namepattern.h"
-#include "res/resources.h"
-#include "tags/messages.h"
+#include "rename/renamedialog.h"
+#include "walk/progress.h"
+#include "walk/report.h"
 
 namespace renaming {
 namespace {
@@ -24,21 +24,27 @@ std::optional<std::string> moveToName(const std::string& current, std::string_vi
 }
 
 void reportFailure(WindowHandle dialog, const std::string& path) {
-    platform::messageBox(dialog, tags::msg::format(kRenameFailed, path), kRenameFailedTitle);
+    walking::showError(dialog, kRenameFailed, path, kRenameFailedTitle);
 }
 
-void renameEntry(WindowHandle dialog, WindowHandle list, int index, std::span<const std::string> pattern,
+tags::TagResult reported(WindowHandle dialog, const tags::TagOutcome& outcome) {
+    walking::report(dialog, outcome);
+    return outcome.result;
+}
+
+void renameEntry(WindowHandle dialog, const RenameContext& context, int index, std::span<const std::string> pattern,
                  RenameTable& table) {
-    const std::string current = platform::listGetText(list, index);
+    const std::string current = platform::listGetText(context.fileList, index);
     // The list takes no longer paths; should one be there, it stays as it is.
     if (current.size() > platform::kMaxPath) {
         reportFailure(dialog, current);
         return;
     }
     // Both tags are read whatever the pattern uses: each read reports its own failures.
-    const TagReads reads{app::TheV1Tag.read(dialog, current.c_str()), app::TheV2Tag.read(dialog, current.c_str())};
-    const std::string name = composeName(pattern, app::TheV1Tag, app::TheV2Tag, reads);
-    app::TheV2Tag.freeFields(tags::kAllFields);
+    const TagReads reads{reported(dialog, context.v1->read(current.c_str())),
+                         reported(dialog, context.v2->read(current.c_str()))};
+    const std::string name = composeName(pattern, *context.v1, *context.v2, reads);
+    context.v2->freeFields(tags::kAllFields);
     const std::optional<std::string> renamed = moveToName(current, name);
     table.add(index, renamed.value_or(current));
     if (!renamed) reportFailure(dialog, current);
@@ -77,17 +83,17 @@ void RenameTable::add(int listIndex, std::string_view path) {
     std::copy_n(path.begin(), std::min(path.size(), platform::kMaxPath), entry.path);
 }
 
-void runRename(WindowHandle dialog, std::span<const std::string> pattern, bool allEntries) {
-    const WindowHandle list = platform::getDlgItem(app::MainWindowHandle, res::kFileList);
-    const app::WalkScope scope(list, allEntries);
-    app::ProgressRun progress(kRenamingFiles, scope.inScopeCount());
+void runRename(WindowHandle dialog, const RenameContext& context, std::span<const std::string> pattern,
+               bool allEntries) {
+    const walking::WalkScope scope(context.fileList, allEntries);
+    walking::ProgressRun progress(*context.module, kRenamingFiles, scope.inScopeCount());
     RenameTable table;
     if (!table.allocate(scope.inScopeCount())) {
-        platform::messageBox(dialog, kTableAllocFailed, tags::msg::kTitle);
+        platform::messageBox(dialog, kTableAllocFailed, walking::kErrorTitle);
         return;
     }
-    progress.walk(scope, [&](int index) { renameEntry(dialog, list, index, pattern, table); });
-    replaceEntries(list, table);
+    progress.walk(scope, [&](int index) { renameEntry(dialog, context, index, pattern, table); });
+    replaceEntries(context.fileList, table);
 }
 
 }  // namespace renaming

@@ -50,8 +50,12 @@ private:
     std::size_t filled_ = 0;
 };
 
-// Renames the files of the selected entries, or of all, last entry first,
-// behind the progress window. Every message box is owned by the dialog.
-void runRename(platform::WindowHandle dialog, std::span<const std::string> pattern, bool allEntries);
+struct RenameContext;
+
+// Renames the files of the selected entries of the context's list, or of
+// all, last entry first, behind the progress window. Every message box is
+// owned by the dialog.
+void runRename(platform::WindowHandle dialog, const RenameContext& context, std::span<const std::string> pattern,
+               bool allEntries);
 
 }  // namespace renaming

@@ -143,16 +143,12 @@ std::optional<AudioStart> findAudioStart(platform::File& file) {
     return scan.outcome == Scan::Found ? std::optional(scan.audioStart) : std::nullopt;
 }
 
-TagResult v2::measureTag(WindowHandle owner, const char* path, FileHead& head, bool requireMarker, TagExtent& extent) {
-    if (!head.load()) {
-        msg::show(owner, msg::kReadFailed, path);
-        return TagFileError;
-    }
+TagOutcome v2::measureTag(const char* path, FileHead& head, bool requireMarker, TagExtent& extent) {
+    if (!head.load()) return msg::failure(TagFileError, msg::kReadFailed, path);
     if (requireMarker && !hasMarker(head.loaded())) return TagNoV2Header;
     const ScanResult scan = scanForAudio(head);
     if (scan.outcome != Scan::Found) {
-        msg::show(owner, scan.outcome == Scan::NoAudio ? msg::kNoAudio : msg::kReadFailed, path);
-        return TagFileError;
+        return msg::failure(TagFileError, scan.outcome == Scan::NoAudio ? msg::kNoAudio : msg::kReadFailed, path);
     }
     extent = {scan.audioStart, head.length()};
     return TagSuccess;

@@ -33,14 +33,8 @@ inline void writeBe32(std::span<std::uint8_t> bytes, std::uint32_t value) {
 }
 
 // The bytes of a text field of a record, for copying to and from the disk.
-template <std::size_t N>
-std::span<std::uint8_t> bytesOf(char (&text)[N]) {
-    return {reinterpret_cast<std::uint8_t*>(text), N};
-}
-
-template <std::size_t N>
-std::span<const std::uint8_t> bytesOf(const char (&text)[N]) {
-    return {reinterpret_cast<const std::uint8_t*>(text), N};
+inline std::span<std::uint8_t> bytesOf(std::span<char> text) {
+    return {reinterpret_cast<std::uint8_t*>(text.data()), text.size()};
 }
 
 // Copies as many bytes as the shorter of the two holds.

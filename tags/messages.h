@@ -1,11 +1,11 @@
-// What the tag operations tell the user when a file operation fails. Every box
-// is titled "ERROR"; its text is formatted into 256 bytes and cut to fit.
+// What the tag operations tell their caller for the user when a file
+// operation fails: the text names the file and is cut to 256 bytes.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-#include "platform/ui/handle.h"
+#include "tags/tagresult.h"
 
 namespace tags::msg {
 
@@ -24,13 +24,13 @@ inline constexpr char kWriteFailed[] = "An error occured while writing to '%s'."
 inline constexpr char kRewriteFailed[] = "An error occured while rewriting '%s'. The file was left unchanged.";
 inline constexpr char kNoAudio[] = "No MPEG audio was found in '%s'. The file was left unchanged.";
 inline constexpr char kTagTooLarge[] = "The new ID3v2.3 tag of '%s' is too large to be written.";
+// A frame that declares more bytes than the file has: the tag cannot be read
+// whole, and writing it anew would lose the frames after that one.
+inline constexpr char kFrameTooLarge[] = "A frame of the ID3v2 tag of '%s' is larger than the file. The file was left unchanged.";
 
-inline constexpr char kTitle[] = "ERROR";
-inline constexpr std::size_t kBufferSize = 256;
-
-// The message with the path for %s and the code for %X, cut to the buffer.
+// The message with the path for %s and the code for %X, cut to 256 bytes.
 std::string format(const char* format, std::string_view path = {}, unsigned code = 0);
-// Formats the message and shows it, titled "ERROR".
-void show(platform::WindowHandle owner, const char* format, std::string_view path = {}, unsigned code = 0);
+// A failed outcome that tells the user why.
+TagOutcome failure(TagResult result, const char* format, std::string_view path, unsigned code = 0);
 
 }  // namespace tags::msg

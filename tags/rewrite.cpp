@@ -50,20 +50,14 @@ bool StreamWriter::flush() {
     return ok_;
 }
 
-TagResult rewriteFile(platform::WindowHandle owner, std::string_view path, platform::File& original,
-                      KeptRange kept, const char* tempMessage, const PrefixWriter& prefix) {
+TagOutcome rewriteFile(std::string_view path, platform::File& original, KeptRange kept, const char* tempMessage,
+                       const PrefixWriter& prefix) {
     platform::TempFile temp;
-    if (temp.create(kTempFolder) != 0) {
-        msg::show(owner, tempMessage, path);
-        return TagFileError;
-    }
+    if (temp.create(kTempFolder) != 0) return msg::failure(TagFileError, tempMessage, path);
     StreamWriter out(temp.file());
     if (prefix) prefix(out);
     out.copyFrom(original, kept.offset, kept.count);
-    if (!out.flush() || temp.replace(path, original) != 0) {
-        msg::show(owner, msg::kRewriteFailed, path);
-        return TagFileError;
-    }
+    if (!out.flush() || temp.replace(path, original) != 0) return msg::failure(TagFileError, msg::kRewriteFailed, path);
     return TagSuccess;
 }
 

@@ -10,7 +10,6 @@
 #include <string_view>
 
 #include "platform/fs.h"
-#include "platform/ui/handle.h"
 #include "tags/tagresult.h"
 
 namespace tags {
@@ -51,10 +50,10 @@ using PrefixWriter = std::function<void(StreamWriter&)>;
 
 // Writes prefix and the kept range of `original` (open, exclusively held) into
 // a temporary file in the working directory and puts it in place of path.
-// Shows tempMessage when the temporary file cannot be made, and a rewrite
-// message for any later failure; the original is then untouched.
-TagResult rewriteFile(platform::WindowHandle owner, std::string_view path, platform::File& original,
-                      KeptRange kept, const char* tempMessage, const PrefixWriter& prefix = {});
+// Fails with tempMessage when the temporary file cannot be made, and with a
+// rewrite message for any later failure; the original is then untouched.
+TagOutcome rewriteFile(std::string_view path, platform::File& original, KeptRange kept, const char* tempMessage,
+                       const PrefixWriter& prefix = {});
 
 // Writes count zero bytes at offset and flushes; false on any failure.
 bool zeroRange(platform::File& file, std::uint64_t offset, std::uint64_t count);

@@ -6,6 +6,7 @@
 
 #include "platform/fs.h"
 #include "tags/bytes.h"
+#include "tags/fields.h"
 #include "tags/messages.h"
 #include "tags/rewrite.h"
 
@@ -20,26 +21,26 @@ constexpr std::size_t kCommentLast = 28;  // the record's comment byte that stan
 
 using Trailer = std::array<std::uint8_t, kTrailerSize>;
 
-// One field of the trailer and where it lives in the record.
+// One field of the trailer and its value in a new record.
 struct TrailerField {
     ByteField disk;
     FieldMask bit;
-    std::uint8_t cleared;  // its value in a new record
-    std::span<std::uint8_t> (*of)(V1Tag&);
-};
+    std::uint8_t cleared;
 
-std::span<std::uint8_t> byteOf(unsigned char& value) { return {&value, 1}; }
+    // The record's bytes of the field: a text member, or the track or genre byte.
+    std::span<std::uint8_t> of(V1Tag& tag) const {
+        const TagField& field = tagField(bit);
+        if (field.v1 == V1Kind::Text) return bytesOf(field.v1Member(tag));
+        return {field.v1 == V1Kind::Track ? &tag.track : &tag.genre, 1};
+    }
+};
 
 // In trailer order. The comment covers offsets 97 to 125: 28 bytes of text and
 // the zero byte that makes the trailer ID3v1.1.
-constexpr TrailerField kFields[] = {
-    {{3, 30}, kFieldTitle, 0, [](V1Tag& t) { return bytesOf(t.title); }},
-    {{33, 30}, kFieldArtist, 0, [](V1Tag& t) { return bytesOf(t.artist); }},
-    {{63, 30}, kFieldAlbum, 0, [](V1Tag& t) { return bytesOf(t.album); }},
-    {{93, 4}, kFieldYear, 0, [](V1Tag& t) { return bytesOf(t.year); }},
-    {{97, 29}, kFieldComment, 0, [](V1Tag& t) { return bytesOf(t.comment); }},
-    {{126, 1}, kFieldTrack, 0, [](V1Tag& t) { return byteOf(t.track); }},
-    {{127, 1}, kFieldGenre, NoGenre, [](V1Tag& t) { return byteOf(t.genre); }},
+constexpr TrailerField kTrailerFields[] = {
+    {{3, 30}, kFieldTitle, 0},   {{33, 30}, kFieldArtist, 0},  {{63, 30}, kFieldAlbum, 0},
+    {{93, 4}, kFieldYear, 0},    {{97, 29}, kFieldComment, 0}, {{126, 1}, kFieldTrack, 0},
+    {{127, 1}, kFieldGenre, NoGenre},
 };
 
 enum class TrailerState { Present, Absent, Unreadable };
@@ -66,25 +67,18 @@ FoundTrailer findTrailer(platform::File& file) {
     return found;
 }
 
-// Opens the file and looks for its trailer, telling the user about failures.
-TagResult openWithTrailer(WindowHandle owner, const char* path, platform::Access access,
-                          platform::File& file, FoundTrailer& found) {
+// Opens the file and looks for its trailer.
+TagOutcome openWithTrailer(const char* path, platform::Access access, platform::File& file, FoundTrailer& found) {
     const char* openMessage = access == platform::Access::Read ? msg::kOpenForReading : msg::kOpenForReadWrite;
-    if (file.open(path, access) != 0) {
-        msg::show(owner, openMessage, path);
-        return TagFileError;
-    }
+    if (file.open(path, access) != 0) return msg::failure(TagFileError, openMessage, path);
     found = findTrailer(file);
-    if (found.state == TrailerState::Unreadable) {
-        msg::show(owner, msg::kReadFailed, path);
-        return TagFileError;
-    }
+    if (found.state == TrailerState::Unreadable) return msg::failure(TagFileError, msg::kReadFailed, path);
     return found.state == TrailerState::Present ? TagSuccess : TagNoV1Trailer;
 }
 
 void copyFieldsToTrailer(V1Tag& tag, FieldMask mask, Trailer& trailer) {
     tag.comment[kCommentLast] = 0;
-    for (const TrailerField& field : kFields) {
+    for (const TrailerField& field : kTrailerFields) {
         if (mask & field.bit) copyBytes(field.of(tag), fieldOf(trailer, field.disk));
     }
 }
@@ -98,30 +92,29 @@ bool putTrailer(platform::File& file, std::uint64_t offset, const Trailer& trail
 
 }  // namespace
 
-TagResult V1Tag::read(WindowHandle owner, const char* path) {
+TagOutcome V1Tag::read(const char* path) {
     platform::File file;
     FoundTrailer found;
-    if (const TagResult result = openWithTrailer(owner, path, platform::Access::Read, file, found);
-        result != TagSuccess) {
-        return result;
+    if (TagOutcome opened = openWithTrailer(path, platform::Access::Read, file, found); !opened.succeeded()) {
+        return opened;
     }
-    for (const TrailerField& field : kFields) {
+    for (const TrailerField& field : kTrailerFields) {
         copyBytes(fieldOf(found.bytes, field.disk), field.of(*this));
     }
     comment[kCommentLast] = 0;
     return TagSuccess;
 }
 
-TagResult V1Tag::write(WindowHandle owner, const char* path, FieldMask mask) {
+TagOutcome V1Tag::write(const char* path, FieldMask mask) {
     platform::File file;
     FoundTrailer found;
-    const TagResult state = openWithTrailer(owner, path, platform::Access::ReadWrite, file, found);
+    TagOutcome state = openWithTrailer(path, platform::Access::ReadWrite, file, found);
     if (state == TagFileError) return state;
     const bool appending = state == TagNoV1Trailer;
     std::uint64_t offset = found.fileLength - kTrailerSize;
     if (appending) {
         // A new trailer carries only the chosen fields; the record forgets the rest too.
-        for (const TrailerField& field : kFields) {
+        for (const TrailerField& field : kTrailerFields) {
             if (!(mask & field.bit)) std::ranges::fill(field.of(*this), field.cleared);
         }
         found.bytes = {};
@@ -130,29 +123,22 @@ TagResult V1Tag::write(WindowHandle owner, const char* path, FieldMask mask) {
         offset = found.fileLength;
     }
     copyFieldsToTrailer(*this, mask, found.bytes);
-    if (!putTrailer(file, offset, found.bytes, appending)) {
-        msg::show(owner, msg::kWriteFailed, path);
-        return TagFileError;
-    }
+    if (!putTrailer(file, offset, found.bytes, appending)) return msg::failure(TagFileError, msg::kWriteFailed, path);
     return TagSuccess;
 }
 
-TagResult V1Tag::remove(WindowHandle owner, const char* path, int soft) {
+TagOutcome V1Tag::remove(const char* path, int soft) {
     platform::File file;
     FoundTrailer found;
-    if (const TagResult result = openWithTrailer(owner, path, platform::Access::ReadWrite, file, found);
-        result != TagSuccess) {
-        return result;
+    if (TagOutcome opened = openWithTrailer(path, platform::Access::ReadWrite, file, found); !opened.succeeded()) {
+        return opened;
     }
     const std::uint64_t kept = found.fileLength - kTrailerSize;
     // A full removal cuts the trailer off: the same bytes as a copy without
     // it, and as safe, since the file has its old length or its new one and
     // the audio is never rewritten.
     const bool removed = soft ? zeroRange(file, kept, kTrailerSize) : file.truncate(kept) && file.sync();
-    if (!removed) {
-        msg::show(owner, msg::kWriteFailed, path);
-        return TagFileError;
-    }
+    if (!removed) return msg::failure(TagFileError, msg::kWriteFailed, path);
     return TagSuccess;
 }
 

@@ -6,13 +6,10 @@
 #include <span>
 #include <string_view>
 
-#include "platform/ui/handle.h"
 #include "tags/fieldmask.h"
 #include "tags/tagresult.h"
 
 namespace tags {
-
-using platform::WindowHandle;
 
 inline constexpr std::size_t kGenreCount = 80;
 inline constexpr std::size_t kGenreNameBuffer = 20;  // longest name plus its terminator
@@ -30,10 +27,10 @@ struct V1Tag {
     unsigned char track = 0;
     unsigned char genre = NoGenre;
 
-    // Each takes the window that owns any message box and a zero-terminated path.
-    TagResult read(WindowHandle owner, const char* path);
-    TagResult write(WindowHandle owner, const char* path, FieldMask mask);
-    TagResult remove(WindowHandle owner, const char* path, int soft);
+    // Each takes a zero-terminated path.
+    TagOutcome read(const char* path);
+    TagOutcome write(const char* path, FieldMask mask);
+    TagOutcome remove(const char* path, int soft);
 
     // The genre byte of genreByName.
     void setGenreByName(const char* name);
@@ -44,8 +41,5 @@ struct V1Tag {
 
 // The index of a genre name: an exact, case-sensitive match, else NoGenre.
 unsigned char genreByName(std::string_view name);
-
-// Fills a combo box of a dialog with the 80 names. Lives with the window layer.
-int fillGenreCombo(WindowHandle dialog, int controlId);
 
 }  // namespace tags

@@ -65,9 +65,9 @@ struct TagExtent {
 };
 
 // Loads the head of an open file and measures the tag: 2 when requireMarker
-// is set and the file does not begin with "ID3"; 4, after telling the user,
-// when it cannot be read or has no audio.
-TagResult measureTag(WindowHandle owner, const char* path, FileHead& head, bool requireMarker, TagExtent& extent);
+// is set and the file does not begin with "ID3"; 4, with its message, when it
+// cannot be read or has no audio.
+TagOutcome measureTag(const char* path, FileHead& head, bool requireMarker, TagExtent& extent);
 
 // The slot that takes a frame read from a file, if any.
 std::optional<std::size_t> slotTaking(const V2Tag& tag, const FrameSlot& frame);

@@ -85,14 +85,15 @@ struct TagFrame {
 };
 
 // Reads the body that follows a frame header. 5 when the block cannot be had,
-// or when the body would be larger than the whole file.
-TagResult readFrame(TagStream& stream, const FrameHeader& header, std::uint64_t fileLength, TagFrame& read) {
+// or, with its message, when the body would be larger than the whole file.
+TagOutcome readFrame(TagStream& stream, const FrameHeader& header, const v2::TagExtent& extent, const char* path,
+                     TagFrame& read) {
     const std::uint32_t bodySize = readBe32(fieldOf(header, v2::kFrameSize));
     FrameSlot& frame = read.frame;
     std::copy_n(header.begin(), kFrameIdSize, frame.id);
     frame.flags[0] = header[v2::kFrameFlag1];
     frame.flags[1] = header[v2::kFrameFlag2];
-    if (bodySize > fileLength) return TagOutOfMemory;
+    if (bodySize > extent.fileLength) return msg::failure(TagOutOfMemory, msg::kFrameTooLarge, path);
     frame.buffer.reset(new (std::nothrow) unsigned char[std::uint64_t{bodySize} + 1]());
     if (!frame.buffer) return TagOutOfMemory;
     frame.length = bodySize;
@@ -128,7 +129,7 @@ void distribute(V2Tag& tag, std::vector<TagFrame>& frames) {
 
 // Reads frames until the audio start or what is no frame; 5 when a body's
 // block cannot be had, with the frames before it read.
-TagResult readFrames(TagStream& stream, const v2::TagExtent& extent, std::vector<TagFrame>& frames) {
+TagOutcome readFrames(TagStream& stream, const v2::TagExtent& extent, const char* path, std::vector<TagFrame>& frames) {
     for (;;) {
         const std::uint64_t beforeFrame = stream.consumed();
         FrameHeader header{};
@@ -139,26 +140,23 @@ TagResult readFrames(TagStream& stream, const v2::TagExtent& extent, std::vector
         if (beforeFrame >= extent.audioStart || !v2::isFrameId(fieldOf(header, v2::kFrameId))) return TagSuccess;
         if (readBe32(fieldOf(header, v2::kFrameSize)) == 0) continue;  // no frame: a frame holds a byte at least
         TagFrame read;
-        if (const TagResult result = readFrame(stream, header, extent.fileLength, read); result != TagSuccess) return result;
+        if (TagOutcome got = readFrame(stream, header, extent, path, read); !got.succeeded()) return got;
         read.pastAudio = stream.consumed() > extent.audioStart;
         frames.push_back(std::move(read));
     }
 }
 
 // Reads the header from offset 0 and the frames after it.
-TagResult readTag(V2Tag& tag, FileHead& head, const v2::TagExtent& extent, const char* path, WindowHandle owner) {
+TagOutcome readTag(V2Tag& tag, FileHead& head, const v2::TagExtent& extent, const char* path) {
     TagStream stream(head);
     std::array<std::uint8_t, v2::kHeaderSize> header{};
     stream.read(header);
-    if (stream.failed()) return TagFileError;
+    if (stream.failed()) return msg::failure(TagFileError, msg::kReadFailed, path);
     tag.version = header[v2::kVersionOffset];
     tag.revision = header[v2::kRevisionOffset];
     tag.flags = header[v2::kFlagsOffset];
-    tag.size = extent.audioStart;
-    if (tag.version != v2::kSupportedVersion) {
-        msg::show(owner, msg::kUnsupportedVersion, path);
-        return TagUnsupportedVersion;
-    }
+    tag.audioStart = extent.audioStart;
+    if (tag.version != v2::kSupportedVersion) return msg::failure(TagUnsupportedVersion, msg::kUnsupportedVersion, path);
     std::uint32_t extendedSize = 0;
     if (tag.flags & v2::kFlagExtendedHeader) {
         std::array<std::uint8_t, v2::kExtendedSizeField> sizeField{};
@@ -168,30 +166,23 @@ TagResult readTag(V2Tag& tag, FileHead& head, const v2::TagExtent& extent, const
     stream.setUnsynchronised(tag.flags & v2::kFlagUnsynchronised);
     stream.skip(extendedSize);
     std::vector<TagFrame> frames;
-    const TagResult result = readFrames(stream, extent, frames);
+    TagOutcome outcome = readFrames(stream, extent, path, frames);
     distribute(tag, frames);
-    if (result != TagSuccess) return result;
-    return stream.failed() ? TagFileError : TagSuccess;
+    if (!outcome.succeeded()) return outcome;
+    return stream.failed() ? msg::failure(TagFileError, msg::kReadFailed, path) : TagSuccess;
 }
 
 }  // namespace
 
-TagResult V2Tag::read(WindowHandle owner, const char* path) {
+TagOutcome V2Tag::read(const char* path) {
     freeFields(kAllFields);
     reset();
     platform::File file;
-    if (file.open(path, platform::Access::Read) != 0) {
-        msg::show(owner, msg::kOpenForReading, path);
-        return TagFileError;
-    }
+    if (file.open(path, platform::Access::Read) != 0) return msg::failure(TagFileError, msg::kOpenForReading, path);
     FileHead head(file, *file.size());
     v2::TagExtent extent;
-    if (const TagResult result = v2::measureTag(owner, path, head, true, extent); result != TagSuccess) {
-        return result;
-    }
-    const TagResult result = readTag(*this, head, extent, path, owner);
-    if (result == TagFileError) msg::show(owner, msg::kReadFailed, path);
-    return result;
+    if (TagOutcome measured = v2::measureTag(path, head, true, extent); !measured.succeeded()) return measured;
+    return readTag(*this, head, extent, path);
 }
 
 }  // namespace tags

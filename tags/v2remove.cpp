@@ -5,24 +5,16 @@
 
 namespace tags {
 
-TagResult V2Tag::remove(WindowHandle owner, const char* path, int soft) {
+TagOutcome V2Tag::remove(const char* path, int soft) {
     platform::File file;
-    if (file.open(path, platform::Access::ReadWrite) != 0) {
-        msg::show(owner, msg::kOpenForReadWrite, path);
-        return TagFileError;
-    }
+    if (file.open(path, platform::Access::ReadWrite) != 0) return msg::failure(TagFileError, msg::kOpenForReadWrite, path);
     FileHead head(file, *file.size());
     v2::TagExtent extent;
-    if (const TagResult result = v2::measureTag(owner, path, head, true, extent); result != TagSuccess) {
-        return result;
-    }
+    if (TagOutcome measured = v2::measureTag(path, head, true, extent); !measured.succeeded()) return measured;
     if (!soft) {
-        return rewriteFile(owner, path, file, {extent.audioStart, extent.fileLength - extent.audioStart}, msg::kTempForReadWrite);
+        return rewriteFile(path, file, {extent.audioStart, extent.fileLength - extent.audioStart}, msg::kTempForReadWrite);
     }
-    if (!zeroRange(file, 0, extent.audioStart)) {
-        msg::show(owner, msg::kWriteFailed, path);
-        return TagFileError;
-    }
+    if (!zeroRange(file, 0, extent.audioStart)) return msg::failure(TagFileError, msg::kWriteFailed, path);
     return TagSuccess;
 }
 

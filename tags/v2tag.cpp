@@ -1,9 +1,9 @@
 #include "tags/v2tag.h"
 
 #include <algorithm>
-#include <bit>
 #include <new>
 
+#include "tags/fields.h"
 #include "tags/v2layout.h"
 
 namespace tags {
@@ -11,14 +11,6 @@ namespace {
 
 constexpr unsigned kSyncsafeByte = 0x7F;
 
-// Slot order and bit order differ at genre and track.
-constexpr std::array<std::size_t, kSlotCount> kSlotOfBit = {0, 1, 2, 3, 4, 6, 5, 7, 8, 9, 10, 11};
-constexpr std::array<const char*, kSlotCount> kSlotIds = {
-    "TIT2", "TPE1", "TALB", "TYER", "COMM", "TCON", "TRCK", "TENC", "WXXX", "TCOP", "TOPE", "TCOM",
-};
-
-constexpr std::size_t kCommentSlot = 4;
-constexpr std::size_t kUrlSlot = 8;
 // Where the description starts: after the encoding byte, and in a comment
 // after the three bytes of its language too.
 constexpr std::size_t kCommentDescription = 4;
@@ -47,20 +39,13 @@ bool descriptionIsEmpty(std::span<const unsigned char> body, std::size_t at) {
 std::optional<std::size_t> v2::slotTaking(const V2Tag& tag, const FrameSlot& frame) {
     for (std::size_t i = 0; i < kSlotCount; ++i) {
         if (!std::equal(frame.id, frame.id + kFrameIdSize, tag.slots[i].id)) continue;
-        if (i == kCommentSlot) return descriptionIsEmpty(frame.body(), kCommentDescription) ? std::optional(i) : std::nullopt;
-        if (i == kUrlSlot) return descriptionIsEmpty(frame.body(), kUrlDescription) ? std::optional(i) : std::nullopt;
-        return i;
+        switch (slotLayout(i)) {
+            case text::BodyLayout::Comment: return descriptionIsEmpty(frame.body(), kCommentDescription) ? std::optional(i) : std::nullopt;
+            case text::BodyLayout::Url: return descriptionIsEmpty(frame.body(), kUrlDescription) ? std::optional(i) : std::nullopt;
+            case text::BodyLayout::Text: return i;
+        }
     }
     return std::nullopt;
-}
-
-std::size_t slotOfBit(std::size_t bitIndex) { return kSlotOfBit[bitIndex]; }
-
-std::size_t slotOfField(FieldMask field) { return slotOfBit(static_cast<std::size_t>(std::countr_zero(field))); }
-
-text::BodyLayout slotLayout(std::size_t slot) {
-    if (slot == kCommentSlot) return text::BodyLayout::Comment;
-    return slot == kUrlSlot ? text::BodyLayout::Url : text::BodyLayout::Text;
 }
 
 void V2Tag::reset() {
@@ -68,9 +53,10 @@ void V2Tag::reset() {
     version = v2::kSupportedVersion;
     revision = 0;
     flags = 0;
-    size = 0;
+    audioStart = 0;
+    declaredSize = 0;
     for (std::size_t i = 0; i < kSlotCount; ++i) {
-        std::copy_n(kSlotIds[i], kFrameIdSize, slots[i].id);
+        std::copy_n(tagFieldOfSlot(i).frameId, kFrameIdSize, slots[i].id);
         slots[i].length = 0;
         std::fill(std::begin(slots[i].flags), std::end(slots[i].flags), 0);
         slots[i].buffer.reset();  // an owned block cannot be dropped without being released

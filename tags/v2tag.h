@@ -10,14 +10,11 @@
 #include <vector>
 
 #include "platform/fs.h"
-#include "platform/ui/handle.h"
 #include "tags/fieldmask.h"
 #include "tags/tagresult.h"
 #include "tags/textcodec.h"
 
 namespace tags {
-
-using platform::WindowHandle;
 
 // The offset of the first byte 0xFF followed by a byte of 0xE0 or more: the
 // program takes everything before it as the leading tag.
@@ -48,7 +45,8 @@ struct V2Tag {
     unsigned char version = 0;
     unsigned char revision = 0;
     unsigned char flags = 0;
-    std::uint32_t size = 0;  // AudioStart after a read, the header's size after a write
+    AudioStart audioStart = 0;      // where the audio starts, as the last read found it
+    std::uint32_t declaredSize = 0;  // the size the last write gave the header
     FrameSlot slots[kSlotCount];
     // Every other frame of the tag as it was read (ID, both flag bytes, body,
     // length without an added zero), in file order; written back unchanged
@@ -66,9 +64,9 @@ struct V2Tag {
     // The 28-bit syncsafe form; values beyond 28 bits give 7F 7F 7F 7F.
     static std::array<unsigned char, 4> encodeSyncsafe(std::uint32_t value);
 
-    TagResult read(WindowHandle owner, const char* path);
-    TagResult write(WindowHandle owner, const char* path, FieldMask mask, std::uint32_t padding);
-    TagResult remove(WindowHandle owner, const char* path, int soft);
+    TagOutcome read(const char* path);
+    TagOutcome write(const char* path, FieldMask mask, std::uint32_t padding);
+    TagOutcome remove(const char* path, int soft);
 };
 
 // The slot a FieldMask bit selects, for the twelve single bits 0x001 to 0x800.

@@ -62,53 +62,44 @@ void putFrames(StreamWriter& out, const V2Tag& tag, FieldMask mask) {
 }
 
 // Within the one exclusive open the old tag is only ever overwritten.
-TagResult writeInPlace(WindowHandle owner, const char* path, platform::File& file, const PrefixWriter& putTag) {
+TagOutcome writeInPlace(const char* path, platform::File& file, const PrefixWriter& putTag) {
     StreamWriter out(file);
     putTag(out);
-    if (!out.flush()) {
-        msg::show(owner, msg::kWriteFailed, path);
-        return TagFileError;
-    }
+    if (!out.flush()) return msg::failure(TagFileError, msg::kWriteFailed, path);
     return TagSuccess;
 }
 
 }  // namespace
 
-TagResult V2Tag::write(WindowHandle owner, const char* path, FieldMask mask, std::uint32_t padding) {
+TagOutcome V2Tag::write(const char* path, FieldMask mask, std::uint32_t padding) {
     platform::File file;
     if (const int error = file.open(path, platform::Access::ReadWrite); error != 0) {
-        msg::show(owner, msg::kOpenForWriteWithCode, path, static_cast<unsigned>(error));
-        return TagFileError;
+        return msg::failure(TagFileError, msg::kOpenForWriteWithCode, path, static_cast<unsigned>(error));
     }
     FileHead head(file, *file.size());
     v2::TagExtent extent;
-    if (const TagResult result = v2::measureTag(owner, path, head, false, extent); result != TagSuccess) {
-        return result;
-    }
+    if (TagOutcome measured = v2::measureTag(path, head, false, extent); !measured.succeeded()) return measured;
     // The tag fills the space before the audio when it fits; otherwise the file
     // is rewritten with padding after the frames, for the next write to fit.
     const std::uint64_t written = tagBytes(*this, mask);
     const bool inPlace = written <= extent.audioStart;
     const std::uint64_t tagSize = inPlace ? extent.audioStart - v2::kHeaderSize : written - v2::kHeaderSize + padding;
-    if (tagSize > kLargestSyncsafe) {
-        msg::show(owner, msg::kTagTooLarge, path);
-        return TagFileError;
-    }
+    if (tagSize > kLargestSyncsafe) return msg::failure(TagFileError, msg::kTagTooLarge, path);
     std::copy(std::begin(v2::kIdentifier), std::end(v2::kIdentifier), identifier);
-    size = static_cast<std::uint32_t>(tagSize);
+    declaredSize = static_cast<std::uint32_t>(tagSize);
     flags = 0;
     auto putTag = [&](StreamWriter& out) {
-        putHeader(out, revision, size);
+        putHeader(out, revision, declaredSize);
         putFrames(out, *this, mask);
     };
     if (!inPlace) {
         const KeptRange audio{extent.audioStart, extent.fileLength - extent.audioStart};
-        return rewriteFile(owner, path, file, audio, msg::kTempForWrite, [&](StreamWriter& out) {
+        return rewriteFile(path, file, audio, msg::kTempForWrite, [&](StreamWriter& out) {
             putTag(out);
             out.putZeros(padding);
         });
     }
-    return writeInPlace(owner, path, file, [&](StreamWriter& out) {
+    return writeInPlace(path, file, [&](StreamWriter& out) {
         putTag(out);
         out.putZeros(extent.audioStart - written);
     });

@@ -24,27 +24,27 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr platform::WindowHandle kNoOwner{};
 constexpr int kFiles = 24;
 constexpr int kKills = 20;
 constexpr std::size_t kAudioBytes = 150000;
 
-using Operation = std::function<void(const std::string& path)>;
+// What an operation returns does not matter here: the kill decides.
+using Operation = std::function<tags::TagOutcome(const std::string& path)>;
 
 // A grown title forces a rewrite through a temporary file: the tag has no padding.
-void growTitle(const std::string& path) {
+tags::TagOutcome growTitle(const std::string& path) {
     tags::V2Tag tag;
-    tag.read(kNoOwner, path.c_str());
+    if (tags::TagOutcome read = tag.read(path.c_str()); !read.succeeded()) return read;
     tag.freeFields(tags::kFieldTitle);
-    tag.allocFields(tags::kFieldTitle, 3000);
+    if (const tags::TagResult made = tag.allocFields(tags::kFieldTitle, 3000); made != tags::TagSuccess) return made;
     tag.slots[0].buffer[1] = 'G';
-    tag.write(kNoOwner, path.c_str(), tags::kAllFields, tags::kDefaultPadding);
+    return tag.write(path.c_str(), tags::kAllFields, tags::kDefaultPadding);
 }
 
 const Operation kOperations[] = {
     growTitle,
-    [](const std::string& path) { tags::V2Tag().remove(kNoOwner, path.c_str(), 0); },
-    [](const std::string& path) { tags::V1Tag().remove(kNoOwner, path.c_str(), 0); },
+    [](const std::string& path) { return tags::V2Tag().remove(path.c_str(), 0); },
+    [](const std::string& path) { return tags::V1Tag().remove(path.c_str(), 0); },
 };
 
 Bytes original(int index) {
@@ -61,7 +61,7 @@ void resetSongs(const TestFolder& folder) {
 }
 
 void walk(const TestFolder& folder) {
-    for (int i = 0; i < kFiles; ++i) kOperations[i % std::size(kOperations)](songPath(folder, i));
+    for (int i = 0; i < kFiles; ++i) static_cast<void>(kOperations[i % std::size(kOperations)](songPath(folder, i)));
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include <functional>
 
 #include "platform/fs.h"
-#include "platform/ui/msgbox.h"
 #include "tags/v1tag.h"
 #include "tags/v2tag.h"
 #include "tests/invariants.h"
@@ -20,8 +19,6 @@ using namespace testing_support;
 
 namespace {
 
-constexpr platform::WindowHandle kNoOwner{};
-
 Bytes v1Trailer() { return ByteBuilder().text("TAG").field("Song", 30).zeros(92).bytes({0, 1, 17}); }
 
 Bytes v2Tagged(std::size_t audioSize) {
@@ -29,20 +26,20 @@ Bytes v2Tagged(std::size_t audioSize) {
                    audio(audioSize)});
 }
 
+using Operation = std::function<tags::TagOutcome()>;
+
 // Runs an operation under a fault plan and checks the promise: result 4, the
 // message, the file as it was and no temporary file left.
 void expectNothingLost(const TestFolder& folder, const std::string& path, const platform::FaultPlan& plan,
-                       const std::function<int()>& operation, const std::string& message) {
+                       const Operation& operation, const std::string& message) {
     const Bytes before = readAll(path);
-    platform::clearShownMessageBoxes();
     platform::setFaults(plan);
-    EXPECT_EQ(operation(), tags::TagFileError);
+    const tags::TagOutcome outcome = operation();
     platform::clearFaults();
+    EXPECT_EQ(outcome.result, tags::TagFileError);
+    EXPECT_EQ(outcome.message, message);
     EXPECT_EQ(readAll(path), before);
     EXPECT_TRUE(folder.strayTempFiles().empty());
-    ASSERT_EQ(platform::shownMessageBoxes().size(), 1u);
-    EXPECT_EQ(platform::shownMessageBoxes()[0].text, message);
-    EXPECT_EQ(platform::shownMessageBoxes()[0].title, "ERROR");
 }
 
 std::string rewriteFailed(const std::string& path) {
@@ -55,7 +52,7 @@ TEST(NothingLost, FullRemovalsThatCannotFinishLeaveTheOriginal) {
     TestFolder folder;
     const std::string v2 = folder.make("v2.mp3", v2Tagged(300000));
     tags::V2Tag v2Tag;
-    const auto removeV2 = [&] { return v2Tag.remove(kNoOwner, v2.c_str(), 0); };
+    const auto removeV2 = [&] { return v2Tag.remove(v2.c_str(), 0); };
     const platform::FaultPlan plans[] = {
         {.spaceLeft = 100000},      // the disk fills up during the copy
         {.failWrite = 1},           // the copy of the audio fails
@@ -69,7 +66,7 @@ TEST(NothingLost, FullRemovalsThatCannotFinishLeaveTheOriginal) {
     const std::string v1 = folder.make("v1.mp3", concat({audio(300000), v1Trailer()}));
     tags::V1Tag v1Tag;
     // open, fstat, flock, pread, then ftruncate fails:
-    expectNothingLost(folder, v1, {.failCall = 5}, [&] { return v1Tag.remove(kNoOwner, v1.c_str(), 0); },
+    expectNothingLost(folder, v1, {.failCall = 5}, [&] { return v1Tag.remove(v1.c_str(), 0); },
                       "An error occured while writing to '" + v1 + "'.");
 }
 
@@ -77,8 +74,8 @@ TEST(NothingLost, ARewritingTagWriteThatCannotFinishLeavesTheOriginal) {
     TestFolder folder;
     const std::string path = folder.make("a.mp3", v2Tagged(200000));
     tags::V2Tag tag;
-    tag.allocFields(tags::kFieldComposer, 400);  // does not fit before the audio
-    const auto write = [&] { return tag.write(kNoOwner, path.c_str(), tags::kAllFields, 512); };
+    ASSERT_EQ(tag.allocFields(tags::kFieldComposer, 400), tags::TagSuccess);  // does not fit before the audio
+    const auto write = [&] { return tag.write(path.c_str(), tags::kAllFields, 512); };
     expectNothingLost(folder, path, {.spaceLeft = 1000}, write, rewriteFailed(path));
     expectNothingLost(folder, path, {.failReplace = true}, write, rewriteFailed(path));
 }
@@ -94,12 +91,12 @@ TEST(NothingLost, ATemporaryFileThatCannotBeCreatedLeavesTheOriginal) {
     tags::V1Tag v1Tag;
     tags::V2Tag v2Tag;
     const std::string readWrite = "An error occured while attemping to create temp file for read/write access.\n File: '";
-    expectNothingLost(folder, v2, {}, [&] { return v2Tag.remove(kNoOwner, v2.c_str(), 0); }, readWrite + v2 + "'");
+    expectNothingLost(folder, v2, {}, [&] { return v2Tag.remove(v2.c_str(), 0); }, readWrite + v2 + "'");
     // Cutting the trailer off needs no temporary file.
-    EXPECT_EQ(v1Tag.remove(kNoOwner, v1.c_str(), 0), tags::TagSuccess);
+    EXPECT_EQ(v1Tag.remove(v1.c_str(), 0), tags::TagSuccess);
     EXPECT_EQ(readAll(v1), audio(3000));
-    v2Tag.allocFields(tags::kFieldComposer, 400);
-    expectNothingLost(folder, v2, {}, [&] { return v2Tag.write(kNoOwner, v2.c_str(), tags::kAllFields, 512); },
+    ASSERT_EQ(v2Tag.allocFields(tags::kFieldComposer, 400), tags::TagSuccess);
+    expectNothingLost(folder, v2, {}, [&] { return v2Tag.write(v2.c_str(), tags::kAllFields, 512); },
                       "An error occured while attemping to create temp file for write access.\n File: '" + v2 + "'");
 }
 
@@ -111,15 +108,13 @@ TEST(NothingLost, InPlaceWritesThatFailAreReported) {
     std::strcpy(v1Tag.title, "Song");
     // The disk fills up in the middle of the appended trailer: it is cut off again.
     expectNothingLost(folder, path, {.spaceLeft = 60},
-                      [&] { return v1Tag.write(kNoOwner, path.c_str(), tags::kAllFields); },
+                      [&] { return v1Tag.write(path.c_str(), tags::kAllFields); },
                       "An error occured while writing to '" + path + "'.");
 
     const std::string v2 = folder.make("v2.mp3", v2Tagged(1000));
     tags::V2Tag v2Tag;
-    platform::setFaults({.failWrite = 1});
-    EXPECT_EQ(v2Tag.write(kNoOwner, v2.c_str(), tags::kAllFields, 512), tags::TagFileError);
-    platform::clearFaults();
-    EXPECT_EQ(platform::shownMessageBoxes().back().text, "An error occured while writing to '" + v2 + "'.");
+    expectNothingLost(folder, v2, {.failWrite = 1}, [&] { return v2Tag.write(v2.c_str(), tags::kAllFields, 512); },
+                      "An error occured while writing to '" + v2 + "'.");
 }
 
 // --- Inputs that once broke the engine (tests/fixtures/faults) -------------
@@ -151,7 +146,7 @@ TEST(FoundFaults, AFrameWithoutAFrameIdEndsTheFramesSoWhatIsWrittenIsReadBackThe
         const std::string path = folder.make("a.mp3", fixture(name));
         const auto audioStart = invariants::audioStartOf(path);
         tags::V2Tag tag;
-        ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+        ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
         for (const tags::FrameSlot& kept : tag.otherFrames) {
             EXPECT_TRUE(std::all_of(kept.id, kept.id + 4, [](char c) { return std::isupper(c) || std::isdigit(c); }));
         }
@@ -168,27 +163,24 @@ TEST(FoundFaults, AReadFailureAnywhereFailsTheV2OperationAndChangesNothing) {
     const std::string path = folder.make("a.mp3", fixture(kJpegCover));
     const Bytes original = readAll(path);
     tags::V2Tag tag;
-    const std::pair<const char*, std::function<int()>> operations[] = {
-        {"read", [&] { return tag.read(kNoOwner, path.c_str()); }},
-        {"write", [&] { return tag.write(kNoOwner, path.c_str(), tags::kFieldTitle, 512); }},
-        {"soft removal", [&] { return tag.remove(kNoOwner, path.c_str(), 1); }},
-        {"full removal", [&] { return tag.remove(kNoOwner, path.c_str(), 0); }},
+    const std::pair<const char*, Operation> operations[] = {
+        {"read", [&] { return tag.read(path.c_str()); }},
+        {"write", [&] { return tag.write(path.c_str(), tags::kFieldTitle, 512); }},
+        {"soft removal", [&] { return tag.remove(path.c_str(), 1); }},
+        {"full removal", [&] { return tag.remove(path.c_str(), 0); }},
     };
     for (const auto& [name, operation] : operations) {
         for (int read = 1;; ++read) {
             SCOPED_TRACE(std::string(name) + ", read " + std::to_string(read));
-            platform::clearShownMessageBoxes();
             folder.make("a.mp3", original);
             platform::setFaults({.failRead = read});
-            const int result = operation();
+            const tags::TagOutcome outcome = operation();
             const bool failed = *platform::failedCallName() != 0;
             platform::clearFaults();
             if (!failed) break;
-            EXPECT_EQ(result, tags::TagFileError);
+            EXPECT_EQ(outcome.result, tags::TagFileError);
             EXPECT_EQ(readAll(path), original);
-            ASSERT_EQ(platform::shownMessageBoxes().size(), 1u);
-            const std::string& shown = platform::shownMessageBoxes()[0].text;
-            EXPECT_TRUE(shown == readFailed(path) || shown == rewriteFailed(path)) << shown;
+            EXPECT_TRUE(outcome.message == readFailed(path) || outcome.message == rewriteFailed(path)) << outcome.message;
         }
     }
 }
@@ -196,23 +188,23 @@ TEST(FoundFaults, AReadFailureAnywhereFailsTheV2OperationAndChangesNothing) {
 TEST(FoundFaults, WithoutFrameSyncOrADeclaredEndInsideTheFileNoV2OperationWrites) {
     TestFolder folder;
     tags::V2Tag tag;
-    const auto expectRefused = [&](const char* name, const std::function<int(const std::string&)>& operation) {
+    const auto expectRefused = [&](const char* name, const std::function<tags::TagOutcome(const std::string&)>& operation) {
         SCOPED_TRACE(name);
         const std::string path = folder.make("a.mp3", fixture(name));
-        platform::clearShownMessageBoxes();
-        EXPECT_EQ(operation(path), tags::TagFileError);
+        const tags::TagOutcome outcome = operation(path);
+        EXPECT_EQ(outcome.result, tags::TagFileError);
+        EXPECT_EQ(outcome.message, noAudio(path));
         EXPECT_EQ(readAll(path), fixture(name));
-        expectOnlyMessageBox(noAudio(path), kNoOwner);
     };
-    const auto write = [&](const std::string& path) { return tag.write(kNoOwner, path.c_str(), tags::kAllFields, 512); };
+    const auto write = [&](const std::string& path) { return tag.write(path.c_str(), tags::kAllFields, 512); };
     expectRefused(kTextFile, write);
     expectRefused(kDeclaredBeyond, write);
-    expectRefused(kDeclaredBeyond, [&](const std::string& path) { return tag.read(kNoOwner, path.c_str()); });
+    expectRefused(kDeclaredBeyond, [&](const std::string& path) { return tag.read(path.c_str()); });
     for (int soft : {1, 0}) {
-        expectRefused(kDeclaredBeyond, [&](const std::string& path) { return tag.remove(kNoOwner, path.c_str(), soft); });
+        expectRefused(kDeclaredBeyond, [&](const std::string& path) { return tag.remove(path.c_str(), soft); });
     }
     // A text file has no ID3v2 tag to read or remove.
     const std::string text = folder.make("t.mp3", fixture(kTextFile));
-    EXPECT_EQ(tag.read(kNoOwner, text.c_str()), tags::TagNoV2Header);
-    EXPECT_EQ(tag.remove(kNoOwner, text.c_str(), 0), tags::TagNoV2Header);
+    EXPECT_EQ(tag.read(text.c_str()), tags::TagNoV2Header);
+    EXPECT_EQ(tag.remove(text.c_str(), 0), tags::TagNoV2Header);
 }

@@ -12,7 +12,6 @@
 namespace invariants {
 namespace {
 
-constexpr platform::WindowHandle kNoOwner{};
 
 Bytes bodyOf(const tags::FrameSlot& frame) { return Bytes(frame.body().begin(), frame.body().end()); }
 
@@ -64,23 +63,23 @@ bool putFile(const std::string& path, std::span<const std::uint8_t> contents) {
 std::string checkRoundTrip(const std::string& path) {
     const Bytes before = fileBytes(path);
     tags::V2Tag tag;
-    const tags::TagResult first = tag.read(kNoOwner, path.c_str());
+    const tags::TagResult first = tag.read(path.c_str()).result;
     if (first != tags::TagSuccess && first != tags::TagNoV2Header) return {};
-    const auto audioStart = first == tags::TagSuccess ? std::optional(tag.size) : audioStartOf(path);
+    const auto audioStart = first == tags::TagSuccess ? std::optional(tag.audioStart) : audioStartOf(path);
     const ReadTag expected = contentsOf(tag);
-    if (tag.write(kNoOwner, path.c_str(), tags::kAllFields, tags::kDefaultPadding) != tags::TagSuccess) {
+    if (tag.write(path.c_str(), tags::kAllFields, tags::kDefaultPadding) != tags::TagSuccess) {
         return fileBytes(path) == before ? std::string() : "a failed write changed the file";
     }
     if (!audioStart) return "written although no audio start was found";
     const Bytes after = fileBytes(path);
     tags::V2Tag again;
-    if (again.read(kNoOwner, path.c_str()) != tags::TagSuccess) return "the written tag cannot be read";
+    if (again.read(path.c_str()) != tags::TagSuccess) return "the written tag cannot be read";
     const ReadTag got = contentsOf(again);
     for (std::size_t i = 0; i < tags::kSlotCount; ++i) {
         if (got.slots[i] != expected.slots[i]) return "slot " + std::to_string(i) + " changed";
     }
     if (got.kept != expected.kept) return "the kept frames changed";
-    if (from(after, again.size) != from(before, *audioStart)) return "the audio moved or changed";
+    if (from(after, again.audioStart) != from(before, *audioStart)) return "the audio moved or changed";
     return {};
 }
 
@@ -88,7 +87,7 @@ std::string checkRemoval(const std::string& path, int soft) {
     const Bytes before = fileBytes(path);
     const auto audioStart = audioStartOf(path);
     tags::V2Tag tag;
-    const tags::TagResult result = tag.remove(kNoOwner, path.c_str(), soft);
+    const tags::TagResult result = tag.remove(path.c_str(), soft).result;
     const Bytes after = fileBytes(path);
     if (result != tags::TagSuccess) return after == before ? std::string() : "a failed removal changed the file";
     if (!audioStart) return "removed although no audio start was found";

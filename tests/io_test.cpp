@@ -18,7 +18,6 @@ using namespace testing_support;
 
 namespace {
 
-constexpr platform::WindowHandle kNoOwner{};
 
 // A JPEG cover of `size` bytes: FF D8 FF E0 at its start, FF E0 pairs all through.
 Bytes cover(std::size_t size) {
@@ -33,11 +32,11 @@ Bytes tagged(const Bytes& frames, std::size_t padding, std::size_t audioSize) {
 
 void writeTitle(const std::string& path, const char* title) {
     tags::V2Tag tag;
-    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
     tag.freeFields(tags::kFieldTitle);
     ASSERT_EQ(tag.allocFields(tags::kFieldTitle, static_cast<std::uint32_t>(std::strlen(title) + 1)), tags::TagSuccess);
     std::memcpy(tag.slots[0].buffer.get() + 1, title, std::strlen(title));
-    ASSERT_EQ(tag.write(kNoOwner, path.c_str(), tags::kAllFields, tags::kDefaultPadding), tags::TagSuccess);
+    ASSERT_EQ(tag.write(path.c_str(), tags::kAllFields, tags::kDefaultPadding), tags::TagSuccess);
 }
 
 }  // namespace
@@ -49,10 +48,10 @@ TEST(HeadOfTheFile, ATagLargerThanTheFirstBlockIsReadWholeAndKept) {
     const Bytes frames = concat({frame("TIT2", textBody("Old")), picture, frame("TPE1", textBody("Band"))});
     const std::string path = folder.make("a.mp3", tagged(frames, 300, 5000));
     tags::V2Tag tag;
-    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
     ASSERT_EQ(tag.otherFrames.size(), 1u);
     EXPECT_EQ(Bytes(tag.otherFrames[0].body().begin(), tag.otherFrames[0].body().end()), Bytes(picture.begin() + 10, picture.end()));
-    EXPECT_EQ(tag.size, 10 + frames.size() + 300);
+    EXPECT_EQ(tag.audioStart, 10 + frames.size() + 300);
     EXPECT_GT(tag.slots[1].length, 0u) << "the frame after the cover is read too";
     EXPECT_EQ(invariants::checkRoundTrip(path), "");
 }
@@ -90,7 +89,7 @@ TEST(KernelCopy, EveryWayOfCopyingGivesTheSameBytes) {
         const std::string removed = folder.make(refuse ? "r1.mp3" : "r0.mp3", onPage);
         platform::setFaults({.refuseKernelCopy = refuse});
         writeTitle(grown, "A longer title that no longer fits");
-        EXPECT_EQ(tags::V2Tag().remove(kNoOwner, removed.c_str(), 0), tags::TagSuccess);
+        EXPECT_EQ(tags::V2Tag().remove(removed.c_str(), 0), tags::TagSuccess);
         platform::clearFaults();
         EXPECT_EQ(readAll(removed), audio(300000));
         const Bytes written = readAll(grown);
@@ -134,7 +133,7 @@ TEST(FileSystemCalls, ATagThatFitsCostsAtMostTwelveCallsForItsReadAndWrite) {
     // Full removal of the trailer: a cut and one sync, no copy.
     const std::string v1 = folder.make("b.mp3", concat({audio(100000), ByteBuilder().text("TAG").zeros(125)}));
     platform::setFaults({});
-    EXPECT_EQ(tags::V1Tag().remove(kNoOwner, v1.c_str(), 0), tags::TagSuccess);
+    EXPECT_EQ(tags::V1Tag().remove(v1.c_str(), 0), tags::TagSuccess);
     EXPECT_LE(platform::faultCallCount(), 7);
     std::cout << "[ CALLS    ] " << pair << " for a tag read and written in place, " << platform::faultCallCount()
               << " for a trailer cut off\n";

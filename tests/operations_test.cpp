@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "app/operations.h"
-#include "app/progress.h"
+#include "walk/progress.h"
 #include "platform/ui/input.h"
 #include "tags/messages.h"
 #include "tests/app_scenario.h"
@@ -45,7 +45,7 @@ std::string trailerText(const std::string& path, std::size_t offset, std::size_t
 // The body of the first frame with this ID in the file's leading tag.
 std::optional<Bytes> frameBody(const std::string& path, std::string_view id) {
     tags::V2Tag tag;
-    if (tag.read({}, path.c_str()) != tags::TagSuccess) return std::nullopt;
+    if (tag.read(path.c_str()) != tags::TagSuccess) return std::nullopt;
     for (std::size_t i = 0; i < tags::kSlotCount; ++i) {
         const tags::FrameSlot& slot = tag.slots[i];
         if (slot.length > 0 && std::string_view(slot.id, 4) == id) {
@@ -184,15 +184,15 @@ TEST(WalkProgressBar, ScalesTheRangeBeyondSixteenBits) {
     app::ModuleInstance = &res::lirvaneModule();
     {
         constexpr std::size_t kEntries = 200'000;
-        app::ProgressRun progress("many", kEntries);
-        const auto bar = platform::getDlgItem(app::ProgressWindowHandle, res::kProgressBar);
+        walking::ProgressRun progress(res::lirvaneModule(), "many", kEntries);
+        const auto bar = platform::getDlgItem(walking::ProgressWindowHandle, res::kProgressBar);
         for (std::size_t i = 0; i < kEntries / 2; ++i) progress.advance();
         EXPECT_EQ(platform::progressGetPos(bar), 65535 / 2);
         for (std::size_t i = 0; i < kEntries / 2; ++i) progress.advance();
         EXPECT_EQ(platform::progressGetPos(bar), 65535);
     }
-    EXPECT_FALSE(platform::isWindow(app::ProgressWindowHandle));
-    EXPECT_EQ(app::progressBarEnd(3), 3);
+    EXPECT_FALSE(platform::isWindow(walking::ProgressWindowHandle));
+    EXPECT_EQ(walking::progressBarEnd(3), 3);
     platform::resetDesktop();
     app::resetProgramState();
 }
@@ -234,7 +234,7 @@ TEST_F(WalkCancel, CancelButtonKeysAndCloseBoxStopAfterTheCurrentFile) {
         cancelDuringSecondFile(steps, ways[way]);
         then("the second file was finished, the other three are untouched", [this, sub, names] {
             expectWalkGone();
-            EXPECT_EQ(app::CancelRequested, 1);
+            EXPECT_EQ(walking::CancelRequested, 1);
             std::vector<std::string> titles;
             for (const std::string& name : names) titles.push_back(trailerText(pathIn(sub + "/" + name), kTitleOffset, 30));
             EXPECT_EQ(titles, (std::vector<std::string>{"old", "old", "old", "new", "new"}));
@@ -486,7 +486,7 @@ TEST_F(ForeignTags, AV24TagIsLeftAloneAndACoverPictureIsKept) {
     then("the v2.4 file is untouched and the picture is still there", [this, newer, cover, newerBefore] {
         EXPECT_EQ(readAll(newer), newerBefore);
         tags::V2Tag tag;
-        ASSERT_EQ(tag.read({}, cover.c_str()), tags::TagSuccess);
+        ASSERT_EQ(tag.read(cover.c_str()), tags::TagSuccess);
         ASSERT_EQ(tag.otherFrames.size(), 1u);
         EXPECT_EQ(std::string_view(tag.otherFrames[0].id, 4), "APIC");
         EXPECT_EQ(frameBody(cover, "TIT2"), textBody("x"));

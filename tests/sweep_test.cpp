@@ -28,11 +28,13 @@
 #include "platform/ui/msgbox.h"
 #include "platform/ui/ui.h"
 #include "platform/ui/window.h"
+#include "rename/renamedialog.h"
 #include "rename/renamerun.h"
 #include "res/resources.h"
 #include "tags/v1tag.h"
 #include "tags/v2tag.h"
 #include "tests/testfiles.h"
+#include "walk/report.h"
 
 using namespace testing_support;
 namespace fs = std::filesystem;
@@ -40,6 +42,13 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr platform::WindowHandle kNoOwner{};
+
+// A single engine operation, its message shown as a walk would show it, so
+// that the sweep checks what the user is told the same way for all.
+int shown(const tags::TagOutcome& outcome) {
+    walking::report(kNoOwner, outcome);
+    return outcome.result;
+}
 constexpr char kMusic[] = "music";  // the files worked on; the working folder is the test folder
 constexpr char kSettingsKey[] = "Software\\Orvisel\\Lirvane_v3";
 
@@ -74,19 +83,19 @@ const char kSong[] = "music/a.mp3";
 int writeV1(const TestFolder& folder, tags::FieldMask mask) {
     tags::V1Tag tag;
     std::strcpy(tag.title, "New");
-    return tag.write(kNoOwner, pathIn(folder, kSong).c_str(), mask);
+    return shown(tag.write(pathIn(folder, kSong).c_str(), mask));
 }
 
 // What the batch write does: read, replace the title, write every field.
 int writeV2Title(const TestFolder& folder, std::size_t titleSize) {
     const std::string path = pathIn(folder, kSong);
     tags::V2Tag tag;
-    const int read = tag.read(kNoOwner, path.c_str());
+    const int read = shown(tag.read(path.c_str()));
     if (read != tags::TagSuccess && read != tags::TagNoV2Header) return read;
     tag.freeFields(tags::kFieldTitle);
-    tag.allocFields(tags::kFieldTitle, static_cast<std::uint32_t>(titleSize));
+    if (tag.allocFields(tags::kFieldTitle, static_cast<std::uint32_t>(titleSize)) != tags::TagSuccess) return tags::TagOutOfMemory;
     tag.slots[0].buffer[1] = 'N';
-    return tag.write(kNoOwner, path.c_str(), tags::kAllFields, tags::kDefaultPadding);
+    return shown(tag.write(path.c_str(), tags::kAllFields, tags::kDefaultPadding));
 }
 
 const char kOtherSong[] = "music/b.mp3";
@@ -114,7 +123,10 @@ platform::WindowHandle batchWindow(const TestFolder& folder) {
 int runRename(platform::WindowHandle main, const TestFolder& folder) {
     listTheSongs(main, folder);
     const std::string pattern[] = {"*V1Title"};
-    renaming::runRename(main, pattern, true);
+    tags::V1Tag v1;
+    tags::V2Tag v2;
+    const renaming::RenameContext context{&res::lirvaneModule(), platform::getDlgItem(main, res::kFileList), &v1, &v2, nullptr};
+    renaming::runRename(main, context, pattern, true);
     return platform::shownMessageBoxes().empty() ? tags::TagSuccess : tags::TagFileError;
 }
 
@@ -143,10 +155,10 @@ std::vector<SweptOperation> sweptOperations(platform::WindowHandle main) {
     using tags::TagSuccess;
     const auto music = [](Bytes contents) { return [contents](const TestFolder& folder) { makeMusic(folder, contents); }; };
     const auto removeV1 = [](int soft) {
-        return [soft](const TestFolder& folder) { return tags::V1Tag().remove(kNoOwner, pathIn(folder, kSong).c_str(), soft); };
+        return [soft](const TestFolder& folder) { return shown(tags::V1Tag().remove(pathIn(folder, kSong).c_str(), soft)); };
     };
     const auto removeV2 = [](int soft) {
-        return [soft](const TestFolder& folder) { return tags::V2Tag().remove(kNoOwner, pathIn(folder, kSong).c_str(), soft); };
+        return [soft](const TestFolder& folder) { return shown(tags::V2Tag().remove(pathIn(folder, kSong).c_str(), soft)); };
     };
     const auto saveList = [main](const TestFolder& folder) {
         return app::saveFileList(kNoOwner, pathIn(folder, "music/list.lv3").c_str(), platform::getDlgItem(main, res::kFileList));

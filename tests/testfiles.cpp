@@ -84,12 +84,9 @@ Bytes v23Tag(std::initializer_list<Bytes> frames) {
     return concat({v2Header(3, 0, static_cast<std::uint32_t>(body.build().size())), body});
 }
 
-void expectOnlyMessageBox(const std::string& text, platform::WindowHandle owner) {
-    const auto boxes = platform::shownMessageBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, text);
-    EXPECT_EQ(boxes[0].title, "ERROR");
-    EXPECT_EQ(boxes[0].owner, owner);
+void expectFailure(const tags::TagOutcome& outcome, tags::TagResult result, const std::string& message) {
+    EXPECT_EQ(outcome.result, result);
+    EXPECT_EQ(outcome.message, message);
 }
 
 TestFolder::TestFolder() : previous_(std::filesystem::current_path()) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/ui/handle.h"
+#include "tags/tagresult.h"
 
 namespace testing_support {
 
@@ -51,7 +52,8 @@ Bytes textBody(std::string_view text);
 Bytes v23Tag(std::initializer_list<Bytes> frames);
 
 // Exactly one message box was shown: this text, titled "ERROR", owned by owner.
-void expectOnlyMessageBox(const std::string& text, platform::WindowHandle owner);
+// The operation failed with this result and this message for the user.
+void expectFailure(const tags::TagOutcome& outcome, tags::TagResult result, const std::string& message);
 
 class TestFolder {
 public:

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <string>
 
-#include "platform/ui/msgbox.h"
 #include "tags/v1tag.h"
 #include "tests/testfiles.h"
 
@@ -13,7 +12,6 @@ using tags::V1Tag;
 
 namespace {
 
-constexpr platform::WindowHandle kNoOwner{};
 
 struct TrailerText {
     std::string title, artist, album, year, comment;
@@ -48,18 +46,13 @@ void fill(V1Tag& tag, const TrailerText& t) {
     tag.genre = static_cast<unsigned char>(t.genre);
 }
 
-std::string lastBoxText() {
-    const auto boxes = platform::shownMessageBoxes();
-    return boxes.empty() ? std::string() : boxes.back().text;
-}
-
 }  // namespace
 
 TEST(V1Read, TakesEveryFieldOfTheTrailer) {
     TestFolder folder;
     const std::string path = folder.make("a.mp3", concat({audio(1000), trailer(kSample)}));
     V1Tag tag;
-    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
     EXPECT_STREQ(tag.title, "Title");
     EXPECT_STREQ(tag.artist, "Artist");
     EXPECT_STREQ(tag.album, "Album");
@@ -67,7 +60,6 @@ TEST(V1Read, TakesEveryFieldOfTheTrailer) {
     EXPECT_STREQ(tag.comment, "Comment");
     EXPECT_EQ(tag.track, 7);
     EXPECT_EQ(tag.genre, 17);
-    EXPECT_TRUE(platform::shownMessageBoxes().empty());
 }
 
 TEST(V1Read, FullFieldsAndAThirtyCharacterCommentAreTakenAsID3v11) {
@@ -78,7 +70,7 @@ TEST(V1Read, FullFieldsAndAThirtyCharacterCommentAreTakenAsID3v11) {
                           .text(std::string(28, 'c')).text("YZ").bytes({5});
     const std::string path = folder.make("a.mp3", v10);
     V1Tag tag;
-    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
     EXPECT_EQ(std::string(tag.title), thirty);
     EXPECT_EQ(std::string(tag.album), thirty);
     EXPECT_EQ(std::string(tag.comment), std::string(28, 'c'));
@@ -93,14 +85,13 @@ TEST(V1Read, FileWithoutTrailerLeavesTheRecordAsItWas) {
         const std::string path = folder.make("a.mp3", contents);
         V1Tag tag;
         fill(tag, kSample);
-        EXPECT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagNoV1Trailer);
+        EXPECT_EQ(tag.read(path.c_str()), tags::TagNoV1Trailer);
         EXPECT_STREQ(tag.title, "Title");
         EXPECT_EQ(tag.genre, 17);
-        EXPECT_EQ(tag.remove(kNoOwner, path.c_str(), 1), tags::TagNoV1Trailer);
-        EXPECT_EQ(tag.remove(kNoOwner, path.c_str(), 0), tags::TagNoV1Trailer);
+        EXPECT_EQ(tag.remove(path.c_str(), 1), tags::TagNoV1Trailer);
+        EXPECT_EQ(tag.remove(path.c_str(), 0), tags::TagNoV1Trailer);
         EXPECT_EQ(readAll(path), contents);
     }
-    EXPECT_TRUE(platform::shownMessageBoxes().empty());
 }
 
 TEST(V1Write, IntoAnExistingTrailerChangesOnlyTheChosenFields) {
@@ -110,15 +101,15 @@ TEST(V1Write, IntoAnExistingTrailerChangesOnlyTheChosenFields) {
     V1Tag tag;
     fill(tag, kSample);
 
-    ASSERT_EQ(tag.write(kNoOwner, path.c_str(), tags::kFieldTitle), tags::TagSuccess);
+    ASSERT_EQ(tag.write(path.c_str(), tags::kFieldTitle), tags::TagSuccess);
     EXPECT_EQ(readAll(path), concat({audio(2000), trailer({"Title", "Old artist", "Old album", "1980", "Old", 'q', 3, 9})}));
 
     // Writing the comment also clears the byte that makes the trailer ID3v1.1.
-    ASSERT_EQ(tag.write(kNoOwner, path.c_str(), tags::kFieldComment | tags::kFieldGenre), tags::TagSuccess);
+    ASSERT_EQ(tag.write(path.c_str(), tags::kFieldComment | tags::kFieldGenre), tags::TagSuccess);
     EXPECT_EQ(readAll(path), concat({audio(2000), trailer({"Title", "Old artist", "Old album", "1980", "Comment", 0, 3, 17})}));
 
-    ASSERT_EQ(tag.write(kNoOwner, path.c_str(), 0), tags::TagSuccess);
-    ASSERT_EQ(tag.write(kNoOwner, path.c_str(), tags::kAllFields), tags::TagSuccess);
+    ASSERT_EQ(tag.write(path.c_str(), 0), tags::TagSuccess);
+    ASSERT_EQ(tag.write(path.c_str(), tags::kAllFields), tags::TagSuccess);
     EXPECT_EQ(readAll(path), concat({audio(2000), trailer(kSample)}));
     EXPECT_STREQ(tag.artist, "Artist");  // nothing in the record was cleared
 }
@@ -128,7 +119,7 @@ TEST(V1Write, AppendsAWholeTrailerAndClearsTheUnchosenFieldsOfTheRecord) {
     const std::string path = folder.make("a.mp3", audio(3000));
     V1Tag tag;
     fill(tag, kSample);
-    ASSERT_EQ(tag.write(kNoOwner, path.c_str(), tags::kFieldTitle), tags::TagSuccess);
+    ASSERT_EQ(tag.write(path.c_str(), tags::kFieldTitle), tags::TagSuccess);
     EXPECT_EQ(readAll(path), concat({audio(3000), trailer({"Title", "", "", "", "", 0, 0, 255})}));
     EXPECT_STREQ(tag.artist, "");
     EXPECT_STREQ(tag.comment, "");
@@ -137,7 +128,7 @@ TEST(V1Write, AppendsAWholeTrailerAndClearsTheUnchosenFieldsOfTheRecord) {
 
     const std::string empty = folder.make("empty.mp3", {});
     fill(tag, kSample);
-    ASSERT_EQ(tag.write(kNoOwner, empty.c_str(), 0), tags::TagSuccess);
+    ASSERT_EQ(tag.write(empty.c_str(), 0), tags::TagSuccess);
     EXPECT_EQ(readAll(empty), trailer({}));
 }
 
@@ -145,13 +136,13 @@ TEST(V1Remove, SoftRemovalZeroesTheTrailerAndKeepsTheLength) {
     TestFolder folder;
     const std::string path = folder.make("a.mp3", concat({audio(500), trailer(kSample)}));
     V1Tag tag;
-    ASSERT_EQ(tag.remove(kNoOwner, path.c_str(), 1), tags::TagSuccess);
+    ASSERT_EQ(tag.remove(path.c_str(), 1), tags::TagSuccess);
     EXPECT_EQ(readAll(path), concat({audio(500), Bytes(128, 0)}));
-    EXPECT_EQ(tag.remove(kNoOwner, path.c_str(), 1), tags::TagNoV1Trailer);
+    EXPECT_EQ(tag.remove(path.c_str(), 1), tags::TagNoV1Trailer);
 
     // The zeroed trailer is no trailer: a later write appends a new one after it.
     fill(tag, kSample);
-    ASSERT_EQ(tag.write(kNoOwner, path.c_str(), tags::kAllFields), tags::TagSuccess);
+    ASSERT_EQ(tag.write(path.c_str(), tags::kAllFields), tags::TagSuccess);
     EXPECT_EQ(readAll(path), concat({audio(500), Bytes(128, 0), trailer(kSample)}));
 }
 
@@ -162,7 +153,7 @@ TEST(V1Remove, FullRemovalKeepsExactlyTheBytesBeforeTheTrailer) {
         const std::string path = folder.make("a.mp3", concat({audio(kept), trailer(kSample)}));
         ::chmod(path.c_str(), 0640);
         V1Tag tag;
-        ASSERT_EQ(tag.remove(kNoOwner, path.c_str(), 0), tags::TagSuccess) << kept;
+        ASSERT_EQ(tag.remove(path.c_str(), 0), tags::TagSuccess) << kept;
         EXPECT_EQ(readAll(path), audio(kept)) << kept;
         struct stat st {};
         ::stat(path.c_str(), &st);
@@ -176,24 +167,25 @@ TEST(V1Failures, AFileThatCannotBeOpenedIsReportedAndLeftAlone) {
     V1Tag tag;
     fill(tag, kSample);
     const std::string missing = (folder.path() / "missing.mp3").string();
-    EXPECT_EQ(tag.read(kNoOwner, missing.c_str()), tags::TagFileError);
-    EXPECT_EQ(lastBoxText(), "An error occured while attemping to open '" + missing + "' for reading.");
-    EXPECT_EQ(platform::shownMessageBoxes().back().title, "ERROR");
+    const tags::TagOutcome unopened = tag.read(missing.c_str());
+    EXPECT_EQ(unopened.result, tags::TagFileError);
+    EXPECT_EQ(unopened.message, "An error occured while attemping to open '" + missing + "' for reading.");
     EXPECT_STREQ(tag.title, "Title");
 
     const Bytes original = concat({audio(300), trailer(kSample)});
     const std::string readOnly = folder.make("ro.mp3", original);
     ::chmod(readOnly.c_str(), 0444);
     const std::string readWriteMessage = "An error occured while attemping to open '" + readOnly + "' for read/write access.";
-    EXPECT_EQ(tag.write(kNoOwner, readOnly.c_str(), tags::kAllFields), tags::TagFileError);
-    EXPECT_EQ(lastBoxText(), readWriteMessage);
-    EXPECT_EQ(tag.remove(kNoOwner, readOnly.c_str(), 0), tags::TagFileError);
+    const tags::TagOutcome unwritten = tag.write(readOnly.c_str(), tags::kAllFields);
+    EXPECT_EQ(unwritten.result, tags::TagFileError);
+    EXPECT_EQ(unwritten.message, readWriteMessage);
+    EXPECT_EQ(tag.remove(readOnly.c_str(), 0), tags::TagFileError);
     EXPECT_EQ(readAll(readOnly), original);
 
     const std::string held = folder.make("held.mp3", original);
     const ForeignLock lock(held);
-    EXPECT_EQ(tag.read(kNoOwner, held.c_str()), tags::TagFileError);
-    EXPECT_EQ(tag.remove(kNoOwner, held.c_str(), 1), tags::TagFileError);
+    EXPECT_EQ(tag.read(held.c_str()), tags::TagFileError);
+    EXPECT_EQ(tag.remove(held.c_str(), 1), tags::TagFileError);
     EXPECT_EQ(readAll(held), original);
 }
 
@@ -201,8 +193,9 @@ TEST(V1Failures, AMessageWithALongPathIsCutToItsBuffer) {
     TestFolder folder;
     const std::string longPath = "/no/such/folder/" + std::string(240, 'n') + ".mp3";
     V1Tag tag;
-    EXPECT_EQ(tag.read(kNoOwner, longPath.c_str()), tags::TagFileError);
-    const std::string text = lastBoxText();
+    const tags::TagOutcome outcome = tag.read(longPath.c_str());
+    EXPECT_EQ(outcome.result, tags::TagFileError);
+    const std::string& text = outcome.message;
     EXPECT_EQ(text.size(), 255u);
     EXPECT_EQ(text, ("An error occured while attemping to open '" + longPath).substr(0, 255));
 }

@@ -11,7 +11,6 @@ using namespace testing_support;
 
 namespace {
 
-constexpr platform::WindowHandle kNoOwner{};
 
 const Bytes kPicture = frame("APIC", ByteBuilder().bytes({0}).text("image/png").bytes({0, 3, 0}).bytes({0x89, 'P', 'N', 'G', 1, 2, 3}), 0x00, 0x40);
 const Bytes kUserText = frame("TXXX", ByteBuilder().bytes({0}).text("MOOD").bytes({0}).text("calm"));
@@ -25,12 +24,12 @@ Bytes taggedFile(std::size_t padding) {
 
 // What the batch write does for one field: read, replace the slot, write, release.
 void writeTitle(tags::V2Tag& tag, const std::string& path, const char* title) {
-    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
     tag.freeFields(tags::kFieldTitle);
     const auto length = static_cast<std::uint32_t>(std::strlen(title) + 2);
     ASSERT_EQ(tag.allocFields(tags::kFieldTitle, length), tags::TagSuccess);
     std::memcpy(tag.slots[0].buffer.get() + 1, title, length - 2);
-    ASSERT_EQ(tag.write(kNoOwner, path.c_str(), tags::kAllFields, tags::kDefaultPadding), tags::TagSuccess);
+    ASSERT_EQ(tag.write(path.c_str(), tags::kAllFields, tags::kDefaultPadding), tags::TagSuccess);
     tag.freeFields(tags::kAllFields);
 }
 
@@ -49,7 +48,7 @@ TEST(KeptFrames, ReadKeepsEveryOtherFrameInFileOrderWithBothFlagBytes) {
     TestFolder folder;
     const std::string path = folder.make("a.mp3", taggedFile(600));
     tags::V2Tag tag;
-    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
     ASSERT_EQ(tag.otherFrames.size(), 4u);  // the second TXXX does not replace the first
     EXPECT_EQ(std::string(tag.otherFrames[0].id, 4), "APIC");
     EXPECT_EQ(tag.otherFrames[0].flags[1], 0x40);
@@ -77,7 +76,7 @@ TEST(KeptFrames, ATitleWriteKeepsThemByteForByteInPlaceAndThroughTheTemporaryFil
         // Read back and written again: still there, once each.
         writeTitle(tag, path, "Newer");
         tags::V2Tag check;
-        ASSERT_EQ(check.read(kNoOwner, path.c_str()), tags::TagSuccess);
+        ASSERT_EQ(check.read(path.c_str()), tags::TagSuccess);
         EXPECT_EQ(check.otherFrames.size(), 4u);
     }
 }
@@ -88,7 +87,7 @@ TEST(KeptFrames, UnsynchronisedFramesAreKeptResynchronised) {
     const std::string path = folder.make("a.mp3", concat({v2Header(3, 0x80, 0), ByteBuilder().text("PRIV").be32(4).bytes({0, 0}),
                                                           body, Bytes(64, 0), audio(100)}));
     tags::V2Tag tag;
-    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
     ASSERT_EQ(tag.otherFrames.size(), 1u);
     const auto kept = tag.otherFrames[0].body();
     EXPECT_EQ(Bytes(kept.begin(), kept.end()), (Bytes{0, 'x', 0xFF, 0xE0}));
@@ -112,7 +111,7 @@ TEST(KeptFrames, AnOtherFrameLargerThanTheFileIsNotAllocated) {
     const std::string path = folder.make("a.mp3", concat({v2Header(3, 0, 0), frame("TIT2", textBody("Kept")),
                                                           ByteBuilder().text("APIC").be32(0x7FFFFFFF).bytes({0, 0}), audio(100)}));
     tags::V2Tag tag;
-    EXPECT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagOutOfMemory);
+    EXPECT_EQ(tag.read(path.c_str()), tags::TagOutOfMemory);
     EXPECT_EQ(tag.slots[0].length, 6u);
     EXPECT_TRUE(tag.otherFrames.empty());
 }
@@ -137,7 +136,7 @@ TEST(KeptFrames, AJpegPictureSurvivesRepeatedWritesWithoutGrowingTheFile) {
         EXPECT_TRUE(contains(written, kUserText));
         EXPECT_TRUE(endsWithAudio(written));
     }
-    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
     EXPECT_EQ(tag.otherFrames.size(), 2u);
     EXPECT_GT(tag.slots[1].length, 0u);  // the artist after the picture is read too
 }
@@ -184,12 +183,12 @@ Bytes taggedWith(const Bytes& frames, std::size_t padding) {
 }
 
 void writeComment(tags::V2Tag& tag, const std::string& path, std::string_view text) {
-    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
     const Bytes body = ByteBuilder().zeros(5).text(text);
     tag.freeFields(tags::kFieldComment);
     ASSERT_EQ(tag.allocFields(tags::kFieldComment, static_cast<std::uint32_t>(body.size())), tags::TagSuccess);
     std::ranges::copy(body, tag.slots[4].buffer.get());
-    ASSERT_EQ(tag.write(kNoOwner, path.c_str(), tags::kAllFields, tags::kDefaultPadding), tags::TagSuccess);
+    ASSERT_EQ(tag.write(path.c_str(), tags::kAllFields, tags::kDefaultPadding), tags::TagSuccess);
     tag.freeFields(tags::kAllFields);
 }
 
@@ -201,7 +200,7 @@ TEST(DescribedFrames, TheSlotsTakeTheUsersCommentAndUrlAndTheRestIsKeptByteForBy
     const Bytes original = taggedWith(concat({kLoudness, kUserComment, kFirstArtist, kShopUrl, kUserUrl, kGapless, kSecondArtist}), 400);
     const std::string path = folder.make("a.mp3", original);
     tags::V2Tag tag;
-    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
     EXPECT_EQ(slotBody(tag.slots[4]), concat({Bytes(kUserComment.begin() + 10, kUserComment.end()), Bytes{0}}));
     EXPECT_EQ(slotBody(tag.slots[8]), concat({Bytes(kUserUrl.begin() + 10, kUserUrl.end()), Bytes{0}}));
     EXPECT_EQ(slotBody(tag.slots[1]), concat({textBody("Second"), Bytes{0}}));  // the later one
@@ -217,7 +216,7 @@ TEST(DescribedFrames, TheSlotsTakeTheUsersCommentAndUrlAndTheRestIsKeptByteForBy
     EXPECT_FALSE(contains(written, kUserComment));
     EXPECT_EQ(written.size(), original.size()) << "in place";
     EXPECT_TRUE(std::equal(written.end() - 500, written.end(), original.end() - 500));
-    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
     EXPECT_EQ(slotBody(tag.slots[1]), concat({textBody("Second"), Bytes{0}}));
     EXPECT_EQ(tag.otherFrames.size(), 4u);
 }
@@ -226,10 +225,10 @@ TEST(DescribedFrames, OnlyDescribedCommentsShowAnEmptyCommentAndAWriteAddsTheUse
     TestFolder folder;
     const std::string path = folder.make("a.mp3", taggedWith(concat({kLoudness, kGapless}), 300));
     tags::V2Tag tag;
-    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
     EXPECT_EQ(tag.slots[4].length, 0u);
     writeComment(tag, path, "mine");
-    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
     EXPECT_EQ(slotBody(tag.slots[4]), ByteBuilder().zeros(5).text("mine").bytes({0}).build());
     ASSERT_EQ(tag.otherFrames.size(), 2u);
     EXPECT_TRUE(contains(readAll(path), concat({kLoudness, kGapless})));
@@ -257,7 +256,7 @@ TEST(DescribedFrames, AnEmptyDescriptionInEitherEncodingIsTheUsers) {
     for (const Case& c : cases) {
         const std::string path = folder.make("a.mp3", taggedWith(c.frame, 100));
         tags::V2Tag tag;
-        ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess) << c.name;
+        ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess) << c.name;
         EXPECT_EQ(tag.otherFrames.empty(), c.users) << c.name;
         EXPECT_EQ(tag.slots[4].length + tag.slots[8].length > 0, c.users) << c.name;
     }
@@ -268,7 +267,7 @@ TEST(DescribedFrames, FramesOfSizeZeroAreNoFramesAndAreNeverWritten) {
     const std::string path = folder.make("a.mp3", concat({v2Header(3, 0, 0), frame("TIT2", textBody("T")), frame("APIC", {}),
                                                           frame("TIT2", {}), Bytes(100, 0), audio(100)}));
     tags::V2Tag tag;
-    ASSERT_EQ(tag.read(kNoOwner, path.c_str()), tags::TagSuccess);
+    ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
     EXPECT_TRUE(tag.otherFrames.empty());
     EXPECT_EQ(slotBody(tag.slots[0]), concat({textBody("T"), Bytes{0}}));
     writeTitle(tag, path, "New");

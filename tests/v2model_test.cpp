@@ -32,7 +32,8 @@ void expectEmptyVersion3Record(const V2Tag& tag) {
     EXPECT_EQ(tag.version, 3);
     EXPECT_EQ(tag.revision, 0);
     EXPECT_EQ(tag.flags, 0);
-    EXPECT_EQ(tag.size, 0u);
+    EXPECT_EQ(tag.audioStart, 0u);
+    EXPECT_EQ(tag.declaredSize, 0u);
     for (std::size_t i = 0; i < tags::kSlotCount; ++i) {
         const FrameSlot& slot = tag.slots[i];
         EXPECT_EQ(std::string(slot.id, 4), kSlotIds[i]) << "slot " << i;
@@ -51,7 +52,8 @@ TEST(V2TagModel, NewAndResetRecordsAreEmptyVersion3Tags) {
     tag.version = 4;
     tag.revision = 2;
     tag.flags = 0xC0;
-    tag.size = 4096;
+    tag.audioStart = 4096;
+    tag.declaredSize = 4096;
     ASSERT_EQ(tag.allocFields(tags::kAllFields, 3), tags::TagSuccess);
     for (FrameSlot& slot : tag.slots) {
         std::fill(std::begin(slot.id), std::end(slot.id), 'Z');

@@ -44,18 +44,18 @@ bool writeTags(const std::string& path, const Fixture& fixture) {
     v1.genre = fixture.genre;
     constexpr char kYear[] = "1965";  // four digits that fill the year field
     std::memcpy(v1.year, kYear, sizeof kYear);
-    if (v1.write({}, path.c_str(), tags::kAllFields) != tags::TagSuccess) return false;
+    if (v1.write(path.c_str(), tags::kAllFields) != tags::TagSuccess) return false;
     tags::V2Tag v2;
     const std::size_t length = std::strlen(fixture.v2Title) + 2;  // encoding byte, text, terminator
     if (v2.allocFields(tags::kFieldTitle, static_cast<std::uint32_t>(length)) != tags::TagSuccess) return false;
     std::memcpy(v2.slots[0].buffer.get() + 1, fixture.v2Title, length - 2);
-    return v2.write({}, path.c_str(), tags::kAllFields, tags::kDefaultPadding) == tags::TagSuccess;
+    return v2.write(path.c_str(), tags::kAllFields, tags::kDefaultPadding) == tags::TagSuccess;
 }
 
 bool writeTrailerOnly(const std::string& path) {
     tags::V1Tag v1;
     std::strncpy(v1.title, path.c_str() + path.rfind('/') + 1, sizeof v1.title - 1);
-    return writeAudio(path) && v1.write({}, path.c_str(), tags::kAllFields) == tags::TagSuccess;
+    return writeAudio(path) && v1.write(path.c_str(), tags::kAllFields) == tags::TagSuccess;
 }
 
 }  // namespace

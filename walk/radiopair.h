@@ -4,7 +4,7 @@
 
 #include "platform/ui/ui.h"
 
-namespace app {
+namespace walking {
 
 // A click on one of the pair: it becomes the checked one; a click on the
 // checked one changes nothing.
@@ -14,4 +14,4 @@ inline void checkOneOfPair(platform::WindowHandle dialog, int clicked, int other
     platform::checkDlgButton(dialog, clicked, platform::BST_CHECKED);
 }
 
-}  // namespace app
+}  // namespace walking

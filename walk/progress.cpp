@@ -1,11 +1,11 @@
-#include "app/progress.h"
+#include "walk/progress.h"
 
 #include <algorithm>
 #include <limits>
 
 #include "res/resources.h"
 
-namespace app {
+namespace walking {
 namespace {
 
 using platform::LParam;
@@ -47,9 +47,9 @@ std::uint16_t progressBarEnd(std::size_t total) { return static_cast<std::uint16
 
 // The window keeps a pointer to its run, so that what arrives during the walk
 // finds where to wait.
-ProgressRun::ProgressRun(const char* status, std::size_t total) : total_(total) {
+ProgressRun::ProgressRun(const platform::Module& module, const char* status, std::size_t total) : total_(total) {
     CancelRequested = 0;
-    platform::createDialogParam(*ModuleInstance, res::kProgressDialog, {}, ProgressWindow, 0);
+    platform::createDialogParam(module, res::kProgressDialog, {}, ProgressWindow, 0);
     platform::setDialogData(ProgressWindowHandle, reinterpret_cast<LParam>(this));
     platform::setDlgItemText(ProgressWindowHandle, res::kProgressStatus, status);
     platform::progressSetRange(bar(), 0, progressBarEnd(total_));
@@ -111,4 +111,4 @@ std::size_t WalkScope::inScopeCount() const {
     return static_cast<std::size_t>(std::count(selected_.begin(), selected_.end(), true));
 }
 
-}  // namespace app
+}  // namespace walking

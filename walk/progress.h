@@ -7,9 +7,12 @@
 #include <functional>
 #include <vector>
 
-#include "app/program.h"
+#include "platform/ui/resource.h"
+#include "platform/ui/ui.h"
 
-namespace app {
+namespace walking {
+
+using platform::WindowHandle;
 
 // Set to 1 by the progress window (Cancel, Esc, the close box); every walk
 // clears it before it makes its window and tests it after every entry.
@@ -24,12 +27,13 @@ void pumpProgressMessages(WindowHandle window);
 
 class WalkScope;
 
-// One walk's progress window: made hidden, with its status line and a bar for
-// `total` entries, when the walk starts; destroyed exactly once when it ends.
-// While one exists no other walk may start (see deferDuringWalk).
+// One walk's progress window, made from the module's template: hidden, with
+// its status line and a bar for `total` entries, when the walk starts;
+// destroyed exactly once when it ends. While one exists no other walk may
+// start (see deferDuringWalk).
 class ProgressRun {
 public:
-    ProgressRun(const char* status, std::size_t total);
+    ProgressRun(const platform::Module& module, const char* status, std::size_t total);
     ~ProgressRun();
     ProgressRun(const ProgressRun&) = delete;
     ProgressRun& operator=(const ProgressRun&) = delete;
@@ -84,4 +88,4 @@ private:
     std::vector<bool> selected_;
 };
 
-}  // namespace app
+}  // namespace walking

@@ -1,16 +1,17 @@
+#include "app/panel.h"
 #include "platform/ui/ui.h"
 #include "tags/v1tag.h"
 
-namespace tags {
+namespace app {
 namespace {
 
 constexpr int kDropHeight = 100;  // the extent of the opened list, in pixels
 
 }  // namespace
 
-int fillGenreCombo(WindowHandle dialog, int controlId) {
-    const WindowHandle combo = platform::getDlgItem(dialog, controlId);
-    for (const char* name : GenreTable) platform::comboAddString(combo, name);
+int fillGenreCombo(platform::WindowHandle dialog, int controlId) {
+    const platform::WindowHandle combo = platform::getDlgItem(dialog, controlId);
+    for (const char* name : tags::GenreTable) platform::comboAddString(combo, name);
     platform::comboSetCurSel(combo, -1);
     platform::comboShowDropdown(combo, true);
     const platform::Rect client = platform::getClientRect(combo);
@@ -18,4 +19,4 @@ int fillGenreCombo(WindowHandle dialog, int controlId) {
     return 1;
 }
 
-}  // namespace tags
+}  // namespace app
