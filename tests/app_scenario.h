@@ -18,6 +18,7 @@
 
 #include "app/filelist.h"
 #include "app/mainwindow.h"
+#include "app/panel.h"
 #include "app/program.h"
 #include "app/settings.h"
 #include "platform/registry.h"
@@ -40,13 +41,18 @@ inline constexpr int kNameEdit = 1103;
 inline constexpr int kEntryList = 1102;
 inline constexpr char kOpenFailed[] = "An error occured while attemping to open '%s' for reading.";
 
-inline const std::vector<int> kFieldChecks = {res::kTitleCheck, res::kArtistCheck,     res::kAlbumCheck,     res::kYearCheck,
-                                       res::kTrackCheck, res::kGenreCheck,      res::kUrlCheck,       res::kComposerCheck,
-                                       res::kOrigArtistCheck, res::kCopyrightCheck, res::kEncodedByCheck, res::kCommentCheck};
-inline const std::vector<int> kV2OnlyChecks = {res::kComposerCheck, res::kOrigArtistCheck, res::kCopyrightCheck,
-                                        res::kEncodedByCheck, res::kUrlCheck};
-inline const std::vector<int> kV2OnlyFields = {res::kComposerEdit, res::kOrigArtistEdit, res::kCopyrightEdit,
-                                        res::kEncodedByEdit, res::kUrlEdit};
+// The panel's check boxes and controls, from its table: all, or those of the
+// fields only ID3v2.3 has.
+inline std::vector<int> panelIds(int app::PanelField::*id, bool v2OnlyRows) {
+    std::vector<int> ids;
+    for (const app::PanelField& row : app::kPanelFields) {
+        if (!v2OnlyRows || row.v2Only) ids.push_back(row.*id);
+    }
+    return ids;
+}
+inline const std::vector<int> kFieldChecks = panelIds(&app::PanelField::check, false);
+inline const std::vector<int> kV2OnlyChecks = panelIds(&app::PanelField::check, true);
+inline const std::vector<int> kV2OnlyFields = panelIds(&app::PanelField::control, true);
 
 inline std::string openFailed(const std::string& path) {
     char text[512];
