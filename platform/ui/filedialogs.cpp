@@ -100,11 +100,7 @@ std::vector<Entry> readFolder(const std::string& folder, std::string_view patter
 }
 
 void showProblem(WindowHandle dialog, const char* format, std::string_view subject) {
-    char text[kMessageSize];
-    const std::string terminated(subject);
-    const int length = std::snprintf(text, sizeof text, format, terminated.c_str());
-    if (length >= static_cast<int>(sizeof text)) text[completeLength(text)] = '\0';
-    messageBox(dialog, text, getWindowText(dialog));
+    messageBox(dialog, formatMessage(format, subject, 0, kMessageSize), getWindowText(dialog));
 }
 
 // What both dialogs share: a folder shown with its entries in a list.
