@@ -12,7 +12,6 @@ PACKAGES   := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenc
               libncurses-dev tmux python3 python3-mutagen python3-eyed3 \
               libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev fonts-dejavu-core fontconfig \
               xvfb xdotool xclip x11-utils openbox imagemagick clang libclang-rt-14-dev
-CMAKE_GEN  := -G Ninja
 
 # What bench/peers.sh compares the engine with, and what it measures with;
 # installed only for `make peers`.
@@ -28,17 +27,19 @@ deps:
 	  else echo "missing packages:$$missing (install them, or run make as root)"; exit 1; fi; \
 	fi
 
+# The three builds are the presets of CMakePresets.json; warnings are errors
+# in the first two.
 build: deps
-	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --preset normal -B $(BUILD)
 	cmake --build $(BUILD)
 
 build-asan: deps
-	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DLIRVANE_SANITIZE=ON
+	cmake --preset sanitize -B $(ASAN_BUILD)
 	cmake --build $(ASAN_BUILD)
 
 # libFuzzer needs clang; the harnesses run from the seeds in fuzz/seeds.py.
 build-fuzz: deps
-	cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLIRVANE_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++
+	cmake --preset fuzz -B $(FUZZ_BUILD)
 	cmake --build $(FUZZ_BUILD) --target fuzzers
 
 fuzz: build-fuzz

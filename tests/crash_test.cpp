@@ -49,7 +49,7 @@ const Operation kOperations[] = {
 
 Bytes original(int index) {
     const Bytes frames = frame("TIT2", textBody("Song " + std::to_string(index)));
-    return concat({v2Header(3, 0, static_cast<std::uint32_t>(frames.size())), frames, audio(kAudioBytes + index),
+    return concat({v2Header(3, 0, static_cast<std::uint32_t>(frames.size())), frames, audio(kAudioBytes + static_cast<std::size_t>(index)),
                    ByteBuilder().text("TAG").field("Old", 30).zeros(95)});
 }
 
@@ -61,7 +61,7 @@ void resetSongs(const TestFolder& folder) {
 }
 
 void walk(const TestFolder& folder) {
-    for (int i = 0; i < kFiles; ++i) static_cast<void>(kOperations[i % std::size(kOperations)](songPath(folder, i)));
+    for (int i = 0; i < kFiles; ++i) static_cast<void>(kOperations[static_cast<std::size_t>(i) % std::size(kOperations)](songPath(folder, i)));
 }
 
 }  // namespace
@@ -113,7 +113,7 @@ TEST(CrashSafety, AKilledWalkLeavesEveryFileOldOrNew) {
         ::close(childSays[0]);
         for (int i = 0; i < kFiles; ++i) {
             const Bytes now = readAll(songPath(folder, i));
-            EXPECT_TRUE(now == original(i) || now == done[i]) << "song " << i << " is neither old nor new";
+            EXPECT_TRUE(now == original(i) || now == done[static_cast<std::size_t>(i)]) << "song " << i << " is neither old nor new";
         }
     }
     EXPECT_EQ(midWalk, kKills) << "too few kills landed in the walk";

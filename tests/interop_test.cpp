@@ -219,7 +219,7 @@ TEST_P(InteropV2Write, TagLibReadsEveryFieldAndTheAudioIsIntact) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, InteropV2Write, ::testing::Values(WritePath::InPlace, WritePath::ThroughTempFile),
-                         [](const auto& info) { return info.param == WritePath::InPlace ? "InPlace" : "ThroughTempFile"; });
+                         [](const auto& test) { return test.param == WritePath::InPlace ? "InPlace" : "ThroughTempFile"; });
 
 // Removal of each kind, softly (1) or fully (0), from a file carrying both.
 class InteropRemoval : public ::testing::TestWithParam<int> {};
@@ -261,7 +261,7 @@ TEST_P(InteropRemoval, TagLibFindsNoTagOfThatKindAndTheAudioIsIntact) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, InteropRemoval, ::testing::Values(1, 0),
-                         [](const auto& info) { return info.param ? "Soft" : "Full"; });
+                         [](const auto& test) { return test.param ? "Soft" : "Full"; });
 
 // --- Frames the program does not edit ----------------------------------------
 
@@ -388,7 +388,7 @@ TEST_P(InteropEmptySlots, TagLibAndMutagenSeeEveryFrameAndTheCover) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Writes, InteropEmptySlots, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "CopyOfV1" : "TitleOnly"; });
+                         [](const auto& test) { return test.param ? "CopyOfV1" : "TitleOnly"; });
 
 // --- Text beyond ISO-8859-1 ----------------------------------------------------
 
@@ -423,6 +423,6 @@ TEST_P(InteropText, TagLibAndMutagenReadTheTitleAndCommentAsWritten) {
 constexpr const char* kTextNames[] = {"Japanese", "Windows1252Punctuation", "Latin1"};
 
 INSTANTIATE_TEST_SUITE_P(Titles, InteropText, ::testing::Values("日本の歌", "“€5” it’s", "Canción"),
-                         [](const auto& info) { return std::string(kTextNames[info.index]); });
+                         [](const auto& test) { return std::string(kTextNames[test.index]); });
 
 }  // namespace

@@ -38,7 +38,8 @@ Bytes trailerOf(const std::string& path) {
 
 std::string trailerText(const std::string& path, std::size_t offset, std::size_t width) {
     const Bytes trailer = trailerOf(path);
-    std::string text(trailer.begin() + offset, trailer.begin() + offset + width);
+    const auto from = trailer.begin() + static_cast<std::ptrdiff_t>(offset);
+    std::string text(from, from + static_cast<std::ptrdiff_t>(width));
     return text.substr(0, text.find('\0'));
 }
 
@@ -124,7 +125,7 @@ TEST_F(WalkProgress, VisitsEveryEntryLastFirstAndFillsTheBar) {
             EXPECT_EQ(barPosition(), visited);
             const auto boxes = platform::shownMessageBoxes();
             ASSERT_EQ(boxes.size(), static_cast<std::size_t>(visited + 1));
-            EXPECT_EQ(boxes.back().text, formatted(kOpenForReadWrite, paths[2 - visited]));
+            EXPECT_EQ(boxes.back().text, formatted(kOpenForReadWrite, paths[static_cast<std::size_t>(2 - visited)]));
             EXPECT_EQ(boxes.back().owner, main());
             script::pressOk();
         });
@@ -451,7 +452,7 @@ TEST_F(RemoveWalks, SoftKeepsTheLengthFullDropsTheTag) {
             const Bytes after = readAll(pathIn(sub + "/a.mp3"));
             if (soft) {
                 ASSERT_EQ(after.size(), tag.size() + 700 + kTrailerSize);
-                EXPECT_EQ(Bytes(after.begin(), after.begin() + tag.size()), Bytes(tag.size(), 0));
+                EXPECT_EQ(Bytes(after.begin(), after.begin() + static_cast<std::ptrdiff_t>(tag.size())), Bytes(tag.size(), 0));
             } else {
                 EXPECT_EQ(after, audio(700));
             }

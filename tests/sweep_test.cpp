@@ -398,7 +398,7 @@ TEST_P(FaultSweep, AFullDiskLeavesTheFileWholeAndIsReported) {
 }
 
 INSTANTIATE_TEST_SUITE_P(WorkingFolder, FaultSweep, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "OnAnotherFileSystem" : "Beside"; });
+                         [](const auto& test) { return test.param ? "OnAnotherFileSystem" : "Beside"; });
 
 // The working folder really on another file system (a RAM disk): the result
 // is the same, and nothing stays in either folder.

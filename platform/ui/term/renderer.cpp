@@ -172,7 +172,8 @@ void Renderer::handleMenuKey(const KeyAction& key) {
     else if (key.action == Action::Press) menu_.key(key.key);
     // Alt and a letter names a menu, the letter alone an item of the open one.
     else if (key.action == Action::MenuKey) menu_.openByAccess(menu_.window, key.access);
-    else menu_.access(key.text);
+    // Access letters are ASCII; another character names no item.
+    else if (key.text < 0x80) menu_.access(static_cast<char>(key.text));
 }
 
 void Renderer::cycleWindows(bool forward) {
