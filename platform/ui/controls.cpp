@@ -258,8 +258,6 @@ std::string getWindowText(WindowHandle handle) {
     return window ? window->text : std::string();
 }
 
-int getWindowTextLength(WindowHandle handle) { return static_cast<int>(getWindowText(handle).size()); }
-
 bool setDlgItemText(WindowHandle dialog, int id, std::string_view text) {
     return setWindowText(getDlgItem(dialog, id), text);
 }

@@ -11,7 +11,6 @@
 namespace platform {
 namespace {
 
-constexpr std::uint32_t kDesktopHandle = 1;
 constexpr std::intptr_t kDialogFailed = -1;
 
 WindowHandle newHandle() { return WindowHandle{desktop().nextHandle++}; }
@@ -342,10 +341,6 @@ LParam sendMessage(WindowHandle handle, unsigned message, WParam wParam, LParam 
     return defDialogProc(handle, message, wParam, lParam);
 }
 
-LParam sendDlgItemMessage(WindowHandle dialog, int id, unsigned message, WParam wParam, LParam lParam) {
-    return sendMessage(getDlgItem(dialog, id), message, wParam, lParam);
-}
-
 bool postMessage(WindowHandle handle, unsigned message, WParam wParam, LParam lParam) {
     if (!isWindow(handle)) return false;
     desktop().queue.push_back({handle, message, wParam, lParam});
@@ -432,8 +427,6 @@ WindowHandle getParent(WindowHandle control) {
     const Window* window = windowOf(control);
     return window ? window->parent : WindowHandle{};
 }
-
-WindowHandle getDesktopWindow() { return WindowHandle{kDesktopHandle}; }
 
 bool enableWindow(WindowHandle handle, bool enable) {
     Window* window = windowOf(handle);

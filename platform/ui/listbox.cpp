@@ -196,12 +196,6 @@ std::string listGetText(WindowHandle handle, int index) {
     return window->list.items[static_cast<std::size_t>(index)].text;
 }
 
-int listGetTextLen(WindowHandle handle, int index) {
-    const Window* window = listOf(handle);
-    if (window == nullptr || !validIndex(window->list, index)) return LB_ERR;
-    return static_cast<int>(window->list.items[static_cast<std::size_t>(index)].text.size());
-}
-
 int listGetSel(WindowHandle handle, int index) {
     const Window* window = listOf(handle);
     if (window == nullptr || !validIndex(window->list, index)) return LB_ERR;

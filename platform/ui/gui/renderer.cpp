@@ -218,7 +218,7 @@ void Renderer::poll() {
     while (SDL_PollEvent(&event)) handle(event);
 }
 
-void Renderer::setClipboardText(std::string_view text) { SDL_SetClipboardText(screenText(text).c_str()); }
+void Renderer::setClipboardText(std::string_view text) { SDL_SetClipboardText(clipboardUtf8(text).c_str()); }
 
 std::string Renderer::clipboardText() const {
     char* text = SDL_GetClipboardText();

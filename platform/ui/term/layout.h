@@ -60,10 +60,7 @@ bool terminalTooSmall(int columns, int rows);
 // The rows a top-level window takes above its client area.
 int frameRows(bool hasMenu);
 
-// A top-level window's outer cells, placed on the screen: the first window
-// (the main window) at the top-left corner; an owned window centred over its
-// owner; any other window beside the windows already placed when there is
-// room, else centred on the screen.
+// A top-level window's outer cells, placed on the screen by placeTopLevel's rules.
 struct Placement {
     WindowHandle window;
     CellRect outer;
