@@ -37,7 +37,7 @@ constexpr ControlTemplate kControls[] = {
     {WindowClass::Button, kOff, 5, 36, 60, 10, "Apagado", BS_AUTOCHECKBOX | WS_TABSTOP | WS_DISABLED},
     {WindowClass::Button, kOn, 70, 24, 60, 10, "Radio", BS_RADIOBUTTON},
     {WindowClass::Edit, kName, 5, 50, 90, 12, "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
-    {WindowClass::ListBox, kFiles, 5, 66, 120, (kListRows + 2) * kListRowUnits, "",
+    {WindowClass::ListBox, kFiles, 5, 66, 120, (kListRows + 2) * kUnitsPerRow, "",
      LBS_EXTENDEDSEL | LBS_NOTIFY | WS_VSCROLL | WS_BORDER | WS_TABSTOP},
     {WindowClass::ComboBox, kGenre, 130, 5, 60, 40, "", CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP},
     {WindowClass::Progress, kBar, 130, 50, 60, 10, "", WS_BORDER},

@@ -143,7 +143,7 @@ TEST_F(UiScroll, ScrollBarPositionsMoveTheListWithinItsEntries) {
     EXPECT_EQ(listGetTopIndex(list), 7);
     inputScroll(list, SB_VERT, SB_THUMBTRACK, 500);  // no further than the last page
     deliver();
-    EXPECT_EQ(listGetTopIndex(list), 20 - kListHeight / kListRowUnits);
+    EXPECT_EQ(listGetTopIndex(list), 20 - kListHeight / kUnitsPerRow);
     inputScroll(list, SB_VERT, SB_THUMBTRACK, -3);
     inputScroll(list, SB_HORZ, SB_THUMBTRACK, 30);
     deliver();

@@ -64,12 +64,45 @@ LParam comboKey(Window& combo, Key key, unsigned modifiers) {
     return 0;
 }
 
+// A letter typed into a list that takes no typing picks the next entry that
+// begins with it, after the current one and round to the first.
+void pickByLetter(Window& combo, char32_t typed) {
+    std::string letter;
+    appendUtf8(letter, typed);
+    const int count = countOf(combo);
+    for (int step = 1; step <= count; ++step) {
+        const int index = (std::max(combo.comboSelection, -1) + step + count) % count;
+        const std::string& text = combo.list.items[static_cast<std::size_t>(index)].text;
+        if (compareNoCase(std::string_view(text).substr(0, nextCharacter(text, 0)), letter) == 0) {
+            select(combo, index);
+            notifyParent(combo, CBN_SELCHANGE);
+            return;
+        }
+    }
+}
+
+unsigned dialogCode(const Window& combo) {
+    unsigned code = DLGC_WANTARROWS | DLGC_WANTCHARS;
+    if (isEditable(combo)) code |= DLGC_HASSETSEL;
+    if (combo.comboDropped) code |= DLGC_WANTALLKEYS;
+    return code;
+}
+
 }  // namespace
 
 LParam comboProc(Window& combo, unsigned message, WParam wParam, LParam lParam) {
     switch (message) {
+        case WM_GETDLGCODE: return dialogCode(combo);
+        case WM_KILLFOCUS: combo.comboDropped = false; return 0;
+        case WM_ENABLE:
+            if (!wParam) combo.comboDropped = false;
+            return 0;
         case WM_CHAR:
-            if (isEditable(combo) && editChar(combo, static_cast<char32_t>(wParam))) {
+            if (!isEditable(combo)) {
+                if (!isControlCharacter(static_cast<char32_t>(wParam))) pickByLetter(combo, static_cast<char32_t>(wParam));
+                return 0;
+            }
+            if (editChar(combo, static_cast<char32_t>(wParam))) {
                 combo.comboSelection = -1;
                 editKeepCaretVisible(combo);
                 notifyParent(combo, CBN_EDITCHANGE);

@@ -10,8 +10,6 @@
 
 namespace platform::term {
 
-inline constexpr int kUnitsPerColumn = 4;
-inline constexpr int kUnitsPerRow = 8;
 inline constexpr int kMinColumns = 80;
 inline constexpr int kMinRows = 43;
 inline constexpr int kCaptionRows = 1;
@@ -65,6 +63,7 @@ struct Placement {
     WindowHandle window;
     CellRect outer;
     bool framed = false;  // a line down its sides and along its bottom
+    Scale scale;          // its own: narrower columns for a window wider than the terminal
 };
 
 inline constexpr int kFrameColumns = 2;  // a frame's sides
