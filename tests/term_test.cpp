@@ -154,7 +154,7 @@ TEST(TermPainter, DrawsCaptionsAccentsChecksFieldsAndListsAtTheirCells) {
         bool wait() override {
             const WindowHandle shown = getActiveWindow();
             Canvas canvas(32, 12);
-            Painter painter(canvas, Scale{1.0});
+            Painter painter(canvas);
             painter.paint({{shown, {0, 0, 30, 9}}}, {}, "help");
             hits = painter.hits();
             rows.clear();
@@ -181,13 +181,13 @@ TEST(TermPainter, DrawsCaptionsAccentsChecksFieldsAndListsAtTheirCells) {
     const auto hitAt = [&](int x, int y) {
         const auto found = std::find_if(painted.hits.rbegin(), painted.hits.rend(),
                                         [&](const Hit& h) { return h.area.contains(x, y); });
-        return found == painted.hits.rend() ? std::pair{HitKind::Caption, -2} : std::pair{found->kind, found->index};
+        return found == painted.hits.rend() ? std::pair{Press::Activate, -2} : std::pair{found->what.press, found->what.index};
     };
-    EXPECT_EQ(hitAt(28, 0), (std::pair{HitKind::CloseBox, -1}));
-    EXPECT_EQ(hitAt(5, 0), (std::pair{HitKind::Caption, -1}));
-    EXPECT_EQ(hitAt(4, 4), (std::pair{HitKind::ListRow, 1}));
-    EXPECT_EQ(hitAt(4, 5).first, HitKind::Control);  // the list below its entries
-    EXPECT_EQ(hitAt(3, 7).first, HitKind::Control);  // the button
+    EXPECT_EQ(hitAt(28, 0), (std::pair{Press::Close, -1}));
+    EXPECT_EQ(hitAt(5, 0), (std::pair{Press::Activate, -1}));
+    EXPECT_EQ(hitAt(4, 4), (std::pair{Press::Row, 1}));
+    EXPECT_EQ(hitAt(4, 5).first, Press::Control);  // the list below its entries
+    EXPECT_EQ(hitAt(3, 7).first, Press::Control);  // the button
 }
 
 namespace {
@@ -204,7 +204,7 @@ public:
         for (WindowHandle window : desktop().zOrder) {
             if (isWindowVisible(window)) placed.push_back(placeTopLevel(*windowOf(window), scale, placed, canvas.columns(), canvas.rows()));
         }
-        Painter painter(canvas, scale);
+        Painter painter(canvas);
         painter.paint(placed, {}, "help");
         hits = painter.hits();
         endDialog(getActiveWindow(), IDOK);
@@ -304,7 +304,8 @@ TEST_F(TermScreen, ScrollBarPartsAnswerClicksWithTheirScrollCodes) {
     show(res::kMainDialog, fillMainWindow);
     const auto codeAt = [&](int x, int y) {
         const auto hit = std::find_if(screen.hits.rbegin(), screen.hits.rend(), [&](const Hit& h) { return h.area.contains(x, y); });
-        return hit != screen.hits.rend() && hit->kind == HitKind::ScrollBar ? std::pair{hit->bar, hit->index} : std::pair{-1, -1};
+        const bool bar = hit != screen.hits.rend() && (hit->what.press == Press::Scroll || hit->what.press == Press::Thumb);
+        return bar ? std::pair{hit->what.bar, hit->what.index} : std::pair{-1, -1};
     };
     const int top = screen.rowOf("/music/track.mp3") - 1;
     const int right = 76;  // the list's right line
@@ -338,7 +339,7 @@ TEST_F(TermScreen, DialogsHaveAFrameAndAShadowAndTheAboutTextShowsWhole) {
 
 TEST_F(TermScreen, TheTooSmallNoticeWrapsAtSpacesWithinTheScreenAndSaysHowToQuit) {
     Canvas canvas(24, 6);
-    Painter(canvas, Scale{}).paintTooSmall(24, 6);
+    Painter(canvas).paintTooSmall(24, 6);
     std::vector<std::string> lines;
     for (int y = 0; y < 4; ++y) lines.push_back(canvas.rowText(y).substr(0, canvas.rowText(y).find_last_not_of(' ') + 1));
     EXPECT_EQ(lines, (std::vector<std::string>{"Lirvane needs a terminal", "of at least 80x43; this", "one is 24x6. Ctrl+W",
@@ -387,11 +388,8 @@ std::vector<std::string> paintedAtSmallestSize(int templateId) {
         bool wait() override {
             const WindowHandle shown = getActiveWindow();
             Canvas canvas(kMinColumns, kMinRows);
-            const Scale scale = scaleForWindow(Scale{1.0}, windowOf(shown)->rect.width(), kMinColumns);
-            const CellRect outer{0, 0, scale.columns(windowOf(shown)->rect.width()),
-                                 frameRows(false) + scale.rows(windowOf(shown)->rect.height())};
-            Painter painter(canvas, Scale{1.0});
-            painter.paint({{shown, outer}}, {}, "");
+            Painter painter(canvas);
+            painter.paint({placeTopLevel(*windowOf(shown), Scale{1.0}, {}, kMinColumns, kMinRows)}, {}, "");
             for (int y = 0; y < canvas.rows(); ++y) rows.push_back(canvas.rowText(y));
             endDialog(shown, IDCANCEL);
             return true;
@@ -415,7 +413,7 @@ struct PaintedEdit {
 
 PaintedEdit paintEdit(WindowHandle dialog) {
     Canvas canvas(32, 12);
-    Painter painter(canvas, Scale{1.0});
+    Painter painter(canvas);
     painter.paint({{dialog, {0, 0, 30, 9}}}, {}, "");
     return {canvas.rowText(canvas.cursorY), canvas.cursorX};
 }

@@ -182,8 +182,13 @@ int comboFindStringExact(WindowHandle handle, int start, std::string_view text) 
     return CB_ERR;
 }
 
+// A list opens only on the control with the focus, which it takes; it closes
+// when the focus moves on.
 void comboShowDropdown(WindowHandle handle, bool show) {
-    if (Window* combo = comboOf(handle)) combo->comboDropped = show && combo->enabled;
+    Window* combo = comboOf(handle);
+    if (combo == nullptr) return;
+    if (show && combo->enabled) setFocus(handle);
+    combo->comboDropped = show && combo->enabled;
 }
 
 bool comboGetDroppedState(WindowHandle handle) {

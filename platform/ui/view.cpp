@@ -226,28 +226,29 @@ private:
 
     // A bordered list gives a row above and below its entries, and a column
     // at either side, to the border, on which its scroll bars stand; without
-    // one they take its last column and row.
+    // one they take its last column and the row below its entries. Rows count
+    // from the top, whole rows each, so that every renderer's rows line up.
     void addList(const Window& control) {
         const Rect& r = control.rect;
         const bool bordered = (control.style & WS_BORDER) != 0;
         const bool vertical = (control.style & WS_VSCROLL) != 0;
         const bool horizontal = (control.style & WS_HSCROLL) != 0;
-        Rect rows = bordered ? Rect{r.left + kUnitsPerColumn, r.top + kUnitsPerRow, r.right - kUnitsPerColumn, r.bottom - kUnitsPerRow} : r;
+        Rect rows = bordered ? Rect{r.left + kUnitsPerColumn, r.top + kUnitsPerRow, r.right - kUnitsPerColumn, 0} : r;
+        rows.bottom = rows.top + control.visibleRows() * kUnitsPerRow;
         if (!bordered && vertical) rows.right -= kUnitsPerColumn;
         if (!bordered && horizontal) rows.bottom -= kUnitsPerRow;
         const bool isFocused = focused(control);
         ViewElement field = element(Shape::List, r, stateRole(control, isFocused), control.handle);
         field.framed = bordered;
         hit(hitOf(Press::Control, control.handle, r, -1, add(std::move(field))));  // rows and bars, added later, take their clicks first
-        addRows(control, rows, control.visibleRows(), -1, isFocused, Press::Row);
+        addRows(control, rows, rows.height() / kUnitsPerRow, -1, isFocused, Press::Row);
         if (vertical) {
             const int column = bordered ? r.right - kUnitsPerColumn : rows.right;
             addScrollBar(control, SB_VERT, {column, rows.top, column + kUnitsPerColumn, rows.bottom},
                          getScrollInfo(control.handle, SB_VERT), true);
         }
         if (horizontal) {
-            const int row = bordered ? r.bottom - kUnitsPerRow : rows.bottom;
-            addScrollBar(control, SB_HORZ, {rows.left, row, rows.right, row + kUnitsPerRow},
+            addScrollBar(control, SB_HORZ, {rows.left, rows.bottom, rows.right, rows.bottom + kUnitsPerRow},
                          getScrollInfo(control.handle, SB_HORZ), true);
         }
     }
