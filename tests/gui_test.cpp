@@ -365,7 +365,7 @@ TEST_F(GuiControls, AClickOnALineOfAMultiLineEditFindsItsCharacter) {
     renderer->refresh();
     std::vector<const Hit*> lines;
     for (const Hit* hit : hitsOf(top(), Press::Text, item(kNotes))) {
-        if (hit->what.element < 0) lines.push_back(hit);  // the whole field's hit stands for its end
+        if (hit->what.index >= 0) lines.push_back(hit);  // the whole field's hit stands for its end
     }
     ASSERT_EQ(lines.size(), 2u);
     const Font& font = *DesktopEnvironment::font;

@@ -375,6 +375,10 @@ TEST(TermCanvas, WideCharactersTakeTwoCellsMarksJoinTheirLetterStrayBytesShowEsc
     canvas.setClip({0, 0, 3, 1});
     canvas.text(2, 0, "語", 2, Style::Field);  // its right half would fall outside the clip
     EXPECT_EQ(canvas.rowText(0), "ab xe\u0301\\xFF   ");
+    // A tab in a name shows escaped like the stray byte, never as a blank or "�".
+    Canvas names(16, 1);
+    EXPECT_EQ(names.text(0, 0, "a\tb\u202E", 16, Style::Field), 16);
+    EXPECT_EQ(names.rowText(0), "a\\tb\\xE2\\x80\\xAE");
 }
 
 namespace {
@@ -438,6 +442,60 @@ TEST(TermPainter, TheRenameDialogShowsEveryButtonWholeInEightyColumns) {
         const auto row = std::find_if(rows.begin(), rows.end(), [&](const std::string& r) { return r.find(cut) != std::string::npos; });
         ASSERT_NE(row, rows.end()) << cut;
         EXPECT_NE(row->find("…┐", row->find(cut)), std::string::npos) << *row;
+    }
+}
+
+namespace {
+
+// The boxes drawn on a canvas, each found from its top-left corner: along its
+// top line (which may hold a caption) to the first top-right corner, and down
+// its left line to its bottom-left corner.
+std::vector<CellRect> boxesOn(const Canvas& canvas) {
+    std::vector<CellRect> boxes;
+    for (int y = 0; y < canvas.rows(); ++y) {
+        for (int x = 0; x < canvas.columns(); ++x) {
+            if (canvas.at(x, y).ch != kTopLeft) continue;
+            int right = x + 1;
+            while (right < canvas.columns() && canvas.at(right, y).ch != kTopRight) ++right;
+            int bottom = y + 1;
+            while (bottom < canvas.rows() && canvas.at(x, bottom).ch == kVertical) ++bottom;
+            if (right < canvas.columns() && bottom < canvas.rows() && canvas.at(x, bottom).ch == kBottomLeft) {
+                boxes.push_back({x, y, right + 1, bottom + 1});
+            }
+        }
+    }
+    return boxes;
+}
+
+bool overlap(const CellRect& a, const CellRect& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// Inside with its lines clear of the outer box's lines.
+bool within(const CellRect& inner, const CellRect& outer) {
+    return outer.left < inner.left && inner.right < outer.right && outer.top < inner.top && inner.bottom < outer.bottom;
+}
+
+}  // namespace
+
+TEST_F(TermScreen, TheRenameDialogIsFramedAndEveryBoxLiesInsideTheOneAroundIt) {
+    for (const auto& [columns, rows] : {std::pair{kMinColumns, kMinRows}, std::pair{160, 50}}) {
+        resetDesktop();
+        Snapshot screen(columns, rows);
+        show(res::kRenameDialog, nullptr);
+        ASSERT_EQ(screen.placed.size(), 1u);
+        EXPECT_TRUE(screen.placed[0].framed) << columns;
+        const CellRect client = clientArea(screen.placed[0], false);
+        const std::vector<CellRect> boxes = boxesOn(screen.canvas);
+        EXPECT_GE(boxes.size(), 4u) << columns;
+        for (const CellRect& box : boxes) {
+            EXPECT_TRUE(box.left >= client.left && box.right <= client.right && box.bottom <= client.bottom) << columns;
+            for (const CellRect& other : boxes) {
+                if (&box == &other || !overlap(box, other)) continue;
+                EXPECT_TRUE(within(box, other) || within(other, box))
+                    << columns << ": " << box.left << "," << box.top << " and " << other.left << "," << other.top;
+            }
+        }
     }
 }
 

@@ -210,7 +210,9 @@ private:
             const WrappedLine line = wrappedLine(all, start, editColumns(control));
             const bool holdsCaret = caret >= line.start && (caret < line.next || line.last(all));
             e.lines.push_back(editLine(control, line.start, line.end, caretShown && holdsCaret));
-            hit(textHit(control.handle, rowsOf(text, row, row + 1), -1, line.start, line.end - line.start));
+            HitArea onLine = textHit(control.handle, rowsOf(text, row, row + 1), drawn, line.start, line.end - line.start);
+            onLine.index = row;
+            hit(onLine);
             shownEnd = std::min(line.next, all.size());
             if (line.last(all)) break;
             start = line.next;

@@ -94,8 +94,8 @@ struct HitArea {
     Press press = Press::Control;
     WindowHandle window;  // the control, or the top-level window
     Rect area;
-    int index = -1;
-    int element = -1;     // the element whose drawn area the hit takes, when it takes one
+    int index = -1;       // a row; a scroll code; a text box's line
+    int element = -1;     // the element whose drawn area the hit takes (its line `index` for a text box's line)
     int bar = SB_VERT;
     Rect track;           // thumbs
     std::size_t first = 0;  // text: the line's first byte and its length

@@ -248,8 +248,13 @@ void Painter::paint(const Window& window, bool active, const MenuState& menu) {
     }
     SDL_RenderSetClipRect(r_, nullptr);
     for (const HitArea& h : view.hits) {
-        const Rect area = h.element >= 0 ? pixels[static_cast<std::size_t>(h.element)] : pixelsOf(h.area);
-        hits_.push_back({h, area, pixelsOf(h.track), pixelsOf(h.area).left + kBorder + kTextPadding});
+        Rect area = h.element >= 0 ? pixels[static_cast<std::size_t>(h.element)] : pixelsOf(h.area);
+        if (h.press == Press::Text && h.index >= 0) {
+            // A text box's line, where paintTextBox draws it.
+            const int top = area.top + kBorder + h.index * font_.height();
+            area = {area.left, top, area.right, top + font_.height()};
+        }
+        hits_.push_back({h, area, pixelsOf(h.track), area.left + kBorder + kTextPadding});
     }
     if (menu.window == window.handle && menu.isOpen()) paintMenuPopup(window, menu);
     SDL_RenderPresent(r_);

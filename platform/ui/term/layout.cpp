@@ -54,6 +54,12 @@ CellRect Scale::groupBox(const Rect& units) const {
     return {left, top, std::max(left + 2, column(units.right)), bottomLine + 1};
 }
 
+CellRect Scale::part(const Rect& units) const {
+    const int left = column(units.left);
+    const int top = row(units.top);
+    return {left, top, std::max(left + 1, column(units.right)), std::max(top + 1, row(units.bottom))};
+}
+
 CellRect Scale::lines(const Rect& units) const {
     CellRect cells = control(units);
     cells.top = std::min(row(units.top + kUnitsPerRow / 2), cells.bottom - 1);

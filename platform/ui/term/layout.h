@@ -46,6 +46,9 @@ struct Scale {
     // A box of text lines (a multi-line edit): its first line on the row of
     // that line's middle, level with a label beside it.
     CellRect lines(const Rect& units) const;
+    // A part of a control whose rows count from the control's top (a list's
+    // rows and scroll bars): the rows its units start in and end before.
+    CellRect part(const Rect& units) const;
 };
 
 // A window wider than the terminal at this scale (the rename dialog's 375

@@ -80,6 +80,10 @@ bool runsOn(const ViewElement& e) {
     }
 }
 
+// Rows, bars and drop-down boxes stand on whole rows inside their control,
+// counted from its top.
+bool isPart(Shape shape) { return shape == Shape::Row || shape == Shape::ScrollBar || shape == Shape::Popup; }
+
 bool hasMark(const ViewElement& e) { return e.shape == Shape::CheckBox || e.shape == Shape::RadioButton; }
 
 int lineWidth(const TextLine& line) {
@@ -242,6 +246,7 @@ void Painter::paintView(const DialogView& view, const CellRect& client, const Sc
     const auto cellsOf = [&](const Rect& units, Shape shape) {
         const CellRect r = shape == Shape::GroupFrame ? scale.groupBox(units)
                            : shape == Shape::TextBox  ? scale.lines(units)
+                           : isPart(shape)            ? scale.part(units)
                                                       : scale.control(units);
         return CellRect{r.left + client.left, r.top + client.top, r.right + client.left, r.bottom + client.top};
     };
@@ -272,7 +277,8 @@ void Painter::paintView(const DialogView& view, const CellRect& client, const Sc
     }
     for (std::size_t i = 0; i < view.hits.size(); ++i) {
         const HitArea& h = view.hits[i];
-        const CellRect area = h.element >= 0 ? cells[static_cast<std::size_t>(h.element)] : cellsOf(h.area, Shape::Row);
+        CellRect area = h.element >= 0 ? cells[static_cast<std::size_t>(h.element)] : cellsOf(h.area, Shape::Row);
+        if (h.press == Press::Text && h.index >= 0) area = {area.left, area.top + h.index, area.right, area.top + h.index + 1};
         const Hit hit{h, area, cellsOf(h.track, Shape::ScrollBar)};
         if (i < view.firstPopupHit) hits_.push_back(hit);
         else popupHits_.push_back(hit);
