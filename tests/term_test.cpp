@@ -413,13 +413,16 @@ constexpr int kTitleEdit = 11;
 struct PaintedEdit {
     std::string row;
     int cursor = -1;
+    std::vector<Style> styles;  // of the cursor's row
 };
 
 PaintedEdit paintEdit(WindowHandle dialog) {
     Canvas canvas(32, 12);
     Painter painter(canvas);
     painter.paint({{dialog, {0, 0, 30, 9}}}, {}, "");
-    return {canvas.rowText(canvas.cursorY), canvas.cursorX};
+    std::vector<Style> styles;
+    for (int x = 0; x < canvas.columns(); ++x) styles.push_back(canvas.at(x, std::max(0, canvas.cursorY)).style);
+    return {canvas.rowText(canvas.cursorY), canvas.cursorX, styles};
 }
 
 }  // namespace
@@ -533,6 +536,27 @@ TEST(TermEdit, AJapaneseTitleIsDrawnTwoCellsACharacterAndEditedByCharacter) {
     EXPECT_EQ(seen[4].cursor, left + 4);
     EXPECT_EQ(seen[5].cursor, left);  // two steps back from the end: over x, then over e and its mark
     EXPECT_EQ(texts[6], "x");
+}
+
+TEST(TermEdit, ASelectionShowsInTheSelectionStyleAndTheCursorAtItsCaretEnd) {
+    resetDesktop();
+    PaintedEdit painted;
+    Script steps([](const std::string& why) { ADD_FAILURE() << why; });
+    steps.then("select three letters from the start", [&] {
+        script::typeInto(getActiveWindow(), kTitleEdit, "abcdef");
+        inputKey(Key::Home);
+        for (int i = 0; i < 3; ++i) inputKey(Key::Right, kShift);
+    })
+        .then("look", [&] {
+            painted = paintEdit(getActiveWindow());
+            endDialog(getActiveWindow(), IDOK);
+        });
+    dialogBoxIndirect(kDialog, {}, initChecks, 0);
+    ASSERT_NE(painted.row.find("abcdef"), std::string::npos);
+    const int left = painted.cursor - 3;  // the caret after the selection
+    for (int x = left; x < left + 6; ++x) {
+        EXPECT_EQ(painted.styles[static_cast<std::size_t>(x)], x < left + 3 ? Style::Selected : Style::Focused) << x;
+    }
 }
 
 TEST(TermEdit, ALongJapaneseTitleScrollsByWholeCharacters) {

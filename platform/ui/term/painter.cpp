@@ -250,11 +250,19 @@ void Painter::paintView(const DialogView& view, const CellRect& client, const Sc
                                                       : scale.control(units);
         return CellRect{r.left + client.left, r.top + client.top, r.right + client.left, r.bottom + client.top};
     };
+    // A text box's scroll bar stands level with its lines.
+    const auto shapeOf = [&](const ViewElement& e) {
+        const bool inTextBox = e.shape == Shape::ScrollBar &&
+                               std::any_of(view.elements.begin(), view.elements.end(), [&](const ViewElement& other) {
+                                   return other.control == e.control && other.shape == Shape::TextBox;
+                               });
+        return inTextBox ? Shape::TextBox : e.shape;
+    };
     std::vector<CellRect> cells;
     Placed placed;
     std::vector<int> placedOf(view.elements.size(), -1);
     for (const ViewElement& e : view.elements) {
-        cells.push_back(cellsOf(e.area, e.shape));
+        cells.push_back(cellsOf(e.area, shapeOf(e)));
         if (isControlElement(e)) {
             placedOf[cells.size() - 1] = static_cast<int>(placed.size());
             placed.push_back({&e, cells.back()});
