@@ -157,6 +157,121 @@ std::pair<int, int> boxAround(const CellRect& cells, const Placed& placed, const
     return box;
 }
 
+// The runs one after the other from x; the caret's run places the cursor.
+int paintLine(Canvas& canvas, int x, int y, const TextLine& line, int width, Style style) {
+    int used = 0;
+    for (const TextRun& run : line.runs) {
+        if (run.role == Role::Caret) {
+            canvas.cursorX = x + std::min(used, std::max(0, width - 1));
+            canvas.cursorY = y;
+            continue;
+        }
+        used += canvas.text(x + used, y, run.text, width - used, runStyle(run.role, style));
+    }
+    return used;
+}
+
+void paintLabel(Canvas& canvas, const ViewElement& e, const CellRect& r) {
+    const bool sunken = e.shape == Shape::SunkenLabel;
+    const Style style = e.role == Role::Disabled ? Style::Disabled : sunken ? Style::Field : Style::Window;
+    if (sunken) canvas.fill(r, style);
+    for (int i = 0; i < r.height() && i < static_cast<int>(e.lines.size()); ++i) {
+        const TextLine& line = e.lines[static_cast<std::size_t>(i)];
+        const int indent = e.centred ? std::max(0, (r.width() - lineWidth(line)) / 2) : 0;
+        paintLine(canvas, r.left + indent, r.top + i, line, r.width() - indent, style);
+    }
+}
+
+// A caption longer than its box ends in an ellipsis on the box's top line, so
+// that it does not read as a whole caption.
+void paintGroup(Canvas& canvas, const ViewElement& e, const CellRect& r) {
+    canvas.frame(r, Style::Frame);
+    const int room = r.width() - 2;
+    if (e.lines.empty() || lineWidth(e.lines.front()) == 0 || room < 1) return;
+    const std::string caption = " " + std::string(e.lines.front().runs.front().text) + " ";
+    const bool fits = displayWidth(caption) <= room;
+    const int used = canvas.text(r.left + 1, r.top, caption, fits ? room : room - 1, Style::Frame);
+    if (!fits) canvas.put(r.left + 1 + used, r.top, kEllipsis, Style::Frame);
+}
+
+void paintButton(Canvas& canvas, const ViewElement& e, const CellRect& r) {
+    Style style = e.shape == Shape::DefaultButton ? Style::ButtonDefault : Style::Button;
+    if (e.checked) style = Style::Pressed;
+    if (e.role == Role::Focus) style = Style::Focused;
+    if (e.role == Role::Disabled) style = Style::Disabled;
+    canvas.fill(r, style);
+    if (e.lines.empty()) return;
+    const int length = std::min(lineWidth(e.lines.front()), r.width());
+    paintLine(canvas, r.left + (r.width() - length) / 2, r.top, e.lines.front(), r.width(), style);
+}
+
+void paintMark(Canvas& canvas, const ViewElement& e, const CellRect& r) {
+    const bool check = e.shape == Shape::CheckBox;
+    const char32_t mark = check ? (e.checked ? kChecked : kUnchecked) : (e.checked ? kRadioOn : kRadioOff);
+    const bool enabled = e.role != Role::Disabled;
+    const Style textStyle = !enabled ? Style::Disabled : e.role == Role::Focus ? Style::Focused : Style::Window;
+    canvas.put(r.left, r.top, mark, enabled ? Style::Window : Style::Disabled);
+    if (!e.lines.empty()) paintLine(canvas, r.left + 1, r.top, e.lines.front(), r.width() - 1, textStyle);
+}
+
+// Fields and text boxes: a line a row, the selection and the cursor shown.
+void paintText(Canvas& canvas, const ViewElement& e, const CellRect& r) {
+    const Style style = fieldStyle(e.role);
+    canvas.fill(r, style);
+    for (int i = 0; i < r.height() && i < static_cast<int>(e.lines.size()); ++i) {
+        paintLine(canvas, r.left, r.top + i, e.lines[static_cast<std::size_t>(i)], r.width(), style);
+    }
+}
+
+void paintRow(Canvas& canvas, const ViewElement& e, const CellRect& r) {
+    const Style style = e.role == Role::Disabled ? Style::Disabled : e.role == Role::Selected ? Style::Selected : Style::Field;
+    canvas.fill(r, style);
+    if (!e.lines.empty() && !e.lines.front().runs.empty()) {
+        canvas.text(r.left + 1, r.top, skipCells(e.lines.front().runs.front().text, e.shift / kUnitsPerColumn),
+                     r.width() - 1, style);
+    }
+    if (e.caretRow) canvas.put(r.left, r.top, kCaretMark, Style::Focused);
+}
+
+void paintScrollBar(Canvas& canvas, const ViewElement& e, const CellRect& r) {
+    const ScrollView& bar = e.bar;
+    const bool vertical = bar.vertical;
+    const int length = vertical ? r.height() : r.width();
+    if (length < 2) return;
+    for (int i = 1; i < length - 1; ++i) {
+        const int x = vertical ? r.left : r.left + i;
+        const int y = vertical ? r.top + i : r.top;
+        canvas.put(x, y, kScrollTrack, Style::Frame);
+    }
+    if (bar.scrolls) {
+        // The thumb's cells, as the view counts them along the bar.
+        const int cell = vertical ? kUnitsPerRow : kUnitsPerColumn;
+        const int start = ((vertical ? bar.thumb.top - e.area.top : bar.thumb.left - e.area.left)) / cell;
+        const int end = ((vertical ? bar.thumb.bottom - e.area.top : bar.thumb.right - e.area.left)) / cell;
+        for (int i = std::max(1, start); i < std::min(end, length - 1); ++i) {
+            canvas.put(vertical ? r.left : r.left + i, vertical ? r.top + i : r.top, kScrollThumb, Style::Frame);
+        }
+    }
+    canvas.put(r.left, r.top, vertical ? kScrollUp : kScrollLeft, Style::Frame);
+    canvas.put(vertical ? r.left : r.right - 1, vertical ? r.bottom - 1 : r.top, vertical ? kScrollDown : kScrollRight,
+                Style::Frame);
+}
+
+// Framed on three sides, hanging from the field: the field is its top.
+void paintPopup(Canvas& canvas, const CellRect& box) {
+    const CellRect outline{box.left - 1, box.top - 1, box.right + 1, box.bottom + 1};
+    canvas.setClip({0, box.top, canvas.columns(), canvas.rows()});
+    canvas.fill(outline, Style::Field);
+    canvas.frame(outline, Style::Frame);
+    canvas.shadow({outline.left, box.top, outline.right, outline.bottom});
+    canvas.clearClip();
+}
+
+void paintProgress(Canvas& canvas, const ViewElement& e, const CellRect& r) {
+    const int filled = std::clamp(e.done * r.width() / e.total, 0, r.width());
+    for (int x = 0; x < r.width(); ++x) canvas.put(r.left + x, r.top, x < filled ? kBarFull : kBarEmpty, Style::Field);
+}
+
 }  // namespace
 
 std::size_t offsetAtCell(std::string_view text, std::size_t first, std::size_t length, int cells) {
@@ -301,7 +416,7 @@ void Painter::paintMenuBar(const Window& window, int left, int top, int width, c
         int access = -1;
         const std::string title = menuText(bar.popups[i].text, access);
         const bool open = menu.window == window.handle && menu.popup == static_cast<int>(i);
-        const int cells = paintLine(x, top, open ? menuLine(title, -1) : menuLine(title, access), width,
+        const int cells = paintLine(canvas_, x, top, open ? menuLine(title, -1) : menuLine(title, access), width,
                                     open ? Style::MenuSelected : Style::MenuBar);
         HitArea title_;
         title_.press = Press::MenuTitle;
@@ -339,7 +454,7 @@ void Painter::paintMenuPopup(const Window& window, const MenuState& menu) {
         canvas_.fill({box.left + 1, y, box.right - 1, y + 1}, style);
         int access = -1;
         const std::string text = menuText(item.text, access);
-        paintLine(box.left + 2, y, menuLine(text, chosen ? -1 : access), width - 3, style);
+        paintLine(canvas_, box.left + 2, y, menuLine(text, chosen ? -1 : access), width - 3, style);
         HitArea itemHit;
         itemHit.press = Press::MenuItem;
         itemHit.window = window.handle;
@@ -348,138 +463,23 @@ void Painter::paintMenuPopup(const Window& window, const MenuState& menu) {
     }
 }
 
-// The runs one after the other from x; the caret's run places the cursor.
-int Painter::paintLine(int x, int y, const TextLine& line, int width, Style style) {
-    int used = 0;
-    for (const TextRun& run : line.runs) {
-        if (run.role == Role::Caret) {
-            canvas_.cursorX = x + std::min(used, std::max(0, width - 1));
-            canvas_.cursorY = y;
-            continue;
-        }
-        used += canvas_.text(x + used, y, run.text, width - used, runStyle(run.role, style));
-    }
-    return used;
-}
-
 void Painter::paintElement(const ViewElement& e, const CellRect& r) {
     switch (e.shape) {
-        case Shape::Label: case Shape::SunkenLabel: paintLabel(e, r); break;
-        case Shape::GroupFrame: paintGroup(e, r); break;
-        case Shape::PushButton: case Shape::DefaultButton: paintButton(e, r); break;
-        case Shape::CheckBox: case Shape::RadioButton: paintMark(e, r); break;
-        case Shape::Field: case Shape::TextBox: paintText(e, r); break;
+        case Shape::Label: case Shape::SunkenLabel: paintLabel(canvas_, e, r); break;
+        case Shape::GroupFrame: paintGroup(canvas_, e, r); break;
+        case Shape::PushButton: case Shape::DefaultButton: paintButton(canvas_, e, r); break;
+        case Shape::CheckBox: case Shape::RadioButton: paintMark(canvas_, e, r); break;
+        case Shape::Field: case Shape::TextBox: paintText(canvas_, e, r); break;
         case Shape::List:
             canvas_.fill(r, e.role == Role::Disabled ? Style::Disabled : Style::Field);
             if (e.framed) canvas_.frame(r, Style::Frame);
             break;
         case Shape::DropButton: canvas_.put(r.left, r.top, kDropArrow, fieldStyle(e.role)); break;
-        case Shape::Popup: paintPopup(r); break;
-        case Shape::Row: paintRow(e, r); break;
-        case Shape::ScrollBar: paintScrollBar(e, r); break;
-        case Shape::Progress: paintProgress(e, r); break;
+        case Shape::Popup: paintPopup(canvas_, r); break;
+        case Shape::Row: paintRow(canvas_, e, r); break;
+        case Shape::ScrollBar: paintScrollBar(canvas_, e, r); break;
+        case Shape::Progress: paintProgress(canvas_, e, r); break;
     }
-}
-
-void Painter::paintLabel(const ViewElement& e, const CellRect& r) {
-    const bool sunken = e.shape == Shape::SunkenLabel;
-    const Style style = e.role == Role::Disabled ? Style::Disabled : sunken ? Style::Field : Style::Window;
-    if (sunken) canvas_.fill(r, style);
-    for (int i = 0; i < r.height() && i < static_cast<int>(e.lines.size()); ++i) {
-        const TextLine& line = e.lines[static_cast<std::size_t>(i)];
-        const int indent = e.centred ? std::max(0, (r.width() - lineWidth(line)) / 2) : 0;
-        paintLine(r.left + indent, r.top + i, line, r.width() - indent, style);
-    }
-}
-
-// A caption longer than its box ends in an ellipsis on the box's top line, so
-// that it does not read as a whole caption.
-void Painter::paintGroup(const ViewElement& e, const CellRect& r) {
-    canvas_.frame(r, Style::Frame);
-    const int room = r.width() - 2;
-    if (e.lines.empty() || lineWidth(e.lines.front()) == 0 || room < 1) return;
-    const std::string caption = " " + std::string(e.lines.front().runs.front().text) + " ";
-    const bool fits = displayWidth(caption) <= room;
-    const int used = canvas_.text(r.left + 1, r.top, caption, fits ? room : room - 1, Style::Frame);
-    if (!fits) canvas_.put(r.left + 1 + used, r.top, kEllipsis, Style::Frame);
-}
-
-void Painter::paintButton(const ViewElement& e, const CellRect& r) {
-    Style style = e.shape == Shape::DefaultButton ? Style::ButtonDefault : Style::Button;
-    if (e.checked) style = Style::Pressed;
-    if (e.role == Role::Focus) style = Style::Focused;
-    if (e.role == Role::Disabled) style = Style::Disabled;
-    canvas_.fill(r, style);
-    if (e.lines.empty()) return;
-    const int length = std::min(lineWidth(e.lines.front()), r.width());
-    paintLine(r.left + (r.width() - length) / 2, r.top, e.lines.front(), r.width(), style);
-}
-
-void Painter::paintMark(const ViewElement& e, const CellRect& r) {
-    const bool check = e.shape == Shape::CheckBox;
-    const char32_t mark = check ? (e.checked ? kChecked : kUnchecked) : (e.checked ? kRadioOn : kRadioOff);
-    const bool enabled = e.role != Role::Disabled;
-    const Style textStyle = !enabled ? Style::Disabled : e.role == Role::Focus ? Style::Focused : Style::Window;
-    canvas_.put(r.left, r.top, mark, enabled ? Style::Window : Style::Disabled);
-    if (!e.lines.empty()) paintLine(r.left + 1, r.top, e.lines.front(), r.width() - 1, textStyle);
-}
-
-// Fields and text boxes: a line a row, the selection and the cursor shown.
-void Painter::paintText(const ViewElement& e, const CellRect& r) {
-    const Style style = fieldStyle(e.role);
-    canvas_.fill(r, style);
-    for (int i = 0; i < r.height() && i < static_cast<int>(e.lines.size()); ++i) {
-        paintLine(r.left, r.top + i, e.lines[static_cast<std::size_t>(i)], r.width(), style);
-    }
-}
-
-void Painter::paintRow(const ViewElement& e, const CellRect& r) {
-    const Style style = e.role == Role::Disabled ? Style::Disabled : e.role == Role::Selected ? Style::Selected : Style::Field;
-    canvas_.fill(r, style);
-    if (!e.lines.empty() && !e.lines.front().runs.empty()) {
-        canvas_.text(r.left + 1, r.top, skipCells(e.lines.front().runs.front().text, e.shift / kUnitsPerColumn),
-                     r.width() - 1, style);
-    }
-    if (e.caretRow) canvas_.put(r.left, r.top, kCaretMark, Style::Focused);
-}
-
-void Painter::paintScrollBar(const ViewElement& e, const CellRect& r) {
-    const ScrollView& bar = e.bar;
-    const bool vertical = bar.vertical;
-    const int length = vertical ? r.height() : r.width();
-    if (length < 2) return;
-    for (int i = 1; i < length - 1; ++i) {
-        const int x = vertical ? r.left : r.left + i;
-        const int y = vertical ? r.top + i : r.top;
-        canvas_.put(x, y, kScrollTrack, Style::Frame);
-    }
-    if (bar.scrolls) {
-        // The thumb's cells, as the view counts them along the bar.
-        const int cell = vertical ? kUnitsPerRow : kUnitsPerColumn;
-        const int start = ((vertical ? bar.thumb.top - e.area.top : bar.thumb.left - e.area.left)) / cell;
-        const int end = ((vertical ? bar.thumb.bottom - e.area.top : bar.thumb.right - e.area.left)) / cell;
-        for (int i = std::max(1, start); i < std::min(end, length - 1); ++i) {
-            canvas_.put(vertical ? r.left : r.left + i, vertical ? r.top + i : r.top, kScrollThumb, Style::Frame);
-        }
-    }
-    canvas_.put(r.left, r.top, vertical ? kScrollUp : kScrollLeft, Style::Frame);
-    canvas_.put(vertical ? r.left : r.right - 1, vertical ? r.bottom - 1 : r.top, vertical ? kScrollDown : kScrollRight,
-                Style::Frame);
-}
-
-// Framed on three sides, hanging from the field: the field is its top.
-void Painter::paintPopup(const CellRect& box) {
-    const CellRect outline{box.left - 1, box.top - 1, box.right + 1, box.bottom + 1};
-    canvas_.setClip({0, box.top, canvas_.columns(), canvas_.rows()});
-    canvas_.fill(outline, Style::Field);
-    canvas_.frame(outline, Style::Frame);
-    canvas_.shadow({outline.left, box.top, outline.right, outline.bottom});
-    canvas_.clearClip();
-}
-
-void Painter::paintProgress(const ViewElement& e, const CellRect& r) {
-    const int filled = std::clamp(e.done * r.width() / e.total, 0, r.width());
-    for (int x = 0; x < r.width(); ++x) canvas_.put(r.left + x, r.top, x < filled ? kBarFull : kBarEmpty, Style::Field);
 }
 
 }  // namespace platform::term

@@ -36,16 +36,6 @@ private:
     void paintMenuBar(const Window& window, int left, int top, int width, const MenuState& menu);
     void paintMenuPopup(const Window& window, const MenuState& menu);
     void paintElement(const ViewElement& element, const CellRect& r);
-    void paintLabel(const ViewElement& element, const CellRect& r);
-    void paintGroup(const ViewElement& element, const CellRect& r);
-    void paintButton(const ViewElement& element, const CellRect& r);
-    void paintMark(const ViewElement& element, const CellRect& r);
-    void paintText(const ViewElement& element, const CellRect& r);
-    void paintRow(const ViewElement& element, const CellRect& r);
-    void paintScrollBar(const ViewElement& element, const CellRect& r);
-    void paintPopup(const CellRect& r);
-    void paintProgress(const ViewElement& element, const CellRect& r);
-    int paintLine(int x, int y, const TextLine& line, int width, Style style);
     void addHit(const HitArea& what, const CellRect& area, const CellRect& track = {});
 
     Canvas& canvas_;
