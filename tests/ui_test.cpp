@@ -904,7 +904,25 @@ TEST_F(UiView, AnOpenDropDownHasAScrollBarAndATypedLetterGoesToTheFirstEntryWith
         deliver();
         EXPECT_EQ(script::text(d.window, kChoice), expected) << typed;
     }
+    // Typed into an editable combo box, the text moves the open list to the
+    // first entry that begins with it, and Enter takes that entry.
+    const WindowHandle genre = d.item(kGenre);
+    for (const char* name : {"Rock", "Reggae", "Pop"}) comboAddString(genre, name);
+    script::typeInto(d.window, kGenre, "");
+    press(Key::F4);
+    inputText("ro");
+    deliver();
+    view = viewOf(d);
+    const auto genreRows = elementsOf(view, genre, Shape::Row);
+    ASSERT_EQ(genreRows.size(), 3u);
+    EXPECT_EQ(genreRows[2]->role, Role::Selected);  // Pop, Reggae, Rock
+    EXPECT_EQ(script::text(d.window, kGenre), "ro");
+    press(Key::Enter);
+    EXPECT_EQ(script::text(d.window, kGenre), "Rock");
+    EXPECT_FALSE(comboGetDroppedState(genre));
     // The list closes when the focus moves on.
+    setFocus(choice);
+    press(Key::F4);
     press(Key::Tab);
     EXPECT_FALSE(comboGetDroppedState(choice));
     view = viewOf(d);

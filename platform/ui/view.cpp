@@ -255,15 +255,15 @@ private:
         }
     }
 
-    // `chosen`: the one row shown selected (combo boxes), or -1 for the
-    // entries' own selection.
+    // A list box's rows show the entries' own selection; a combo box's list
+    // shows `chosen` selected, its caret (-1 for none).
     void addRows(const Window& control, const Rect& area, int shown, int chosen, bool isFocused, Press press) {
         const ListState& list = control.list;
         const int count = static_cast<int>(list.items.size());
         for (int row = 0; row < shown && list.top + row < count; ++row) {
             const int index = list.top + row;
             const ListItem& item = list.items[static_cast<std::size_t>(index)];
-            const bool selected = chosen < 0 ? item.selected : index == chosen;
+            const bool selected = press == Press::Row ? item.selected : index == chosen;
             const Role role = !control.enabled ? Role::Disabled : selected ? Role::Selected : Role::Normal;
             ViewElement e = element(Shape::Row, rowsOf(area, row, row + 1), role, control.handle);
             e.caretRow = isFocused && index == list.caret;
@@ -332,7 +332,7 @@ private:
         const bool bar = count > shown;
         Rect rows = box;
         if (bar) rows.right -= kUnitsPerColumn;
-        addRows(control, rows, shown, control.comboSelection, false, Press::ComboRow);
+        addRows(control, rows, shown, control.list.caret, false, Press::ComboRow);
         if (bar) {
             addScrollBar(control, SB_VERT, {rows.right, box.top, box.right, box.bottom},
                          getScrollInfo(control.handle, SB_VERT), true);
