@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "platform/ui/gui/codepage.h"
 #include "platform/ui/gui/renderer.h"
@@ -358,6 +359,10 @@ TEST_F(GuiControls, AClickInAnEditPlacesTheCaretAndADragSelects) {
     drag(top(), afterTwo, middleY(hit.area), afterFive, middleY(hit.area));
     EXPECT_EQ(windowOf(item(kName))->edit.selectionStart(), 2u);
     EXPECT_EQ(windowOf(item(kName))->edit.selectionEnd(), 5u);
+    // The selected run stands on the selection's colour, the rest on the field's.
+    const SDL_Color selected = pixel(top(), (afterTwo + afterFive) / 2, hit.area.top + 3);
+    EXPECT_EQ(std::tuple(selected.r, selected.g, selected.b), std::tuple(10, 36, 106));
+    EXPECT_TRUE(isWhite(pixel(top(), afterFive + font.width("f") + 2, hit.area.top + 3)));
 }
 
 TEST_F(GuiControls, AClickOnALineOfAMultiLineEditFindsItsCharacter) {

@@ -802,6 +802,8 @@ TEST_F(UiView, AMultiLineEditShowsTheLinesFromItsFirstShownOneWithTheCaretLineAm
     Modeless d(controls);
     const WindowHandle notes = d.item(kNotes);
     setFocus(notes);
+    const DialogView empty = viewOf(d);
+    EXPECT_FALSE(elementsOf(empty, notes, Shape::ScrollBar).front()->bar.scrolls);  // all of it shown
     // Ten columns, one of them the scroll bar's: lines of nine, the caret after the last.
     constexpr int kLine = 9;
     inputText(std::string(111 * kLine, 'x'));

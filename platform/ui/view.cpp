@@ -206,6 +206,7 @@ private:
         hit(textHit(control.handle, control.rect, drawn, all.size(), 0));
         std::size_t start = std::min(control.edit.scroll, all.size());
         std::size_t shownEnd = start;
+        bool allShown = false;  // down to the text's end
         for (int row = 0; row < editRows(control); ++row) {
             const WrappedLine line = wrappedLine(all, start, editColumns(control));
             const bool holdsCaret = caret >= line.start && (caret < line.next || line.last(all));
@@ -214,7 +215,8 @@ private:
             onLine.index = row;
             hit(onLine);
             shownEnd = std::min(line.next, all.size());
-            if (line.last(all)) break;
+            allShown = line.last(all);
+            if (allShown) break;
             start = line.next;
         }
         add(std::move(e));
@@ -222,7 +224,8 @@ private:
         // Measured in bytes, so that no line beyond those shown is wrapped; the
         // caret decides what the edit shows, so the bar takes no clicks.
         const auto scroll = static_cast<int>(std::min(control.edit.scroll, all.size()));
-        const ScrollInfo info{0, static_cast<int>(all.size()), static_cast<int>(shownEnd) - scroll, scroll};
+        const int page = static_cast<int>(shownEnd) - scroll + (allShown ? 1 : 0);
+        const ScrollInfo info{0, static_cast<int>(all.size()), page, scroll};
         addScrollBar(control, SB_VERT, {text.right, text.top, control.rect.right, text.bottom}, info, false);
     }
 
