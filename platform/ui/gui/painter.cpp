@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <functional>
 
-#include "platform/text.h"
-
 namespace platform::gui {
 namespace {
 
