@@ -35,7 +35,7 @@ Role stateRole(const Window& control, bool focused) {
     return focused ? Role::Focus : Role::Normal;
 }
 
-// The bytes of text from `from` that take at most `cells` cells.
+// Where the characters from `from` that fill `cells` cells end.
 std::size_t endOfCells(std::string_view text, std::size_t from, int cells) {
     std::size_t at = from;
     for (int used = 0; at < text.size() && used < cells; at = nextCharacter(text, at)) used += characterWidth(text, at);
