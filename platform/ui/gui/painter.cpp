@@ -26,6 +26,7 @@ constexpr int kMenuItemHeightExtra = 4;
 constexpr int kGroupTextIndent = 8;
 constexpr int kBarGap = 2;          // around the progress bar's blocks
 constexpr int kArrowHalf = 3;       // half the width of the arrows drawn on buttons
+constexpr int kScrollBarThickness = 16;  // the desktop's scroll bars and drop-down buttons
 
 void setColour(SDL_Renderer* r, SDL_Color c) { SDL_SetRenderDrawColor(r, c.r, c.g, c.b, c.a); }
 
@@ -106,6 +107,13 @@ void disc(SDL_Renderer* r, int cx, int cy, int radius, SDL_Color c) {
             if (dx * dx + dy * dy <= radius * radius) SDL_RenderDrawPoint(r, cx + dx, cy + dy);
         }
     }
+}
+
+// A bar, or a part of one, as thick as the desktop draws it: wider than the
+// column the view gives it, it grows inward, over the rows beside it.
+Rect thick(const Rect& a, bool vertical) {
+    if (vertical) return {std::min(a.left, a.right - kScrollBarThickness), a.top, a.right, a.bottom};
+    return {a.left, std::min(a.top, a.bottom - kScrollBarThickness), a.right, a.bottom};
 }
 
 void clip(SDL_Renderer* r, const Rect& a) {
@@ -247,6 +255,7 @@ void Painter::paint(const Window& window, bool active, const MenuState& menu) {
     SDL_RenderSetClipRect(r_, nullptr);
     for (const HitArea& h : view.hits) {
         Rect area = h.element >= 0 ? pixels[static_cast<std::size_t>(h.element)] : pixelsOf(h.area);
+        if (h.press == Press::Scroll || h.press == Press::Thumb) area = thick(area, h.bar == SB_VERT);
         if (h.press == Press::Text && h.index >= 0) {
             // A text box's line, where paintTextBox draws it.
             const int top = area.top + kBorder + h.index * font_.height();
@@ -299,8 +308,9 @@ int Painter::drawLine(const TextLine& text, int x, int y, SDL_Color ink, bool fo
 }
 
 void Painter::paintElement(const ViewElement& e, const Rect& r) {
-    // A group box's caption and an open list reach past their rectangles.
-    if (e.shape == Shape::GroupFrame || e.shape == Shape::Popup) SDL_RenderSetClipRect(r_, nullptr);
+    // A group box's caption, an open list and a drop-down button reach past their rectangles.
+    const bool reaches = e.shape == Shape::GroupFrame || e.shape == Shape::Popup || e.shape == Shape::DropButton;
+    if (reaches) SDL_RenderSetClipRect(r_, nullptr);
     else clip(r_, r);
     switch (e.shape) {
         case Shape::Label: case Shape::SunkenLabel: paintLabel(e, r); break;
@@ -439,11 +449,12 @@ void Painter::paintRow(const ViewElement& e, const Rect& r) {
 void Painter::paintScrollBar(const ViewElement& e) {
     SDL_RenderSetClipRect(r_, nullptr);
     const ScrollView& bar = e.bar;
-    fill(r_, pixelsOf(e.area), kScrollTrack);
+    const auto pixels = [&](const Rect& units) { return thick(pixelsOf(units), bar.vertical); };
+    fill(r_, pixels(e.area), kScrollTrack);
     const bool enabled = e.role != Role::Disabled && bar.scrolls;
     const SDL_Color ink = enabled ? kText : kShadow;
-    const Rect back = pixelsOf(bar.back);
-    const Rect forward = pixelsOf(bar.forward);
+    const Rect back = pixels(bar.back);
+    const Rect forward = pixels(bar.forward);
     for (const Rect& button : {back, forward}) {
         fill(r_, button, kFace);
         raised(r_, button);
@@ -458,14 +469,15 @@ void Painter::paintScrollBar(const ViewElement& e) {
         sideArrow(r_, midFwdX, midFwdY, true, ink);
     }
     if (enabled) {
-        const Rect thumb = pixelsOf(bar.thumb);
+        const Rect thumb = pixels(bar.thumb);
         fill(r_, thumb, kFace);
         raised(r_, thumb);
     }
 }
 
 void Painter::paintDropButton(const ViewElement& e, const Rect& r) {
-    const Rect button{r.left, r.top + kBorder, r.right - kBorder, r.bottom - kBorder};
+    const Rect field = thick(r, true);
+    const Rect button{field.left, field.top + kBorder, field.right - kBorder, field.bottom - kBorder};
     fill(r_, button, kFace);
     raised(r_, button);
     arrow(r_, (button.left + button.right) / 2, (button.top + button.bottom) / 2, true,
