@@ -56,6 +56,7 @@ test: build build-asan
 bench: build
 	./$(BUILD)/bench/lirvane_bench
 	./$(BUILD)/bench/lirvane_listbox_bench
+	./$(BUILD)/bench/lirvane_edit_bench
 	./$(BUILD)/bench/lirvane_walk_bench
 
 # The engine against the peer tag editors on a generated corpus.

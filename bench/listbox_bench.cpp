@@ -95,7 +95,7 @@ void BM_ListPaint(benchmark::State& state) {
     const WindowHandle dialog = getParent(list);
     showWindow(dialog, SW_SHOWNORMAL);
     term::Canvas canvas(term::kMinColumns, term::kMinRows);
-    term::Painter painter(canvas, term::Scale{1.0});
+    term::Painter painter(canvas);
     for (auto _ : state) {
         painter.paint({{dialog, {0, 0, 80, 16}}}, {}, "");
         benchmark::DoNotOptimize(canvas.at(3, 3));

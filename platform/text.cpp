@@ -187,9 +187,69 @@ std::string strayByteText(unsigned char byte) {
     return text;
 }
 
-int characterWidth(std::string_view text, std::size_t pos) {
+namespace {
+
+struct CodepointRange {
+    char32_t first, last;
+};
+
+// Characters that take no room and change nothing a reader sees but the order
+// or the joins of their neighbours.
+constexpr CodepointRange kInvisibleFormats[] = {
+    {0x00AD, 0x00AD},  // soft hyphen
+    {0x061C, 0x061C},  // Arabic letter mark
+    {0x180E, 0x180E},  // Mongolian vowel separator
+    {0x200B, 0x200B},  // zero-width space
+    {0x200E, 0x200F},  // left-to-right and right-to-left marks
+    {0x202A, 0x202E},  // embeddings and overrides
+    {0x2060, 0x2064},  // word joiner and invisible operators
+    {0x2066, 0x2069},  // isolates
+    {0xFEFF, 0xFEFF},  // zero-width no-break space
+    {0xFFF9, 0xFFFB},  // interlinear annotation
+};
+
+constexpr char kTabEscape[] = "\\t";
+
+// Shown by its bytes: stray bytes, controls and invisible formats (a tab has
+// an escape of its own).
+bool shownByBytes(std::int32_t cp) {
+    if (cp == kNoCharacter) return true;
+    const auto c = static_cast<char32_t>(cp);
+    return (c != U'\t' && isControlCharacter(c)) ||
+           std::any_of(std::begin(kInvisibleFormats), std::end(kInvisibleFormats),
+                       [&](const CodepointRange& range) { return c >= range.first && c <= range.last; });
+}
+
+}  // namespace
+
+std::string escapedCharacter(std::string_view text, std::size_t pos) {
+    const std::size_t start = pos;
     const std::int32_t cp = decodeUtf8(text, pos);
-    return cp == kNoCharacter ? kStrayByteWidth : codepointWidth(static_cast<char32_t>(cp));
+    if (cp == '\t') return kTabEscape;
+    if (!shownByBytes(cp)) return {};
+    std::string escaped;
+    for (std::size_t at = start; at < pos; ++at) escaped += strayByteText(static_cast<unsigned char>(text[at]));
+    return escaped;
+}
+
+std::string shownText(std::string_view text) {
+    std::string shown;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t next = nextCharacter(text, pos);
+        const std::string escaped = escapedCharacter(text, pos);
+        if (escaped.empty()) shown.append(text.substr(pos, next - pos));
+        else shown += escaped;
+        pos = next;
+    }
+    return shown;
+}
+
+int characterWidth(std::string_view text, std::size_t pos) {
+    const std::size_t start = pos;
+    const std::int32_t cp = decodeUtf8(text, pos);
+    if (cp == '\t') return static_cast<int>(sizeof kTabEscape - 1);
+    if (shownByBytes(cp)) return static_cast<int>(pos - start) * kStrayByteWidth;
+    return codepointWidth(static_cast<char32_t>(cp));
 }
 
 int displayWidth(std::string_view text) {

@@ -49,7 +49,17 @@ int codepointWidth(char32_t codepoint);
 inline constexpr int kStrayByteWidth = 4;
 std::string strayByteText(unsigned char byte);
 
-// Cells the character at pos takes; cells of the whole text.
+// How the character at pos is shown when it cannot be shown as itself: a
+// stray byte, a control character, or an invisible format character (the
+// direction marks and overrides, zero-width spaces) that would hide or reorder
+// what a name really holds. A tab is \t, anything else its bytes as \xHH.
+// Empty for a character shown as itself.
+std::string escapedCharacter(std::string_view text, std::size_t pos);
+// The whole text as it is shown: every such character escaped.
+std::string shownText(std::string_view text);
+
+// Cells the character at pos takes (an escaped one: its escape's); cells of
+// the whole text.
 int characterWidth(std::string_view text, std::size_t pos);
 int displayWidth(std::string_view text);
 

@@ -19,7 +19,7 @@ constexpr MenuItemTemplate kFileItems[] = {
     // without it the user would have no way to issue that command.
     {"&Renombrar desde TAG's...", kMenuRenameFromTags},
     kSeparator,
-    {"Opciones...", kMenuOptions},
+    {"&Opciones...", kMenuOptions},
 };
 
 constexpr MenuItemTemplate kHelpItems[] = {

@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "platform/ui/gui/codepage.h"
 #include "platform/ui/gui/renderer.h"
-#include "platform/ui/gui/scrollbar.h"
 #include "platform/ui/script.h"
 #include "res/resources.h"
 #include "ui_probe.h"
@@ -37,7 +37,7 @@ constexpr ControlTemplate kControls[] = {
     {WindowClass::Button, kOff, 5, 36, 60, 10, "Apagado", BS_AUTOCHECKBOX | WS_TABSTOP | WS_DISABLED},
     {WindowClass::Button, kOn, 70, 24, 60, 10, "Radio", BS_RADIOBUTTON},
     {WindowClass::Edit, kName, 5, 50, 90, 12, "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
-    {WindowClass::ListBox, kFiles, 5, 66, 120, (kListRows + 2) * kListRowUnits, "",
+    {WindowClass::ListBox, kFiles, 5, 66, 120, (kListRows + 2) * kUnitsPerRow, "",
      LBS_EXTENDEDSEL | LBS_NOTIFY | WS_VSCROLL | WS_BORDER | WS_TABSTOP},
     {WindowClass::ComboBox, kGenre, 130, 5, 60, 40, "", CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP},
     {WindowClass::Progress, kBar, 130, 50, 60, 10, "", WS_BORDER},
@@ -139,12 +139,20 @@ protected:
         SDL_strlcpy(event.text.text, utf8, sizeof event.text.text);
         send(event);
     }
-    std::vector<const Hit*> hitsOf(WindowHandle top, HitKind kind, WindowHandle of = {}) const {
+    std::vector<const Hit*> hitsOf(WindowHandle top, Press press, WindowHandle of = {}) const {
         std::vector<const Hit*> found;
         for (const Hit& hit : *renderer->hits(top)) {
-            if (hit.kind == kind && (!of || hit.window == of)) found.push_back(&hit);
+            if (hit.what.press == press && (!of || hit.what.window == of)) found.push_back(&hit);
         }
         return found;
+    }
+    // The pixels of a scroll bar's part, for its SB_ code.
+    Rect barPart(WindowHandle top, unsigned code) const {
+        for (const Hit& hit : *renderer->hits(top)) {
+            const bool bar = hit.what.press == Press::Scroll || hit.what.press == Press::Thumb;
+            if (bar && hit.what.index == static_cast<int>(code)) return hit.area;
+        }
+        return {};
     }
 
     std::unique_ptr<Renderer> renderer;
@@ -187,30 +195,6 @@ TEST(GuiPieces, DialogUnitsScaleByTheAverageWidthAndTheHeight) {
     EXPECT_EQ(averageCharWidth(337), 6);
 }
 
-TEST(GuiPieces, TheThumbShowsPageAndPositionAndDraggingItInverts) {
-    // 100 rows, 10 shown, on a track of 200 pixels between the arrows.
-    ScrollBar bar{{0, 0, 16, 232}, SB_VERT, {0, 99, 10, 0}};
-    EXPECT_EQ(bar.thumb().height(), 20);
-    EXPECT_EQ(bar.thumb().top, kScrollBarThickness);
-    bar.info.pos = 90;
-    EXPECT_EQ(bar.thumb().bottom, 232 - kScrollBarThickness);
-    for (int position : {0, 17, 45, 90}) {
-        bar.info.pos = position;
-        EXPECT_EQ(bar.positionAt(bar.alongOf(0, bar.thumb().top)), position);
-    }
-    bar.info.pos = 45;
-    EXPECT_EQ(bar.partAt(5, 3), ScrollBar::Part::LineBack);
-    EXPECT_EQ(bar.partAt(5, 230), ScrollBar::Part::LineForward);
-    EXPECT_EQ(bar.partAt(5, 20), ScrollBar::Part::PageBack);
-    EXPECT_EQ(bar.partAt(5, bar.thumb().top + 1), ScrollBar::Part::Thumb);
-    EXPECT_EQ(bar.partAt(5, 210), ScrollBar::Part::PageForward);
-    EXPECT_EQ(bar.partAt(20, 20), ScrollBar::Part::None);
-    // A list of 100,000 rows still has a thumb one can take, and its end is reachable.
-    ScrollBar huge{{0, 0, 16, 232}, SB_VERT, {0, 99999, 12, 0}};
-    EXPECT_EQ(huge.thumb().height(), kMinThumbLength);
-    EXPECT_EQ(huge.positionAt(232), 99999 - 12 + 1);
-}
-
 TEST(GuiPieces, ADisplayNobodySeesRunsNothingSoTheTerminalTakesOver) {
     // The offscreen driver these tests use is what SDL falls back on when the
     // named display cannot be reached.
@@ -241,8 +225,8 @@ TEST_F(GuiControls, ControlsStandAtThePixelsOfTheirDialogUnits) {
     EXPECT_TRUE(isDark(pixel(top(), save.left, middleY(save))));
     EXPECT_FALSE(isDark(pixel(top(), save.left - 1, middleY(save))));
     EXPECT_TRUE(anyDark(top(), save));  // its text
-    const auto controls = hitsOf(top(), HitKind::Control);
-    const auto saveHit = std::find_if(controls.begin(), controls.end(), [&](const Hit* h) { return h->window == item(kSave); });
+    const auto controls = hitsOf(top(), Press::Control);
+    const auto saveHit = std::find_if(controls.begin(), controls.end(), [&](const Hit* h) { return h->what.window == item(kSave); });
     ASSERT_NE(saveHit, controls.end());
     EXPECT_EQ((*saveHit)->area.left, save.left);
     EXPECT_EQ((*saveHit)->area.bottom, save.bottom);
@@ -283,16 +267,16 @@ TEST_F(GuiControls, AHundredThousandEntriesDrawOnlyTheVisibleRows) {
     constexpr int kMany = 100000;
     fillList(kMany);
     const std::size_t shown = static_cast<std::size_t>(windowOf(item(kFiles))->visibleRows());
-    auto rows = hitsOf(top(), HitKind::ListRow);
+    auto rows = hitsOf(top(), Press::Row);
     ASSERT_EQ(rows.size(), shown);
-    EXPECT_EQ(rows.front()->index, 0);
+    EXPECT_EQ(rows.front()->what.index, 0);
     inputScroll(item(kFiles), SB_VERT, SB_THUMBTRACK, kMany);
     deliver();
     renderer->refresh();
-    rows = hitsOf(top(), HitKind::ListRow);
+    rows = hitsOf(top(), Press::Row);
     ASSERT_EQ(rows.size(), shown);
-    EXPECT_EQ(rows.front()->index, kMany - static_cast<int>(shown));
-    EXPECT_EQ(rows.back()->index, kMany - 1);
+    EXPECT_EQ(rows.front()->what.index, kMany - static_cast<int>(shown));
+    EXPECT_EQ(rows.back()->what.index, kMany - 1);
 }
 
 TEST_F(GuiControls, AWindowIsPaintedAgainOnlyWhenWhatItShowsChanges) {
@@ -328,7 +312,7 @@ TEST_F(GuiControls, ClicksPressButtonsAndToggleCheckBoxesButNotDisabledOnes) {
 
 TEST_F(GuiControls, ListRowsTakeClicksCtrlClicksAndShiftClicks) {
     fillList(kListRows);
-    const auto rows = hitsOf(top(), HitKind::ListRow);
+    const auto rows = hitsOf(top(), Press::Row);
     const auto at = [&](int row) { return middleY(rows[static_cast<std::size_t>(row)]->area); };
     const int x = middleX(rows[0]->area);
     click(top(), x, at(0));
@@ -349,15 +333,14 @@ TEST_F(GuiControls, TheWheelAndTheScrollBarMoveTheList) {
     wheel.wheel = {SDL_MOUSEWHEEL, 0, idOf(top()), 0, 0, -1, SDL_MOUSEWHEEL_NORMAL, 0, -1, middleX(list), middleY(list)};
     send(wheel);
     EXPECT_EQ(listGetTopIndex(item(kFiles)), 3);
-    const auto bars = hitsOf(top(), HitKind::ScrollBar);
-    ASSERT_EQ(bars.size(), 1u);
-    const ScrollBar bar = bars.front()->bar;
-    click(top(), middleX(bar.area), bar.area.bottom - 2);  // the down arrow
+    const Rect down = barPart(top(), SB_LINEDOWN);
+    click(top(), middleX(down), middleY(down));
     EXPECT_EQ(listGetTopIndex(item(kFiles)), 4);
-    const Rect thumb = bar.thumb();
-    drag(top(), middleX(thumb), middleY(thumb), middleX(thumb), bar.area.bottom);
+    const Rect thumb = barPart(top(), SB_THUMBTRACK);
+    drag(top(), middleX(thumb), middleY(thumb), middleX(thumb), down.bottom);
     EXPECT_EQ(listGetTopIndex(item(kFiles)), 40 - kListRows);
-    click(top(), middleX(bar.area), bar.area.top + kScrollBarThickness + 1);  // the track above the thumb
+    const Rect above = barPart(top(), SB_PAGEUP);
+    click(top(), middleX(above), middleY(above));
     EXPECT_EQ(listGetTopIndex(item(kFiles)), 40 - 2 * kListRows);
     EXPECT_TRUE(script::selection(top(), kFiles).empty());
 }
@@ -365,33 +348,37 @@ TEST_F(GuiControls, TheWheelAndTheScrollBarMoveTheList) {
 TEST_F(GuiControls, AClickInAnEditPlacesTheCaretAndADragSelects) {
     setWindowText(item(kName), "abcdefgh");
     renderer->refresh();
-    const auto edits = hitsOf(top(), HitKind::EditText, item(kName));
+    const auto edits = hitsOf(top(), Press::Text, item(kName));
     ASSERT_EQ(edits.size(), 1u);
     const Hit& hit = *edits.front();
     const Font& font = *DesktopEnvironment::font;
-    const int afterTwo = hit.text.left + font.width("ab");
-    const int afterFive = hit.text.left + font.width("abcde");
+    const int afterTwo = hit.textLeft + font.width("ab");
+    const int afterFive = hit.textLeft + font.width("abcde");
     click(top(), afterTwo, middleY(hit.area));
     EXPECT_EQ(windowOf(item(kName))->edit.caret, 2u);
     drag(top(), afterTwo, middleY(hit.area), afterFive, middleY(hit.area));
     EXPECT_EQ(windowOf(item(kName))->edit.selectionStart(), 2u);
     EXPECT_EQ(windowOf(item(kName))->edit.selectionEnd(), 5u);
+    // The selected run stands on the selection's colour, the rest on the field's.
+    const SDL_Color selected = pixel(top(), (afterTwo + afterFive) / 2, hit.area.top + 3);
+    EXPECT_EQ(std::tuple(selected.r, selected.g, selected.b), std::tuple(10, 36, 106));
+    EXPECT_TRUE(isWhite(pixel(top(), afterFive + font.width("f") + 2, hit.area.top + 3)));
 }
 
 TEST_F(GuiControls, AClickOnALineOfAMultiLineEditFindsItsCharacter) {
     setWindowText(item(kNotes), "uno\r\ndos tres");
     renderer->refresh();
     std::vector<const Hit*> lines;
-    for (const Hit* hit : hitsOf(top(), HitKind::EditText, item(kNotes))) {
-        if (hit->text.first >= 0) lines.push_back(hit);
+    for (const Hit* hit : hitsOf(top(), Press::Text, item(kNotes))) {
+        if (hit->what.index >= 0) lines.push_back(hit);  // the whole field's hit stands for its end
     }
     ASSERT_EQ(lines.size(), 2u);
     const Font& font = *DesktopEnvironment::font;
-    click(top(), lines[1]->text.left + font.width("do"), middleY(lines[1]->area));
+    click(top(), lines[1]->textLeft + font.width("do"), middleY(lines[1]->area));
     EXPECT_EQ(windowOf(item(kNotes))->edit.caret, 7u);  // between "do" and "s" of the second line
     click(top(), lines[0]->area.right - 1, middleY(lines[0]->area));  // past the first line's end
     EXPECT_EQ(windowOf(item(kNotes))->edit.caret, 3u);
-    click(top(), lines[0]->text.left, lines[1]->area.bottom + 2);  // below the text: its end
+    click(top(), lines[0]->textLeft, lines[1]->area.bottom + 2);  // below the text: its end
     EXPECT_EQ(windowOf(item(kNotes))->edit.caret, std::string("uno\r\ndos tres").size());
 }
 
@@ -401,7 +388,7 @@ TEST_F(GuiControls, TheComboListOpensAsAPopupAndARowChoosesItsItem) {
     const Rect field = scale.pixels({130, 5, 190, 5 + kComboFieldUnits});
     click(top(), middleX(field), middleY(field));
     EXPECT_TRUE(comboGetDroppedState(item(kGenre)));
-    const auto rows = hitsOf(top(), HitKind::ComboRow);
+    const auto rows = hitsOf(top(), Press::ComboRow);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_GE(rows.front()->area.top, field.bottom);
     click(top(), middleX(rows[1]->area), middleY(rows[1]->area));
@@ -491,9 +478,9 @@ TEST_F(GuiMainWindow, TheMenuBarSitsAboveTheDialogUnits) {
     SDL_GetWindowSize(renderer->sdlWindow(window), &width, &height);
     EXPECT_EQ(width, scale.x(320));
     EXPECT_EQ(height, scale.y(319) + menuBarHeight(font));
-    EXPECT_EQ(hitsOf(window, HitKind::MenuTitle).size(), 2u);
-    const auto lists = hitsOf(window, HitKind::Control);
-    const auto files = std::find_if(lists.begin(), lists.end(), [&](const Hit* h) { return h->window == getDlgItem(window, res::kFileList); });
+    EXPECT_EQ(hitsOf(window, Press::MenuTitle).size(), 2u);
+    const auto lists = hitsOf(window, Press::Control);
+    const auto files = std::find_if(lists.begin(), lists.end(), [&](const Hit* h) { return h->what.window == getDlgItem(window, res::kFileList); });
     ASSERT_NE(files, lists.end());
     EXPECT_EQ((*files)->area.top, scale.y(16) + menuBarHeight(font));
 }
@@ -508,29 +495,31 @@ TEST_F(GuiMainWindow, F10AndAltLettersOpenMenusAndKeysChooseItems) {
     EXPECT_EQ(probe.ids(), (std::vector<int>{res::kMenuSaveList, res::kMenuSaveList}));
     key(window, SDLK_F10);
     key(window, SDLK_F10);  // closed again: Enter now goes to the window
-    EXPECT_TRUE(hitsOf(window, HitKind::MenuItem).empty());
+    EXPECT_TRUE(hitsOf(window, Press::MenuItem).empty());
 }
 
 TEST_F(GuiMainWindow, ClicksOpenAMenuAndChooseAnItem) {
-    const auto titles = hitsOf(window, HitKind::MenuTitle);
+    const auto titles = hitsOf(window, Press::MenuTitle);
     ASSERT_EQ(titles.size(), 2u);
     click(window, middleX(titles[1]->area), middleY(titles[1]->area));
-    const auto items = hitsOf(window, HitKind::MenuItem);
+    const auto items = hitsOf(window, Press::MenuItem);
     ASSERT_EQ(items.size(), 1u);
     click(window, middleX(items[0]->area), middleY(items[0]->area));
     EXPECT_EQ(probe.ids(), std::vector<int>{res::kMenuAbout});
-    EXPECT_TRUE(hitsOf(window, HitKind::MenuItem).empty());
+    EXPECT_TRUE(hitsOf(window, Press::MenuItem).empty());
 }
 
-TEST_F(GuiMainWindow, AnotherWindowOpensBesideTheMainWindowAndGoesWithTheLayers) {
+TEST_F(GuiMainWindow, AnotherWindowOpensOverTheMainWindowAndGoesWithTheLayers) {
     Modeless other(kControls, "Otra");
     renderer->refresh();
     SDL_Window* shown = renderer->sdlWindow(other.window);
     ASSERT_NE(shown, nullptr);
-    int x = 0, y = 0;
+    int x = 0, y = 0, width = 0, mainX = 0, mainWidth = 0;
     SDL_GetWindowPosition(shown, &x, &y);
-    EXPECT_EQ(x, scale.x(320));
-    EXPECT_EQ(y, 0);
+    SDL_GetWindowSize(shown, &width, nullptr);
+    SDL_GetWindowPosition(renderer->sdlWindow(window), &mainX, nullptr);
+    SDL_GetWindowSize(renderer->sdlWindow(window), &mainWidth, nullptr);
+    EXPECT_NEAR(x + width / 2, mainX + mainWidth / 2, 1);
     EXPECT_STREQ(SDL_GetWindowTitle(shown), "Otra");
     showWindow(other.window, SW_HIDE);
     renderer->refresh();

@@ -45,16 +45,15 @@ TEST(TermLayout, OneLineControlsStandOnTheRowOfTheirMiddle) {
     EXPECT_EQ(two.control({53, 158, 142, 170}), (CellRect{26, 41, 71, 42}));
 }
 
-TEST(TermLayout, WindowsArePlacedBesideOrOverTheirOwner) {
+TEST(TermLayout, WindowsArePlacedOverTheirOwnerOrOverTheMainWindow) {
     const CellRect main{0, 0, 80, 42};
     const CellRect small{0, 0, 47, 12};
     EXPECT_EQ(placeWindow(main, {}, {}, 160, 50), main);
     const std::vector<Placement> placed = {{WindowHandle{2}, main}};
-    EXPECT_EQ(placeWindow(small, {}, placed, 160, 50), (CellRect{80, 0, 127, 12}));
     const CellRect owned = placeWindow(small, WindowHandle{2}, placed, 160, 50);
     EXPECT_EQ(owned, (CellRect{16, 15, 63, 27}));
-    // No room beside it: centred on the screen.
-    EXPECT_EQ(placeWindow(small, {}, placed, 100, 45), (CellRect{26, 16, 73, 28}));
+    // Without owner at 160 by 50, as the progress window: over the main window too.
+    EXPECT_EQ(placeWindow(small, {}, placed, 160, 50), owned);
 }
 
 TEST(TermLayout, AWindowIsFramedWhenTheFrameFitsAndAGroupBoxTakesTheRowNearestItsTop) {
@@ -155,7 +154,7 @@ TEST(TermPainter, DrawsCaptionsAccentsChecksFieldsAndListsAtTheirCells) {
         bool wait() override {
             const WindowHandle shown = getActiveWindow();
             Canvas canvas(32, 12);
-            Painter painter(canvas, Scale{1.0});
+            Painter painter(canvas);
             painter.paint({{shown, {0, 0, 30, 9}}}, {}, "help");
             hits = painter.hits();
             rows.clear();
@@ -182,13 +181,13 @@ TEST(TermPainter, DrawsCaptionsAccentsChecksFieldsAndListsAtTheirCells) {
     const auto hitAt = [&](int x, int y) {
         const auto found = std::find_if(painted.hits.rbegin(), painted.hits.rend(),
                                         [&](const Hit& h) { return h.area.contains(x, y); });
-        return found == painted.hits.rend() ? std::pair{HitKind::Caption, -2} : std::pair{found->kind, found->index};
+        return found == painted.hits.rend() ? std::pair{Press::Activate, -2} : std::pair{found->what.press, found->what.index};
     };
-    EXPECT_EQ(hitAt(28, 0), (std::pair{HitKind::CloseBox, -1}));
-    EXPECT_EQ(hitAt(5, 0), (std::pair{HitKind::Caption, -1}));
-    EXPECT_EQ(hitAt(4, 4), (std::pair{HitKind::ListRow, 1}));
-    EXPECT_EQ(hitAt(4, 5).first, HitKind::Control);  // the list below its entries
-    EXPECT_EQ(hitAt(3, 7).first, HitKind::Control);  // the button
+    EXPECT_EQ(hitAt(28, 0), (std::pair{Press::Close, -1}));
+    EXPECT_EQ(hitAt(5, 0), (std::pair{Press::Activate, -1}));
+    EXPECT_EQ(hitAt(4, 4), (std::pair{Press::Row, 1}));
+    EXPECT_EQ(hitAt(4, 5).first, Press::Control);  // the list below its entries
+    EXPECT_EQ(hitAt(3, 7).first, Press::Control);  // the button
 }
 
 namespace {
@@ -205,7 +204,7 @@ public:
         for (WindowHandle window : desktop().zOrder) {
             if (isWindowVisible(window)) placed.push_back(placeTopLevel(*windowOf(window), scale, placed, canvas.columns(), canvas.rows()));
         }
-        Painter painter(canvas, scale);
+        Painter painter(canvas);
         painter.paint(placed, {}, "help");
         hits = painter.hits();
         endDialog(getActiveWindow(), IDOK);
@@ -305,7 +304,8 @@ TEST_F(TermScreen, ScrollBarPartsAnswerClicksWithTheirScrollCodes) {
     show(res::kMainDialog, fillMainWindow);
     const auto codeAt = [&](int x, int y) {
         const auto hit = std::find_if(screen.hits.rbegin(), screen.hits.rend(), [&](const Hit& h) { return h.area.contains(x, y); });
-        return hit != screen.hits.rend() && hit->kind == HitKind::ScrollBar ? std::pair{hit->bar, hit->index} : std::pair{-1, -1};
+        const bool bar = hit != screen.hits.rend() && (hit->what.press == Press::Scroll || hit->what.press == Press::Thumb);
+        return bar ? std::pair{hit->what.bar, hit->what.index} : std::pair{-1, -1};
     };
     const int top = screen.rowOf("/music/track.mp3") - 1;
     const int right = 76;  // the list's right line
@@ -339,7 +339,7 @@ TEST_F(TermScreen, DialogsHaveAFrameAndAShadowAndTheAboutTextShowsWhole) {
 
 TEST_F(TermScreen, TheTooSmallNoticeWrapsAtSpacesWithinTheScreenAndSaysHowToQuit) {
     Canvas canvas(24, 6);
-    Painter(canvas, Scale{}).paintTooSmall(24, 6);
+    Painter(canvas).paintTooSmall(24, 6);
     std::vector<std::string> lines;
     for (int y = 0; y < 4; ++y) lines.push_back(canvas.rowText(y).substr(0, canvas.rowText(y).find_last_not_of(' ') + 1));
     EXPECT_EQ(lines, (std::vector<std::string>{"Lirvane needs a terminal", "of at least 80x43; this", "one is 24x6. Ctrl+W",
@@ -375,6 +375,10 @@ TEST(TermCanvas, WideCharactersTakeTwoCellsMarksJoinTheirLetterStrayBytesShowEsc
     canvas.setClip({0, 0, 3, 1});
     canvas.text(2, 0, "語", 2, Style::Field);  // its right half would fall outside the clip
     EXPECT_EQ(canvas.rowText(0), "ab xe\u0301\\xFF   ");
+    // A tab in a name shows escaped like the stray byte, never as a blank or "�".
+    Canvas names(16, 1);
+    EXPECT_EQ(names.text(0, 0, "a\tb\u202E", 16, Style::Field), 16);
+    EXPECT_EQ(names.rowText(0), "a\\tb\\xE2\\x80\\xAE");
 }
 
 namespace {
@@ -388,11 +392,8 @@ std::vector<std::string> paintedAtSmallestSize(int templateId) {
         bool wait() override {
             const WindowHandle shown = getActiveWindow();
             Canvas canvas(kMinColumns, kMinRows);
-            const Scale scale = scaleForWindow(Scale{1.0}, windowOf(shown)->rect.width(), kMinColumns);
-            const CellRect outer{0, 0, scale.columns(windowOf(shown)->rect.width()),
-                                 frameRows(false) + scale.rows(windowOf(shown)->rect.height())};
-            Painter painter(canvas, Scale{1.0});
-            painter.paint({{shown, outer}}, {}, "");
+            Painter painter(canvas);
+            painter.paint({placeTopLevel(*windowOf(shown), Scale{1.0}, {}, kMinColumns, kMinRows)}, {}, "");
             for (int y = 0; y < canvas.rows(); ++y) rows.push_back(canvas.rowText(y));
             endDialog(shown, IDCANCEL);
             return true;
@@ -412,13 +413,16 @@ constexpr int kTitleEdit = 11;
 struct PaintedEdit {
     std::string row;
     int cursor = -1;
+    std::vector<Style> styles;  // of the cursor's row
 };
 
 PaintedEdit paintEdit(WindowHandle dialog) {
     Canvas canvas(32, 12);
-    Painter painter(canvas, Scale{1.0});
+    Painter painter(canvas);
     painter.paint({{dialog, {0, 0, 30, 9}}}, {}, "");
-    return {canvas.rowText(canvas.cursorY), canvas.cursorX};
+    std::vector<Style> styles;
+    for (int x = 0; x < canvas.columns(); ++x) styles.push_back(canvas.at(x, std::max(0, canvas.cursorY)).style);
+    return {canvas.rowText(canvas.cursorY), canvas.cursorX, styles};
 }
 
 }  // namespace
@@ -441,6 +445,60 @@ TEST(TermPainter, TheRenameDialogShowsEveryButtonWholeInEightyColumns) {
         const auto row = std::find_if(rows.begin(), rows.end(), [&](const std::string& r) { return r.find(cut) != std::string::npos; });
         ASSERT_NE(row, rows.end()) << cut;
         EXPECT_NE(row->find("…┐", row->find(cut)), std::string::npos) << *row;
+    }
+}
+
+namespace {
+
+// The boxes drawn on a canvas, each found from its top-left corner: along its
+// top line (which may hold a caption) to the first top-right corner, and down
+// its left line to its bottom-left corner.
+std::vector<CellRect> boxesOn(const Canvas& canvas) {
+    std::vector<CellRect> boxes;
+    for (int y = 0; y < canvas.rows(); ++y) {
+        for (int x = 0; x < canvas.columns(); ++x) {
+            if (canvas.at(x, y).ch != kTopLeft) continue;
+            int right = x + 1;
+            while (right < canvas.columns() && canvas.at(right, y).ch != kTopRight) ++right;
+            int bottom = y + 1;
+            while (bottom < canvas.rows() && canvas.at(x, bottom).ch == kVertical) ++bottom;
+            if (right < canvas.columns() && bottom < canvas.rows() && canvas.at(x, bottom).ch == kBottomLeft) {
+                boxes.push_back({x, y, right + 1, bottom + 1});
+            }
+        }
+    }
+    return boxes;
+}
+
+bool overlap(const CellRect& a, const CellRect& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// Inside with its lines clear of the outer box's lines.
+bool within(const CellRect& inner, const CellRect& outer) {
+    return outer.left < inner.left && inner.right < outer.right && outer.top < inner.top && inner.bottom < outer.bottom;
+}
+
+}  // namespace
+
+TEST_F(TermScreen, TheRenameDialogIsFramedAndEveryBoxLiesInsideTheOneAroundIt) {
+    for (const auto& [columns, rows] : {std::pair{kMinColumns, kMinRows}, std::pair{160, 50}}) {
+        resetDesktop();
+        Snapshot screen(columns, rows);
+        show(res::kRenameDialog, nullptr);
+        ASSERT_EQ(screen.placed.size(), 1u);
+        EXPECT_TRUE(screen.placed[0].framed) << columns;
+        const CellRect client = clientArea(screen.placed[0], false);
+        const std::vector<CellRect> boxes = boxesOn(screen.canvas);
+        EXPECT_GE(boxes.size(), 4u) << columns;
+        for (const CellRect& box : boxes) {
+            EXPECT_TRUE(box.left >= client.left && box.right <= client.right && box.bottom <= client.bottom) << columns;
+            for (const CellRect& other : boxes) {
+                if (&box == &other || !overlap(box, other)) continue;
+                EXPECT_TRUE(within(box, other) || within(other, box))
+                    << columns << ": " << box.left << "," << box.top << " and " << other.left << "," << other.top;
+            }
+        }
     }
 }
 
@@ -478,6 +536,27 @@ TEST(TermEdit, AJapaneseTitleIsDrawnTwoCellsACharacterAndEditedByCharacter) {
     EXPECT_EQ(seen[4].cursor, left + 4);
     EXPECT_EQ(seen[5].cursor, left);  // two steps back from the end: over x, then over e and its mark
     EXPECT_EQ(texts[6], "x");
+}
+
+TEST(TermEdit, ASelectionShowsInTheSelectionStyleAndTheCursorAtItsCaretEnd) {
+    resetDesktop();
+    PaintedEdit painted;
+    Script steps([](const std::string& why) { ADD_FAILURE() << why; });
+    steps.then("select three letters from the start", [&] {
+        script::typeInto(getActiveWindow(), kTitleEdit, "abcdef");
+        inputKey(Key::Home);
+        for (int i = 0; i < 3; ++i) inputKey(Key::Right, kShift);
+    })
+        .then("look", [&] {
+            painted = paintEdit(getActiveWindow());
+            endDialog(getActiveWindow(), IDOK);
+        });
+    dialogBoxIndirect(kDialog, {}, initChecks, 0);
+    ASSERT_NE(painted.row.find("abcdef"), std::string::npos);
+    const int left = painted.cursor - 3;  // the caret after the selection
+    for (int x = left; x < left + 6; ++x) {
+        EXPECT_EQ(painted.styles[static_cast<std::size_t>(x)], x < left + 3 ? Style::Selected : Style::Focused) << x;
+    }
 }
 
 TEST(TermEdit, ALongJapaneseTitleScrollsByWholeCharacters) {

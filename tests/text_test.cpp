@@ -72,6 +72,30 @@ TEST(Text, WideCharactersTakeTwoCellsCombiningMarksNoneStrayBytesTheirEscape) {
     EXPECT_EQ(strayByteText(0xFF), "\\xFF");
 }
 
+TEST(Text, ControlsAndInvisibleFormatCharactersShowEscapedAndTakeTheirEscapesCells) {
+    struct Case {
+        const char* text;
+        const char* shown;
+    };
+    for (const Case& c : {
+             Case{"a\tb", "a\\tb"},
+             Case{"a\x01" "b", "a\\x01b"},
+             Case{"\x7F", "\\x7F"},
+             Case{"\u0085", "\\xC2\\x85"},             // a C1 control
+             Case{"evil\u202Egpj.mp3", "evil\\xE2\\x80\\xAEgpj.mp3"},  // right-to-left override
+             Case{"\u200Ea\u200F", "\\xE2\\x80\\x8Ea\\xE2\\x80\\x8F"},
+             Case{"\u2066x\u2069", "\\xE2\\x81\\xA6x\\xE2\\x81\\xA9"},
+             Case{"\uFEFFbom", "\\xEF\\xBB\\xBFbom"},
+             Case{"pista\xF1", "pista\\xF1"},
+             Case{"año e\u0301 日本", "año e\u0301 日本"},  // shown as they are
+         }) {
+        EXPECT_EQ(shownText(c.text), c.shown) << c.text;
+        EXPECT_EQ(displayWidth(c.text), displayWidth(c.shown)) << c.text;
+    }
+    EXPECT_EQ(escapedCharacter("a\tb", 1), "\\t");
+    EXPECT_EQ(escapedCharacter("a\tb", 0), "");
+}
+
 TEST(Text, LetterCaseIsIgnoredForLatinGreekAndCyrillicLetters) {
     EXPECT_EQ(compareNoCase("ROCK", "rock"), 0);
     EXPECT_EQ(compareNoCase("ÉLAN ŠÁRKA", "élan šárka"), 0);

@@ -62,6 +62,31 @@ TEST_F(UiMessageBox, WithAScriptItIsModalAndDisablesItsOwnerUntilOk) {
     EXPECT_EQ(shown[1].text, "Second");
 }
 
+TEST_F(UiMessageBox, AClickOnAnotherWindowActsButTheKeyboardStaysWithTheBox) {
+    Modeless progress(kButtonControls, "Progress");  // no owner: it keeps working under the box
+    progress.probe.endsOn = {};
+    Script script(reportFailure);
+    Probe main;
+    main.onCommand = [&](WindowHandle window, int id) {
+        if (id == kOpen) messageBox(window, "File is read-only", "ERROR");
+    };
+    script.then("show a box during the walk", [&] { script::click(main.window, kOpen); })
+        .then("click Cancel of the progress window", [&] {
+            ASSERT_TRUE(script::messageBoxWindow());
+            script::click(progress.window, IDCANCEL);
+        })
+        .then("the box still has the keyboard: Enter is its OK", [&] {
+            EXPECT_EQ(progress.probe.count(IDCANCEL, BN_CLICKED), 1);
+            EXPECT_EQ(getActiveWindow(), script::messageBoxWindow());
+            script::key(Key::Enter);
+        })
+        .then("close the main window", [&] {
+            EXPECT_FALSE(script::messageBoxWindow());
+            script::close(main.window);
+        });
+    EXPECT_EQ(runDialog(kMain, main), IDCANCEL);
+}
+
 TEST_F(UiMessageBox, WithoutAnInputSourceItIsRecordedAndAnsweredAtOnce) {
     ASSERT_EQ(inputSource(), nullptr);
     EXPECT_EQ(messageBox({}, "No tag found", "Lirvane"), kIdOk);

@@ -143,7 +143,7 @@ TEST_F(UiScroll, ScrollBarPositionsMoveTheListWithinItsEntries) {
     EXPECT_EQ(listGetTopIndex(list), 7);
     inputScroll(list, SB_VERT, SB_THUMBTRACK, 500);  // no further than the last page
     deliver();
-    EXPECT_EQ(listGetTopIndex(list), 20 - kListHeight / kListRowUnits);
+    EXPECT_EQ(listGetTopIndex(list), 20 - kListHeight / kUnitsPerRow);
     inputScroll(list, SB_VERT, SB_THUMBTRACK, -3);
     inputScroll(list, SB_HORZ, SB_THUMBTRACK, 30);
     deliver();
@@ -167,7 +167,7 @@ TEST_F(UiScroll, ADraggedThumbReachesEntriesPastTheSixteenBitPositions) {
 }
 
 // The program's own menu: "&Archivo" (Cargar, Guardar, Renombrar, a separator,
-// Opciones without an access key) and "&Ayuda" (Acerca de).
+// "&Opciones") and "&Ayuda" (Acerca de).
 class MainMenu : public UiTest {
 protected:
     void SetUp() override {
@@ -245,23 +245,24 @@ TEST_F(MainMenu, ADisabledWindowOpensNoMenuAndAnOpenOneClosesWhenItIsDisabled) {
     EXPECT_EQ(menuText("&Guardar Lista...", access), "Guardar Lista...");
     EXPECT_EQ(access, 0);
     EXPECT_EQ(menuAccessKey("Opciones..."), 0);
+    EXPECT_EQ(menuAccessKey("&Opciones..."), 'o');
 }
 
-TEST(UiPlacement, MainWindowAtTheCornerOwnedOverItsOwnerOthersBesideOrCentred) {
+TEST(UiPlacement, MainWindowAtTheCornerOwnedOverItsOwnerAndOwnerlessOverTheMainWindow) {
     const Rect screen{0, 0, 1000, 700};
     const Rect main{0, 0, 560, 540};
     const Rect small{0, 0, 300, 200};
     EXPECT_EQ(placeTopLevel(main, nullptr, {}, screen).left, 0);
-    const std::vector<Rect> placed{main};
-    const Rect beside = placeTopLevel(small, nullptr, placed, screen);
-    EXPECT_EQ(beside.left, 560);
-    EXPECT_EQ(beside.top, 0);
-    const Rect owned = placeTopLevel(small, &placed[0], placed, screen);
-    EXPECT_EQ(owned.left, 130);
-    EXPECT_EQ(owned.top, 170);
-    // No room beside: centred on the screen; an owner near the edge keeps the window inside it.
+    const std::vector<Rect> placed{main, {600, 0, 900, 200}};
+    const Rect owned = placeTopLevel(small, &placed[1], placed, screen);
+    EXPECT_EQ(owned.left, 600);
+    EXPECT_EQ(owned.top, 0);
+    // Without owner: over the main window's centre, wherever the others stand.
+    const Rect ownerless = placeTopLevel(small, nullptr, placed, screen);
+    EXPECT_EQ(ownerless.left, 130);
+    EXPECT_EQ(ownerless.top, 170);
+    // An owner near the edge keeps the window inside the screen.
     const std::vector<Rect> wide{{0, 0, 900, 500}};
-    EXPECT_EQ(placeTopLevel(small, nullptr, wide, screen).left, 350);
     const Rect corner{900, 650, 1000, 700};
     const Rect kept = placeTopLevel(small, &corner, wide, screen);
     EXPECT_EQ(kept.right, 1000);

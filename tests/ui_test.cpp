@@ -10,6 +10,7 @@
 #include "platform/ui/input.h"
 #include "platform/ui/keyhints.h"
 #include "platform/ui/scrollbar.h"
+#include "platform/ui/view.h"
 #include "platform/ui/wrap.h"
 #include "platform/ui/script.h"
 #include "ui_probe.h"
@@ -26,6 +27,7 @@ using UiList = UiTest;
 using UiCombo = UiTest;
 using UiEdit = UiTest;
 using UiProgress = UiTest;
+using UiView = UiTest;
 
 const DialogTemplate kMain = dialogTemplate("Main", kButtonControls);
 const DialogTemplate kFirst = dialogTemplate("First", kButtonControls);
@@ -737,6 +739,249 @@ TEST_F(UiProgress, StepsFillTheRangeStartOverInsideItAndPositionsStayInRange) {
     EXPECT_EQ(progressGetPos(bar), 20);
     progressSetPos(bar, 3);
     EXPECT_EQ(progressGetPos(bar), 10);
+}
+
+// --- What each control shows, and what a click on it means ---------------------------
+
+std::vector<const ViewElement*> elementsOf(const DialogView& view, WindowHandle control, Shape shape) {
+    std::vector<const ViewElement*> found;
+    for (const ViewElement& e : view.elements) {
+        if (e.control == control && e.shape == shape) found.push_back(&e);
+    }
+    return found;
+}
+
+std::vector<std::pair<std::string, Role>> runsOf(const TextLine& line) {
+    std::vector<std::pair<std::string, Role>> runs;
+    for (const TextRun& run : line.runs) runs.emplace_back(run.text, run.role);
+    return runs;
+}
+
+DialogView viewOf(const Modeless& d) { return dialogView(*windowOf(d.window), true); }
+
+using Runs = std::vector<std::pair<std::string, Role>>;
+
+TEST_F(UiView, AnEditsSelectionAndCaretAreRunsOfTheirOwnInEveryKindOfTextField) {
+    constexpr int kNotes = 502;
+    constexpr ControlTemplate controls[] = {
+        {WindowClass::Edit, kNarrow, 0, 0, kNarrowWidth, 12, "", ES_AUTOHSCROLL | WS_TABSTOP},
+        {WindowClass::Edit, kNotes, 0, 20, 40, 24, "", ES_MULTILINE | WS_TABSTOP},
+        {WindowClass::ComboBox, kGenre, 0, 50, 90, 40, "", CBS_DROPDOWN | WS_TABSTOP},
+    };
+    Modeless d(controls);
+    d.probe.endsOn = {};
+    struct Case {
+        int id;
+        Shape shape;
+    };
+    for (const Case& c : {Case{kNarrow, Shape::Field}, Case{kNotes, Shape::TextBox}, Case{kGenre, Shape::Field}}) {
+        script::typeInto(d.window, c.id, "abcdef");
+        press(Key::Home);
+        for (int i = 0; i < 3; ++i) press(Key::Right, kShift);
+        const DialogView view = viewOf(d);
+        const auto shown = elementsOf(view, d.item(c.id), c.shape);
+        ASSERT_EQ(shown.size(), 1u) << c.id;
+        EXPECT_EQ(shown.front()->role, Role::Focus);
+        EXPECT_EQ(runsOf(shown.front()->lines.front()),
+                  (Runs{{"abc", Role::Selected}, {"", Role::Caret}, {"def", Role::Normal}})) << c.id;
+    }
+    // Without the focus the caret goes and the selection stays; disabled text is greyed.
+    enableWindow(d.item(kNarrow), false);
+    const DialogView view = viewOf(d);
+    const auto field = elementsOf(view, d.item(kNarrow), Shape::Field);
+    EXPECT_EQ(field.front()->role, Role::Disabled);
+    EXPECT_EQ(runsOf(field.front()->lines.front()), (Runs{{"abc", Role::Selected}, {"def", Role::Disabled}}));
+}
+
+TEST_F(UiView, AMultiLineEditShowsTheLinesFromItsFirstShownOneWithTheCaretLineAmongThem) {
+    constexpr int kNotes = 502;
+    constexpr int kRows = 3;
+    constexpr ControlTemplate controls[] = {
+        {WindowClass::Edit, kNotes, 0, 0, 10 * kUnitsPerColumn, kRows * kUnitsPerRow, "", ES_MULTILINE | WS_VSCROLL | WS_TABSTOP},
+    };
+    Modeless d(controls);
+    const WindowHandle notes = d.item(kNotes);
+    setFocus(notes);
+    const DialogView empty = viewOf(d);
+    EXPECT_FALSE(elementsOf(empty, notes, Shape::ScrollBar).front()->bar.scrolls);  // all of it shown
+    // Ten columns, one of them the scroll bar's: lines of nine, the caret after the last.
+    constexpr int kLine = 9;
+    inputText(std::string(111 * kLine, 'x'));
+    deliver();
+    auto view = viewOf(d);
+    auto box = elementsOf(view, notes, Shape::TextBox);
+    ASSERT_EQ(box.front()->lines.size(), static_cast<std::size_t>(kRows));
+    EXPECT_EQ(runsOf(box.front()->lines.back()), (Runs{{"xxxxxxxxx", Role::Normal}, {"", Role::Caret}}));
+    EXPECT_EQ(windowOf(notes)->edit.scroll, static_cast<std::size_t>((111 - kRows) * kLine));
+    // Home wraps back from the paragraph's start once; the bar follows by bytes.
+    press(Key::Home);
+    view = viewOf(d);
+    box = elementsOf(view, notes, Shape::TextBox);
+    EXPECT_EQ(windowOf(notes)->edit.scroll, 0u);
+    EXPECT_EQ(runsOf(box.front()->lines.front()), (Runs{{"", Role::Caret}, {"xxxxxxxxx", Role::Normal}}));
+    const auto bar = elementsOf(view, notes, Shape::ScrollBar);
+    ASSERT_EQ(bar.size(), 1u);
+    EXPECT_TRUE(bar.front()->bar.scrolls);
+    EXPECT_EQ(bar.front()->bar.thumb.top, bar.front()->bar.track.top);
+    // A click on a line finds its bytes; below the lines, the end.
+    std::vector<std::pair<std::size_t, std::size_t>> lines;
+    for (const HitArea& hit : view.hits) {
+        if (hit.window == notes && hit.press == Press::Text) lines.emplace_back(hit.first, hit.length);
+    }
+    EXPECT_EQ(lines, (std::vector<std::pair<std::size_t, std::size_t>>{{111 * kLine, 0}, {0, 9}, {9, 9}, {18, 9}}));
+}
+
+TEST_F(UiView, ListRowsShowSelectionAndCaretAndTheirBarsAnswerWithScrollCodes) {
+    Modeless d(kScrolledList);
+    const WindowHandle list = d.item(kFramed);
+    setFocus(list);
+    // Empty, with an extent: nowhere to scroll, so no thumb and no clicks.
+    listSetHorizontalExtent(list, 400);
+    auto view = viewOf(d);
+    for (const ViewElement* bar : elementsOf(view, list, Shape::ScrollBar)) EXPECT_FALSE(bar->bar.scrolls);
+    EXPECT_EQ(std::count_if(view.hits.begin(), view.hits.end(), [](const HitArea& h) { return h.press == Press::Scroll; }), 0);
+    const auto empty = elementsOf(view, list, Shape::Row);
+    ASSERT_EQ(empty.size(), 1u);  // where the caret stands in a list without entries
+    EXPECT_TRUE(empty.front()->caretRow);
+    for (int i = 0; i < 40; ++i) listAddString(list, "entry " + std::to_string(i));
+    clickRow(d, kFramed, 1);
+    press(Key::Down, kShift);
+    view = viewOf(d);
+    const auto rows = elementsOf(view, list, Shape::Row);
+    ASSERT_EQ(rows.size(), 8u);
+    std::vector<std::pair<Role, bool>> states;
+    for (const ViewElement* row : rows) states.emplace_back(row->role, row->caretRow);
+    EXPECT_EQ(states[0], (std::pair{Role::Normal, false}));
+    EXPECT_EQ(states[1], (std::pair{Role::Selected, false}));
+    EXPECT_EQ(states[2], (std::pair{Role::Selected, true}));
+    // Rows a row below the border's, one after the other; the bars on the border.
+    EXPECT_EQ(rows[0]->area.top, kUnitsPerRow);
+    EXPECT_EQ(rows[7]->area.bottom, 9 * kUnitsPerRow);
+    const auto bars = elementsOf(view, list, Shape::ScrollBar);
+    ASSERT_EQ(bars.size(), 2u);
+    EXPECT_EQ(bars[0]->area.left, 100 - kUnitsPerColumn);
+    EXPECT_EQ(bars[1]->area.top, 9 * kUnitsPerRow);
+    // 40 entries, 8 shown, on a track of 6 rows: a thumb of one row at the top.
+    const ScrollView& vertical = bars[0]->bar;
+    EXPECT_EQ(vertical.thumb.top, vertical.track.top);
+    EXPECT_EQ(vertical.thumb.height(), kUnitsPerRow);
+    struct Part {
+        Press press;
+        unsigned code;
+        Rect area;
+    };
+    std::vector<Part> parts;
+    for (const HitArea& hit : view.hits) {
+        if (hit.bar == SB_VERT && (hit.press == Press::Scroll || hit.press == Press::Thumb)) {
+            parts.push_back({hit.press, static_cast<unsigned>(hit.index), hit.area});
+        }
+    }
+    ASSERT_EQ(parts.size(), 5u);  // page up is empty with the thumb at the top, but listed
+    EXPECT_EQ(parts[0].code, SB_LINEUP);
+    EXPECT_EQ(parts[1].code, SB_LINEDOWN);
+    EXPECT_EQ(parts[3].code, SB_PAGEDOWN);
+    EXPECT_EQ(parts[4].press, Press::Thumb);
+    // The thumb dragged to the track's end shows the last page.
+    const HitArea* thumb = &*std::find_if(view.hits.begin(), view.hits.end(), [](const HitArea& h) { return h.press == Press::Thumb; });
+    EXPECT_EQ(thumbPositionAt(*thumb, thumb->track.height()), 40 - 8);
+    EXPECT_EQ(thumbPositionAt(*thumb, -kUnitsPerRow), 0);
+}
+
+TEST_F(UiView, AnOpenDropDownHasAScrollBarAndATypedLetterGoesToTheFirstEntryWithIt) {
+    Modeless d(kCombos);
+    d.probe.endsOn = {};
+    const WindowHandle choice = d.item(kChoice);
+    for (const char* genre : {"Acid", "Blues", "Bebop", "Jazz", "Polka", "Pop", "Rock", "Ska"}) comboAddString(choice, genre);
+    setFocus(choice);
+    press(Key::F4);
+    auto view = viewOf(d);
+    ASSERT_EQ(elementsOf(view, choice, Shape::Popup).size(), 1u);
+    EXPECT_EQ(view.firstPopupElement + 1, static_cast<std::size_t>(&*elementsOf(view, choice, Shape::Popup).front() - view.elements.data() + 1));
+    const auto rows = elementsOf(view, choice, Shape::Row);
+    EXPECT_EQ(rows.size(), static_cast<std::size_t>(windowOf(choice)->dropRows()));
+    ASSERT_EQ(elementsOf(view, choice, Shape::ScrollBar).size(), 1u);
+    for (const auto& [typed, expected] : std::vector<std::pair<const char*, const char*>>{
+             {"b", "Blues"}, {"B", "Bebop"}, {"b", "Blues"}, {"p", "Polka"}, {"z", "Polka"}, {"s", "Ska"}}) {
+        inputText(typed);
+        deliver();
+        EXPECT_EQ(script::text(d.window, kChoice), expected) << typed;
+    }
+    // Typed into an editable combo box, the text moves the open list to the
+    // first entry that begins with it, and Enter takes that entry.
+    const WindowHandle genre = d.item(kGenre);
+    for (const char* name : {"Rock", "Reggae", "Pop"}) comboAddString(genre, name);
+    script::typeInto(d.window, kGenre, "");
+    press(Key::F4);
+    inputText("ro");
+    deliver();
+    view = viewOf(d);
+    const auto genreRows = elementsOf(view, genre, Shape::Row);
+    ASSERT_EQ(genreRows.size(), 3u);
+    EXPECT_EQ(genreRows[2]->role, Role::Selected);  // Pop, Reggae, Rock
+    EXPECT_EQ(script::text(d.window, kGenre), "ro");
+    press(Key::Enter);
+    EXPECT_EQ(script::text(d.window, kGenre), "Rock");
+    EXPECT_FALSE(comboGetDroppedState(genre));
+    // The list closes when the focus moves on.
+    setFocus(choice);
+    press(Key::F4);
+    press(Key::Tab);
+    EXPECT_FALSE(comboGetDroppedState(choice));
+    view = viewOf(d);
+    EXPECT_TRUE(elementsOf(view, choice, Shape::Popup).empty());
+}
+
+TEST_F(UiView, GroupFramesKnowTheFrameAroundThemAndComeFirst) {
+    constexpr ControlTemplate controls[] = {
+        {WindowClass::Button, kOpen, 10, 10, 50, 14, "Open", BS_PUSHBUTTON | WS_TABSTOP},
+        {WindowClass::Button, kNoControlId, 0, 0, 180, 100, "Outer", BS_GROUPBOX},
+        {WindowClass::Button, kNoControlId, 5, 30, 100, 40, "Inner", BS_GROUPBOX},
+        {WindowClass::Button, kNoControlId, 110, 30, 60, 40, "Beside", BS_GROUPBOX},
+    };
+    Modeless d(controls);
+    const DialogView view = viewOf(d);
+    ASSERT_EQ(view.elements.size(), 4u);
+    EXPECT_EQ(view.elements[0].parent, -1);
+    EXPECT_EQ(view.elements[1].parent, 0);
+    EXPECT_EQ(view.elements[2].parent, 0);
+    EXPECT_EQ(view.elements[3].shape, Shape::PushButton);
+    // Only the button takes clicks.
+    ASSERT_EQ(view.hits.size(), 1u);
+    EXPECT_EQ(view.hits[0].element, 3);
+}
+
+TEST_F(UiKeyboard, EachControlKindAnswersWhatKeysItWantsAndAnEnterOnAnOpenListClosesIt) {
+    constexpr ControlTemplate controls[] = {
+        {WindowClass::Button, kOpen, 0, 0, 50, 14, "Open", BS_PUSHBUTTON | WS_TABSTOP},
+        {WindowClass::Button, IDOK, 0, 20, 50, 14, "OK", BS_DEFPUSHBUTTON | WS_TABSTOP},
+        {WindowClass::Button, kOther, 0, 40, 50, 14, "Tick", BS_AUTOCHECKBOX | WS_TABSTOP},
+        {WindowClass::Static, kNoControlId, 60, 0, 50, 8, "Label", SS_LEFT},
+        {WindowClass::Edit, kEdit, 60, 20, 50, 12, "", ES_AUTOHSCROLL | WS_TABSTOP},
+        {WindowClass::ListBox, kExtended, 60, 40, 50, 40, "", LBS_NOTIFY | WS_TABSTOP},
+        {WindowClass::ComboBox, kGenre, 120, 0, 50, 40, "", CBS_DROPDOWN | WS_TABSTOP},
+        {WindowClass::ComboBox, kChoice, 120, 40, 50, 40, "", CBS_DROPDOWNLIST | WS_TABSTOP},
+    };
+    Modeless d(controls);
+    d.probe.endsOn = {};
+    const auto code = [&](int id) { return static_cast<unsigned>(sendMessage(d.item(id), WM_GETDLGCODE, 0, 0)); };
+    EXPECT_EQ(code(kOpen), DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON);
+    EXPECT_EQ(code(IDOK), DLGC_BUTTON | DLGC_DEFPUSHBUTTON);
+    EXPECT_EQ(code(kOther), DLGC_BUTTON);
+    EXPECT_EQ(sendMessage(windowOf(d.window)->controls[3], WM_GETDLGCODE, 0, 0), static_cast<LParam>(DLGC_STATIC));
+    EXPECT_EQ(code(kEdit), DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL);
+    EXPECT_EQ(code(kExtended), DLGC_WANTCHARS | DLGC_WANTARROWS);
+    EXPECT_EQ(code(kGenre), DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL);
+    EXPECT_EQ(code(kChoice), DLGC_WANTCHARS | DLGC_WANTARROWS);
+    EXPECT_TRUE(takesTyping(d.item(kGenre)));
+    EXPECT_FALSE(takesTyping(d.item(kChoice)));
+    comboAddString(d.item(kChoice), "one");
+    comboShowDropdown(d.item(kChoice), true);  // takes the focus with it
+    EXPECT_EQ(code(kChoice), DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_WANTALLKEYS);
+    press(Key::Enter);
+    EXPECT_FALSE(comboGetDroppedState(d.item(kChoice)));
+    EXPECT_EQ(d.probe.count(IDOK, BN_CLICKED), 0);  // the open list took the Enter
+    press(Key::Enter);
+    EXPECT_EQ(d.probe.count(IDOK, BN_CLICKED), 1);
 }
 
 }  // namespace

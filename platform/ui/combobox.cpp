@@ -15,9 +15,12 @@ Window* comboOf(WindowHandle handle) {
 bool isEditable(const Window& combo) { return (combo.style & BS_TYPEMASK) != CBS_DROPDOWNLIST; }
 int countOf(const Window& combo) { return static_cast<int>(combo.list.items.size()); }
 
+// The open list highlights its caret: the selection, or the first entry that
+// begins with what was typed.
 void select(Window& combo, int index) {
     const bool valid = index >= 0 && index < countOf(combo);
     combo.comboSelection = valid ? index : -1;
+    combo.list.caret = combo.comboSelection;
     combo.text = valid ? combo.list.items[static_cast<std::size_t>(index)].text : std::string();
     combo.edit.placeCaret(combo.text.size());
     combo.edit.scroll = 0;
@@ -46,34 +49,88 @@ bool moveSelection(Window& combo, Key key) {
     return true;
 }
 
+// Typing into the field moves the list's caret to the first entry that
+// begins with the text, ignoring letter case.
+void textEdited(Window& combo) {
+    combo.comboSelection = -1;
+    combo.list.caret = -1;
+    const std::string_view typed = combo.text;
+    for (int index = 0; !typed.empty() && index < countOf(combo); ++index) {
+        const std::string_view entry = combo.list.items[static_cast<std::size_t>(index)].text;
+        if (compareNoCase(entry.substr(0, typed.size()), typed) == 0) {
+            combo.list.caret = index;
+            combo.list.scrollToShow(index, combo.dropRows());
+            break;
+        }
+    }
+    editKeepCaretVisible(combo);
+    notifyParent(combo, CBN_EDITCHANGE);
+}
+
+// Enter on the open list takes the entry its caret stands on.
+void closeList(Window& combo, Key key) {
+    combo.comboDropped = false;
+    const int caret = combo.list.caret;
+    if (key == Key::Enter && caret >= 0 && caret < countOf(combo) && caret != combo.comboSelection) {
+        select(combo, caret);
+        notifyParent(combo, CBN_SELCHANGE);
+    }
+}
+
 LParam comboKey(Window& combo, Key key, unsigned modifiers) {
     if (key == Key::F4 || (key == Key::Down && (modifiers & kAlt))) {
         combo.comboDropped = !combo.comboDropped;
         return 0;
     }
     if ((key == Key::Enter || key == Key::Escape) && combo.comboDropped) {
-        combo.comboDropped = false;
+        closeList(combo, key);
         return 0;
     }
     if (moveSelection(combo, key)) return 0;
-    if (isEditable(combo) && editKey(combo, key, modifiers)) {
-        combo.comboSelection = -1;
-        notifyParent(combo, CBN_EDITCHANGE);
-    }
+    if (isEditable(combo) && editKey(combo, key, modifiers)) textEdited(combo);
     editKeepCaretVisible(combo);
     return 0;
+}
+
+// A letter typed into a list that takes no typing picks the next entry that
+// begins with it, after the current one and round to the first.
+void pickByLetter(Window& combo, char32_t typed) {
+    std::string letter;
+    appendUtf8(letter, typed);
+    const int count = countOf(combo);
+    for (int step = 1; step <= count; ++step) {
+        const int index = (std::max(combo.comboSelection, -1) + step + count) % count;
+        const std::string& text = combo.list.items[static_cast<std::size_t>(index)].text;
+        if (compareNoCase(std::string_view(text).substr(0, nextCharacter(text, 0)), letter) == 0) {
+            select(combo, index);
+            notifyParent(combo, CBN_SELCHANGE);
+            return;
+        }
+    }
+}
+
+unsigned dialogCode(const Window& combo) {
+    unsigned code = DLGC_WANTARROWS | DLGC_WANTCHARS;
+    if (isEditable(combo)) code |= DLGC_HASSETSEL;
+    if (combo.comboDropped) code |= DLGC_WANTALLKEYS;
+    return code;
 }
 
 }  // namespace
 
 LParam comboProc(Window& combo, unsigned message, WParam wParam, LParam lParam) {
     switch (message) {
+        case WM_GETDLGCODE: return dialogCode(combo);
+        case WM_KILLFOCUS: combo.comboDropped = false; return 0;
+        case WM_ENABLE:
+            if (!wParam) combo.comboDropped = false;
+            return 0;
         case WM_CHAR:
-            if (isEditable(combo) && editChar(combo, static_cast<char32_t>(wParam))) {
-                combo.comboSelection = -1;
-                editKeepCaretVisible(combo);
-                notifyParent(combo, CBN_EDITCHANGE);
+            if (!isEditable(combo)) {
+                if (!isControlCharacter(static_cast<char32_t>(wParam))) pickByLetter(combo, static_cast<char32_t>(wParam));
+                return 0;
             }
+            if (editChar(combo, static_cast<char32_t>(wParam))) textEdited(combo);
             return 0;
         case WM_KEYDOWN:
             return comboKey(combo, static_cast<Key>(wParam), static_cast<unsigned>(lParam));
@@ -149,8 +206,13 @@ int comboFindStringExact(WindowHandle handle, int start, std::string_view text) 
     return CB_ERR;
 }
 
+// A list opens only on the control with the focus, which it takes; it closes
+// when the focus moves on.
 void comboShowDropdown(WindowHandle handle, bool show) {
-    if (Window* combo = comboOf(handle)) combo->comboDropped = show && combo->enabled;
+    Window* combo = comboOf(handle);
+    if (combo == nullptr) return;
+    if (show && combo->enabled) setFocus(handle);
+    combo->comboDropped = show && combo->enabled;
 }
 
 bool comboGetDroppedState(WindowHandle handle) {

@@ -15,7 +15,6 @@
 namespace platform {
 namespace {
 
-constexpr int kEditColumnUnits = 4;  // the width of one character, in dialog units
 // The control characters Ctrl and a letter type, which edits take as commands.
 constexpr char32_t kSelectAll = 0x01;  // Ctrl+A
 constexpr char32_t kCopy = 0x03;       // Ctrl+C
@@ -87,11 +86,21 @@ std::string_view selectedText(const Window& control) {
     return std::string_view(control.text).substr(e.selectionStart(), e.selectionEnd() - e.selectionStart());
 }
 
+// A multi-line edit's first shown line begins where it began as long as the
+// text before it stays; a change there starts it again at that paragraph.
+void textChangesAt(Window& control, std::size_t at) {
+    EditState& e = control.edit;
+    if (!(control.style & ES_MULTILINE) || at >= e.scroll) return;
+    const std::size_t newline = at == 0 ? std::string::npos : control.text.rfind('\n', at - 1);
+    e.scroll = newline == std::string::npos ? 0 : newline + 1;
+}
+
 // Removes the selected text; true when there was some.
 bool eraseSelection(Window& control) {
     EditState& e = control.edit;
     if (!e.hasSelection()) return false;
     const std::size_t start = e.selectionStart();
+    textChangesAt(control, start);
     control.text.erase(start, e.selectionEnd() - start);
     e.placeCaret(start);
     return true;
@@ -100,6 +109,7 @@ bool eraseSelection(Window& control) {
 // Puts text in place of the selection, leaving the caret after it.
 void replaceSelection(Window& control, std::string_view text) {
     eraseSelection(control);
+    textChangesAt(control, control.edit.caret);
     control.text.insert(control.edit.caret, text);
     control.edit.placeCaret(control.edit.caret + text.size());
 }
@@ -152,6 +162,7 @@ bool eraseCharacter(Window& control, bool before) {
     if (before ? e.caret == 0 : e.caret >= text.size()) return false;
     const std::size_t start = before ? characterStart(text, e.caret) : e.caret;
     const std::size_t end = before ? e.caret : characterEnd(text, e.caret);
+    textChangesAt(control, start);
     control.text.erase(start, end - start);
     e.placeCaret(start);
     return true;
@@ -194,10 +205,17 @@ bool editKey(Window& control, Key key, unsigned modifiers) {
     return false;
 }
 
-// The characters a text field shows: a combo box gives a column to its arrow.
+// A combo box gives a column to its arrow, a multi-line edit one to its scroll bar.
 int editColumns(const Window& control) {
-    const int arrow = control.windowClass == WindowClass::ComboBox ? 1 : 0;
-    return std::max(1, control.rect.width() / kEditColumnUnits - arrow);
+    const bool arrow = control.windowClass == WindowClass::ComboBox;
+    const bool bar = isMultiLine(control) && (control.style & WS_VSCROLL);
+    return std::max(1, control.rect.width() / kUnitsPerColumn - (arrow || bar ? 1 : 0));
+}
+
+int editRows(const Window& control) { return std::max(1, control.rect.height() / kUnitsPerRow); }
+
+bool isMultiLine(const Window& control) {
+    return control.windowClass == WindowClass::Edit && (control.style & ES_MULTILINE);
 }
 
 // Each character's width is measured once on either walk.
@@ -223,12 +241,65 @@ std::size_t EditState::firstShown(std::string_view text, int columns) const {
     return first;
 }
 
-void editKeepCaretVisible(Window& control) {
-    if (control.style & ES_MULTILINE) return;
-    control.edit.scroll = control.edit.firstShown(control.text, editColumns(control));
+namespace {
+
+// A multi-line edit scrolls by lines: its scroll is the byte where its first
+// shown line begins, and keeping the caret shown wraps only the lines from
+// there to the caret, never the whole text.
+void keepCaretLineShown(Window& control) {
+    EditState& e = control.edit;
+    const std::string_view text = control.text;
+    const int columns = editColumns(control);
+    const auto rows = static_cast<std::size_t>(editRows(control));
+    const std::size_t caret = std::min(e.caret, text.size());
+    if (e.scroll > caret) {
+        e.scroll = lineStartOf(text, caret, columns);
+        return;
+    }
+    std::vector<std::size_t> starts(rows);  // the last lines walked, round
+    std::size_t walked = 0;
+    for (std::size_t start = e.scroll;;) {
+        const WrappedLine line = wrappedLine(text, start, columns);
+        starts[walked++ % rows] = start;
+        if (line.next > caret || line.last(text)) break;
+        start = line.next;
+    }
+    if (walked > rows) e.scroll = starts[(walked - rows) % rows];
 }
 
+}  // namespace
+
+void editKeepCaretVisible(Window& control) {
+    if (isMultiLine(control)) keepCaretLineShown(control);
+    else control.edit.scroll = control.edit.firstShown(control.text, editColumns(control));
+}
+
+namespace {
+
+unsigned buttonCode(const Window& button) {
+    switch (button.buttonKind()) {
+        case BS_GROUPBOX: return DLGC_STATIC;
+        case BS_PUSHBUTTON: return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+        case BS_DEFPUSHBUTTON: return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
+        case BS_RADIOBUTTON: return DLGC_BUTTON | DLGC_RADIOBUTTON;
+        default: return DLGC_BUTTON;
+    }
+}
+
+// Combo boxes answer for themselves: their open list wants more keys.
+unsigned dialogCodeOf(const Window& control) {
+    switch (control.windowClass) {
+        case WindowClass::Button: return buttonCode(control);
+        case WindowClass::Edit: return DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
+        case WindowClass::ListBox: return DLGC_WANTCHARS | DLGC_WANTARROWS;
+        default: return DLGC_STATIC;
+    }
+}
+
+}  // namespace
+
 LParam controlProc(Window& control, unsigned message, WParam wParam, LParam lParam) {
+    if (message == WM_GETDLGCODE && control.windowClass != WindowClass::ComboBox) return dialogCodeOf(control);
     switch (control.windowClass) {
         case WindowClass::Button:
             if (message == WM_LBUTTONDOWN) clickButton(control);
@@ -257,8 +328,6 @@ std::string getWindowText(WindowHandle handle) {
     const Window* window = windowOf(handle);
     return window ? window->text : std::string();
 }
-
-int getWindowTextLength(WindowHandle handle) { return static_cast<int>(getWindowText(handle).size()); }
 
 bool setDlgItemText(WindowHandle dialog, int id, std::string_view text) {
     return setWindowText(getDlgItem(dialog, id), text);

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/text.h"
+#include "platform/ui/wrap.h"
 #include "platform/ui/window.h"
 
 namespace platform {
@@ -30,7 +31,10 @@ int sortedIndex(const ListState& list, std::string_view text);
 bool editChar(Window& control, char32_t typed);
 bool editKey(Window& control, Key key, unsigned modifiers);
 void editKeepCaretVisible(Window& control);
-// How many characters a single-line text field shows, as the layer counts them.
+// How many characters a line of a text field shows, as the layer counts
+// them, and how many lines a multi-line edit shows.
 int editColumns(const Window& control);
+int editRows(const Window& control);
+bool isMultiLine(const Window& control);
 
 }  // namespace platform

@@ -11,7 +11,6 @@
 namespace platform {
 namespace {
 
-constexpr std::uint32_t kDesktopHandle = 1;
 constexpr std::intptr_t kDialogFailed = -1;
 
 WindowHandle newHandle() { return WindowHandle{desktop().nextHandle++}; }
@@ -38,28 +37,22 @@ void addControl(Window& dialog, const ControlTemplate& control) {
     dialog.controls.push_back(added.handle);
 }
 
+// What the control asks of the keyboard handling, as it answers itself.
+unsigned dialogCode(WindowHandle control) { return static_cast<unsigned>(sendMessage(control, WM_GETDLGCODE, 0, 0)); }
+
 bool isTabStop(const Window& control) {
     return (control.style & WS_TABSTOP) && control.enabled && control.visible;
 }
 
-// Statics, progress bars and group boxes never take the focus.
 bool takesFocus(const Window& control) {
-    if (!control.enabled || !control.visible) return false;
-    if (control.windowClass == WindowClass::Static || control.windowClass == WindowClass::Progress) return false;
-    return !(control.windowClass == WindowClass::Button && control.buttonKind() == BS_GROUPBOX);
+    return control.enabled && control.visible && !(dialogCode(control.handle) & DLGC_STATIC);
 }
 
-bool isButtonLike(const Window& control) {
-    return control.windowClass == WindowClass::Button && control.buttonKind() != BS_GROUPBOX;
-}
-
-// A drop-down list stays open only on the control with the focus.
+// The control that loses the focus hears of it (an open drop-down list closes).
 void changeFocus(Window& dialog, WindowHandle focus) {
     if (dialog.focus == focus) return;
-    for (WindowHandle handle : dialog.controls) {
-        if (Window* control = windowOf(handle); control && handle != focus) control->comboDropped = false;
-    }
-    dialog.focus = focus;
+    const WindowHandle previous = std::exchange(dialog.focus, focus);
+    if (previous) sendMessage(previous, WM_KILLFOCUS, focus.value, 0);
 }
 
 // Moves the focus to the next (or previous) control that `eligible` allows,
@@ -141,6 +134,7 @@ std::intptr_t runModal(WindowHandle dialog, WindowHandle owner) {
     if (!dialog) return kDialogFailed;
     const bool disableOwner = isWindow(owner) && isWindowEnabled(owner);
     if (disableOwner) enableWindow(owner, false);
+    if (Window* window = windowOf(dialog)) window->modal = isWindow(owner);
     showWindow(dialog, SW_SHOWNORMAL);
     std::intptr_t result = kDialogFailed;
     Msg msg;
@@ -173,10 +167,9 @@ WindowHandle cancelButton(const Window& dialog) {
 // The command that Enter gives: the default push button's, else IDOK.
 int defaultCommand(const Window& dialog, WindowHandle& button) {
     for (WindowHandle handle : dialog.controls) {
-        const Window* control = windowOf(handle);
-        if (control && control->windowClass == WindowClass::Button && control->buttonKind() == BS_DEFPUSHBUTTON) {
+        if (dialogCode(handle) & DLGC_DEFPUSHBUTTON) {
             button = handle;
-            return control->id;
+            return getDlgCtrlID(handle);
         }
     }
     for (WindowHandle handle : dialog.controls) {
@@ -190,20 +183,20 @@ void sendCommand(WindowHandle dialog, int id, WindowHandle button) {
                 static_cast<LParam>(button.value));
 }
 
-bool handleDialogKey(Window& dialog, Window* focused, Key key, unsigned modifiers) {
-    const bool comboOpen = focused && focused->windowClass == WindowClass::ComboBox && focused->comboDropped;
+bool handleDialogKey(Window& dialog, WindowHandle focused, Key key, unsigned modifiers) {
+    const unsigned code = focused ? dialogCode(focused) : 0;
     switch (key) {
         case Key::Tab:
             moveFocus(dialog, (modifiers & kShift) == 0);
             return true;
         case Key::Escape:
-            if (comboOpen) return false;
+            if (code & DLGC_WANTALLKEYS) return false;
             sendCommand(dialog.handle, IDCANCEL, cancelButton(dialog));
             return true;
         case Key::Enter: {
-            if (comboOpen) return false;
-            if (focused && isButtonLike(*focused) && focused->buttonKind() <= BS_DEFPUSHBUTTON) {
-                buttonClick(focused->handle);
+            if (code & DLGC_WANTALLKEYS) return false;
+            if (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) {
+                buttonClick(focused);
                 return true;
             }
             WindowHandle button;
@@ -213,11 +206,12 @@ bool handleDialogKey(Window& dialog, Window* focused, Key key, unsigned modifier
             return true;
         }
         case Key::Space:
-            if (!focused || !isButtonLike(*focused)) return false;
-            buttonClick(focused->handle);
+            if (!(code & DLGC_BUTTON)) return false;
+            buttonClick(focused);
             return true;
         case Key::Left: case Key::Up: case Key::Right: case Key::Down:
-            if (!focused || !isButtonLike(*focused)) return false;
+            // Arrows a focused control does not want move among the controls.
+            if (!focused || (code & DLGC_WANTARROWS)) return false;
             moveFocus(dialog, key == Key::Right || key == Key::Down);
             return true;
         case Key::F1:
@@ -236,11 +230,11 @@ bool handleDialogKey(Window& dialog, Window* focused, Key key, unsigned modifier
 // A bordered list gives a row above and below its entries to the border, the
 // lower one shared with a horizontal scroll bar.
 int Window::visibleRows() const {
-    const int border = (style & WS_BORDER) ? 2 * kListRowUnits : 0;
-    return std::max(1, (rect.height() - border) / kListRowUnits);
+    const int border = (style & WS_BORDER) ? 2 * kUnitsPerRow : 0;
+    return std::max(1, (rect.height() - border) / kUnitsPerRow);
 }
 
-int Window::dropRows() const { return std::max(1, (comboDropHeight - kComboFieldUnits) / kListRowUnits); }
+int Window::dropRows() const { return std::max(1, (comboDropHeight - kComboFieldUnits) / kUnitsPerRow); }
 
 Desktop& desktop() {
     static Desktop instance;
@@ -342,10 +336,6 @@ LParam sendMessage(WindowHandle handle, unsigned message, WParam wParam, LParam 
     return defDialogProc(handle, message, wParam, lParam);
 }
 
-LParam sendDlgItemMessage(WindowHandle dialog, int id, unsigned message, WParam wParam, LParam lParam) {
-    return sendMessage(getDlgItem(dialog, id), message, wParam, lParam);
-}
-
 bool postMessage(WindowHandle handle, unsigned message, WParam wParam, LParam lParam) {
     if (!isWindow(handle)) return false;
     desktop().queue.push_back({handle, message, wParam, lParam});
@@ -371,12 +361,12 @@ bool peekMessage(Msg& msg, WindowHandle filter) {
 bool isDialogMessage(WindowHandle dialogHandle, const Msg& msg) {
     Window* dialog = windowOf(dialogHandle);
     if (dialog == nullptr || !dialog->isDialog() || topLevelOf(msg.window) != dialogHandle) return false;
-    Window* focused = windowOf(dialog->focus);
+    const WindowHandle focused = isWindow(dialog->focus) ? dialog->focus : WindowHandle{};
     if (msg.message == WM_KEYDOWN) {
         return handleDialogKey(*dialog, focused, static_cast<Key>(msg.wParam), static_cast<unsigned>(msg.lParam));
     }
-    if (msg.message == WM_CHAR && msg.wParam == ' ' && focused && isButtonLike(*focused)) {
-        buttonClick(focused->handle);
+    if (msg.message == WM_CHAR && msg.wParam == ' ' && focused && (dialogCode(focused) & DLGC_BUTTON)) {
+        buttonClick(focused);
         return true;
     }
     return false;
@@ -433,8 +423,6 @@ WindowHandle getParent(WindowHandle control) {
     return window ? window->parent : WindowHandle{};
 }
 
-WindowHandle getDesktopWindow() { return WindowHandle{kDesktopHandle}; }
-
 bool enableWindow(WindowHandle handle, bool enable) {
     Window* window = windowOf(handle);
     if (window == nullptr) return false;
@@ -444,7 +432,7 @@ bool enableWindow(WindowHandle handle, bool enable) {
     if (!enable && window->parent) {
         if (Window* dialog = windowOf(window->parent); dialog && dialog->focus == handle) moveFocus(*dialog, true);
     }
-    if (!enable && window->windowClass == WindowClass::ComboBox) window->comboDropped = false;
+    if (!window->isDialog()) sendMessage(handle, WM_ENABLE, enable, 0);
     return wasDisabled;
 }
 

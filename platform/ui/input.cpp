@@ -13,6 +13,15 @@ bool takesInput(WindowHandle handle) {
     return !window->parent || isWindowEnabled(window->parent);
 }
 
+// A click acts on its window, but while a modal window over an owner is up
+// the keyboard stays with it: a click elsewhere does not take it away.
+void activateForClick(WindowHandle control) {
+    const Window* active = windowOf(getActiveWindow());
+    const WindowHandle clicked = topLevelOf(control);
+    if (active != nullptr && active->modal && active->handle != clicked) return;
+    setActiveWindow(clicked);
+}
+
 }  // namespace
 
 WindowHandle keyTarget() {
@@ -24,10 +33,7 @@ WindowHandle keyTarget() {
 
 bool takesTyping(WindowHandle handle) {
     const Window* control = windowOf(handle);
-    if (control == nullptr) return false;
-    const bool editableCombo =
-        control->windowClass == WindowClass::ComboBox && (control->style & BS_TYPEMASK) != CBS_DROPDOWNLIST;
-    return control->windowClass == WindowClass::Edit || editableCombo;
+    return control && !control->isDialog() && (sendMessage(handle, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0;
 }
 
 void InputSource::setClipboardText(std::string_view text) { desktop().clipboard = std::string(text); }
@@ -63,7 +69,7 @@ void inputText(std::string_view utf8) {
 
 void inputClick(WindowHandle control, unsigned modifiers, int row) {
     if (!takesInput(control)) return;
-    setActiveWindow(topLevelOf(control));
+    activateForClick(control);
     postMessage(control, WM_LBUTTONDOWN, modifiers, row);
 }
 
@@ -73,7 +79,7 @@ void inputDrag(WindowHandle control, int offset) {
 
 void inputDoubleClick(WindowHandle control, int row) {
     if (!takesInput(control)) return;
-    setActiveWindow(topLevelOf(control));
+    activateForClick(control);
     postMessage(control, WM_LBUTTONDBLCLK, 0, row);
 }
 

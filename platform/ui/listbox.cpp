@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "platform/ui/controls.h"
+#include "platform/ui/scrollbar.h"
 
 namespace platform {
 namespace {
@@ -64,7 +65,7 @@ int movedCaret(const Window& window, Key key) {
 }
 
 void scrollSidewaysTo(Window& window, int offset) {
-    const int room = std::max(0, window.list.horizontalExtent - window.rect.width());
+    const int room = scrollRange(getScrollInfo(window.handle, SB_HORZ));
     window.list.horizontalOffset = std::clamp(offset, 0, room);
 }
 
@@ -196,12 +197,6 @@ std::string listGetText(WindowHandle handle, int index) {
     return window->list.items[static_cast<std::size_t>(index)].text;
 }
 
-int listGetTextLen(WindowHandle handle, int index) {
-    const Window* window = listOf(handle);
-    if (window == nullptr || !validIndex(window->list, index)) return LB_ERR;
-    return static_cast<int>(window->list.items[static_cast<std::size_t>(index)].text.size());
-}
-
 int listGetSel(WindowHandle handle, int index) {
     const Window* window = listOf(handle);
     if (window == nullptr || !validIndex(window->list, index)) return LB_ERR;
@@ -286,7 +281,9 @@ ScrollInfo getScrollInfo(WindowHandle handle, int bar) {
     if (window == nullptr) return {};
     const ListState& list = window->list;
     if (bar == SB_VERT) return {0, countOf(list) - 1, window->visibleRows(), list.top};
-    return {0, std::max(list.horizontalExtent, window->rect.width()) - 1, window->rect.width(), list.horizontalOffset};
+    // An empty list has no text to scroll to, whatever extent it was given.
+    const int extent = list.items.empty() ? 0 : list.horizontalExtent;
+    return {0, std::max(extent, window->rect.width()) - 1, window->rect.width(), list.horizontalOffset};
 }
 
 int listGetTopIndex(WindowHandle handle) {

@@ -11,7 +11,10 @@ using LParam = std::intptr_t;
 
 // Window messages.
 inline constexpr unsigned WM_NULL = 0x0000;
+inline constexpr unsigned WM_KILLFOCUS = 0x0008;  // to the control that loses the focus
+inline constexpr unsigned WM_ENABLE = 0x000A;     // wParam: whether the control is now enabled
 inline constexpr unsigned WM_CLOSE = 0x0010;
+inline constexpr unsigned WM_GETDLGCODE = 0x0087; // answer: the DLGC_ bits below
 inline constexpr unsigned WM_QUIT = 0x0012;
 inline constexpr unsigned WM_SETICON = 0x0080;
 inline constexpr unsigned WM_KEYDOWN = 0x0100;     // wParam: a Key, lParam: Modifiers
@@ -25,6 +28,17 @@ inline constexpr unsigned WM_MOUSEMOVE = 0x0200;   // a drag with the button hel
 inline constexpr unsigned WM_LBUTTONDOWN = 0x0201; // wParam: Modifiers, lParam: list row, text offset or -1
 inline constexpr unsigned WM_LBUTTONDBLCLK = 0x0203;
 inline constexpr unsigned WM_MOUSEWHEEL = 0x020A;  // wParam: rows (negative: down), lParam: Modifiers
+
+// What a control asks of the dialog manager's keyboard handling.
+inline constexpr unsigned DLGC_WANTARROWS = 0x0001;     // arrows move inside it
+inline constexpr unsigned DLGC_WANTALLKEYS = 0x0004;    // Enter and Esc too (an open drop-down list)
+inline constexpr unsigned DLGC_HASSETSEL = 0x0008;      // it holds editable text: Space types a blank
+inline constexpr unsigned DLGC_DEFPUSHBUTTON = 0x0010;  // the default push button
+inline constexpr unsigned DLGC_UNDEFPUSHBUTTON = 0x0020;
+inline constexpr unsigned DLGC_RADIOBUTTON = 0x0040;
+inline constexpr unsigned DLGC_WANTCHARS = 0x0080;
+inline constexpr unsigned DLGC_STATIC = 0x0100;         // never takes the focus
+inline constexpr unsigned DLGC_BUTTON = 0x2000;         // Space presses it
 
 inline constexpr WParam makeWParam(unsigned low, unsigned high) {
     return (static_cast<WParam>(high & 0xFFFF) << 16) | (low & 0xFFFF);

@@ -63,7 +63,7 @@ std::pair<int, int> textExtent(std::string_view text) {
 int showModal(WindowHandle owner, std::string_view text, std::string_view title) {
     const auto [rows, widest] = textExtent(text);
     const int textWidth = std::max(kMinTextUnits, widest * kColumnUnits);
-    const int textHeight = rows * kListRowUnits;
+    const int textHeight = rows * kUnitsPerRow;
     const int width = textWidth + 2 * kMargin;
     const int height = textHeight + kButtonHeight + 3 * kMargin;
     const std::array<ControlTemplate, 2> controls = {{

@@ -19,11 +19,7 @@ Rect centredIn(const Rect& size, const Rect& area, const Rect& screen) {
 
 Rect placeTopLevel(const Rect& size, const Rect* owner, std::span<const Rect> placed, const Rect& screen) {
     if (placed.empty()) return moved(size, screen.left, screen.top);
-    if (owner != nullptr) return centredIn(size, *owner, screen);
-    int right = screen.left;
-    for (const Rect& outer : placed) right = std::max(right, outer.right);
-    if (right + size.width() <= screen.right && size.height() <= screen.height()) return moved(size, right, screen.top);
-    return centredIn(size, screen, screen);
+    return centredIn(size, owner != nullptr ? *owner : placed.front(), screen);
 }
 
 }  // namespace platform

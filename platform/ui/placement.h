@@ -1,8 +1,8 @@
 // Where a top-level window appears on the screen, in whatever unit the
 // renderer measures (cells, pixels): the first window (the main window) at
-// the top-left corner; an owned window centred over its owner; any other
-// window beside the windows already placed when there is room, else centred
-// on the screen. Always kept inside the screen where it fits.
+// the top-left corner; an owned window centred over its owner, and one
+// without owner over the main window's centre. Always kept inside the screen
+// where it fits.
 #pragma once
 
 #include <span>

@@ -55,7 +55,6 @@ int quitExitCode();
 // --- Messages ----------------------------------------------------------------
 
 LParam sendMessage(WindowHandle window, unsigned message, WParam wParam, LParam lParam);
-LParam sendDlgItemMessage(WindowHandle dialog, int id, unsigned message, WParam wParam, LParam lParam);
 bool postMessage(WindowHandle window, unsigned message, WParam wParam, LParam lParam);
 // Takes the first waiting message of the window or one of its controls (of any
 // window when filter is empty) without waiting; input pending at the input
@@ -78,7 +77,6 @@ bool isWindow(WindowHandle window);
 WindowHandle getDlgItem(WindowHandle dialog, int id);
 int getDlgCtrlID(WindowHandle control);
 WindowHandle getParent(WindowHandle control);
-WindowHandle getDesktopWindow();
 bool enableWindow(WindowHandle window, bool enable);
 bool isWindowEnabled(WindowHandle window);
 bool isWindowVisible(WindowHandle window);
@@ -92,7 +90,6 @@ bool setActiveWindow(WindowHandle topLevel);
 
 bool setWindowText(WindowHandle window, std::string_view text);
 std::string getWindowText(WindowHandle window);
-int getWindowTextLength(WindowHandle window);
 bool setDlgItemText(WindowHandle dialog, int id, std::string_view text);
 // Copies at most buffer.size() - 1 bytes and a terminator; returns the bytes copied.
 int getDlgItemText(WindowHandle dialog, int id, std::span<char> buffer);
@@ -126,7 +123,6 @@ int listDeleteString(WindowHandle list, int index);  // the count left, or LB_ER
 void listResetContent(WindowHandle list);
 int listGetCount(WindowHandle list);
 std::string listGetText(WindowHandle list, int index);
-int listGetTextLen(WindowHandle list, int index);
 int listGetSel(WindowHandle list, int index);  // 1, 0 or LB_ERR
 bool listSetSel(WindowHandle list, bool select, int index);  // -1: every entry
 int listGetSelCount(WindowHandle list);

@@ -18,7 +18,11 @@ namespace platform {
 
 class InputSource;
 
-inline constexpr int kListRowUnits = 8;  // the height of one list row, in dialog units
+// Dialog units to the character grid, for every renderer: a column is the
+// width of an average character (a terminal cell), a row the height of a
+// line of text (a list row, a terminal row).
+inline constexpr int kUnitsPerColumn = 4;
+inline constexpr int kUnitsPerRow = 8;
 inline constexpr int kComboFieldUnits = 12;  // the height of a closed combo box
 
 // A list box, or the drop-down list of a combo box.
@@ -47,7 +51,7 @@ struct ListState {
 struct EditState {
     std::size_t caret = 0;   // byte offset in the text
     std::size_t anchor = 0;  // the selection's other end; the caret's offset when nothing is selected
-    std::size_t scroll = 0;  // first byte shown (single line) or first line shown (multi-line)
+    std::size_t scroll = 0;  // the first byte shown (single line), or where the first line shown begins
 
     void placeCaret(std::size_t at) { caret = anchor = at; }
     bool hasSelection() const { return caret != anchor; }
@@ -89,6 +93,7 @@ struct Window {
     int largeIcon = 0;
     int smallIcon = 0;
     WindowHandle focus;
+    bool modal = false;  // run modally over an owner: keeps the keyboard while it is up
     bool ended = false;
     std::intptr_t result = 0;
     LParam data = 0;  // the dialog code's own

@@ -62,8 +62,8 @@ xdotool key Tab Return
 window_gone "Buscar carpeta" || fail "the folder browser is still open"
 echo "ok: a folder is added with the mouse and the keyboard"
 
-# The list shows rows one font height and a bit apart; the first is uno.mp3.
-list_top=$(( 16 * font / 8 + bar + 2 ))
+# The list shows rows one font height apart, from a row below its top; the first is uno.mp3.
+list_top=$(( (16 + 8) * font / 8 + bar ))
 xdotool mousemove --window "$main" 100 $(( list_top + font / 2 )) click 1
 sleep 0.3
 [ "$(field_text 53 158 89 12)" = "Canción Uno" ] || fail "the title of uno.mp3 is not shown"

@@ -3,6 +3,7 @@
 #include "platform/text.h"
 
 namespace platform::gui {
+
 namespace {
 
 // Copies the characters of text, handing each byte that is no character to `stray`.
@@ -19,7 +20,9 @@ std::string characters(std::string_view text, Stray stray) {
 
 }  // namespace
 
-std::string screenText(std::string_view layerText) {
+std::string screenText(std::string_view layerText) { return shownText(layerText); }
+
+std::string clipboardUtf8(std::string_view layerText) {
     return characters(layerText, [](std::string& out, unsigned char byte) { out += strayByteText(byte); });
 }
 

@@ -3,21 +3,19 @@
 // vertical unit an eighth of its height.
 #pragma once
 
-#include "platform/ui/ui.h"
+#include "platform/ui/window.h"
 
 namespace platform::gui {
-
-inline constexpr int kUnitsPerAverageWidth = 4;
-inline constexpr int kUnitsPerHeight = 8;
 
 struct DialogScale {
     int averageWidth = 1;  // pixels
     int height = 1;        // pixels
 
-    int x(int units) const { return units * averageWidth / kUnitsPerAverageWidth; }
-    int y(int units) const { return units * height / kUnitsPerHeight; }
+    int x(int units) const { return units * averageWidth / kUnitsPerColumn; }
+    int y(int units) const { return units * height / kUnitsPerRow; }
     // Pixels back to units, rounded down.
-    int unitsX(int pixels) const { return pixels * kUnitsPerAverageWidth / averageWidth; }
+    int unitsX(int pixels) const { return pixels * kUnitsPerColumn / averageWidth; }
+    int unitsY(int pixels) const { return pixels * kUnitsPerRow / height; }
     Rect pixels(const Rect& units) const { return {x(units.left), y(units.top), x(units.right), y(units.bottom)}; }
 };
 

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <functional>
 
-#include "platform/text.h"
-
 namespace platform::gui {
 namespace {
 
@@ -20,8 +18,6 @@ constexpr SDL_Color kGreyText{128, 128, 128, 255};
 constexpr SDL_Color kBar{10, 36, 106, 255};
 constexpr SDL_Color kScrollTrack{232, 232, 232, 255};
 
-constexpr int kBorder = 2;          // a sunken field's border
-constexpr int kTextPadding = 2;     // between a field's border and its text
 constexpr int kMarkSize = 13;       // check box and radio button marks
 constexpr int kMarkGap = 4;         // between a mark and its text
 constexpr int kFocusInset = 3;      // the focus mark inside a push button
@@ -30,6 +26,7 @@ constexpr int kMenuItemHeightExtra = 4;
 constexpr int kGroupTextIndent = 8;
 constexpr int kBarGap = 2;          // around the progress bar's blocks
 constexpr int kArrowHalf = 3;       // half the width of the arrows drawn on buttons
+constexpr int kScrollBarThickness = 16;  // the desktop's scroll bars and drop-down buttons
 
 void setColour(SDL_Renderer* r, SDL_Color c) { SDL_SetRenderDrawColor(r, c.r, c.g, c.b, c.a); }
 
@@ -112,47 +109,16 @@ void disc(SDL_Renderer* r, int cx, int cy, int radius, SDL_Color c) {
     }
 }
 
+// A bar, or a part of one, as thick as the desktop draws it: wider than the
+// column the view gives it, it grows inward, over the rows beside it.
+Rect thick(const Rect& a, bool vertical) {
+    if (vertical) return {std::min(a.left, a.right - kScrollBarThickness), a.top, a.right, a.bottom};
+    return {a.left, std::min(a.top, a.bottom - kScrollBarThickness), a.right, a.bottom};
+}
+
 void clip(SDL_Renderer* r, const Rect& a) {
     const SDL_Rect rect = sdl(a);
     SDL_RenderSetClipRect(r, &rect);
-}
-
-bool isGroupBox(const Window& control) {
-    return control.windowClass == WindowClass::Button && control.buttonKind() == BS_GROUPBOX;
-}
-
-bool isMarkButton(const Window& control) {
-    return !(control.style & BS_PUSHLIKE) &&
-           (control.buttonKind() == BS_AUTOCHECKBOX || control.buttonKind() == BS_RADIOBUTTON);
-}
-
-std::string_view withoutReturn(std::string_view text) {
-    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-    return text;
-}
-
-// Splits a text into lines that fit `width` pixels, breaking at blanks where
-// it can; each line with the byte where it starts.
-std::vector<std::pair<std::size_t, std::string_view>> wrap(const Font& font, std::string_view text, int width) {
-    std::vector<std::pair<std::size_t, std::string_view>> lines;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        std::string_view rest = withoutReturn(text.substr(start, end - start));
-        std::size_t at = start;
-        while (font.width(rest) > width && nextCharacter(rest, 0) < rest.size()) {
-            std::size_t fits = font.offsetAt(rest, width);
-            if (fits == 0) fits = nextCharacter(rest, 0);
-            const std::size_t blank = rest.substr(0, fits + 1).rfind(' ');
-            const std::size_t cut = blank != std::string_view::npos && blank > 0 ? blank + 1 : fits;
-            lines.emplace_back(at, rest.substr(0, cut));
-            rest.remove_prefix(cut);
-            at += cut;
-        }
-        lines.emplace_back(at, rest);
-        if (end >= text.size()) return lines;
-        start = end + 1;
-    }
 }
 
 // Mixes a value into a digest (the golden ratio's bits spread the values).
@@ -202,63 +168,6 @@ std::size_t paintDigest(const Window& window, bool active, const MenuState& menu
     return d;
 }
 
-void Painter::addHit(HitKind kind, WindowHandle window, int index, const Rect& area) {
-    hits_.push_back({kind, window, index, area, {}, {}});
-}
-
-void Painter::paint(const Window& window, bool active, const MenuState& menu) {
-    hits_.clear();
-    openCombos_.clear();
-    SDL_RenderSetClipRect(r_, nullptr);
-    setColour(r_, kFace);
-    SDL_RenderClear(r_);
-    top_ = 0;
-    if (menuOf(window.handle) != nullptr) {
-        paintMenuBar(window, menu);
-        top_ = menuBarHeight(font_);
-    }
-    // Group boxes first: the controls they frame are drawn over them.
-    for (bool groups : {true, false}) {
-        for (WindowHandle handle : window.controls) {
-            const Window* control = windowOf(handle);
-            if (control == nullptr || !control->visible || isGroupBox(*control) != groups) continue;
-            paintControl(*control, active && window.focus == handle);
-        }
-    }
-    SDL_RenderSetClipRect(r_, nullptr);
-    for (const Window* combo : openCombos_) paintComboList(*combo);
-    if (menu.window == window.handle && menu.isOpen()) paintMenuPopup(window, menu);
-    SDL_RenderPresent(r_);
-}
-
-Rect Painter::pixelsOf(const Window& control) const {
-    Rect units = control.rect;
-    if (control.windowClass == WindowClass::ComboBox) units.bottom = units.top + kComboFieldUnits;
-    const Rect r = scale_.pixels(units);
-    return {r.left, r.top + top_, r.right, r.bottom + top_};
-}
-
-void Painter::label(std::string_view text, int x, int y, bool enabled) {
-    if (!enabled) {
-        // Greyed text stands embossed on the face, as the classic desktop draws it.
-        font_.draw(r_, text, x + 1, y + 1, kHighlight);
-        font_.draw(r_, text, x, y, kGreyText);
-        return;
-    }
-    font_.draw(r_, text, x, y, kText);
-}
-
-// A menu text with its access letter underlined.
-void Painter::menuLabel(std::string_view text, int access, int x, int y, SDL_Color colour) {
-    font_.draw(r_, text, x, y, colour);
-    if (access < 0) return;
-    const auto at = static_cast<std::size_t>(access);
-    const int left = x + font_.width(text.substr(0, at));
-    const int right = x + font_.width(text.substr(0, nextCharacter(text, at))) - 1;
-    const int baseline = y + font_.height() - 1;
-    line(r_, left, baseline, right, baseline, colour);
-}
-
 void Painter::paintMenuBar(const Window& window, const MenuState& menu) {
     const MenuTemplate& bar = *menuOf(window.handle);
     const int height = menuBarHeight(font_);
@@ -272,8 +181,8 @@ void Painter::paintMenuBar(const Window& window, const MenuState& menu) {
         if (open) fill(r_, area, kSelection);
         const SDL_Color colour = open ? kSelectionText : kText;
         const int textY = kMenuPadding / 2;
-        menuLabel(title, access, x + kMenuPadding, textY, colour);
-        addHit(HitKind::MenuTitle, window.handle, static_cast<int>(i), area);
+        drawLine(menuLine(title, access), x + kMenuPadding, textY, colour, true);
+        addHit(Press::MenuTitle, window.handle, static_cast<int>(i), area);
         x += width;
     }
     line(r_, 0, height - 1, scale_.x(window.rect.width()), height - 1, kShadow);
@@ -282,7 +191,7 @@ void Painter::paintMenuBar(const Window& window, const MenuState& menu) {
 void Painter::paintMenuPopup(const Window& window, const MenuState& menu) {
     const MenuTemplate* bar = menuOf(window.handle);
     const auto title = std::find_if(hits_.begin(), hits_.end(), [&](const Hit& h) {
-        return h.kind == HitKind::MenuTitle && h.index == menu.popup;
+        return h.what.press == Press::MenuTitle && h.what.index == menu.popup;
     });
     if (bar == nullptr || title == hits_.end()) return;
     const MenuPopupTemplate& popup = bar->popups[static_cast<std::size_t>(menu.popup)];
@@ -313,87 +222,174 @@ void Painter::paintMenuPopup(const Window& window, const MenuState& menu) {
         const SDL_Color colour = highlighted ? kSelectionText : kText;
         const int textX = row.left + 2 * kMenuPadding;
         const int textY = y + kMenuItemHeightExtra / 2;
-        menuLabel(text, access, textX, textY, colour);
-        addHit(HitKind::MenuItem, window.handle, static_cast<int>(j), row);
+        drawLine(menuLine(text, access), textX, textY, colour, true);
+        addHit(Press::MenuItem, window.handle, static_cast<int>(j), row);
     }
 }
 
-void Painter::paintControl(const Window& control, bool focused) {
-    const Rect r = pixelsOf(control);
-    // A group box's caption and a combo box's open list reach past their rectangles.
-    if (isGroupBox(control) || control.windowClass == WindowClass::ComboBox) SDL_RenderSetClipRect(r_, nullptr);
+
+void Painter::addHit(Press press, WindowHandle window, int index, const Rect& area) {
+    HitArea what;
+    what.press = press;
+    what.window = window;
+    what.index = index;
+    hits_.push_back({what, area, {}, 0});
+}
+
+void Painter::paint(const Window& window, bool active, const MenuState& menu) {
+    hits_.clear();
+    SDL_RenderSetClipRect(r_, nullptr);
+    setColour(r_, kFace);
+    SDL_RenderClear(r_);
+    top_ = 0;
+    if (menuOf(window.handle) != nullptr) {
+        paintMenuBar(window, menu);
+        top_ = menuBarHeight(font_);
+    }
+    const DialogView view = dialogView(window, active);
+    std::vector<Rect> pixels;
+    for (const ViewElement& e : view.elements) {
+        pixels.push_back(pixelsOf(e.area));
+        paintElement(e, pixels.back());
+    }
+    SDL_RenderSetClipRect(r_, nullptr);
+    for (const HitArea& h : view.hits) {
+        Rect area = h.element >= 0 ? pixels[static_cast<std::size_t>(h.element)] : pixelsOf(h.area);
+        if (h.press == Press::Scroll || h.press == Press::Thumb) area = thick(area, h.bar == SB_VERT);
+        if (h.press == Press::Text && h.index >= 0) {
+            // A text box's line, where paintTextBox draws it.
+            const int top = area.top + kBorder + h.index * font_.height();
+            area = {area.left, top, area.right, top + font_.height()};
+        }
+        hits_.push_back({h, area, pixelsOf(h.track), area.left + kBorder + kTextPadding});
+    }
+    if (menu.window == window.handle && menu.isOpen()) paintMenuPopup(window, menu);
+    SDL_RenderPresent(r_);
+}
+
+Rect Painter::pixelsOf(const Rect& units) const {
+    const Rect r = scale_.pixels(units);
+    return {r.left, r.top + top_, r.right, r.bottom + top_};
+}
+
+void Painter::label(std::string_view text, int x, int y, bool enabled) {
+    if (!enabled) {
+        // Greyed text stands embossed on the face, as the classic desktop draws it.
+        font_.draw(r_, text, x + 1, y + 1, kHighlight);
+        font_.draw(r_, text, x, y, kGreyText);
+        return;
+    }
+    font_.draw(r_, text, x, y, kText);
+}
+
+// The runs one after the other from x: a selection on the selection's colour
+// (grey without the focus), the caret a line, an access letter underlined.
+int Painter::drawLine(const TextLine& text, int x, int y, SDL_Color ink, bool focused) {
+    for (const TextRun& run : text.runs) {
+        const int width = font_.width(run.text);
+        switch (run.role) {
+            case Role::Caret: line(r_, x, y, x, y + font_.height() - 1, kText); break;
+            case Role::Selected:
+                fill(r_, {x, y, x + width, y + font_.height()}, focused ? kSelection : kShadow);
+                font_.draw(r_, run.text, x, y, kSelectionText);
+                break;
+            case Role::Disabled: label(run.text, x, y, false); break;
+            case Role::Mark: {
+                font_.draw(r_, run.text, x, y, ink);
+                const int baseline = y + font_.height() - 1;
+                line(r_, x, baseline, x + width - 1, baseline, ink);
+                break;
+            }
+            default: font_.draw(r_, run.text, x, y, ink); break;
+        }
+        x += width;
+    }
+    return x;
+}
+
+void Painter::paintElement(const ViewElement& e, const Rect& r) {
+    // A group box's caption, an open list and a drop-down button reach past their rectangles.
+    const bool reaches = e.shape == Shape::GroupFrame || e.shape == Shape::Popup || e.shape == Shape::DropButton;
+    if (reaches) SDL_RenderSetClipRect(r_, nullptr);
     else clip(r_, r);
-    switch (control.windowClass) {
-        case WindowClass::Static: paintStatic(control, r); break;
-        case WindowClass::Button:
-            if (isGroupBox(control)) paintGroup(control, r);
-            else if (isMarkButton(control)) paintMarkButton(control, r, focused);
-            else paintPushButton(control, r, focused);
+    switch (e.shape) {
+        case Shape::Label: case Shape::SunkenLabel: paintLabel(e, r); break;
+        case Shape::GroupFrame: paintGroup(e, r); break;
+        case Shape::PushButton: case Shape::DefaultButton: paintPushButton(e, r); break;
+        case Shape::CheckBox: case Shape::RadioButton: paintMarkButton(e, r); break;
+        case Shape::Field: paintField(e, r); break;
+        case Shape::TextBox: paintTextBox(e, r); break;
+        case Shape::List:
+            fill(r_, r, e.role == Role::Disabled ? kFace : kField);
+            sunken(r_, r);
             break;
-        case WindowClass::Edit: paintEdit(control, r, focused); break;
-        case WindowClass::ListBox: paintList(control, r, focused); break;
-        case WindowClass::ComboBox: paintCombo(control, r, focused); break;
-        case WindowClass::Progress: paintProgress(control, r); break;
-        case WindowClass::Dialog: break;
+        case Shape::DropButton: paintDropButton(e, r); break;
+        case Shape::Popup:
+            fill(r_, r, kField);
+            outline(r_, inset(r, -1), kText);
+            break;
+        case Shape::Row: paintRow(e, r); break;
+        case Shape::ScrollBar: paintScrollBar(e); break;
+        case Shape::Progress: paintProgress(e, r); break;
     }
-    const bool listed = control.windowClass == WindowClass::ListBox || control.windowClass == WindowClass::Edit;
-    if (!listed && !isGroupBox(control)) addHit(HitKind::Control, control.handle, -1, r);
 }
 
-void Painter::paintStatic(const Window& control, const Rect& r) {
+void Painter::paintLabel(const ViewElement& e, const Rect& r) {
     Rect text = r;
-    if (control.style & SS_SUNKEN) {
+    const bool sunken = e.shape == Shape::SunkenLabel;
+    if (sunken) {
         bevel(r_, r, kShadow, kHighlight);
         text = inset(r, kBorder);
     }
-    const auto lines = wrap(font_, control.text, text.width());
     // A field of one line holds its text in the middle.
-    int y = lines.size() == 1 && (control.style & SS_SUNKEN) ? text.top + (text.height() - font_.height()) / 2 : text.top;
-    for (const auto& [start, shown] : lines) {
-        const int indent = (control.style & SS_CENTER) ? std::max(0, (text.width() - font_.width(shown)) / 2) : 0;
-        label(shown, text.left + indent, y, control.enabled);
+    int y = e.lines.size() == 1 && sunken ? text.top + (text.height() - font_.height()) / 2 : text.top;
+    for (const TextLine& shown : e.lines) {
+        int width = 0;
+        for (const TextRun& run : shown.runs) width += font_.width(run.text);
+        const int indent = e.centred ? std::max(0, (text.width() - width) / 2) : 0;
+        drawLine(shown, text.left + indent, y, kText, false);
         y += font_.height();
     }
 }
 
-void Painter::paintGroup(const Window& control, const Rect& r) {
+void Painter::paintGroup(const ViewElement& e, const Rect& r) {
     const int lineY = r.top + font_.height() / 2;
     const Rect frame{r.left, lineY, r.right, r.bottom};
     bevel(r_, frame, kShadow, kHighlight);
     bevel(r_, inset(frame, 1), kHighlight, kShadow);
-    if (control.text.empty()) return;
+    if (e.lines.empty() || e.lines.front().runs.front().text.empty()) return;
+    const std::string_view caption = e.lines.front().runs.front().text;
     const int x = r.left + kGroupTextIndent;
-    fill(r_, {x - 2, r.top, x + font_.width(control.text) + 2, r.top + font_.height()}, kFace);
-    label(control.text, x, r.top, control.enabled);
+    fill(r_, {x - 2, r.top, x + font_.width(caption) + 2, r.top + font_.height()}, kFace);
+    label(caption, x, r.top, e.role != Role::Disabled);
 }
 
-void Painter::paintPushButton(const Window& control, const Rect& r, bool focused) {
-    const bool pressed = (control.style & BS_PUSHLIKE) && control.check == BST_CHECKED;
-    const bool isDefault = control.buttonKind() == BS_DEFPUSHBUTTON;
+void Painter::paintPushButton(const ViewElement& e, const Rect& r) {
     fill(r_, r, kFace);
     Rect face = r;
-    if (isDefault) {
+    if (e.shape == Shape::DefaultButton) {
         outline(r_, r, kText);
         face = inset(r, 1);
     }
-    if (pressed) sunken(r_, face);
+    if (e.checked) sunken(r_, face);
     else raised(r_, face);
-    const int shift = pressed ? 1 : 0;
-    const int x = r.left + (r.width() - font_.width(control.text)) / 2 + shift;
+    const int shift = e.checked ? 1 : 0;
+    const std::string_view text = e.lines.front().runs.front().text;
+    const int x = r.left + (r.width() - font_.width(text)) / 2 + shift;
     const int y = r.top + (r.height() - font_.height()) / 2 + shift;
-    label(control.text, x, y, control.enabled);
-    if (focused) focusMark(r_, inset(r, kFocusInset));
+    label(text, x, y, e.role != Role::Disabled);
+    if (e.role == Role::Focus) focusMark(r_, inset(r, kFocusInset));
 }
 
-void Painter::paintMarkButton(const Window& control, const Rect& r, bool focused) {
+void Painter::paintMarkButton(const ViewElement& e, const Rect& r) {
     const int markTop = r.top + (r.height() - kMarkSize) / 2;
     const Rect mark{r.left, markTop, r.left + kMarkSize, markTop + kMarkSize};
-    const bool on = control.check == BST_CHECKED;
-    const SDL_Color ink = control.enabled ? kText : kGreyText;
-    if (control.buttonKind() == BS_AUTOCHECKBOX) {
-        fill(r_, mark, control.enabled ? kField : kFace);
+    const bool enabled = e.role != Role::Disabled;
+    const SDL_Color ink = enabled ? kText : kGreyText;
+    if (e.shape == Shape::CheckBox) {
+        fill(r_, mark, enabled ? kField : kFace);
         sunken(r_, mark);
-        if (on) {
+        if (e.checked) {
             // The tick: two strokes, three pixels thick.
             for (int t = 0; t < 3; ++t) {
                 line(r_, mark.left + 3, mark.top + 5 + t, mark.left + 5, mark.top + 7 + t, ink);
@@ -404,112 +400,68 @@ void Painter::paintMarkButton(const Window& control, const Rect& r, bool focused
         const int cx = mark.left + kMarkSize / 2;
         const int cy = mark.top + kMarkSize / 2;
         disc(r_, cx, cy, kMarkSize / 2, kShadow);
-        disc(r_, cx, cy, kMarkSize / 2 - 1, control.enabled ? kField : kFace);
-        if (on) disc(r_, cx, cy, 2, ink);
+        disc(r_, cx, cy, kMarkSize / 2 - 1, enabled ? kField : kFace);
+        if (e.checked) disc(r_, cx, cy, 2, ink);
     }
+    const std::string_view text = e.lines.front().runs.front().text;
     const int textX = mark.right + kMarkGap;
     const int textY = r.top + (r.height() - font_.height()) / 2;
-    label(control.text, textX, textY, control.enabled);
-    if (focused) {
-        focusMark(r_, {textX - 1, textY, std::min(r.right, textX + font_.width(control.text) + 1), textY + font_.height()});
+    label(text, textX, textY, enabled);
+    if (e.role == Role::Focus) {
+        focusMark(r_, {textX - 1, textY, std::min(r.right, textX + font_.width(text) + 1), textY + font_.height()});
     }
 }
 
-// One line of an edit's text with the part of the selection it holds.
-void Painter::paintLine(const Window& control, std::string_view shown, std::size_t lineStart, int x, int y, bool focused) {
-    const EditState& e = control.edit;
-    const std::size_t lineEnd = lineStart + shown.size();
-    const std::size_t from = std::clamp(e.selectionStart(), lineStart, lineEnd) - lineStart;
-    const std::size_t to = std::clamp(e.selectionEnd(), lineStart, lineEnd) - lineStart;
-    const SDL_Color ink = control.enabled ? kText : kGreyText;
-    font_.draw(r_, shown.substr(0, from), x, y, ink);
-    const int selX = x + font_.width(shown.substr(0, from));
-    if (to > from) {
-        const std::string_view selected = shown.substr(from, to - from);
-        const int selW = font_.width(selected);
-        fill(r_, {selX, y, selX + selW, y + font_.height()}, focused ? kSelection : kShadow);
-        font_.draw(r_, selected, selX, y, kSelectionText);
-    }
-    font_.draw(r_, shown.substr(to), x + font_.width(shown.substr(0, to)), y, ink);
-    if (focused && e.caret >= lineStart && e.caret <= lineEnd) {
-        const int caretX = x + font_.width(shown.substr(0, e.caret - lineStart));
-        line(r_, caretX, y, caretX, y + font_.height() - 1, kText);
-    }
-}
-
-void Painter::paintEdit(const Window& control, const Rect& r, bool focused) {
-    fill(r_, r, control.enabled ? kField : kFace);
+void Painter::paintField(const ViewElement& e, const Rect& r) {
+    fill(r_, r, e.role == Role::Disabled ? kFace : kField);
     sunken(r_, r);
-    Rect inner = inset(r, kBorder);
-    if (control.style & ES_MULTILINE) return paintMultiLine(control, inner, focused);
+    const Rect inner = inset(r, kBorder);
     clip(r_, inner);
-    const int textLeft = inner.left + kTextPadding;
-    const int room = inner.width() - 2 * kTextPadding;
-    // Shown from the layer's scroll position, and further on while the caret
-    // would stand past the right edge.
-    std::size_t first = std::min(control.edit.scroll, control.text.size());
-    const std::size_t caret = std::min(control.edit.caret, control.text.size());
-    if (caret < first) first = caret;
-    while (first < caret && font_.width(std::string_view(control.text).substr(first, caret - first)) > room) {
-        first = nextCharacter(control.text, first);
-    }
     const int y = inner.top + (inner.height() - font_.height()) / 2;
-    paintLine(control, std::string_view(control.text).substr(first), first, textLeft, y, focused);
-    hits_.push_back({HitKind::EditText, control.handle, -1, r, {static_cast<int>(first), -1, textLeft}, {}});
+    drawLine(e.lines.front(), inner.left + kTextPadding, y, e.role == Role::Disabled ? kGreyText : kText,
+             e.role == Role::Focus);
 }
 
-void Painter::paintMultiLine(const Window& control, const Rect& inner, bool focused) {
-    Rect text = inner;
-    const bool bar = (control.style & WS_VSCROLL) != 0;
-    if (bar) text.right -= kScrollBarThickness;
-    const auto lines = wrap(font_, control.text, text.width() - 2 * kTextPadding);
-    const int rows = std::max(1, text.height() / font_.height());
-    // The caret's line stays in view.
-    std::size_t caretLine = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].first <= control.edit.caret) caretLine = i;
-    }
-    std::size_t first = std::min(control.edit.scroll, lines.size() - 1);
-    if (caretLine < first) first = caretLine;
-    if (caretLine >= first + static_cast<std::size_t>(rows)) first = caretLine - static_cast<std::size_t>(rows) + 1;
-    clip(r_, text);
-    // Below the last line a click puts the caret at the end; on a line, at its character.
-    hits_.push_back({HitKind::EditText, control.handle, -1, inset(inner, -kBorder), {}, {}});
-    for (std::size_t i = first; i < lines.size() && i < first + static_cast<std::size_t>(rows); ++i) {
-        const int y = text.top + static_cast<int>(i - first) * font_.height();
-        const auto& [start, shown] = lines[i];
-        paintLine(control, shown, start, text.left + kTextPadding, y, focused && i == caretLine);
-        const ShownText run{static_cast<int>(start), static_cast<int>(shown.size()), text.left + kTextPadding};
-        hits_.push_back({HitKind::EditText, control.handle, -1, {text.left, y, text.right, y + font_.height()}, run, {}});
-    }
-    if (bar) {
-        const ScrollBar scroll{{text.right, inner.top, inner.right, inner.bottom}, SB_VERT,
-                               {0, static_cast<int>(lines.size()) - 1, rows, static_cast<int>(first)}};
-        // Drawn only: the caret decides what the edit shows.
-        paintScrollBar(scroll, control.enabled && static_cast<int>(lines.size()) > rows);
+void Painter::paintTextBox(const ViewElement& e, const Rect& r) {
+    fill(r_, r, e.role == Role::Disabled ? kFace : kField);
+    sunken(r_, r);
+    const Rect inner = inset(r, kBorder);
+    clip(r_, inner);
+    const SDL_Color ink = e.role == Role::Disabled ? kGreyText : kText;
+    int y = inner.top;
+    for (const TextLine& shown : e.lines) {
+        drawLine(shown, inner.left + kTextPadding, y, ink, e.role == Role::Focus);
+        y += font_.height();
     }
 }
 
-void Painter::addScrollBar(const Window& control, const ScrollBar& bar, bool enabled) {
-    paintScrollBar(bar, enabled);
-    hits_.push_back({HitKind::ScrollBar, control.handle, -1, bar.area, {}, bar});
+void Painter::paintRow(const ViewElement& e, const Rect& r) {
+    const bool selected = e.role == Role::Selected;
+    if (selected) fill(r_, r, kSelection);
+    if (!e.lines.empty()) {
+        const SDL_Color ink = selected ? kSelectionText : e.role == Role::Disabled ? kGreyText : kText;
+        font_.draw(r_, e.lines.front().runs.front().text, r.left + kTextPadding - scale_.x(e.shift),
+                   r.top + (r.height() - font_.height()) / 2, ink);
+    }
+    if (e.caretRow) focusMark(r_, r, selected ? kSelectionText : kText);
 }
 
-void Painter::paintScrollBar(const ScrollBar& bar, bool enabled) {
+void Painter::paintScrollBar(const ViewElement& e) {
     SDL_RenderSetClipRect(r_, nullptr);
-    const Rect& a = bar.area;
-    fill(r_, a, kScrollTrack);
-    const int t = kScrollBarThickness;
-    const Rect back = bar.vertical() ? Rect{a.left, a.top, a.right, a.top + t} : Rect{a.left, a.top, a.left + t, a.bottom};
-    const Rect forward = bar.vertical() ? Rect{a.left, a.bottom - t, a.right, a.bottom} : Rect{a.right - t, a.top, a.right, a.bottom};
+    const ScrollView& bar = e.bar;
+    const auto pixels = [&](const Rect& units) { return thick(pixelsOf(units), bar.vertical); };
+    fill(r_, pixels(e.area), kScrollTrack);
+    const bool enabled = e.role != Role::Disabled && bar.scrolls;
     const SDL_Color ink = enabled ? kText : kShadow;
+    const Rect back = pixels(bar.back);
+    const Rect forward = pixels(bar.forward);
     for (const Rect& button : {back, forward}) {
         fill(r_, button, kFace);
         raised(r_, button);
     }
     const int midBackX = (back.left + back.right) / 2, midBackY = (back.top + back.bottom) / 2;
     const int midFwdX = (forward.left + forward.right) / 2, midFwdY = (forward.top + forward.bottom) / 2;
-    if (bar.vertical()) {
+    if (bar.vertical) {
         arrow(r_, midBackX, midBackY, false, ink);
         arrow(r_, midFwdX, midFwdY, true, ink);
     } else {
@@ -517,97 +469,25 @@ void Painter::paintScrollBar(const ScrollBar& bar, bool enabled) {
         sideArrow(r_, midFwdX, midFwdY, true, ink);
     }
     if (enabled) {
-        const Rect thumb = bar.thumb();
+        const Rect thumb = pixels(bar.thumb);
         fill(r_, thumb, kFace);
         raised(r_, thumb);
     }
 }
 
-void Painter::paintList(const Window& control, const Rect& r, bool focused) {
-    fill(r_, r, control.enabled ? kField : kFace);
-    sunken(r_, r);
-    const ListState& list = control.list;
-    const int count = static_cast<int>(list.items.size());
-    const int rows = control.visibleRows();
-    Rect inner = inset(r, kBorder);
-    const bool vertical = (control.style & WS_VSCROLL) && count > rows;
-    const bool horizontal = (control.style & WS_HSCROLL) && list.horizontalExtent > control.rect.width();
-    if (vertical) inner.right -= kScrollBarThickness;
-    if (horizontal) inner.bottom -= kScrollBarThickness;
-    addHit(HitKind::Control, control.handle, -1, r);  // rows, added later, take their clicks first
-    // As many rows as the layer counts, in the room there is.
-    const int rowHeight = std::max(1, inner.height() / rows);
-    const int shift = scale_.x(list.horizontalOffset);
-    for (int row = 0; row < rows && list.top + row < count; ++row) {
-        const int index = list.top + row;
-        const ListItem& item = list.items[static_cast<std::size_t>(index)];
-        const Rect line{inner.left, inner.top + row * rowHeight, inner.right, inner.top + (row + 1) * rowHeight};
-        clip(r_, line);
-        if (item.selected) fill(r_, line, control.enabled ? kSelection : kShadow);
-        const SDL_Color ink = item.selected ? kSelectionText : control.enabled ? kText : kGreyText;
-        font_.draw(r_, item.text, line.left + kTextPadding - shift, line.top + (rowHeight - font_.height()) / 2, ink);
-        if (focused && index == list.caret) focusMark(r_, line, item.selected ? kSelectionText : kText);
-        addHit(HitKind::ListRow, control.handle, index, line);
-    }
-    if (focused && count == 0) focusMark(r_, {inner.left, inner.top, inner.right, inner.top + rowHeight});
-    if (vertical) {
-        addScrollBar(control, {{inner.right, inner.top, inner.right + kScrollBarThickness, inner.bottom}, SB_VERT,
-                                 getScrollInfo(control.handle, SB_VERT)}, control.enabled);
-    }
-    if (horizontal) {
-        addScrollBar(control, {{inner.left, inner.bottom, inner.right, inner.bottom + kScrollBarThickness}, SB_HORZ,
-                                 getScrollInfo(control.handle, SB_HORZ)}, control.enabled);
-    }
-}
-
-void Painter::paintCombo(const Window& control, const Rect& r, bool focused) {
-    fill(r_, r, control.enabled ? kField : kFace);
-    sunken(r_, r);
-    const Rect inner = inset(r, kBorder);
-    const Rect button{inner.right - kScrollBarThickness, inner.top, inner.right, inner.bottom};
+void Painter::paintDropButton(const ViewElement& e, const Rect& r) {
+    const Rect field = thick(r, true);
+    const Rect button{field.left, field.top + kBorder, field.right - kBorder, field.bottom - kBorder};
     fill(r_, button, kFace);
     raised(r_, button);
-    arrow(r_, (button.left + button.right) / 2, (button.top + button.bottom) / 2, true, control.enabled ? kText : kShadow);
-    clip(r_, {inner.left, inner.top, button.left, inner.bottom});
-    const std::size_t first = std::min(control.edit.scroll, control.text.size());
-    const int y = inner.top + (inner.height() - font_.height()) / 2;
-    paintLine(control, std::string_view(control.text).substr(first), first, inner.left + kTextPadding, y, focused);
-    if (control.comboDropped && control.enabled) openCombos_.push_back(&control);
+    arrow(r_, (button.left + button.right) / 2, (button.top + button.bottom) / 2, true,
+          e.role == Role::Disabled ? kShadow : kText);
 }
 
-void Painter::paintComboList(const Window& control) {
-    const Rect field = pixelsOf(control);
-    const int count = static_cast<int>(control.list.items.size());
-    const int rows = std::max(1, std::min(count, control.dropRows()));
-    const int rowHeight = font_.height();
-    const Rect box{field.left, field.bottom, field.right, field.bottom + rows * rowHeight + 2};
-    fill(r_, box, kField);
-    outline(r_, box, kText);
-    Rect inner = inset(box, 1);
-    const bool bar = count > rows;
-    if (bar) inner.right -= kScrollBarThickness;
-    for (int row = 0; row < rows && control.list.top + row < count; ++row) {
-        const int index = control.list.top + row;
-        const Rect line{inner.left, inner.top + row * rowHeight, inner.right, inner.top + (row + 1) * rowHeight};
-        clip(r_, line);
-        const bool selected = index == control.comboSelection;
-        if (selected) fill(r_, line, kSelection);
-        font_.draw(r_, control.list.items[static_cast<std::size_t>(index)].text, line.left + kTextPadding, line.top,
-                   selected ? kSelectionText : kText);
-        addHit(HitKind::ComboRow, control.handle, index, line);
-    }
-    if (bar) {
-        addScrollBar(control, {{inner.right, inner.top, inner.right + kScrollBarThickness, inner.bottom}, SB_VERT,
-                                 getScrollInfo(control.handle, SB_VERT)}, true);
-    }
-}
-
-void Painter::paintProgress(const Window& control, const Rect& r) {
+void Painter::paintProgress(const ViewElement& e, const Rect& r) {
     bevel(r_, r, kShadow, kHighlight);
-    const ProgressState& p = control.progress;
-    const int span = std::max(1, p.high - p.low);
     const Rect inner = inset(r, kBarGap);
-    const int filled = std::clamp(static_cast<int>(static_cast<long long>(p.position - p.low) * inner.width() / span), 0,
+    const int filled = std::clamp(static_cast<int>(static_cast<long long>(e.done) * inner.width() / e.total), 0,
                                   inner.width());
     // The classic bar fills with blocks.
     const int block = std::max(kBarGap + 1, inner.height() * 2 / 3);

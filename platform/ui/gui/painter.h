@@ -1,6 +1,7 @@
 // Draws one top-level window of the layer, in a plain classic desktop look,
-// into its window's renderer, and remembers what stands where so that the
-// mouse finds its control, list row, menu item or scroll bar.
+// into its window's renderer: its menu bar and the layer's view of its
+// controls mapped to pixels. Remembers the pixels of every hit area, so that
+// the mouse finds its input.
 #pragma once
 
 #include <SDL.h>
@@ -9,29 +10,19 @@
 #include <vector>
 
 #include "platform/ui/gui/font.h"
-#include "platform/ui/gui/scrollbar.h"
 #include "platform/ui/menu.h"
-#include "platform/ui/window.h"
+#include "platform/ui/view.h"
 
 namespace platform::gui {
 
-enum class HitKind { Control, ListRow, ComboRow, EditText, MenuTitle, MenuItem, ScrollBar };
-
-// A run of an edit's text on the screen: from byte `first`, `length` bytes
-// (-1: to the end), its left edge at x `left`. A click finds its character.
-struct ShownText {
-    int first = -1;  // -1: no run; a click puts the caret at the end
-    int length = -1;
-    int left = 0;
-};
+inline constexpr int kBorder = 2;       // a sunken field's border
+inline constexpr int kTextPadding = 2;  // between a field's border and its text
 
 struct Hit {
-    HitKind kind;
-    WindowHandle window;  // the control, or the top-level window for menus
-    int index = -1;       // list row, menu popup or item
-    Rect area;            // pixels in the window
-    ShownText text;       // edits
-    gui::ScrollBar bar;   // scroll bars
+    HitArea what;
+    Rect area;    // pixels in the window
+    Rect track;   // thumbs: the pixels they are dragged along
+    int textLeft = 0;  // text: where the line's first character stands
     bool contains(int x, int y) const { return x >= area.left && x < area.right && y >= area.top && y < area.bottom; }
 };
 
@@ -54,31 +45,27 @@ public:
 private:
     void paintMenuBar(const Window& window, const MenuState& menu);
     void paintMenuPopup(const Window& window, const MenuState& menu);
-    Rect pixelsOf(const Window& control) const;
-    void paintControl(const Window& control, bool focused);
-    void paintStatic(const Window& control, const Rect& r);
-    void paintGroup(const Window& control, const Rect& r);
-    void paintPushButton(const Window& control, const Rect& r, bool focused);
-    void paintMarkButton(const Window& control, const Rect& r, bool focused);
-    void paintEdit(const Window& control, const Rect& r, bool focused);
-    void paintMultiLine(const Window& control, const Rect& inner, bool focused);
-    void paintList(const Window& control, const Rect& r, bool focused);
-    void paintCombo(const Window& control, const Rect& r, bool focused);
-    void paintComboList(const Window& control);
-    void paintProgress(const Window& control, const Rect& r);
-    void paintScrollBar(const ScrollBar& bar, bool enabled);
-    void addScrollBar(const Window& control, const ScrollBar& bar, bool enabled);
-    void paintLine(const Window& control, std::string_view line, std::size_t lineStart, int x, int y, bool focused);
+    Rect pixelsOf(const Rect& units) const;
+    void paintElement(const ViewElement& element, const Rect& r);
+    void paintLabel(const ViewElement& element, const Rect& r);
+    void paintGroup(const ViewElement& element, const Rect& r);
+    void paintPushButton(const ViewElement& element, const Rect& r);
+    void paintMarkButton(const ViewElement& element, const Rect& r);
+    void paintField(const ViewElement& element, const Rect& r);
+    void paintTextBox(const ViewElement& element, const Rect& r);
+    void paintRow(const ViewElement& element, const Rect& r);
+    void paintScrollBar(const ViewElement& element);
+    void paintDropButton(const ViewElement& element, const Rect& r);
+    void paintProgress(const ViewElement& element, const Rect& r);
+    int drawLine(const TextLine& line, int x, int y, SDL_Color ink, bool focused);
     void label(std::string_view text, int x, int y, bool enabled);
-    void menuLabel(std::string_view text, int access, int x, int y, SDL_Color colour);
-    void addHit(HitKind kind, WindowHandle window, int index, const Rect& area);
+    void addHit(Press press, WindowHandle window, int index, const Rect& area);
 
     SDL_Renderer* r_;
     const Font& font_;
     DialogScale scale_;
     int top_ = 0;  // where the client area starts, below the menu bar
     std::vector<Hit> hits_;
-    std::vector<const Window*> openCombos_;  // drawn over everything
 };
 
 }  // namespace platform::gui

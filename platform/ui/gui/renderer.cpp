@@ -62,7 +62,7 @@ Rect screenArea() {
     return {bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
 }
 
-bool isMenuHit(const Hit* hit) { return hit && (hit->kind == HitKind::MenuTitle || hit->kind == HitKind::MenuItem); }
+bool isMenuHit(const Hit* hit) { return hit && (hit->what.press == Press::MenuTitle || hit->what.press == Press::MenuItem); }
 
 }  // namespace
 
@@ -218,7 +218,7 @@ void Renderer::poll() {
     while (SDL_PollEvent(&event)) handle(event);
 }
 
-void Renderer::setClipboardText(std::string_view text) { SDL_SetClipboardText(screenText(text).c_str()); }
+void Renderer::setClipboardText(std::string_view text) { SDL_SetClipboardText(clipboardUtf8(text).c_str()); }
 
 std::string Renderer::clipboardText() const {
     char* text = SDL_GetClipboardText();
@@ -268,76 +268,47 @@ void Renderer::handleButton(const SDL_MouseButtonEvent& event) {
     const Surface* surface = surfaceOf(event.windowID);
     if (surface == nullptr || event.button != SDL_BUTTON_LEFT) return;
     const Hit* hit = hitAt(*surface, event.x, event.y);
-    const unsigned modifiers = modifiersOf(static_cast<Uint16>(SDL_GetModState()));
-    if (!isMenuHit(hit)) menu_ = {};
     if (hit == nullptr) {
+        menu_ = {};
         inputActivate(surface->handle);
         return;
     }
-    switch (hit->kind) {
-        case HitKind::MenuTitle: menu_.clickTitle(hit->window, hit->index); break;
-        case HitKind::MenuItem: menu_.clickItem(hit->index); break;
-        case HitKind::ListRow:
-            if (event.clicks == kDoubleClick) inputDoubleClick(hit->window, hit->index);
-            else inputClick(hit->window, modifiers, hit->index);
-            break;
-        case HitKind::ComboRow: inputClick(hit->window, modifiers, hit->index); break;
-        case HitKind::EditText: clickText(*hit, event.x, modifiers); break;
-        case HitKind::ScrollBar: clickScrollBar(*hit, event.x, event.y); break;
-        case HitKind::Control: inputClick(hit->window, modifiers); break;
+    const Press press = hit->what.press;
+    const bool vertical = hit->what.bar == SB_VERT;
+    if (press == Press::Text || press == Press::Thumb) {
+        drag_ = {true, *hit, vertical ? event.y - hit->area.top : event.x - hit->area.left};
     }
+    pressHit(hit->what, modifiersOf(static_cast<Uint16>(SDL_GetModState())), event.clicks == kDoubleClick,
+             press == Press::Text ? textOffset(*hit, event.x) : -1, menu_);
 }
 
-int Renderer::textOffset(WindowHandle edit, const ShownText& run, int x) const {
-    const std::string text = getWindowText(edit);
-    const std::size_t from = std::min(static_cast<std::size_t>(run.first), text.size());
-    const std::string_view shown = std::string_view(text).substr(from, run.length < 0 ? std::string_view::npos
-                                                                                         : static_cast<std::size_t>(run.length));
-    return static_cast<int>(from + font_.offsetAt(shown, x - run.left));
-}
-
-void Renderer::clickText(const Hit& hit, int x, unsigned modifiers) {
-    if (hit.text.first < 0) {
-        inputClick(hit.window, modifiers);
-        return;
-    }
-    inputClick(hit.window, modifiers, textOffset(hit.window, hit.text, x));
-    drag_ = {Drag::Kind::Text, hit.window, {}, 0, hit.text};
-}
-
-void Renderer::clickScrollBar(const Hit& hit, int x, int y) {
-    const ScrollBar& bar = hit.bar;
-    switch (bar.partAt(x, y)) {
-        case ScrollBar::Part::LineBack: inputScroll(hit.window, bar.bar, SB_LINEUP); break;
-        case ScrollBar::Part::LineForward: inputScroll(hit.window, bar.bar, SB_LINEDOWN); break;
-        case ScrollBar::Part::PageBack: inputScroll(hit.window, bar.bar, SB_PAGEUP); break;
-        case ScrollBar::Part::PageForward: inputScroll(hit.window, bar.bar, SB_PAGEDOWN); break;
-        case ScrollBar::Part::Thumb: {
-            const Rect thumb = bar.thumb();
-            drag_ = {Drag::Kind::Thumb, hit.window, bar, bar.alongOf(x, y) - bar.alongOf(thumb.left, thumb.top), 0, 0};
-            break;
-        }
-        case ScrollBar::Part::None: break;
-    }
+int Renderer::textOffset(const Hit& hit, int x) const {
+    const std::string text = getWindowText(hit.what.window);
+    const std::size_t from = std::min(hit.what.first, text.size());
+    const std::string_view shown = std::string_view(text).substr(from, hit.what.length);
+    return static_cast<int>(from + font_.offsetAt(shown, x - hit.textLeft));
 }
 
 void Renderer::handleMotion(const SDL_MouseMotionEvent& event) {
     const bool held = (event.state & SDL_BUTTON_LMASK) != 0;
-    if (held && drag_.kind == Drag::Kind::Thumb) {
-        const int along = drag_.bar.alongOf(event.x, event.y) - drag_.grab;
-        inputScroll(drag_.control, drag_.bar.bar, SB_THUMBTRACK, drag_.bar.positionAt(along));
+    if (held && drag_.held && drag_.hit.what.press == Press::Thumb) {
+        const bool vertical = drag_.hit.what.bar == SB_VERT;
+        const Rect& track = drag_.hit.track;
+        const int pixels = (vertical ? event.y - track.top : event.x - track.left) - drag_.grab;
+        const int along = vertical ? scale_.unitsY(pixels) : scale_.unitsX(pixels);
+        inputScroll(drag_.hit.what.window, drag_.hit.what.bar, SB_THUMBTRACK, thumbPositionAt(drag_.hit.what, along));
         return;
     }
-    if (held && drag_.kind == Drag::Kind::Text) {
-        inputDrag(drag_.control, textOffset(drag_.control, drag_.text, event.x));
+    if (held && drag_.held) {
+        inputDrag(drag_.hit.what.window, textOffset(drag_.hit, event.x));
         return;
     }
     const Surface* surface = surfaceOf(event.windowID);
     if (surface == nullptr || !menu_.isOpen() || surface->handle != menu_.window) return;
     // An open menu follows the mouse.
     const Hit* hit = hitAt(*surface, event.x, event.y);
-    if (hit && hit->kind == HitKind::MenuItem) menu_.item = hit->index;
-    if (hit && hit->kind == HitKind::MenuTitle && hit->index != menu_.popup) menu_.open(hit->window, hit->index);
+    if (hit && hit->what.press == Press::MenuItem) menu_.item = hit->what.index;
+    if (hit && hit->what.press == Press::MenuTitle && hit->what.index != menu_.popup) menu_.open(hit->what.window, hit->what.index);
 }
 
 void Renderer::handleWheel(const SDL_MouseWheelEvent& event) {
@@ -345,7 +316,7 @@ void Renderer::handleWheel(const SDL_MouseWheelEvent& event) {
     const Hit* hit = surface ? hitAt(*surface, event.mouseX, event.mouseY) : nullptr;
     if (hit == nullptr || isMenuHit(hit)) return;
     const int rows = event.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.y : event.y;
-    if (rows != 0) inputWheel(hit->window, rows * kWheelRows);
+    if (rows != 0) inputWheel(hit->what.window, rows * kWheelRows);
 }
 
 bool Renderer::handleMenuKey(SDL_Keycode sym, unsigned modifiers) {

@@ -47,12 +47,11 @@ public:
 
 private:
     struct Surface;
+    // A thumb or an edit's text held with the button down.
     struct Drag {
-        enum class Kind { None, Thumb, Text } kind = Kind::None;
-        WindowHandle control;
-        ScrollBar bar;
-        int grab = 0;     // thumbs: where in the thumb the mouse took it
-        ShownText text;   // edits: the run of text the drag started in
+        bool held = false;
+        Hit hit;
+        int grab = 0;  // thumbs: pixels into the thumb where the mouse took it
     };
 
     Surface* surfaceOf(Uint32 windowId) const;
@@ -67,9 +66,7 @@ private:
     void handleKey(const SDL_KeyboardEvent& event);
     void handleText(const SDL_TextInputEvent& event);
     bool handleMenuKey(SDL_Keycode sym, unsigned modifiers);
-    void clickScrollBar(const Hit& hit, int x, int y);
-    void clickText(const Hit& hit, int x, unsigned modifiers);
-    int textOffset(WindowHandle edit, const ShownText& run, int x) const;
+    int textOffset(const Hit& hit, int x) const;
     const Hit* hitAt(const Surface& surface, int x, int y) const;
 
     const Font& font_;

@@ -45,24 +45,22 @@ void Canvas::fill(const CellRect& area, Style style) {
 }
 
 int Canvas::text(int x, int y, std::string_view utf8, int width, Style style) {
-    constexpr char32_t kUnprintable = U'\uFFFD';
     int used = 0;
     for (std::size_t pos = 0; pos < utf8.size();) {
-        const std::size_t start = pos;
+        const std::string escaped = escapedCharacter(utf8, pos);
         const std::int32_t decoded = decodeUtf8(utf8, pos);
-        if (decoded == kNoCharacter) {
-            if (used + kStrayByteWidth > width) break;
-            for (char c : strayByteText(static_cast<unsigned char>(utf8[start]))) put(x + used++, y, static_cast<unsigned char>(c), style);
+        if (!escaped.empty()) {
+            if (used + static_cast<int>(escaped.size()) > width) break;
+            for (char c : escaped) put(x + used++, y, static_cast<unsigned char>(c), style);
             continue;
         }
-        auto ch = static_cast<char32_t>(decoded);
+        const auto ch = static_cast<char32_t>(decoded);
         const int cells = codepointWidth(ch);
         if (cells == 0) {
             if (used > 0) addMark(x + used - 1, y, ch);
             continue;
         }
         if (used + cells > width) break;
-        if (isControlCharacter(ch)) ch = kUnprintable;
         if (cells == 2) putWide(x + used, y, ch, style);
         else put(x + used, y, ch, style);
         used += cells;

@@ -54,6 +54,12 @@ CellRect Scale::groupBox(const Rect& units) const {
     return {left, top, std::max(left + 2, column(units.right)), bottomLine + 1};
 }
 
+CellRect Scale::part(const Rect& units) const {
+    const int left = column(units.left);
+    const int top = row(units.top);
+    return {left, top, std::max(left + 1, column(units.right)), std::max(top + 1, row(units.bottom))};
+}
+
 CellRect Scale::lines(const Rect& units) const {
     CellRect cells = control(units);
     cells.top = std::min(row(units.top + kUnitsPerRow / 2), cells.bottom - 1);
@@ -75,17 +81,20 @@ int frameRows(bool hasMenu) { return kCaptionRows + (hasMenu ? kMenuRows : 0); }
 Placement sizeWindow(WindowHandle window, int clientColumns, int clientRows, bool hasMenu, int columns, int rows) {
     const int width = clientColumns + kFrameColumns;
     const int height = frameRows(hasMenu) + clientRows + kFrameRows;
-    if (width <= columns && height <= usableRows(rows)) return {window, {0, 0, width, height}, true};
-    return {window, {0, 0, clientColumns, frameRows(hasMenu) + clientRows}, false};
+    if (width <= columns && height <= usableRows(rows)) return {window, {0, 0, width, height}, true, Scale{}};
+    return {window, {0, 0, clientColumns, frameRows(hasMenu) + clientRows}, false, Scale{}};
 }
 
 Placement placeTopLevel(const Window& window, const Scale& scale, const std::vector<Placement>& placed, int columns,
                         int rows) {
+    // Narrowed, a window keeps room for its frame's sides when its rows leave room for its bottom.
     const bool hasMenu = window.menuBar() != nullptr;
-    const Scale own = scaleForWindow(scale, window.rect.width(), columns);
-    Placement placement = sizeWindow(window.handle, own.columns(window.rect.width()), scale.rows(window.rect.height()),
-                                     hasMenu, columns, rows);
+    const int clientRows = scale.rows(window.rect.height());
+    const bool frameFits = frameRows(hasMenu) + clientRows + kFrameRows <= usableRows(rows);
+    const Scale own = scaleForWindow(scale, window.rect.width(), frameFits ? columns - kFrameColumns : columns);
+    Placement placement = sizeWindow(window.handle, own.columns(window.rect.width()), clientRows, hasMenu, columns, rows);
     placement.outer = placeWindow(placement.outer, window.owner, placed, columns, rows);
+    placement.scale = own;
     return placement;
 }
 

@@ -10,8 +10,6 @@
 
 namespace platform::term {
 
-inline constexpr int kUnitsPerColumn = 4;
-inline constexpr int kUnitsPerRow = 8;
 inline constexpr int kMinColumns = 80;
 inline constexpr int kMinRows = 43;
 inline constexpr int kCaptionRows = 1;
@@ -48,6 +46,9 @@ struct Scale {
     // A box of text lines (a multi-line edit): its first line on the row of
     // that line's middle, level with a label beside it.
     CellRect lines(const Rect& units) const;
+    // A part of a control whose rows count from the control's top (a list's
+    // rows and scroll bars): the rows its units start in and end before.
+    CellRect part(const Rect& units) const;
 };
 
 // A window wider than the terminal at this scale (the rename dialog's 375
@@ -60,14 +61,12 @@ bool terminalTooSmall(int columns, int rows);
 // The rows a top-level window takes above its client area.
 int frameRows(bool hasMenu);
 
-// A top-level window's outer cells, placed on the screen: the first window
-// (the main window) at the top-left corner; an owned window centred over its
-// owner; any other window beside the windows already placed when there is
-// room, else centred on the screen.
+// A top-level window's outer cells, placed on the screen by placeTopLevel's rules.
 struct Placement {
     WindowHandle window;
     CellRect outer;
     bool framed = false;  // a line down its sides and along its bottom
+    Scale scale;          // its own: narrower columns for a window wider than the terminal
 };
 
 inline constexpr int kFrameColumns = 2;  // a frame's sides

@@ -1,10 +1,9 @@
 #include "platform/ui/term/painter.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/text.h"
-#include "platform/ui/input.h"
-#include "platform/ui/scrollbar.h"
 
 namespace platform::term {
 namespace {
@@ -27,12 +26,6 @@ constexpr char32_t kCaretMark = U'›';
 constexpr char kCloseBox[] = "[X]";
 constexpr int kCloseBoxWidth = 3;
 constexpr int kMenuGap = 2;
-constexpr int kComboFieldUnits = 12;
-
-bool hasFocus(const Window& control, bool active) {
-    const Window* dialog = windowOf(control.parent);
-    return active && dialog && dialog->focus == control.handle;
-}
 
 // The text from the first character that starts `cells` cells in.
 std::string_view skipCells(std::string_view text, int cells) {
@@ -41,19 +34,6 @@ std::string_view skipCells(std::string_view text, int cells) {
         skipped += characterWidth(text, at);
     }
     return text.substr(at);
-}
-
-// Cells from the first shown byte to the caret.
-int caretCells(std::string_view text, std::size_t scroll, std::size_t caret) {
-    caret = std::min(caret, text.size());
-    return displayWidth(text.substr(std::min(scroll, caret), caret - std::min(scroll, caret)));
-}
-
-Style buttonStyle(const Window& control, bool focused) {
-    if (!control.enabled) return Style::Disabled;
-    if (focused) return Style::Focused;
-    if ((control.style & BS_PUSHLIKE) && control.check == BST_CHECKED) return Style::Pressed;
-    return control.buttonKind() == BS_DEFPUSHBUTTON ? Style::ButtonDefault : Style::Button;
 }
 
 int menuItemsWidth(const MenuPopupTemplate& popup) {
@@ -65,90 +45,263 @@ int menuItemsWidth(const MenuPopupTemplate& popup) {
     return widest + 2;
 }
 
-bool isGroupBox(const Window& control) {
-    return control.windowClass == WindowClass::Button && control.buttonKind() == BS_GROUPBOX;
+// The style of a field, a list or a text box: a focused one stands out.
+Style fieldStyle(Role role) {
+    if (role == Role::Disabled) return Style::Disabled;
+    return role == Role::Focus ? Style::Focused : Style::Field;
+}
+
+Style runStyle(Role role, Style base) {
+    switch (role) {
+        case Role::Selected: return Style::Selected;
+        case Role::Disabled: return Style::Disabled;
+        case Role::Mark: return Style::MenuHot;
+        default: return base;
+    }
+}
+
+bool isFrame(const ViewElement& e) { return e.shape == Shape::GroupFrame; }
+
+// The elements that stand for a whole control, which others make room for.
+bool isControlElement(const ViewElement& e) {
+    switch (e.shape) {
+        case Shape::Row: case Shape::ScrollBar: case Shape::DropButton: case Shape::Popup: return false;
+        default: return true;
+    }
 }
 
 // Texts that may run on into free cells to their right: a cell is wider than
 // the desktop's average letter, and labels and buttons would lose letters.
-bool isLabel(const Window& control) {
-    if (control.windowClass == WindowClass::Static) return (control.style & (SS_CENTER | SS_SUNKEN)) == 0;
-    return control.windowClass == WindowClass::Button && control.buttonKind() != BS_GROUPBOX;
+bool runsOn(const ViewElement& e) {
+    switch (e.shape) {
+        case Shape::Label: return !e.centred;
+        case Shape::PushButton: case Shape::DefaultButton: case Shape::CheckBox: case Shape::RadioButton: return true;
+        default: return false;
+    }
 }
 
-bool hasMark(const Window& control) {
-    return control.windowClass == WindowClass::Button && !(control.style & BS_PUSHLIKE) &&
-           (control.buttonKind() == BS_AUTOCHECKBOX || control.buttonKind() == BS_RADIOBUTTON);
+// Rows, bars and drop-down boxes stand on whole rows inside their control,
+// counted from its top.
+bool isPart(Shape shape) { return shape == Shape::Row || shape == Shape::ScrollBar || shape == Shape::Popup; }
+
+bool hasMark(const ViewElement& e) { return e.shape == Shape::CheckBox || e.shape == Shape::RadioButton; }
+
+int lineWidth(const TextLine& line) {
+    int width = 0;
+    for (const TextRun& run : line.runs) width += displayWidth(run.text);
+    return width;
 }
+
+using Placed = std::vector<std::pair<const ViewElement*, CellRect>>;
 
 // The cells a label's text needs: where it stands, run on to the right, or
 // moved left when its box or the control after it leaves no room, so that the
 // whole caption shows within its box.
-CellRect fittedLabel(const Window& control, const CellRect& label, const std::vector<std::pair<const Window*, CellRect>>& placed,
-                     int boxLeft, int boxRight) {
-    const int wanted = (hasMark(control) ? 1 : 0) + displayWidth(control.text);
+CellRect fittedLabel(const ViewElement& label, const CellRect& cells, const Placed& placed, int boxLeft, int boxRight) {
+    const int wanted = (hasMark(label) ? 1 : 0) + (label.lines.empty() ? 0 : lineWidth(label.lines.front()));
     int before = boxLeft;
     int after = boxRight;
-    for (const auto& [other, cells] : placed) {
-        const bool sameRows = cells.top < label.bottom && label.top < cells.bottom;
-        if (isGroupBox(*other) || !sameRows || other == &control) continue;
-        if (cells.left >= label.right) after = std::min(after, cells.left);
-        else if (cells.right <= label.left) before = std::max(before, cells.right);
+    for (const auto& [other, at] : placed) {
+        const bool sameRows = at.top < cells.bottom && cells.top < at.bottom;
+        if (isFrame(*other) || !sameRows || other == &label) continue;
+        if (at.left >= cells.right) after = std::min(after, at.left);
+        else if (at.right <= cells.left) before = std::max(before, at.right);
     }
-    if (label.left + wanted <= after) return {label.left, label.top, std::max(label.right, label.left + wanted), label.bottom};
+    if (cells.left + wanted <= after) return {cells.left, cells.top, std::max(cells.right, cells.left + wanted), cells.bottom};
     // Moved left, one cell clear of the control after it where there is room.
     const int right = after < boxRight && after - wanted - 1 >= before ? after - 1 : after;
     const int left = std::max(before, right - wanted);
-    return {left, label.top, std::max(left + 1, right), label.bottom};
+    return {left, cells.top, std::max(left + 1, right), cells.bottom};
 }
 
 // Boxes stacked one on the other each keep both lines: where a box's top line
 // would fall on the bottom line of a box above it, it goes a row down.
-void separateStackedBoxes(std::vector<std::pair<const Window*, CellRect>>& placed) {
+void separateStackedBoxes(Placed& placed) {
     for (auto& [box, cells] : placed) {
-        if (!isGroupBox(*box)) continue;
+        if (!isFrame(*box)) continue;
         for (const auto& [other, above] : placed) {
-            const bool stackedAbove = isGroupBox(*other) && above.top < cells.top && above.bottom < cells.bottom &&
+            const bool stackedAbove = isFrame(*other) && above.top < cells.top && above.bottom < cells.bottom &&
                                       above.left < cells.right && cells.left < above.right;
             if (stackedAbove && above.bottom - 1 == cells.top) ++cells.top;
         }
     }
 }
 
+// Every frame stays inside the frame around it, or the client area: where
+// rounding to cells would put its lines on or past its parent's, they move in.
+void keepFramesInside(Placed& placed, const std::vector<int>& frameOf, const CellRect& client) {
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        const ViewElement& frame = *placed[i].first;
+        if (!isFrame(frame)) continue;
+        CellRect& cells = placed[i].second;
+        const bool nested = frame.parent >= 0 && frameOf[static_cast<std::size_t>(frame.parent)] >= 0;
+        const CellRect& outer = nested ? placed[static_cast<std::size_t>(frameOf[static_cast<std::size_t>(frame.parent)])].second : client;
+        const int inset = nested ? 1 : 0;
+        cells.left = std::max(cells.left, outer.left + inset);
+        cells.top = std::max(cells.top, outer.top + inset);
+        cells.right = std::min(cells.right, outer.right - inset);
+        cells.bottom = std::min(cells.bottom, outer.bottom - inset);
+    }
+}
+
 // The inside of the innermost group box around a control, or the client area.
-std::pair<int, int> boxAround(const CellRect& cells, const std::vector<std::pair<const Window*, CellRect>>& placed,
-                              const CellRect& client) {
+std::pair<int, int> boxAround(const CellRect& cells, const Placed& placed, const CellRect& client) {
     std::pair<int, int> box{client.left, client.right};
     for (const auto& [other, outline] : placed) {
         const bool inside = outline.left < cells.left && cells.left < outline.right - 1 && outline.top < cells.top &&
                             cells.top < outline.bottom - 1;
-        if (isGroupBox(*other) && inside && outline.width() - 2 < box.second - box.first) {
+        if (isFrame(*other) && inside && outline.width() - 2 < box.second - box.first) {
             box = {outline.left + 1, outline.right - 1};
         }
     }
     return box;
 }
 
+// The runs one after the other from x; the caret's run places the cursor.
+int paintLine(Canvas& canvas, int x, int y, const TextLine& line, int width, Style style) {
+    int used = 0;
+    for (const TextRun& run : line.runs) {
+        if (run.role == Role::Caret) {
+            canvas.cursorX = x + std::min(used, std::max(0, width - 1));
+            canvas.cursorY = y;
+            continue;
+        }
+        used += canvas.text(x + used, y, run.text, width - used, runStyle(run.role, style));
+    }
+    return used;
+}
+
+void paintLabel(Canvas& canvas, const ViewElement& e, const CellRect& r) {
+    const bool sunken = e.shape == Shape::SunkenLabel;
+    const Style style = e.role == Role::Disabled ? Style::Disabled : sunken ? Style::Field : Style::Window;
+    if (sunken) canvas.fill(r, style);
+    for (int i = 0; i < r.height() && i < static_cast<int>(e.lines.size()); ++i) {
+        const TextLine& line = e.lines[static_cast<std::size_t>(i)];
+        const int indent = e.centred ? std::max(0, (r.width() - lineWidth(line)) / 2) : 0;
+        paintLine(canvas, r.left + indent, r.top + i, line, r.width() - indent, style);
+    }
+}
+
+// A caption longer than its box ends in an ellipsis on the box's top line, so
+// that it does not read as a whole caption.
+void paintGroup(Canvas& canvas, const ViewElement& e, const CellRect& r) {
+    canvas.frame(r, Style::Frame);
+    const int room = r.width() - 2;
+    if (e.lines.empty() || lineWidth(e.lines.front()) == 0 || room < 1) return;
+    const std::string caption = " " + std::string(e.lines.front().runs.front().text) + " ";
+    const bool fits = displayWidth(caption) <= room;
+    const int used = canvas.text(r.left + 1, r.top, caption, fits ? room : room - 1, Style::Frame);
+    if (!fits) canvas.put(r.left + 1 + used, r.top, kEllipsis, Style::Frame);
+}
+
+void paintButton(Canvas& canvas, const ViewElement& e, const CellRect& r) {
+    Style style = e.shape == Shape::DefaultButton ? Style::ButtonDefault : Style::Button;
+    if (e.checked) style = Style::Pressed;
+    if (e.role == Role::Focus) style = Style::Focused;
+    if (e.role == Role::Disabled) style = Style::Disabled;
+    canvas.fill(r, style);
+    if (e.lines.empty()) return;
+    const int length = std::min(lineWidth(e.lines.front()), r.width());
+    paintLine(canvas, r.left + (r.width() - length) / 2, r.top, e.lines.front(), r.width(), style);
+}
+
+void paintMark(Canvas& canvas, const ViewElement& e, const CellRect& r) {
+    const bool check = e.shape == Shape::CheckBox;
+    const char32_t mark = check ? (e.checked ? kChecked : kUnchecked) : (e.checked ? kRadioOn : kRadioOff);
+    const bool enabled = e.role != Role::Disabled;
+    const Style textStyle = !enabled ? Style::Disabled : e.role == Role::Focus ? Style::Focused : Style::Window;
+    canvas.put(r.left, r.top, mark, enabled ? Style::Window : Style::Disabled);
+    if (!e.lines.empty()) paintLine(canvas, r.left + 1, r.top, e.lines.front(), r.width() - 1, textStyle);
+}
+
+// Fields and text boxes: a line a row, the selection and the cursor shown.
+void paintText(Canvas& canvas, const ViewElement& e, const CellRect& r) {
+    const Style style = fieldStyle(e.role);
+    canvas.fill(r, style);
+    for (int i = 0; i < r.height() && i < static_cast<int>(e.lines.size()); ++i) {
+        paintLine(canvas, r.left, r.top + i, e.lines[static_cast<std::size_t>(i)], r.width(), style);
+    }
+}
+
+void paintRow(Canvas& canvas, const ViewElement& e, const CellRect& r) {
+    const Style style = e.role == Role::Disabled ? Style::Disabled : e.role == Role::Selected ? Style::Selected : Style::Field;
+    canvas.fill(r, style);
+    if (!e.lines.empty() && !e.lines.front().runs.empty()) {
+        canvas.text(r.left + 1, r.top, skipCells(e.lines.front().runs.front().text, e.shift / kUnitsPerColumn),
+                     r.width() - 1, style);
+    }
+    if (e.caretRow) canvas.put(r.left, r.top, kCaretMark, Style::Focused);
+}
+
+void paintScrollBar(Canvas& canvas, const ViewElement& e, const CellRect& r) {
+    const ScrollView& bar = e.bar;
+    const bool vertical = bar.vertical;
+    const int length = vertical ? r.height() : r.width();
+    if (length < 2) return;
+    for (int i = 1; i < length - 1; ++i) {
+        const int x = vertical ? r.left : r.left + i;
+        const int y = vertical ? r.top + i : r.top;
+        canvas.put(x, y, kScrollTrack, Style::Frame);
+    }
+    if (bar.scrolls) {
+        // The thumb's cells, as the view counts them along the bar.
+        const int cell = vertical ? kUnitsPerRow : kUnitsPerColumn;
+        const int start = ((vertical ? bar.thumb.top - e.area.top : bar.thumb.left - e.area.left)) / cell;
+        const int end = ((vertical ? bar.thumb.bottom - e.area.top : bar.thumb.right - e.area.left)) / cell;
+        for (int i = std::max(1, start); i < std::min(end, length - 1); ++i) {
+            canvas.put(vertical ? r.left : r.left + i, vertical ? r.top + i : r.top, kScrollThumb, Style::Frame);
+        }
+    }
+    canvas.put(r.left, r.top, vertical ? kScrollUp : kScrollLeft, Style::Frame);
+    canvas.put(vertical ? r.left : r.right - 1, vertical ? r.bottom - 1 : r.top, vertical ? kScrollDown : kScrollRight,
+                Style::Frame);
+}
+
+// Framed on three sides, hanging from the field: the field is its top.
+void paintPopup(Canvas& canvas, const CellRect& box) {
+    const CellRect outline{box.left - 1, box.top - 1, box.right + 1, box.bottom + 1};
+    canvas.setClip({0, box.top, canvas.columns(), canvas.rows()});
+    canvas.fill(outline, Style::Field);
+    canvas.frame(outline, Style::Frame);
+    canvas.shadow({outline.left, box.top, outline.right, outline.bottom});
+    canvas.clearClip();
+}
+
+void paintProgress(Canvas& canvas, const ViewElement& e, const CellRect& r) {
+    const int filled = std::clamp(e.done * r.width() / e.total, 0, r.width());
+    for (int x = 0; x < r.width(); ++x) canvas.put(r.left + x, r.top, x < filled ? kBarFull : kBarEmpty, Style::Field);
+}
+
 }  // namespace
 
-void Painter::addHit(HitKind kind, WindowHandle window, int index, const CellRect& area) {
-    hits_.push_back({kind, window, index, area, SB_VERT, {}});
+std::size_t offsetAtCell(std::string_view text, std::size_t first, std::size_t length, int cells) {
+    first = std::min(first, text.size());
+    const std::size_t end = std::min(text.size(), first + length);
+    std::size_t at = first;
+    for (int used = 0; at < end; at = nextCharacter(text, at)) {
+        const int width = characterWidth(text, at);
+        if (used + width > cells) break;
+        used += width;
+    }
+    return at;
 }
+
+void Painter::addHit(const HitArea& what, const CellRect& area, const CellRect& track) { hits_.push_back({what, area, track}); }
 
 void Painter::paint(const std::vector<Placement>& placements, const MenuState& menu, std::string_view helpLine) {
     hits_.clear();
     canvas_.cursorX = canvas_.cursorY = -1;
     canvas_.fill({0, 0, canvas_.columns(), canvas_.rows()}, Style::Desktop);
     const WindowHandle active = getActiveWindow();
-    for (const Placement& placement : placements) {
-        const Window* window = windowOf(placement.window);
-        if (window != nullptr && isWindowVisible(placement.window)) {
-            paintWindow(*window, placement, placement.window == active, menu);
-        }
+    for (WindowHandle handle : paintOrder()) {
+        const auto placement = std::find_if(placements.begin(), placements.end(), [&](const Placement& p) { return p.window == handle; });
+        if (placement != placements.end()) paintWindow(*windowOf(handle), *placement, handle == active, menu);
     }
     canvas_.clearClip();
-    for (const auto& [combo, field] : openCombos_) paintComboList(*combo, field);
-    openCombos_.clear();
+    for (const auto& [element, cells] : popups_) paintElement(element, cells);
+    hits_.insert(hits_.end(), popupHits_.begin(), popupHits_.end());
+    popups_.clear();
+    popupHits_.clear();
     if (const Window* window = windowOf(menu.window); window && menu.popup >= 0) paintMenuPopup(*window, menu);
     menuBars_.clear();
     const int helpRow = canvas_.rows() - kHelpRows;
@@ -182,40 +335,76 @@ void Painter::paintWindow(const Window& window, const Placement& placement, bool
     // The close box stays on the screen however wide the window is.
     const int right = std::min(outer.right, canvas_.columns());
     const Style caption = active ? Style::Caption : Style::CaptionInactive;
-    canvas_.fill({outer.left, outer.top, right, outer.top + kCaptionRows}, caption);
+    const CellRect captionCells{outer.left, outer.top, right, outer.top + kCaptionRows};
+    canvas_.fill(captionCells, caption);
     canvas_.text(outer.left + 1, outer.top, window.text, right - outer.left - kCloseBoxWidth - 2, caption);
-    addHit(HitKind::Caption, window.handle, -1, {outer.left, outer.top, right, outer.top + kCaptionRows});
+    HitArea chrome;
+    chrome.window = window.handle;
+    chrome.press = Press::Activate;
+    addHit(chrome, captionCells);
     if (window.style & WS_SYSMENU) {
         const int x = right - kCloseBoxWidth;
         canvas_.text(x, outer.top, kCloseBox, kCloseBoxWidth, caption);
-        addHit(HitKind::CloseBox, window.handle, -1, {x, outer.top, right, outer.top + kCaptionRows});
+        chrome.press = Press::Close;
+        addHit(chrome, {x, outer.top, right, outer.top + kCaptionRows});
     }
     const bool hasMenu = window.menuBar() != nullptr;
     const CellRect client = clientArea(placement, hasMenu);
     if (hasMenu) paintMenuBar(window, client.left, outer.top + kCaptionRows, client.width(), menu);
     canvas_.setClip(client);
-    paintControls(window, client, active);
+    paintView(dialogView(window, active), client, placement.scale);
 }
 
-void Painter::paintControls(const Window& window, const CellRect& client, bool active) {
-    const Scale scale = scaleForWindow(scale_, window.rect.width(), canvas_.columns());
-    std::vector<std::pair<const Window*, CellRect>> placed;
-    for (WindowHandle handle : window.controls) {
-        const Window* control = windowOf(handle);
-        if (control && control->visible) placed.push_back({control, cellsOf(*control, scale, client.left, client.top)});
+// Maps every element to cells, makes room for the texts of labels and keeps
+// frames inside each other, then paints in the view's order.
+void Painter::paintView(const DialogView& view, const CellRect& client, const Scale& scale) {
+    const auto cellsOf = [&](const Rect& units, Shape shape) {
+        const CellRect r = shape == Shape::GroupFrame ? scale.groupBox(units)
+                           : shape == Shape::TextBox  ? scale.lines(units)
+                           : isPart(shape)            ? scale.part(units)
+                                                      : scale.control(units);
+        return CellRect{r.left + client.left, r.top + client.top, r.right + client.left, r.bottom + client.top};
+    };
+    // A text box's scroll bar stands level with its lines.
+    const auto shapeOf = [&](const ViewElement& e) {
+        const bool inTextBox = e.shape == Shape::ScrollBar &&
+                               std::any_of(view.elements.begin(), view.elements.end(), [&](const ViewElement& other) {
+                                   return other.control == e.control && other.shape == Shape::TextBox;
+                               });
+        return inTextBox ? Shape::TextBox : e.shape;
+    };
+    std::vector<CellRect> cells;
+    Placed placed;
+    std::vector<int> placedOf(view.elements.size(), -1);
+    for (const ViewElement& e : view.elements) {
+        cells.push_back(cellsOf(e.area, shapeOf(e)));
+        if (isControlElement(e)) {
+            placedOf[cells.size() - 1] = static_cast<int>(placed.size());
+            placed.push_back({&e, cells.back()});
+        }
     }
     separateStackedBoxes(placed);
-    // Group boxes first: the controls they frame are drawn over their lines.
-    for (bool groups : {true, false}) {
-        for (const auto& [control, cells] : placed) {
-            if (isGroupBox(*control) != groups) continue;
-            if (!isLabel(*control) || cells.height() > 1) {
-                paintControl(*control, cells, active);
-                continue;
-            }
-            const auto [boxLeft, boxRight] = boxAround(cells, placed, client);
-            paintControl(*control, fittedLabel(*control, cells, placed, boxLeft, boxRight), active);
+    keepFramesInside(placed, placedOf, client);
+    for (std::size_t i = 0; i < view.elements.size(); ++i) {
+        if (placedOf[i] < 0) continue;
+        const auto& [element, at] = placed[static_cast<std::size_t>(placedOf[i])];
+        cells[i] = at;
+        if (runsOn(*element) && at.height() == 1) {
+            const auto [boxLeft, boxRight] = boxAround(at, placed, client);
+            cells[i] = fittedLabel(*element, at, placed, boxLeft, boxRight);
         }
+    }
+    for (std::size_t i = 0; i < view.elements.size(); ++i) {
+        if (i < view.firstPopupElement) paintElement(view.elements[i], cells[i]);
+        else popups_.push_back({view.elements[i], cells[i]});
+    }
+    for (std::size_t i = 0; i < view.hits.size(); ++i) {
+        const HitArea& h = view.hits[i];
+        CellRect area = h.element >= 0 ? cells[static_cast<std::size_t>(h.element)] : cellsOf(h.area, Shape::Row);
+        if (h.press == Press::Text && h.index >= 0) area = {area.left, area.top + h.index, area.right, area.top + h.index + 1};
+        const Hit hit{h, area, cellsOf(h.track, Shape::ScrollBar)};
+        if (i < view.firstPopupHit) hits_.push_back(hit);
+        else popupHits_.push_back(hit);
     }
 }
 
@@ -227,11 +416,13 @@ void Painter::paintMenuBar(const Window& window, int left, int top, int width, c
         int access = -1;
         const std::string title = menuText(bar.popups[i].text, access);
         const bool open = menu.window == window.handle && menu.popup == static_cast<int>(i);
-        const Style style = open ? Style::MenuSelected : Style::MenuBar;
-        canvas_.text(x, top, title, width, style);
-        if (!open) paintAccessLetter(x, top, title, access);
-        const int cells = displayWidth(title);
-        addHit(HitKind::MenuTitle, window.handle, static_cast<int>(i), {x, top, x + cells, top + 1});
+        const int cells = paintLine(canvas_, x, top, open ? menuLine(title, -1) : menuLine(title, access), width,
+                                    open ? Style::MenuSelected : Style::MenuBar);
+        HitArea title_;
+        title_.press = Press::MenuTitle;
+        title_.window = window.handle;
+        title_.index = static_cast<int>(i);
+        addHit(title_, {x, top, x + cells, top + 1});
         x += cells + kMenuGap;
     }
     menuBars_.push_back({&window, {left, top, left + width, top + kMenuRows}});
@@ -258,230 +449,37 @@ void Painter::paintMenuPopup(const Window& window, const MenuState& menu) {
             for (int cx = box.left + 1; cx < box.right - 1; ++cx) canvas_.put(cx, y, kHorizontal, Style::MenuBar);
             continue;
         }
-        const Style style = static_cast<int>(j) == menu.item ? Style::MenuSelected : Style::MenuBar;
+        const bool chosen = static_cast<int>(j) == menu.item;
+        const Style style = chosen ? Style::MenuSelected : Style::MenuBar;
         canvas_.fill({box.left + 1, y, box.right - 1, y + 1}, style);
         int access = -1;
         const std::string text = menuText(item.text, access);
-        canvas_.text(box.left + 2, y, text, width - 3, style);
-        if (style != Style::MenuSelected) paintAccessLetter(box.left + 2, y, text, access);
-        addHit(HitKind::MenuItem, window.handle, static_cast<int>(j), {box.left + 1, y, box.right - 1, y + 1});
+        paintLine(canvas_, box.left + 2, y, menuLine(text, chosen ? -1 : access), width - 3, style);
+        HitArea itemHit;
+        itemHit.press = Press::MenuItem;
+        itemHit.window = window.handle;
+        itemHit.index = static_cast<int>(j);
+        addHit(itemHit, {box.left + 1, y, box.right - 1, y + 1});
     }
 }
 
-// The access letter of a menu text drawn at x, marked.
-void Painter::paintAccessLetter(int x, int y, std::string_view text, int access) {
-    if (access < 0) return;
-    const auto at = static_cast<std::size_t>(access);
-    const std::string_view letter = text.substr(at, nextCharacter(text, at) - at);
-    canvas_.text(x + displayWidth(text.substr(0, at)), y, letter, characterWidth(text, at), Style::MenuHot);
-}
-
-CellRect Painter::cellsOf(const Window& control, const Scale& scale, int originX, int originY) const {
-    Rect units = control.rect;
-    if (control.windowClass == WindowClass::ComboBox) units.bottom = units.top + kComboFieldUnits;  // the closed field
-    const bool textLines = control.windowClass == WindowClass::Edit && (control.style & ES_MULTILINE);
-    const CellRect r = isGroupBox(control) ? scale.groupBox(units) : textLines ? scale.lines(units) : scale.control(units);
-    return {r.left + originX, r.top + originY, r.right + originX, r.bottom + originY};
-}
-
-void Painter::paintControl(const Window& control, const CellRect& r, bool active) {
-    const bool focused = hasFocus(control, active);
-    switch (control.windowClass) {
-        case WindowClass::Static: paintStatic(control, r); break;
-        case WindowClass::Button:
-            if (control.buttonKind() == BS_GROUPBOX) paintGroup(control, r);
-            else paintButton(control, r, focused);
+void Painter::paintElement(const ViewElement& e, const CellRect& r) {
+    switch (e.shape) {
+        case Shape::Label: case Shape::SunkenLabel: paintLabel(canvas_, e, r); break;
+        case Shape::GroupFrame: paintGroup(canvas_, e, r); break;
+        case Shape::PushButton: case Shape::DefaultButton: paintButton(canvas_, e, r); break;
+        case Shape::CheckBox: case Shape::RadioButton: paintMark(canvas_, e, r); break;
+        case Shape::Field: case Shape::TextBox: paintText(canvas_, e, r); break;
+        case Shape::List:
+            canvas_.fill(r, e.role == Role::Disabled ? Style::Disabled : Style::Field);
+            if (e.framed) canvas_.frame(r, Style::Frame);
             break;
-        case WindowClass::Edit: paintEdit(control, r, focused); break;
-        case WindowClass::ListBox: paintList(control, r, focused); break;
-        case WindowClass::ComboBox: paintCombo(control, r, focused); break;
-        case WindowClass::Progress: paintProgress(control, r); break;
-        case WindowClass::Dialog: break;
+        case Shape::DropButton: canvas_.put(r.left, r.top, kDropArrow, fieldStyle(e.role)); break;
+        case Shape::Popup: paintPopup(canvas_, r); break;
+        case Shape::Row: paintRow(canvas_, e, r); break;
+        case Shape::ScrollBar: paintScrollBar(canvas_, e, r); break;
+        case Shape::Progress: paintProgress(canvas_, e, r); break;
     }
-    if (control.windowClass != WindowClass::ListBox) addHit(HitKind::Control, control.handle, -1, r);
-}
-
-void Painter::paintStatic(const Window& control, const CellRect& r) {
-    const Style style = !control.enabled ? Style::Disabled : (control.style & SS_SUNKEN) ? Style::Field : Style::Window;
-    if (control.style & SS_SUNKEN) canvas_.fill(r, style);
-    const std::vector<std::string_view> lines = wrapText(control.text, r.width());
-    for (int i = 0; i < r.height() && i < static_cast<int>(lines.size()); ++i) {
-        const std::string_view line = lines[static_cast<std::size_t>(i)];
-        const int indent = (control.style & SS_CENTER) ? std::max(0, (r.width() - displayWidth(line)) / 2) : 0;
-        canvas_.text(r.left + indent, r.top + i, line, r.width() - indent, style);
-    }
-}
-
-// A caption longer than its box ends in an ellipsis on the box's top line, so
-// that it does not read as a whole caption.
-void Painter::paintGroup(const Window& control, const CellRect& r) {
-    canvas_.frame(r, Style::Frame);
-    const int room = r.width() - 2;
-    if (control.text.empty() || room < 1) return;
-    const std::string caption = " " + control.text + " ";
-    const bool fits = displayWidth(caption) <= room;
-    const int used = canvas_.text(r.left + 1, r.top, caption, fits ? room : room - 1, Style::Frame);
-    if (!fits) canvas_.put(r.left + 1 + used, r.top, kEllipsis, Style::Frame);
-}
-
-void Painter::paintButton(const Window& control, const CellRect& r, bool focused) {
-    const std::uint32_t kind = control.buttonKind();
-    const Style style = buttonStyle(control, focused);
-    if (kind == BS_AUTOCHECKBOX || (kind == BS_RADIOBUTTON && !(control.style & BS_PUSHLIKE))) {
-        const bool on = control.check == BST_CHECKED;
-        const char32_t mark = kind == BS_AUTOCHECKBOX ? (on ? kChecked : kUnchecked) : (on ? kRadioOn : kRadioOff);
-        const Style textStyle = !control.enabled ? Style::Disabled : focused ? Style::Focused : Style::Window;
-        canvas_.put(r.left, r.top, mark, control.enabled ? Style::Window : Style::Disabled);
-        canvas_.text(r.left + 1, r.top, control.text, r.width() - 1, textStyle);
-        return;
-    }
-    canvas_.fill(r, style);
-    const int length = std::min(displayWidth(control.text), r.width());
-    canvas_.text(r.left + (r.width() - length) / 2, r.top, control.text, r.width(), style);
-}
-
-void Painter::paintEdit(const Window& control, const CellRect& r, bool focused) {
-    const Style style = !control.enabled ? Style::Disabled : focused ? Style::Focused : Style::Field;
-    canvas_.fill(r, style);
-    if (control.style & ES_MULTILINE) {
-        const std::vector<std::string_view> lines = wrapText(control.text, r.width());
-        for (int i = 0; i < r.height() && i < static_cast<int>(lines.size()); ++i) {
-            canvas_.text(r.left, r.top + i, lines[static_cast<std::size_t>(i)], r.width(), style);
-        }
-        if (focused) placeMultiLineCursor(control.text, lines, control.edit.caret, r);
-        return;
-    }
-    paintFieldText(control, r, r.width(), style, focused);
-}
-
-// A single-line text: from where the layer scrolled it, the caret shown.
-void Painter::paintFieldText(const Window& control, const CellRect& r, int columns, Style style, bool focused) {
-    const std::size_t first = control.edit.firstShown(control.text, columns);
-    canvas_.text(r.left, r.top, std::string_view(control.text).substr(first), columns, style);
-    if (focused) {
-        canvas_.cursorX = r.left + caretCells(control.text, first, control.edit.caret);
-        canvas_.cursorY = r.top;
-    }
-}
-
-// The cursor stands on the last wrapped line that begins at or before the caret.
-void Painter::placeMultiLineCursor(std::string_view text, const std::vector<std::string_view>& lines,
-                                   std::size_t caret, const CellRect& r) {
-    caret = std::min(caret, text.size());
-    std::size_t row = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (static_cast<std::size_t>(lines[i].data() - text.data()) <= caret) row = i;
-    }
-    const auto lineStart = static_cast<std::size_t>(lines[row].data() - text.data());
-    canvas_.cursorX = r.left + std::min(caretCells(text, lineStart, caret), r.width() - 1);
-    canvas_.cursorY = r.top + std::min(static_cast<int>(row), r.height() - 1);
-}
-
-// A bordered list stands its scroll bars on its border; without one they
-// take its last column and row.
-void Painter::paintList(const Window& control, const CellRect& r, bool focused) {
-    const bool bordered = (control.style & WS_BORDER) != 0;
-    const bool vertical = (control.style & WS_VSCROLL) != 0;
-    const bool horizontal = (control.style & WS_HSCROLL) != 0;
-    canvas_.fill(r, control.enabled ? Style::Field : Style::Disabled);
-    if (bordered) canvas_.frame(r, Style::Frame);
-    CellRect rows = bordered ? CellRect{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1} : r;
-    if (!bordered && vertical) --rows.right;
-    if (!bordered && horizontal) --rows.bottom;
-    addHit(HitKind::Control, control.handle, -1, r);  // rows and bars, added later, take their clicks first
-    paintListRows(control, rows, focused);
-    const int barColumn = bordered ? r.right - 1 : rows.right;
-    const int barRow = bordered ? r.bottom - 1 : rows.bottom;
-    if (vertical) paintScrollBar(control, SB_VERT, {barColumn, rows.top, barColumn + 1, rows.bottom});
-    if (horizontal) paintScrollBar(control, SB_HORZ, {rows.left, barRow, rows.right, barRow + 1});
-}
-
-void Painter::paintListRows(const Window& control, const CellRect& r, bool focused) {
-    const ListState& list = control.list;
-    const int count = static_cast<int>(list.items.size());
-    const int shift = list.horizontalOffset / kUnitsPerColumn;
-    for (int row = 0; row < r.height() && list.top + row < count; ++row) {
-        const int index = list.top + row;
-        const int y = r.top + row;
-        const ListItem& item = list.items[static_cast<std::size_t>(index)];
-        const Style style = !control.enabled ? Style::Disabled : item.selected ? Style::Selected : Style::Field;
-        canvas_.fill({r.left, y, r.right, y + 1}, style);
-        canvas_.text(r.left + 1, y, skipCells(item.text, shift), r.width() - 1, style);
-        if (focused && index == list.caret) canvas_.put(r.left, y, kCaretMark, Style::Focused);
-        addHit(HitKind::ListRow, control.handle, index, {r.left, y, r.right, y + 1});
-    }
-    if (focused && count == 0) canvas_.put(r.left, r.top, kCaretMark, Style::Focused);
-}
-
-// Arrows at both ends and a track between them with the thumb; each part
-// answers a click as the layer's scroll codes say.
-void Painter::paintScrollBar(const Window& control, int bar, const CellRect& area) {
-    const bool vertical = bar == SB_VERT;
-    const int length = vertical ? area.height() : area.width();
-    if (length < 2) return;
-    const auto cell = [&](int i) { return vertical ? CellRect{area.left, area.top + i, area.right, area.top + i + 1}
-                                                   : CellRect{area.left + i, area.top, area.left + i + 1, area.bottom}; };
-    const auto span = [&](int from, int to) { return vertical ? CellRect{area.left, area.top + from, area.right, area.top + to}
-                                                              : CellRect{area.left + from, area.top, area.left + to, area.bottom}; };
-    const ScrollInfo info = getScrollInfo(control.handle, bar);
-    const int trackCells = length - 2;
-    const ThumbSpan thumb = thumbSpan(info, trackCells);
-    const bool scrolls = scrollRange(info) > 0;
-    for (int i = 0; i < trackCells; ++i) {
-        const bool onThumb = scrolls && i >= thumb.start && i < thumb.start + thumb.length;
-        const CellRect c = cell(i + 1);
-        canvas_.put(c.left, c.top, onThumb ? kScrollThumb : kScrollTrack, Style::Frame);
-    }
-    canvas_.put(area.left, area.top, vertical ? kScrollUp : kScrollLeft, Style::Frame);
-    const CellRect last = cell(length - 1);
-    canvas_.put(last.left, last.top, vertical ? kScrollDown : kScrollRight, Style::Frame);
-    if (!scrolls) return;
-    const CellRect track = span(1, length - 1);
-    const auto scrollHit = [&](unsigned code, const CellRect& where) {
-        hits_.push_back({HitKind::ScrollBar, control.handle, static_cast<int>(code), where, bar, track});
-    };
-    scrollHit(SB_LINEUP, cell(0));
-    scrollHit(SB_LINEDOWN, last);
-    scrollHit(SB_PAGEUP, span(1, 1 + thumb.start));
-    scrollHit(SB_PAGEDOWN, span(1 + thumb.start + thumb.length, length - 1));
-    scrollHit(SB_THUMBTRACK, span(1 + thumb.start, 1 + thumb.start + thumb.length));
-}
-
-void Painter::paintCombo(const Window& control, const CellRect& r, bool focused) {
-    const Style style = !control.enabled ? Style::Disabled : focused ? Style::Focused : Style::Field;
-    canvas_.fill(r, style);
-    paintFieldText(control, r, std::max(1, r.width() - 1), style, focused);
-    canvas_.put(r.right - 1, r.top, kDropArrow, style);
-    if (control.comboDropped && control.enabled) openCombos_.push_back({&control, r});
-}
-
-void Painter::paintComboList(const Window& control, const CellRect& field) {
-    const int count = static_cast<int>(control.list.items.size());
-    const int rows = std::max(1, std::min(count, scale_.rows(control.comboDropHeight - kComboFieldUnits)));
-    const CellRect box{field.left, field.bottom, field.right, field.bottom + rows};
-    // Framed on three sides, hanging from the field; the field is its top.
-    const CellRect outline{box.left - 1, box.top - 1, box.right + 1, box.bottom + 1};
-    canvas_.setClip({0, box.top, canvas_.columns(), canvas_.rows()});
-    canvas_.fill(outline, Style::Field);
-    canvas_.frame(outline, Style::Frame);
-    canvas_.shadow({outline.left, box.top, outline.right, outline.bottom});
-    canvas_.clearClip();
-    for (int row = 0; row < rows; ++row) {
-        const int index = control.list.top + row;
-        if (index >= count) break;
-        const Style style = index == control.comboSelection ? Style::Selected : Style::Field;
-        const CellRect line{box.left, box.top + row, box.right, box.top + row + 1};
-        canvas_.fill(line, style);
-        canvas_.text(box.left, line.top, control.list.items[static_cast<std::size_t>(index)].text, box.width(), style);
-        addHit(HitKind::ComboRow, control.handle, index, line);
-    }
-}
-
-void Painter::paintProgress(const Window& control, const CellRect& r) {
-    const ProgressState& p = control.progress;
-    const int span = std::max(1, p.high - p.low);
-    const int filled = std::clamp((p.position - p.low) * r.width() / span, 0, r.width());
-    for (int x = 0; x < r.width(); ++x) canvas_.put(r.left + x, r.top, x < filled ? kBarFull : kBarEmpty, Style::Field);
 }
 
 }  // namespace platform::term

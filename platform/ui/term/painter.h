@@ -1,5 +1,6 @@
-// Draws the desktop of the window layer into a canvas, and remembers what
-// stands where so that mouse clicks find their window, control or list row.
+// Draws the desktop of the window layer into a canvas: each window's frame,
+// caption and menu, and the layer's view of its controls mapped to cells.
+// Remembers the cells of every hit area, so that a click finds its input.
 #pragma once
 
 #include <string>
@@ -8,25 +9,20 @@
 
 #include "platform/ui/menu.h"
 #include "platform/ui/term/canvas.h"
+#include "platform/ui/view.h"
 #include "platform/ui/wrap.h"
-#include "platform/ui/window.h"
 
 namespace platform::term {
 
-enum class HitKind { Control, ListRow, ComboRow, CloseBox, Caption, MenuTitle, MenuItem, ScrollBar };
-
 struct Hit {
-    HitKind kind;
-    WindowHandle window;  // the control, or the top-level window
-    int index = -1;       // list row, menu popup or menu item; a scroll bar's SB_ code
+    HitArea what;
     CellRect area;
-    int bar = SB_VERT;    // scroll bars: which one, and its track (where the thumb is dragged)
-    CellRect track;
+    CellRect track;  // thumbs: the cells they are dragged along
 };
 
 class Painter {
 public:
-    Painter(Canvas& canvas, Scale scale) : canvas_(canvas), scale_(scale) {}
+    explicit Painter(Canvas& canvas) : canvas_(canvas) {}
 
     // Paints every visible top-level window at its placement, bottom first.
     void paint(const std::vector<Placement>& placements, const MenuState& menu, std::string_view helpLine);
@@ -36,32 +32,23 @@ public:
 
 private:
     void paintWindow(const Window& window, const Placement& placement, bool active, const MenuState& menu);
-    void paintControls(const Window& window, const CellRect& client, bool active);
+    void paintView(const DialogView& view, const CellRect& client, const Scale& scale);
     void paintMenuBar(const Window& window, int left, int top, int width, const MenuState& menu);
     void paintMenuPopup(const Window& window, const MenuState& menu);
-    CellRect cellsOf(const Window& control, const Scale& scale, int originX, int originY) const;
-    void paintControl(const Window& control, const CellRect& r, bool active);
-    void paintStatic(const Window& control, const CellRect& r);
-    void paintGroup(const Window& control, const CellRect& r);
-    void paintButton(const Window& control, const CellRect& r, bool focused);
-    void paintEdit(const Window& control, const CellRect& r, bool focused);
-    void paintFieldText(const Window& control, const CellRect& r, int columns, Style style, bool focused);
-    void placeMultiLineCursor(std::string_view text, const std::vector<std::string_view>& lines, std::size_t caret,
-                              const CellRect& r);
-    void paintAccessLetter(int x, int y, std::string_view text, int access);
-    void paintList(const Window& control, const CellRect& r, bool focused);
-    void paintListRows(const Window& control, const CellRect& r, bool focused);
-    void paintScrollBar(const Window& control, int bar, const CellRect& area);
-    void paintCombo(const Window& control, const CellRect& r, bool focused);
-    void paintComboList(const Window& control, const CellRect& field);
-    void paintProgress(const Window& control, const CellRect& r);
-    void addHit(HitKind kind, WindowHandle window, int index, const CellRect& area);
+    void paintElement(const ViewElement& element, const CellRect& r);
+    void addHit(const HitArea& what, const CellRect& area, const CellRect& track = {});
 
     Canvas& canvas_;
-    Scale scale_;
     std::vector<Hit> hits_;
-    std::vector<std::pair<const Window*, CellRect>> openCombos_;  // drawn over everything
     std::vector<std::pair<const Window*, CellRect>> menuBars_;
+    // Open drop-down lists go over every window: painted, and their hits
+    // added, last.
+    std::vector<std::pair<ViewElement, CellRect>> popups_;
+    std::vector<Hit> popupHits_;
 };
+
+// The byte of a shown line of text [first, first + length) that a click
+// `cells` cells into the line finds.
+std::size_t offsetAtCell(std::string_view text, std::size_t first, std::size_t length, int cells);
 
 }  // namespace platform::term

@@ -6,7 +6,6 @@
 
 #include "platform/text.h"
 #include "platform/ui/keyhints.h"
-#include "platform/ui/scrollbar.h"
 #include "platform/ui/window.h"
 
 namespace platform::term {
@@ -64,27 +63,17 @@ void Renderer::updatePlacements(const Scale& scale) {
     }
 }
 
-// Painted bottom first, in the desktop's z-order.
-std::vector<Placement> Renderer::paintOrder() const {
-    std::vector<Placement> ordered = placements_;
-    const auto& z = desktop().zOrder;
-    std::stable_sort(ordered.begin(), ordered.end(), [&](const Placement& a, const Placement& b) {
-        return std::find(z.begin(), z.end(), a.window) < std::find(z.begin(), z.end(), b.window);
-    });
-    return ordered;
-}
-
 void Renderer::draw() {
     const int columns = terminal_.columns();
     const int rows = terminal_.rows();
     Canvas canvas(columns, rows);
-    Painter painter(canvas, Scale::forTerminal(columns, rows));
+    Painter painter(canvas);
     if (terminalTooSmall(columns, rows)) {
         painter.paintTooSmall(columns, rows);
     } else {
         updatePlacements(Scale::forTerminal(columns, rows));
         menu_.keepValid();
-        painter.paint(paintOrder(), menu_, helpLine(columns));
+        painter.paint(placements_, menu_, helpLine(columns));
     }
     hits_ = painter.hits();
     terminal_.show(canvas);
@@ -196,52 +185,43 @@ void Renderer::handleMouse(const TerminalEvent& event) {
     const auto hit = std::find_if(hits_.rbegin(), hits_.rend(), [&](const Hit& h) { return h.area.contains(event.x, event.y); });
     const bool twice = event.button == TerminalEvent::Button::LeftTwice;
     if (event.button != TerminalEvent::Button::Left && !twice) {
-        if (hit != hits_.rend()) inputWheel(hit->window, event.button == TerminalEvent::Button::WheelUp ? kWheelRows : -kWheelRows);
+        if (hit != hits_.rend()) inputWheel(hit->what.window, event.button == TerminalEvent::Button::WheelUp ? kWheelRows : -kWheelRows);
         return;
     }
-    const bool inMenu = hit != hits_.rend() && (hit->kind == HitKind::MenuItem || hit->kind == HitKind::MenuTitle);
-    if (!inMenu) menu_ = {};
-    if (hit == hits_.rend()) return;
-    const bool doubleClick = isDoubleClick(*hit) || twice;
-    switch (hit->kind) {
-        case HitKind::CloseBox: inputClose(hit->window); break;
-        case HitKind::Caption: inputActivate(hit->window); break;
-        case HitKind::MenuTitle: menu_.clickTitle(hit->window, hit->index); break;
-        case HitKind::MenuItem: menu_.clickItem(hit->index); break;
-        case HitKind::ListRow:
-            if (doubleClick) inputDoubleClick(hit->window, hit->index);
-            else inputClick(hit->window, event.modifiers, hit->index);
-            break;
-        case HitKind::ComboRow: inputClick(hit->window, event.modifiers, hit->index); break;
-        case HitKind::Control: inputClick(hit->window, event.modifiers); break;
-        case HitKind::ScrollBar: pressScrollBar(*hit, event); break;
+    if (hit == hits_.rend()) {
+        menu_ = {};
+        return;
     }
+    const bool doubleClick = isDoubleClick(*hit) || twice;
+    int offset = -1;
+    if (hit->what.press == Press::Text) {
+        const std::string text = getWindowText(hit->what.window);
+        offset = static_cast<int>(offsetAtCell(text, hit->what.first, hit->what.length, event.x - hit->area.left));
+    }
+    if (hit->what.press == Press::Thumb) {
+        const int along = hit->what.bar == SB_VERT ? event.y - hit->area.top : event.x - hit->area.left;
+        drag_ = {true, *hit, along};
+    }
+    pressHit(hit->what, event.modifiers, doubleClick, offset, menu_);
 }
 
 // A second press on the same thing soon after the first.
 bool Renderer::isDoubleClick(const Hit& hit) {
     const auto now = std::chrono::steady_clock::now();
-    const bool same = lastClick_.window == hit.window && lastClick_.index == hit.index && lastClick_.kind == hit.kind;
+    const bool same = lastClick_.window == hit.what.window && lastClick_.index == hit.what.index && lastClick_.press == hit.what.press;
     const bool isDouble = same && now - lastClick_.time <= kDoubleClickTime;
-    lastClick_ = isDouble ? LastClick{} : LastClick{hit.kind, hit.window, hit.index, now};
+    lastClick_ = isDouble ? LastClick{} : LastClick{hit.what.press, hit.what.window, hit.what.index, now};
     return isDouble;
-}
-
-void Renderer::pressScrollBar(const Hit& hit, const TerminalEvent& event) {
-    const auto code = static_cast<unsigned>(hit.index);
-    if (code != SB_THUMBTRACK) return inputScroll(hit.window, hit.bar, code);
-    const int along = hit.bar == SB_VERT ? event.y - hit.area.top : event.x - hit.area.left;
-    drag_ = {hit.window, hit.bar, hit.track, along};
 }
 
 // The thumb follows the mouse along its track, held where it was taken.
 void Renderer::dragThumb(const TerminalEvent& event) {
-    if (!isWindow(drag_.list)) return;
-    const bool vertical = drag_.bar == SB_VERT;
-    const int trackCells = vertical ? drag_.track.height() : drag_.track.width();
-    const int thumbStart = (vertical ? event.y - drag_.track.top : event.x - drag_.track.left) - drag_.grab;
-    const ScrollInfo info = getScrollInfo(drag_.list, drag_.bar);
-    inputScroll(drag_.list, drag_.bar, SB_THUMBTRACK, scrollPositionAt(info, trackCells, thumbStart));
+    if (!drag_.held || !isWindow(drag_.thumb.what.window)) return;
+    const bool vertical = drag_.thumb.what.bar == SB_VERT;
+    const CellRect& track = drag_.thumb.track;
+    const int cells = (vertical ? event.y - track.top : event.x - track.left) - drag_.grab;
+    const int along = cells * (vertical ? kUnitsPerRow : kUnitsPerColumn);
+    inputScroll(drag_.thumb.what.window, drag_.thumb.what.bar, SB_THUMBTRACK, thumbPositionAt(drag_.thumb.what, along));
 }
 
 int runInTerminal(const std::function<int()>& program) {

@@ -49,13 +49,11 @@ private:
     void draw();
     std::string helpLine(int columns) const;
     void updatePlacements(const Scale& scale);
-    std::vector<Placement> paintOrder() const;
     void handle(const TerminalEvent& event);
     void handleKey(const KeyAction& key);
     void handleMenuKey(const KeyAction& key);
     void handleMouse(const TerminalEvent& event);
     bool isDoubleClick(const Hit& hit);
-    void pressScrollBar(const Hit& hit, const TerminalEvent& event);
     void dragThumb(const TerminalEvent& event);
     void cycleWindows(bool forward);
 
@@ -66,16 +64,15 @@ private:
     std::vector<Hit> hits_;
     MenuState menu_;
     struct LastClick {
-        HitKind kind = HitKind::Control;
+        Press press = Press::Control;
         WindowHandle window;
         int index = -1;
         std::chrono::steady_clock::time_point time{};
     } lastClick_;
     struct ThumbDrag {
-        WindowHandle list;  // none while no thumb is held
-        int bar = SB_VERT;
-        CellRect track;
-        int grab = 0;  // where in the thumb it was taken
+        bool held = false;
+        Hit thumb;
+        int grab = 0;  // cells into the thumb where it was taken
     } drag_;
     std::chrono::steady_clock::time_point lastDraw_{};
     int idleReads_ = 0;
