@@ -272,8 +272,8 @@ private:
             e.caretRow = isFocused && index == list.caret;
             e.shift = list.horizontalOffset;
             e.lines.push_back(plainLine(item.text, role));
-            const Rect area = e.area;
-            hit(hitOf(press, control.handle, area, index, add(std::move(e))));
+            const Rect rowArea = e.area;
+            hit(hitOf(press, control.handle, rowArea, index, add(std::move(e))));
         }
         if (isFocused && count == 0) {
             ViewElement e = element(Shape::Row, rowsOf(area, 0, 1), Role::Normal, control.handle);

@@ -66,7 +66,7 @@ struct Placement {
     WindowHandle window;
     CellRect outer;
     bool framed = false;  // a line down its sides and along its bottom
-    Scale scale;          // its own: narrower columns for a window wider than the terminal
+    Scale scale{};        // its own: narrower columns for a window wider than the terminal
 };
 
 inline constexpr int kFrameColumns = 2;  // a frame's sides
