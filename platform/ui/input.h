@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ui/ui.h"
 
@@ -55,6 +56,8 @@ void inputScroll(WindowHandle control, int bar, unsigned code, int position = 0)
 void inputClose(WindowHandle topLevel);  // the close box
 void inputMenu(WindowHandle topLevel, int command);
 void inputActivate(WindowHandle topLevel);
+// Files and folders dropped on a top-level window, all in one message.
+void inputDropFiles(WindowHandle topLevel, std::vector<std::string> paths);
 
 // Whether the control takes typed text (edits and editable combo boxes): a
 // Space typed there is a blank, elsewhere it presses.

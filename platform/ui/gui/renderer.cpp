@@ -236,6 +236,7 @@ void Renderer::handle(const SDL_Event& event) {
         case SDL_MOUSEWHEEL: handleWheel(event.wheel); break;
         case SDL_KEYDOWN: handleKey(event.key); break;
         case SDL_TEXTINPUT: handleText(event.text); break;
+        case SDL_DROPBEGIN: case SDL_DROPFILE: case SDL_DROPTEXT: case SDL_DROPCOMPLETE: handleDrop(event.drop); break;
         case SDL_QUIT: postQuitMessage(0); break;  // the session or a signal ends the program
         default: break;
     }
@@ -386,6 +387,17 @@ void Renderer::handleText(const SDL_TextInputEvent& event) {
     const std::string typed = typedText(event.text);
     if (typed == " " && !takesTyping(keyTarget())) return;  // the key has pressed already
     if (!typed.empty()) inputText(typed);
+}
+
+// The files of one drop come one event each, between its beginning and its
+// end, and go to the window as one drop. Paths are the file system's bytes.
+void Renderer::handleDrop(const SDL_DropEvent& event) {
+    if (event.type == SDL_DROPBEGIN) dropped_.clear();
+    if (event.type == SDL_DROPFILE && event.file != nullptr) dropped_.emplace_back(event.file);
+    SDL_free(event.file);  // SDL hands the text over with the event
+    if (event.type != SDL_DROPCOMPLETE) return;
+    if (const Surface* surface = surfaceOf(event.windowID)) inputDropFiles(surface->handle, std::move(dropped_));
+    dropped_.clear();
 }
 
 void chooseVideoHints() {

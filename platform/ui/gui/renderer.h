@@ -66,6 +66,7 @@ private:
     void handleWheel(const SDL_MouseWheelEvent& event);
     void handleKey(const SDL_KeyboardEvent& event);
     void handleText(const SDL_TextInputEvent& event);
+    void handleDrop(const SDL_DropEvent& event);
     bool handleMenuKey(SDL_Keycode sym, unsigned modifiers);
     void clickScrollBar(const Hit& hit, int x, int y);
     void clickText(const Hit& hit, int x, unsigned modifiers);
@@ -78,6 +79,7 @@ private:
     MenuState menu_;
     Drag drag_;
     WindowHandle raised_;
+    std::vector<std::string> dropped_;  // the files of a drop not yet complete
     std::chrono::steady_clock::time_point lastRefresh_{};
     int paints_ = 0;
 };
