@@ -279,7 +279,7 @@ void Renderer::handleButton(const SDL_MouseButtonEvent& event) {
         case HitKind::MenuTitle: menu_.clickTitle(hit->window, hit->index); break;
         case HitKind::MenuItem: menu_.clickItem(hit->index); break;
         case HitKind::ListRow:
-            if (event.clicks == kDoubleClick) inputDoubleClick(hit->window, hit->index);
+            if (isDoubleClick(event, *hit)) inputDoubleClick(hit->window, hit->index);
             else inputClick(hit->window, modifiers, hit->index);
             break;
         case HitKind::ComboRow: inputClick(hit->window, modifiers, hit->index); break;
@@ -287,6 +287,14 @@ void Renderer::handleButton(const SDL_MouseButtonEvent& event) {
         case HitKind::ScrollBar: clickScrollBar(*hit, event.x, event.y); break;
         case HitKind::Control: inputClick(hit->window, modifiers); break;
     }
+}
+
+// SDL counts presses within the double-click time wherever they fall; a
+// double click is the second of them on the row the first was on.
+bool Renderer::isDoubleClick(const SDL_MouseButtonEvent& event, const Hit& hit) {
+    const bool same = event.clicks >= kDoubleClick && lastRow_.window == hit.window && lastRow_.index == hit.index;
+    lastRow_ = same ? RowPress{} : RowPress{hit.window, hit.index};
+    return same;
 }
 
 int Renderer::textOffset(WindowHandle edit, const ShownText& run, int x) const {

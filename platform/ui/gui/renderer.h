@@ -55,6 +55,11 @@ private:
         ShownText text;   // edits: the run of text the drag started in
     };
 
+    struct RowPress {
+        WindowHandle window;
+        int index = -1;
+    };
+
     Surface* surfaceOf(Uint32 windowId) const;
     Surface* surfaceOf(WindowHandle handle) const;
     void makeSurface(const Window& window);
@@ -68,6 +73,7 @@ private:
     void handleText(const SDL_TextInputEvent& event);
     void handleDrop(const SDL_DropEvent& event);
     bool handleMenuKey(SDL_Keycode sym, unsigned modifiers);
+    bool isDoubleClick(const SDL_MouseButtonEvent& event, const Hit& hit);
     void clickScrollBar(const Hit& hit, int x, int y);
     void clickText(const Hit& hit, int x, unsigned modifiers);
     int textOffset(WindowHandle edit, const ShownText& run, int x) const;
@@ -78,6 +84,7 @@ private:
     std::vector<std::unique_ptr<Surface>> surfaces_;
     MenuState menu_;
     Drag drag_;
+    RowPress lastRow_;  // the list row pressed last, unless that made a double click
     WindowHandle raised_;
     std::vector<std::string> dropped_;  // the files of a drop not yet complete
     std::chrono::steady_clock::time_point lastRefresh_{};
