@@ -511,8 +511,14 @@ TEST_F(GuiMainWindow, F10AndAltLettersOpenMenusAndKeysChooseItems) {
     key(window, SDLK_RETURN);
     key(window, SDLK_a, KMOD_LALT);
     type(window, "a");  // the text of the Alt key types nothing
+    setFocus(getDlgItem(window, res::kTitleEdit));
     key(window, SDLK_g);
+    type(window, "g");  // the letter's text, after the window it chose has opened
     EXPECT_EQ(probe.ids(), (std::vector<int>{res::kMenuSaveList, res::kMenuSaveList}));
+    EXPECT_EQ(getWindowText(getDlgItem(window, res::kTitleEdit)), "");
+    key(window, SDLK_x);
+    type(window, "x");
+    EXPECT_EQ(getWindowText(getDlgItem(window, res::kTitleEdit)), "x");
     key(window, SDLK_F10);
     key(window, SDLK_F10);  // closed again: Enter now goes to the window
     EXPECT_TRUE(hitsOf(window, HitKind::MenuItem).empty());

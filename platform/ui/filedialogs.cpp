@@ -276,11 +276,14 @@ void finishChoice(WindowHandle dialog, FileDialog& state, const std::string& fol
     endDialog(dialog, 1);
 }
 
+// Enter in the list acts on its highlighted entry, Enter in the name field on
+// what is typed there; the button takes the typed names, else the highlighted folder.
 void acceptFileChoice(WindowHandle dialog, FileDialog& state) {
     if (state.view.listHasFocus(dialog) && state.view.enterHighlightedFolder(dialog)) return;
-    const std::vector<std::string> names = typedNames(getWindowText(getDlgItem(dialog, kNameEdit)));
+    const WindowHandle nameField = getDlgItem(dialog, kNameEdit);
+    const std::vector<std::string> names = typedNames(getWindowText(nameField));
     if (names.empty()) {
-        state.view.enterHighlightedFolder(dialog);
+        if (getFocus() != nameField) state.view.enterHighlightedFolder(dialog);
         return;
     }
     if (names.size() > 1) {

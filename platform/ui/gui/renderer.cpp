@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/ui/gui/codepage.h"
 #include "platform/ui/gui/icon.h"
@@ -369,6 +370,8 @@ bool Renderer::handleMenuKey(SDL_Keycode sym, unsigned modifiers) {
         return true;
     }
     if (!menu_.isOpen()) return false;
+    // The letter comes as text too, after the window it chose may have opened.
+    swallowText_ = isLetter(sym);
     if (isLetter(sym)) menu_.access(static_cast<char>(sym));
     else if (const std::optional<Key> key = keyOf(sym)) menu_.key(*key);
     return true;
@@ -377,6 +380,7 @@ bool Renderer::handleMenuKey(SDL_Keycode sym, unsigned modifiers) {
 void Renderer::handleKey(const SDL_KeyboardEvent& event) {
     const SDL_Keycode sym = event.keysym.sym;
     const unsigned modifiers = modifiersOf(event.keysym.mod);
+    swallowText_ = false;
     if (handleMenuKey(sym, modifiers)) return;
     if ((modifiers & kControl) && isEditCommandLetter(sym)) {
         const char command = static_cast<char>(sym - kControlLetterBase);
@@ -391,7 +395,7 @@ void Renderer::handleKey(const SDL_KeyboardEvent& event) {
 }
 
 void Renderer::handleText(const SDL_TextInputEvent& event) {
-    if (menu_.isOpen() || (SDL_GetModState() & (KMOD_CTRL | KMOD_LALT))) return;
+    if (std::exchange(swallowText_, false) || menu_.isOpen() || (SDL_GetModState() & (KMOD_CTRL | KMOD_LALT))) return;
     const std::string typed = typedText(event.text);
     if (typed == " " && !takesTyping(keyTarget())) return;  // the key has pressed already
     if (!typed.empty()) inputText(typed);

@@ -84,6 +84,7 @@ private:
     std::vector<std::unique_ptr<Surface>> surfaces_;
     MenuState menu_;
     Drag drag_;
+    bool swallowText_ = false;  // the text of a key the menu took is not typed
     RowPress lastRow_;  // the list row pressed last, unless that made a double click
     WindowHandle raised_;
     std::vector<std::string> dropped_;  // the files of a drop not yet complete
