@@ -9,6 +9,7 @@
 
 #include "platform/ui/gui/codepage.h"
 #include "platform/ui/gui/icon.h"
+#include "platform/ui/gui/syswindow.h"
 #include "platform/ui/gui/xerrors.h"
 #include "platform/ui/placement.h"
 #include "platform/ui/window.h"
@@ -226,6 +227,14 @@ std::string Renderer::clipboardText() const {
     std::string typed = text ? typedText(text) : std::string();
     SDL_free(text);
     return typed;
+}
+
+// Only windows a person sees stand on a desktop with dialogs of its own.
+bool Renderer::offersDesktopDialogs() const { return showsWindows(SDL_GetCurrentVideoDriver()); }
+
+std::string Renderer::windowSystemName(WindowHandle topLevel) const {
+    SDL_Window* window = sdlWindow(topLevel);
+    return window ? systemWindowName(window) : std::string();
 }
 
 void Renderer::handle(const SDL_Event& event) {

@@ -33,6 +33,8 @@ public:
     void poll() override;
     void setClipboardText(std::string_view text) override;
     std::string clipboardText() const override;
+    bool offersDesktopDialogs() const override;
+    std::string windowSystemName(WindowHandle topLevel) const override;
 
     // Brings the screen up to date: windows made, shown, hidden, raised, and
     // painted again where something changed.
