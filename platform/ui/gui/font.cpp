@@ -2,6 +2,7 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/text.h"
@@ -11,7 +12,8 @@ namespace platform::gui {
 namespace {
 
 constexpr char kInstalledFont[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
-constexpr char kMarkStandIn[] = "?";  // for a dialog font without the replacement mark
+constexpr char kMarkStandIn[] = "?";
+constexpr char kHighBit = static_cast<char>(0x80);  // for a dialog font without the replacement mark
 constexpr char kNoScript[] = "Zzzz";
 constexpr char kHebrewScript[] = "Hebr";
 constexpr char kArabicScript[] = "Arab";
@@ -100,7 +102,10 @@ int Font::fontFor(char32_t c) const {
 
 TTF_Font* Font::face(int font) const { return font <= 0 ? font_ : fallback_->face(font - 1); }
 
+// Plain ASCII, most of what is drawn, is one run of the dialog font.
 std::vector<TextRun> Font::runsOf(std::string_view layerText) const {
+    const bool ascii = std::all_of(layerText.begin(), layerText.end(), [](char c) { return (c & kHighBit) == 0; });
+    if (ascii) return layerText.empty() ? std::vector<TextRun>{} : std::vector<TextRun>{{0, std::string(layerText), false}};
     return visualRuns(screenText(layerText), [this](char32_t c) { return fontFor(c); });
 }
 
