@@ -12,8 +12,8 @@ namespace platform::gui {
 namespace {
 
 constexpr char kInstalledFont[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
-constexpr char kMarkStandIn[] = "?";
-constexpr char kHighBit = static_cast<char>(0x80);  // for a dialog font without the replacement mark
+constexpr char kMarkStandIn[] = "?";  // for a dialog font without the replacement mark
+constexpr char kHighBit = static_cast<char>(0x80);  // set in every byte of a character beyond ASCII
 constexpr char kNoScript[] = "Zzzz";
 constexpr char kHebrewScript[] = "Hebr";
 constexpr char kArabicScript[] = "Arab";
