@@ -31,6 +31,7 @@ cd "$work"
 XDG_CONFIG_HOME="$work/cfg" "$build/lirvane" >/dev/null 2>&1 &
 pids+=($!)
 main=$(window_named "Lirvane v3.0")
+sleep 1  # keys sent before the window has the focus would be lost
 
 # Add the folder: Tab to "Añadir Carpeta" (19 tab stops on), type its name.
 for _ in $(seq 19); do xdotool key Tab; done
