@@ -3,6 +3,7 @@
 #include <dbus/dbus.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 
@@ -278,7 +279,9 @@ FileAnswer ask(const FileQuestion& question, const std::function<bool()>& whileW
     if (!connection) return {};
     const dbus_uint32_t version = chooserVersion(connection.get());
     if (version == 0 || (question.kind == FileQuestion::Kind::Folder && version < kFolderModeVersion)) return {};
-    const std::string token = "lirvane" + std::to_string(::getpid());
+    // A token of its own for every request: the portal keeps finished ones a while.
+    const std::string token = "lirvane" + std::to_string(::getpid()) + "_" +
+                              std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
     const std::string expected = requestPath(connection.get(), token);
     listenTo(connection.get(), expected);
     const std::string handle = startRequest(connection.get(), question, token);
