@@ -70,15 +70,38 @@ bool globMatch(std::string_view pattern, std::string_view name) {
 }
 
 // Patterns may be several, separated by ';'. "*.*" matches every name.
-bool matchesFilter(std::string_view patterns, std::string_view name) {
-    std::size_t start = 0;
-    while (start <= patterns.size()) {
+std::vector<std::string_view> patternsOf(std::string_view patterns) {
+    std::vector<std::string_view> each;
+    for (std::size_t start = 0; start <= patterns.size();) {
         const std::size_t end = std::min(patterns.find(';', start), patterns.size());
-        const std::string_view pattern = patterns.substr(start, end - start);
-        if (pattern == "*.*" || globMatch(pattern, name)) return true;
+        each.push_back(patterns.substr(start, end - start));
         start = end + 1;
     }
-    return false;
+    return each;
+}
+
+bool matchesFilter(std::string_view patterns, std::string_view name) {
+    const std::vector<std::string_view> each = patternsOf(patterns);
+    return std::any_of(each.begin(), each.end(),
+                       [&](std::string_view pattern) { return pattern == "*.*" || globMatch(pattern, name); });
+}
+
+struct FilterPair {
+    std::string shown;
+    std::string patterns;
+};
+
+// A filter list: pairs of zero-terminated strings, ended by an empty string.
+std::vector<FilterPair> filterPairs(const char* filter) {
+    std::vector<FilterPair> pairs;
+    for (const char* at = filter; at && *at;) {
+        FilterPair pair{at, {}};
+        at += pair.shown.size() + 1;
+        pair.patterns = at;
+        at += pair.patterns.size() + 1;
+        pairs.push_back(std::move(pair));
+    }
+    return pairs;
 }
 
 std::vector<Entry> readFolder(const std::string& folder, std::string_view patterns, bool foldersOnly) {
@@ -183,13 +206,9 @@ FileDialog* fileDialogOf(WindowHandle dialog) { return reinterpret_cast<FileDial
 
 void fillTypes(WindowHandle dialog, FileDialog& state) {
     const WindowHandle types = getDlgItem(dialog, kTypeCombo);
-    for (const char* pair = state.request->filter; pair && *pair;) {
-        const std::string shown = pair;
-        pair += shown.size() + 1;
-        const std::string pattern = pair;
-        pair += pattern.size() + 1;
-        comboAddString(types, shown);
-        state.filterPatterns.push_back(pattern);
+    for (const FilterPair& pair : filterPairs(state.request->filter)) {
+        comboAddString(types, pair.shown);
+        state.filterPatterns.push_back(pair.patterns);
     }
     const int chosen = std::clamp(state.request->filterIndex - 1, 0, std::max(0, comboGetCount(types) - 1));
     comboSetCurSel(types, chosen);
@@ -335,18 +354,12 @@ std::intptr_t fileDialogProc(WindowHandle dialog, unsigned message, WParam wPara
 
 // --- The desktop's own chooser ----------------------------------------------------
 
-// A filter list's pairs as the chooser takes them; patterns are separated by ';'.
 std::vector<portal::Filter> chooserFilters(const char* filter) {
     std::vector<portal::Filter> filters;
-    for (const char* pair = filter; pair && *pair;) {
-        portal::Filter added{pair, {}};
-        pair += added.name.size() + 1;
-        const std::string_view patterns = pair;
-        pair += patterns.size() + 1;
-        for (std::size_t start = 0; start <= patterns.size();) {
-            const std::size_t end = std::min(patterns.find(';', start), patterns.size());
-            if (end > start) added.patterns.emplace_back(patterns.substr(start, end - start));
-            start = end + 1;
+    for (const FilterPair& pair : filterPairs(filter)) {
+        portal::Filter added{pair.shown, {}};
+        for (std::string_view pattern : patternsOf(pair.patterns)) {
+            if (!pattern.empty()) added.patterns.emplace_back(pattern);
         }
         filters.push_back(std::move(added));
     }
