@@ -12,6 +12,7 @@
 #include "platform/ui/gui/codepage.h"
 #include "platform/ui/gui/renderer.h"
 #include "platform/ui/gui/scrollbar.h"
+#include "platform/ui/gui/syswindow.h"
 #include "platform/ui/script.h"
 #include "res/resources.h"
 #include "ui_probe.h"
@@ -185,6 +186,44 @@ TEST(GuiPieces, DialogUnitsScaleByTheAverageWidthAndTheHeight) {
     EXPECT_EQ(averageCharWidth(364), 7);
     EXPECT_EQ(averageCharWidth(350), 7);
     EXPECT_EQ(averageCharWidth(337), 6);
+}
+
+// An XSETTINGS block as a settings manager publishes it: a string, a colour
+// and the integer looked for, in either byte order.
+TEST(GuiPieces, TheDoubleClickTimeIsReadFromTheDesktopsSettings) {
+    const auto block = [](bool bigEndian) {
+        std::vector<unsigned char> bytes = {static_cast<unsigned char>(bigEndian), 0, 0, 0};
+        const auto number = [&](std::uint32_t value, int size) {
+            for (int i = 0; i < size; ++i) {
+                const int shift = 8 * (bigEndian ? size - 1 - i : i);
+                bytes.push_back(static_cast<unsigned char>(value >> shift));
+            }
+        };
+        const auto setting = [&](unsigned char type, std::string name) {
+            bytes.insert(bytes.end(), {type, 0});
+            number(static_cast<std::uint32_t>(name.size()), 2);
+            name.resize((name.size() + 3) / 4 * 4, '\0');
+            bytes.insert(bytes.end(), name.begin(), name.end());
+            number(7, 4);  // the serial of its last change
+        };
+        number(1, 4);
+        number(3, 4);
+        setting(1, "Net/ThemeName");
+        number(5, 4);
+        bytes.insert(bytes.end(), {'C', 'l', 'e', 'a', 'r', 0, 0, 0});
+        setting(2, "Gtk/Colour");
+        bytes.insert(bytes.end(), 8, 0xFF);
+        setting(0, "Net/DoubleClickTime");
+        number(250, 4);
+        return bytes;
+    };
+    for (const bool bigEndian : {false, true}) {
+        const std::vector<unsigned char> bytes = block(bigEndian);
+        EXPECT_EQ(xsettingsInteger(bytes, "Net/DoubleClickTime"), 250) << bigEndian;
+        EXPECT_EQ(xsettingsInteger(bytes, "Net/DndDragThreshold"), std::nullopt);
+        // A block cut short ends the reading, not the program.
+        EXPECT_EQ(xsettingsInteger(std::span(bytes).first(bytes.size() - 6), "Net/DoubleClickTime"), std::nullopt);
+    }
 }
 
 TEST(GuiPieces, TheThumbShowsPageAndPositionAndDraggingItInverts) {
