@@ -137,6 +137,16 @@ int addFolderTree(WindowHandle list, std::string_view folder) {
     return result == 0 ? 1 : 0;
 }
 
+void addDroppedPaths(WindowHandle window, std::span<const std::string> paths) {
+    const WindowHandle list = platform::getDlgItem(window, res::kFileList);
+    bool allAdded = true;
+    for (const std::string& path : paths) {
+        if (platform::pathKind(path) == platform::PathKind::Folder) addFolderTree(list, path);
+        else allAdded = addEntry(list, path) && allAdded;
+    }
+    if (!allAdded) platform::messageBox(window, kAddFailed, kAddErrorTitle);
+}
+
 void removeSelectedEntries(WindowHandle list) {
     for (int index = platform::listGetCount(list) - 1; index >= 0; --index) {
         if (platform::listGetSel(list, index) > 0) platform::listDeleteString(list, index);

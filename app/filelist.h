@@ -3,6 +3,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "app/program.h"
@@ -43,6 +44,9 @@ int addSelectedFiles(WindowHandle list, std::span<const char> result);
 // Adds every file whose name ends in "mp3" in the folder and below it; 1 when
 // the folder's entries were read to their end.
 int addFolderTree(WindowHandle list, std::string_view folder);
+// Adds what was dropped on the window as the two add commands would: a file
+// as it is, a folder by addFolderTree; one message when a file cannot be added.
+void addDroppedPaths(WindowHandle window, std::span<const std::string> paths);
 void removeSelectedEntries(WindowHandle list);
 void removeAllEntries(WindowHandle list);
 

@@ -134,6 +134,9 @@ std::intptr_t MainWindow(WindowHandle window, unsigned message, WParam wParam, L
         case platform::WM_COMMAND:
             command(window, static_cast<int>(platform::loWord(wParam)), platform::hiWord(wParam));
             return platform::kHandled;
+        case platform::WM_DROPFILES:
+            addDroppedPaths(window, platform::takeDroppedFiles(wParam));
+            return platform::kHandled;
         default:
             return platform::kNotHandled;
     }

@@ -582,6 +582,41 @@ TEST_F(AddingFiles, APathLongerThan259BytesIsRefusedNotCut) {
     run();
 }
 
+TEST_F(AddingFiles, FilesAndFoldersDroppedTogetherAreAddedAsTheAddCommandsAddThem) {
+    namespace fs = std::filesystem;
+    fs::create_directories(folder.path() / "tree" / "sub");
+    for (const char* name : {"one.mp3", "notes.txt", "tree/a.mp3", "tree/c.txt", "tree/sub/b.mp3"}) {
+        folder.make(name, audio(10));
+    }
+    const std::string tooLong = pathIn(std::string(platform::kMaxPath, 'x') + ".mp3");
+    then("drop two files, a folder tree and a path too long to hold", [&] {
+        script::drop(main(), {pathIn("one.mp3"), pathIn("notes.txt"), pathIn("tree"), tooLong});
+    });
+    then("one message for the path, and the rest added", [&] {
+        ASSERT_EQ(platform::shownMessageBoxes().size(), 1u);
+        EXPECT_EQ(platform::shownMessageBoxes()[0].text, app::kAddFailed);
+        script::pressOk();
+    });
+    then("the files as they are, the folder by its mp3 names", [&] {
+        std::vector<std::string> added = entries();
+        std::sort(added.begin(), added.end());
+        EXPECT_EQ(added, (std::vector<std::string>{pathIn("notes.txt"), pathIn("one.mp3"), pathIn("tree/a.mp3"),
+                                                   pathIn("tree/sub/b.mp3")}));
+        script::click(main(), res::kAddFolder);
+    });
+    then("a drop on a dialog, and on the main window while it is blocked, adds nothing", [&] {
+        script::drop(script::window("Buscar carpeta"), {pathIn("one.mp3")});
+        script::drop(main(), {pathIn("one.mp3")});
+        script::key(Key::Escape);
+    });
+    then("the list is as it was, and nothing waits", [&] {
+        EXPECT_EQ(entries().size(), 4u);
+        EXPECT_TRUE(platform::desktop().drops.empty());
+        script::close(main());
+    });
+    run();
+}
+
 
 // --- Removing entries --------------------------------------------------------------
 

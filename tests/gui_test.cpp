@@ -12,6 +12,7 @@
 
 #include "platform/ui/gui/codepage.h"
 #include "platform/ui/gui/renderer.h"
+#include "platform/ui/gui/syswindow.h"
 #include "platform/ui/script.h"
 #include "res/resources.h"
 #include "ui_probe.h"
@@ -195,6 +196,44 @@ TEST(GuiPieces, DialogUnitsScaleByTheAverageWidthAndTheHeight) {
     EXPECT_EQ(averageCharWidth(337), 6);
 }
 
+// An XSETTINGS block as a settings manager publishes it: a string, a colour
+// and the integer looked for, in either byte order.
+TEST(GuiPieces, TheDoubleClickTimeIsReadFromTheDesktopsSettings) {
+    const auto block = [](bool bigEndian) {
+        std::vector<unsigned char> bytes = {static_cast<unsigned char>(bigEndian), 0, 0, 0};
+        const auto number = [&](std::uint32_t value, int size) {
+            for (int i = 0; i < size; ++i) {
+                const int shift = 8 * (bigEndian ? size - 1 - i : i);
+                bytes.push_back(static_cast<unsigned char>(value >> shift));
+            }
+        };
+        const auto setting = [&](unsigned char type, std::string name) {
+            bytes.insert(bytes.end(), {type, 0});
+            number(static_cast<std::uint32_t>(name.size()), 2);
+            name.resize((name.size() + 3) / 4 * 4, '\0');
+            bytes.insert(bytes.end(), name.begin(), name.end());
+            number(7, 4);  // the serial of its last change
+        };
+        number(1, 4);
+        number(3, 4);
+        setting(1, "Net/ThemeName");
+        number(5, 4);
+        bytes.insert(bytes.end(), {'C', 'l', 'e', 'a', 'r', 0, 0, 0});
+        setting(2, "Gtk/Colour");
+        bytes.insert(bytes.end(), 8, 0xFF);
+        setting(0, "Net/DoubleClickTime");
+        number(250, 4);
+        return bytes;
+    };
+    for (const bool bigEndian : {false, true}) {
+        const std::vector<unsigned char> bytes = block(bigEndian);
+        EXPECT_EQ(xsettingsInteger(bytes, "Net/DoubleClickTime"), 250) << bigEndian;
+        EXPECT_EQ(xsettingsInteger(bytes, "Net/DndDragThreshold"), std::nullopt);
+        // A block cut short ends the reading, not the program.
+        EXPECT_EQ(xsettingsInteger(std::span(bytes).first(bytes.size() - 6), "Net/DoubleClickTime"), std::nullopt);
+    }
+}
+
 TEST(GuiPieces, ADisplayNobodySeesRunsNothingSoTheTerminalTakesOver) {
     // The offscreen driver these tests use is what SDL falls back on when the
     // named display cannot be reached.
@@ -321,8 +360,15 @@ TEST_F(GuiControls, ListRowsTakeClicksCtrlClicksAndShiftClicks) {
     click(top(), x, at(4), KMOD_LSHIFT);
     EXPECT_EQ(script::selection(top(), kFiles), (std::vector<int>{2, 3, 4}));
     EXPECT_TRUE(script::focused(top(), kFiles));
-    click(top(), x, at(1), KMOD_NONE, 2);  // a double click picks its row alone
-    EXPECT_EQ(script::selection(top(), kFiles), std::vector<int>{1});
+    // SDL counts the second press of a double click wherever it falls: on
+    // another row it is a click there; on the same row a double click.
+    click(top(), x, at(1), KMOD_LSHIFT);
+    click(top(), x, at(3), KMOD_NONE, 2);
+    EXPECT_EQ(script::selection(top(), kFiles), std::vector<int>{3});
+    EXPECT_EQ(dialog->probe.count(kFiles, LBN_DBLCLK), 0);
+    click(top(), x, at(3), KMOD_NONE, 3);
+    EXPECT_EQ(dialog->probe.count(kFiles, LBN_DBLCLK), 1);
+    click(top(), x, at(3), KMOD_NONE, 4);  // a third press begins anew
     EXPECT_EQ(dialog->probe.count(kFiles, LBN_DBLCLK), 1);
 }
 
@@ -491,8 +537,14 @@ TEST_F(GuiMainWindow, F10AndAltLettersOpenMenusAndKeysChooseItems) {
     key(window, SDLK_RETURN);
     key(window, SDLK_a, KMOD_LALT);
     type(window, "a");  // the text of the Alt key types nothing
+    setFocus(getDlgItem(window, res::kTitleEdit));
     key(window, SDLK_g);
+    type(window, "g");  // the letter's text, after the window it chose has opened
     EXPECT_EQ(probe.ids(), (std::vector<int>{res::kMenuSaveList, res::kMenuSaveList}));
+    EXPECT_EQ(getWindowText(getDlgItem(window, res::kTitleEdit)), "");
+    key(window, SDLK_x);
+    type(window, "x");
+    EXPECT_EQ(getWindowText(getDlgItem(window, res::kTitleEdit)), "x");
     key(window, SDLK_F10);
     key(window, SDLK_F10);  // closed again: Enter now goes to the window
     EXPECT_TRUE(hitsOf(window, Press::MenuItem).empty());
@@ -527,6 +579,24 @@ TEST_F(GuiMainWindow, AnotherWindowOpensOverTheMainWindowAndGoesWithTheLayers) {
     destroyWindow(other.window);
     renderer->refresh();
     EXPECT_EQ(renderer->sdlWindow(other.window), nullptr);
+}
+
+// The files of one drop reach the window it fell on as one message.
+TEST_F(GuiControls, TheFilesOfADropGoToTheWindowAsOneMessage) {
+    SDL_Event event{};
+    event.drop = {SDL_DROPBEGIN, 0, nullptr, idOf(top())};
+    renderer->handle(event);
+    for (const char* path : {"/música/uno.mp3", "/música/álbum"}) {
+        event.drop = {SDL_DROPFILE, 0, SDL_strdup(path), idOf(top())};
+        renderer->handle(event);
+    }
+    event.drop = {SDL_DROPCOMPLETE, 0, nullptr, idOf(top())};
+    renderer->handle(event);
+    ASSERT_EQ(desktop().queue.size(), 1u);
+    const Msg msg = desktop().queue.front();
+    EXPECT_EQ(msg.window, top());
+    EXPECT_EQ(msg.message, WM_DROPFILES);
+    EXPECT_EQ(takeDroppedFiles(msg.wParam), (std::vector<std::string>{"/música/uno.mp3", "/música/álbum"}));
 }
 
 }  // namespace

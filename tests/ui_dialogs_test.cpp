@@ -336,6 +336,40 @@ TEST_F(UiOpenDialog, ADoubleClickOrAbrirOnAHighlightedFolderOpensItAndEnterGoesO
     EXPECT_EQ(result(), music + "/b.mp3|");
 }
 
+TEST_F(UiOpenDialog, EnterInTheNameFieldActsOnWhatIsTypedThereWhateverTheListHighlights) {
+    const auto nameField = [] { return idOf(script::window("Save..."), WindowClass::Edit); };
+    const auto entryList = [] { return idOf(script::window("Save..."), WindowClass::ListBox); };
+    script.then("highlight music", [&] {
+              const auto d = script::window("Save...");
+              EXPECT_EQ(script::items(d, entryList()), (Texts{"[..]", "[music]", "top.mp3"}));
+              script::clickRow(d, entryList(), 1);
+          })
+        .then("type the folder's own path", [&] {
+            script::typeInto(script::window("Save..."), nameField(), base);
+            script::key(Key::Enter);
+        })
+        .then("the typed folder is shown; Enter in the empty field stays there", [&] {
+            const auto d = script::window("Save...");
+            EXPECT_EQ(script::items(d, entryList()), (Texts{"[..]", "[music]", "top.mp3"}));
+            EXPECT_EQ(script::text(d, nameField()), "");
+            script::key(Key::Enter);
+        })
+        .then("a full path typed saves there, though [..] is highlighted", [&] {
+            const auto d = script::window("Save...");
+            ASSERT_TRUE(d);
+            EXPECT_EQ(script::items(d, entryList()).size(), 3u);
+            script::typeInto(d, nameField(), music + "/lista.lv3");
+            script::key(Key::Enter);
+        });
+    request.filter = kMp3Filter;
+    request.file = file;
+    request.initialDir = ".";
+    request.title = "Save...";
+    request.flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    ASSERT_TRUE(getSaveFileName(request));
+    EXPECT_EQ(result(), music + "/lista.lv3|");
+}
+
 // --- The scripted input source ------------------------------------------------------
 
 TEST_F(UiScript, ProgramWaitingAfterTheLastStepFailsOnceAndEndsEveryLoop) {

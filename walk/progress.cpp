@@ -91,7 +91,8 @@ void ProgressRun::walk(const WalkScope& scope, const std::function<void(int inde
 }
 
 bool deferDuringWalk(WindowHandle window, unsigned message, WParam wParam, LParam lParam) {
-    const bool waits = message == platform::WM_COMMAND || message == platform::WM_CLOSE;
+    const bool waits =
+        message == platform::WM_COMMAND || message == platform::WM_CLOSE || message == platform::WM_DROPFILES;
     if (!waits || !platform::isWindow(ProgressWindowHandle)) return false;
     auto* run = reinterpret_cast<ProgressRun*>(platform::dialogData(ProgressWindowHandle));
     run->defer({window, message, wParam, lParam});

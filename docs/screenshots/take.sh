@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots of the desktop windows under Xvfb with a
 # window manager, into docs/: the main window with a list and a shown tag,
-# Options, About, a progress window and the rename dialog.
+# Options, About, a progress window, the rename dialog, and the main window
+# with Japanese names dropped on it.
 # Usage: docs/screenshots/take.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 
@@ -30,6 +31,7 @@ cd "$work"
 XDG_CONFIG_HOME="$work/cfg" "$build/lirvane" >/dev/null 2>&1 &
 pids+=($!)
 main=$(window_named "Lirvane v3.0")
+sleep 1  # keys sent before the window has the focus would be lost
 
 # Add the folder: Tab to "Añadir Carpeta" (19 tab stops on), type its name.
 for _ in $(seq 19); do xdotool key Tab; done
@@ -62,3 +64,15 @@ kill "$showcase"
 "$build/lirvane_showcase" rename &
 pids+=($!)
 shoot "Renombrar desde TAG's" rename.png
+kill "${pids[-1]}"
+
+# Names in other scripts: a folder of Japanese names dropped on the list, as
+# from a file manager, and one of them shown.
+japanese="$work/日本の音楽"
+mkdir -p "$japanese"
+for name in "さくら" "夜明けの歌" "東京の雨"; do cp "$music/uno.mp3" "$japanese/$name.mp3"; done
+x=$(geometry "$main" "Absolute upper-left X:")
+y=$(geometry "$main" "Absolute upper-left Y:")
+"$build/tests/lirvane_xdnd_drop" "$main" $(( x + 100 )) $(( y + 80 )) "$japanese"
+xdotool windowactivate --sync "$main" key End  # the list still has the focus
+shoot "Lirvane v3.0" main-window-japanese.png

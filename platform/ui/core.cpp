@@ -378,7 +378,8 @@ void translateMessage(const Msg&) {
 
 LParam dispatchMessage(const Msg& msg) { return sendMessage(msg.window, msg.message, msg.wParam, msg.lParam); }
 
-LParam defDialogProc(WindowHandle dialog, unsigned message, WParam, LParam) {
+LParam defDialogProc(WindowHandle dialog, unsigned message, WParam wParam, LParam) {
+    if (message == WM_DROPFILES) takeDroppedFiles(wParam);  // a window that takes no drops
     if (message == WM_CLOSE) {
         const Window* window = windowOf(dialog);
         if (window != nullptr) sendCommand(dialog, IDCANCEL, cancelButton(*window));

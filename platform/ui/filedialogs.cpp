@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/fs.h"
+#include "platform/portal.h"
 #include "platform/text.h"
 #include "platform/ui/controls.h"
+#include "platform/ui/input.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/ui.h"
 #include "platform/ui/window.h"
@@ -67,15 +70,38 @@ bool globMatch(std::string_view pattern, std::string_view name) {
 }
 
 // Patterns may be several, separated by ';'. "*.*" matches every name.
-bool matchesFilter(std::string_view patterns, std::string_view name) {
-    std::size_t start = 0;
-    while (start <= patterns.size()) {
+std::vector<std::string_view> patternsOf(std::string_view patterns) {
+    std::vector<std::string_view> each;
+    for (std::size_t start = 0; start <= patterns.size();) {
         const std::size_t end = std::min(patterns.find(';', start), patterns.size());
-        const std::string_view pattern = patterns.substr(start, end - start);
-        if (pattern == "*.*" || globMatch(pattern, name)) return true;
+        each.push_back(patterns.substr(start, end - start));
         start = end + 1;
     }
-    return false;
+    return each;
+}
+
+bool matchesFilter(std::string_view patterns, std::string_view name) {
+    const std::vector<std::string_view> each = patternsOf(patterns);
+    return std::any_of(each.begin(), each.end(),
+                       [&](std::string_view pattern) { return pattern == "*.*" || globMatch(pattern, name); });
+}
+
+struct FilterPair {
+    std::string shown;
+    std::string patterns;
+};
+
+// A filter list: pairs of zero-terminated strings, ended by an empty string.
+std::vector<FilterPair> filterPairs(const char* filter) {
+    std::vector<FilterPair> pairs;
+    for (const char* at = filter; at && *at;) {
+        FilterPair pair{at, {}};
+        at += pair.shown.size() + 1;
+        pair.patterns = at;
+        at += pair.patterns.size() + 1;
+        pairs.push_back(std::move(pair));
+    }
+    return pairs;
 }
 
 std::vector<Entry> readFolder(const std::string& folder, std::string_view patterns, bool foldersOnly) {
@@ -176,13 +202,9 @@ FileDialog* fileDialogOf(WindowHandle dialog) { return reinterpret_cast<FileDial
 
 void fillTypes(WindowHandle dialog, FileDialog& state) {
     const WindowHandle types = getDlgItem(dialog, kTypeCombo);
-    for (const char* pair = state.request->filter; pair && *pair;) {
-        const std::string shown = pair;
-        pair += shown.size() + 1;
-        const std::string pattern = pair;
-        pair += pattern.size() + 1;
-        comboAddString(types, shown);
-        state.filterPatterns.push_back(pattern);
+    for (const FilterPair& pair : filterPairs(state.request->filter)) {
+        comboAddString(types, pair.shown);
+        state.filterPatterns.push_back(pair.patterns);
     }
     const int chosen = std::clamp(state.request->filterIndex - 1, 0, std::max(0, comboGetCount(types) - 1));
     comboSetCurSel(types, chosen);
@@ -272,11 +294,14 @@ void finishChoice(WindowHandle dialog, FileDialog& state, const std::string& fol
     endDialog(dialog, 1);
 }
 
+// Enter in the list acts on its highlighted entry, Enter in the name field on
+// what is typed there; the button takes the typed names, else the highlighted folder.
 void acceptFileChoice(WindowHandle dialog, FileDialog& state) {
     if (state.view.listHasFocus(dialog) && state.view.enterHighlightedFolder(dialog)) return;
-    const std::vector<std::string> names = typedNames(getWindowText(getDlgItem(dialog, kNameEdit)));
+    const WindowHandle nameField = getDlgItem(dialog, kNameEdit);
+    const std::vector<std::string> names = typedNames(getWindowText(nameField));
     if (names.empty()) {
-        state.view.enterHighlightedFolder(dialog);
+        if (getFocus() != nameField) state.view.enterHighlightedFolder(dialog);
         return;
     }
     if (names.size() > 1) {
@@ -323,7 +348,76 @@ std::intptr_t fileDialogProc(WindowHandle dialog, unsigned message, WParam wPara
     return kHandled;
 }
 
+// --- The desktop's own chooser ----------------------------------------------------
+
+std::vector<portal::Filter> chooserFilters(const char* filter) {
+    std::vector<portal::Filter> filters;
+    for (const FilterPair& pair : filterPairs(filter)) {
+        portal::Filter added{pair.shown, {}};
+        for (std::string_view pattern : patternsOf(pair.patterns)) {
+            if (!pattern.empty()) added.patterns.emplace_back(pattern);
+        }
+        filters.push_back(std::move(added));
+    }
+    return filters;
+}
+
+// Asks the desktop's chooser, when the windows stand on a desktop: its owner
+// is disabled as under a modal dialog, and the other windows go on working.
+portal::FileAnswer askDesktop(WindowHandle owner, portal::FileQuestion question) {
+    InputSource* source = inputSource();
+    if (source == nullptr || !source->offersDesktopDialogs()) return {};
+    question.parentWindow = source->windowSystemName(topLevelOf(owner));
+    question.folder = currentFolder();
+    const bool disableOwner = isWindow(owner) && isWindowEnabled(owner);
+    if (disableOwner) enableWindow(owner, false);
+    portal::FileAnswer answer = portal::ask(question, [] {
+        Msg msg;
+        while (peekMessage(msg, {})) {
+            if (!isDialogMessage(topLevelOf(msg.window), msg)) dispatchMessage(msg);
+        }
+        return !quitRequested();
+    });
+    if (disableOwner) enableWindow(owner, true);
+    return answer;
+}
+
+// The deepest folder that holds every path, and each path below it.
+std::pair<std::string, std::vector<std::string>> splitCommonFolder(const std::vector<std::string>& paths) {
+    std::string folder = folderOf(paths.front());
+    const auto holds = [&](const std::string& path) { return folder == kRoot || path.starts_with(folder + kSeparator); };
+    for (const std::string& path : paths) {
+        while (!holds(path)) folder = folderOf(folder);
+    }
+    const std::size_t skip = folder == kRoot ? folder.size() : folder.size() + 1;
+    std::vector<std::string> names;
+    for (const std::string& path : paths) names.push_back(path.substr(skip));
+    return {folder, names};
+}
+
+// Nothing when there is no desktop chooser to ask; else whether the user chose.
+std::optional<bool> chooseOnDesktop(OpenFileName& request, bool saving) {
+    portal::FileQuestion question;
+    question.kind = saving ? portal::FileQuestion::Kind::Save : portal::FileQuestion::Kind::Open;
+    question.title = request.title ? request.title : "";
+    question.filters = chooserFilters(request.filter);
+    question.currentFilter = static_cast<std::size_t>(std::max(request.filterIndex - 1, 0));
+    question.multiple = !saving && (request.flags & OFN_ALLOWMULTISELECT);
+    const portal::FileAnswer answer = askDesktop(request.owner, question);
+    if (answer.outcome == portal::Outcome::Unavailable) return std::nullopt;
+    if (answer.outcome == portal::Outcome::Cancelled) return false;
+    const auto [folder, names] = splitCommonFolder(answer.paths);
+    if (!writeResult(request.file, folder, names)) {
+        desktop().fileDialogError = FNERR_BUFFERTOOSMALL;
+        return false;
+    }
+    if (!(request.flags & OFN_NOCHANGEDIR)) changeFolder(folder);
+    return true;
+}
+
 bool runFileDialog(OpenFileName& request, bool saving) {
+    desktop().fileDialogError = 0;
+    if (const std::optional<bool> chosen = chooseOnDesktop(request, saving)) return *chosen;
     const bool multiple = !saving && (request.flags & OFN_ALLOWMULTISELECT);
     const std::uint32_t listStyle = LBS_NOTIFY | WS_VSCROLL | WS_BORDER | WS_TABSTOP | (multiple ? LBS_EXTENDEDSEL : 0);
     const std::array<ControlTemplate, 9> controls = {{
@@ -341,7 +435,6 @@ bool runFileDialog(OpenFileName& request, bool saving) {
     const DialogTemplate dialog{0, "", near.left + 8, near.top + 8, 280, 196,
                                 WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, kDialogFont, controls};
     FileDialog state{&request, {}, {}, saving};
-    desktop().fileDialogError = 0;
     return dialogBoxIndirect(dialog, request.owner, fileDialogProc, reinterpret_cast<LParam>(&state)) == 1;
 }
 
@@ -361,11 +454,20 @@ void showFolderChoice(WindowHandle dialog, const FolderDialog& state) {
     setDlgItemText(dialog, kNameEdit, subFolder ? state.view.pathOf(*entry) : std::string());
 }
 
+// Copies a chosen folder's path, zero-terminated; a path too long is shown
+// over the window and not taken.
+bool takeFolderPath(WindowHandle window, std::span<char> result, const std::string& path) {
+    if (path.size() + 1 > result.size()) {
+        showProblem(window, kTooLong, path);
+        return false;
+    }
+    std::copy(path.begin(), path.end(), result.begin());
+    result[path.size()] = '\0';
+    return true;
+}
+
 void chooseFolderPath(WindowHandle dialog, FolderDialog& state, const std::string& path) {
-    if (path.size() + 1 > state.result.size()) return showProblem(dialog, kTooLong, path);
-    std::copy(path.begin(), path.end(), state.result.begin());
-    state.result[path.size()] = '\0';
-    endDialog(dialog, 1);
+    if (takeFolderPath(dialog, state.result, path)) endDialog(dialog, 1);
 }
 
 // Enter in the list opens the highlighted folder, Enter in the path field
@@ -411,6 +513,13 @@ bool getSaveFileName(OpenFileName& request) { return runFileDialog(request, true
 unsigned commDlgExtendedError() { return desktop().fileDialogError; }
 
 bool browseForFolder(WindowHandle owner, const char* title, std::span<char> result) {
+    portal::FileQuestion question;
+    question.kind = portal::FileQuestion::Kind::Folder;
+    question.title = title ? title : "";
+    const portal::FileAnswer answer = askDesktop(owner, question);
+    if (answer.outcome != portal::Outcome::Unavailable) {
+        return answer.outcome == portal::Outcome::Chosen && takeFolderPath(owner, result, answer.paths.front());
+    }
     const std::array<ControlTemplate, 8> controls = {{
         {WindowClass::Static, kTitleText, 7, 5, 226, 16, "", SS_LEFT},
         {WindowClass::Static, kNoControlId, 7, 25, 34, 8, "Carpeta:", SS_LEFT},

@@ -107,4 +107,20 @@ void inputActivate(WindowHandle topLevel) {
     if (takesInput(topLevel)) setActiveWindow(topLevel);
 }
 
+void inputDropFiles(WindowHandle topLevel, std::vector<std::string> paths) {
+    if (!takesInput(topLevel) || getParent(topLevel) || paths.empty()) return;
+    Desktop& d = desktop();
+    const WParam drop = d.nextDrop++;
+    d.drops.emplace(drop, std::move(paths));
+    postMessage(topLevel, WM_DROPFILES, drop, 0);
+}
+
+std::vector<std::string> takeDroppedFiles(WParam drop) {
+    const auto found = desktop().drops.find(drop);
+    if (found == desktop().drops.end()) return {};
+    std::vector<std::string> paths = std::move(found->second);
+    desktop().drops.erase(found);
+    return paths;
+}
+
 }  // namespace platform

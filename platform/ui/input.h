@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ui/ui.h"
 
@@ -24,6 +25,12 @@ public:
     // The clipboard, in the layer's code page. By default the layer keeps it.
     virtual void setClipboardText(std::string_view text);
     virtual std::string clipboardText() const;
+    // Whether the windows stand on a desktop whose own file chooser may serve
+    // instead of the layer's dialogs.
+    virtual bool offersDesktopDialogs() const { return false; }
+    // The window system's name of a top-level window, for the desktop's
+    // dialogs to stand over it ("x11:3a00004"); empty when it has none.
+    virtual std::string windowSystemName(WindowHandle) const { return {}; }
 };
 
 // The clipboard of the attached input source, or the layer's own.
@@ -55,6 +62,8 @@ void inputScroll(WindowHandle control, int bar, unsigned code, int position = 0)
 void inputClose(WindowHandle topLevel);  // the close box
 void inputMenu(WindowHandle topLevel, int command);
 void inputActivate(WindowHandle topLevel);
+// Files and folders dropped on a top-level window, all in one message.
+void inputDropFiles(WindowHandle topLevel, std::vector<std::string> paths);
 
 // Whether the control takes typed text (edits and editable combo boxes): a
 // Space typed there is a blank, elsewhere it presses.

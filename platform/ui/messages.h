@@ -28,6 +28,7 @@ inline constexpr unsigned WM_MOUSEMOVE = 0x0200;   // a drag with the button hel
 inline constexpr unsigned WM_LBUTTONDOWN = 0x0201; // wParam: Modifiers, lParam: list row, text offset or -1
 inline constexpr unsigned WM_LBUTTONDBLCLK = 0x0203;
 inline constexpr unsigned WM_MOUSEWHEEL = 0x020A;  // wParam: rows (negative: down), lParam: Modifiers
+inline constexpr unsigned WM_DROPFILES = 0x0233;   // wParam: the drop, for takeDroppedFiles
 
 // What a control asks of the dialog manager's keyboard handling.
 inline constexpr unsigned DLGC_WANTARROWS = 0x0001;     // arrows move inside it

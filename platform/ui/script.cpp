@@ -119,5 +119,7 @@ void menu(WindowHandle topLevel, int command) { inputMenu(topLevel, command); }
 
 void pressOk() { inputClick(getDlgItem(messageBoxWindow(), IDOK)); }
 
+void drop(WindowHandle topLevel, std::vector<std::string> paths) { inputDropFiles(topLevel, std::move(paths)); }
+
 }  // namespace script
 }  // namespace platform

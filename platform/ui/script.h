@@ -70,6 +70,7 @@ void key(Key key, unsigned modifiers = 0);
 void close(WindowHandle topLevel);
 void menu(WindowHandle topLevel, int command);
 void pressOk();  // the OK button of the topmost message box
+void drop(WindowHandle topLevel, std::vector<std::string> paths);  // files dragged from elsewhere
 
 }  // namespace script
 }  // namespace platform

@@ -158,6 +158,13 @@ int comboFindStringExact(WindowHandle combo, int start, std::string_view text);
 void comboShowDropdown(WindowHandle combo, bool show);
 bool comboGetDroppedState(WindowHandle combo);
 
+// --- Dropped files -------------------------------------------------------------
+
+// The paths of a WM_DROPFILES message, in the order they were dropped; they are
+// released as they are taken. A window that does not handle the message leaves
+// them to the default handling, which releases them unread.
+std::vector<std::string> takeDroppedFiles(WParam drop);
+
 // --- Progress bars -----------------------------------------------------------
 
 void progressSetRange(WindowHandle bar, std::uint16_t low, std::uint16_t high);

@@ -127,6 +127,9 @@ struct Desktop {
     std::string keyHelp;           // what F1 shows
     InputSource* input = nullptr;
     std::string clipboard;  // used while no input source keeps one of its own
+    // The paths of drops whose message waits or is being handled, by drop.
+    std::unordered_map<WParam, std::vector<std::string>> drops;
+    WParam nextDrop = 1;
 };
 
 Desktop& desktop();

@@ -2,11 +2,12 @@
 # Runs the real program in desktop windows under Xvfb with a window manager,
 # works it with xdotool's mouse and keyboard, and checks the file on disk.
 # Exits 77 (skipped) only when no X server can be started here.
-# Usage: desktop_e2e.sh PROGRAM MAKE_FIXTURES
+# Usage: desktop_e2e.sh PROGRAM MAKE_FIXTURES XDND_DROP
 set -euo pipefail
 
 program=$1
 make_fixtures=$2
+xdnd_drop=$3
 work=$(mktemp -d)
 source "$(dirname "$0")/desktop_session.sh"
 trap 'stop_desktop; rm -rf "$work"' EXIT
@@ -87,9 +88,36 @@ sys.exit("the trailer holds " + repr(open(sys.argv[1], "rb").read()[-128:][:33])
 PY
 echo "ok: Aplicar ID3v1.1 writes the typed title"
 
-# The window manager's close box: the right end of the title bar above the window.
+# A file and a folder tree dragged from elsewhere onto the list, in one drop;
+# the list saved through the menu's keys shows what was added.
+mkdir -p "$work/dropped/árbol/sub"
+cp "$work/music/uno.mp3" "$work/dropped/suelto.mp3"
+cp "$work/music/uno.mp3" "$work/dropped/árbol/sub/hondo.mp3"
 x=$(geometry "$main" "Absolute upper-left X:")
 y=$(geometry "$main" "Absolute upper-left Y:")
+"$xdnd_drop" "$main" $(( x + 100 )) $(( y + list_top + font )) "$work/dropped/suelto.mp3" "$work/dropped/árbol" \
+    || fail "the window did not take the drop"
+xdotool key alt+a
+sleep 0.3
+xdotool key g
+window_named "Save Filelist..." >/dev/null || fail "Guardar Lista... did not open"
+xdotool type --delay 20 "$work/lista.lv3"
+xdotool key Return
+window_gone "Save Filelist..." || fail "the save dialog is still open"
+python3 - "$work/lista.lv3" "$work/dropped" <<'PY' || fail "the dropped files are not in the list"
+import os, sys, time
+for _ in range(50):
+    if os.path.exists(sys.argv[1]):
+        break
+    time.sleep(0.1)
+data = open(sys.argv[1], "rb").read()
+entries = {data[i:i + 260].split(b"\0")[0].decode() for i in range(0, len(data), 260)}
+wanted = {sys.argv[2] + "/suelto.mp3", sys.argv[2] + "/árbol/sub/hondo.mp3"}
+sys.exit(0 if wanted <= entries else "the list holds " + repr(sorted(entries)))
+PY
+echo "ok: a file and a folder dropped on the window are added"
+
+# The window manager's close box: the right end of the title bar above the window.
 xdotool mousemove $(( x + width - 10 )) $(( y - 10 )) click 1
 for _ in $(seq 50); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$program_pid" 2>/dev/null && fail "the close box did not end the program"

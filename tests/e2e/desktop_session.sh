@@ -27,6 +27,9 @@ start_desktop() {
     [ -s "$work/display" ] || { echo "SKIP: Xvfb did not start"; cat "$work/xvfb.log"; return 77; }
     export DISPLAY=":$(head -1 "$work/display")"
     unset WAYLAND_DISPLAY
+    # The program's own dialogs, never the file chooser of the session this runs in.
+    unset DBUS_SESSION_BUS_ADDRESS
+    export XDG_RUNTIME_DIR="$work"
     openbox --sm-disable >"$work/openbox.log" 2>&1 &
     pids+=($!)
     # A window mapped while the window manager is still starting may stay unmapped:

@@ -1,14 +1,18 @@
 // The dialog font: a Debian TrueType font found through fontconfig, opened
-// with SDL_ttf at 8 points on a 96-dot screen, with the texts it draws.
+// with SDL_ttf at 8 points on a 96-dot screen, with the texts it draws. What
+// it lacks comes from the fonts fontconfig offers for each character.
 #pragma once
 
 #include <SDL.h>
 #include <SDL_ttf.h>
 
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "platform/ui/gui/fallback.h"
 #include "platform/ui/gui/metrics.h"
+#include "platform/ui/gui/textruns.h"
 
 namespace platform::gui {
 
@@ -38,8 +42,20 @@ public:
     // Draws a layer text with its top-left corner at x, y.
     void draw(SDL_Renderer* renderer, std::string_view layerText, int x, int y, SDL_Color colour) const;
 
+    // The font a character is drawn in: 0 for the dialog font, a fallback
+    // font's number above it, or kNoFont when the replacement mark stands for it.
+    int fontFor(char32_t c) const;
+
 private:
+    TTF_Font* face(int font) const;
+    std::vector<FontRun> runsOf(std::string_view layerText) const;
+    // Measures or draws a run: `use` gets the face and the text as SDL_ttf takes it.
+    template <typename Use>
+    auto withRun(const FontRun& run, Use use) const;
+
     TTF_Font* font_ = nullptr;
+    std::unique_ptr<FallbackFonts> fallback_;  // its caches grow as texts are drawn
+    bool marksDrawn_ = false;                   // whether the dialog font has the replacement mark
 };
 
 }  // namespace platform::gui

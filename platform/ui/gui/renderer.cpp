@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/ui/gui/codepage.h"
 #include "platform/ui/gui/icon.h"
+#include "platform/ui/gui/syswindow.h"
 #include "platform/ui/gui/xerrors.h"
 #include "platform/ui/placement.h"
 #include "platform/ui/window.h"
@@ -227,6 +229,14 @@ std::string Renderer::clipboardText() const {
     return typed;
 }
 
+// Only windows a person sees stand on a desktop with dialogs of its own.
+bool Renderer::offersDesktopDialogs() const { return showsWindows(SDL_GetCurrentVideoDriver()); }
+
+std::string Renderer::windowSystemName(WindowHandle topLevel) const {
+    SDL_Window* window = sdlWindow(topLevel);
+    return window ? systemWindowName(window) : std::string();
+}
+
 void Renderer::handle(const SDL_Event& event) {
     switch (event.type) {
         case SDL_WINDOWEVENT: handleWindowEvent(event.window); break;
@@ -236,6 +246,7 @@ void Renderer::handle(const SDL_Event& event) {
         case SDL_MOUSEWHEEL: handleWheel(event.wheel); break;
         case SDL_KEYDOWN: handleKey(event.key); break;
         case SDL_TEXTINPUT: handleText(event.text); break;
+        case SDL_DROPBEGIN: case SDL_DROPFILE: case SDL_DROPTEXT: case SDL_DROPCOMPLETE: handleDrop(event.drop); break;
         case SDL_QUIT: postQuitMessage(0); break;  // the session or a signal ends the program
         default: break;
     }
@@ -278,7 +289,7 @@ void Renderer::handleButton(const SDL_MouseButtonEvent& event) {
     if (press == Press::Text || press == Press::Thumb) {
         drag_ = {true, *hit, vertical ? event.y - hit->area.top : event.x - hit->area.left};
     }
-    pressHit(hit->what, modifiersOf(static_cast<Uint16>(SDL_GetModState())), event.clicks == kDoubleClick,
+    pressHit(hit->what, modifiersOf(static_cast<Uint16>(SDL_GetModState())), isDoubleClick(event, hit->what),
              press == Press::Text ? textOffset(*hit, event.x) : -1, menu_);
 }
 
@@ -287,6 +298,14 @@ int Renderer::textOffset(const Hit& hit, int x) const {
     const std::size_t from = std::min(hit.what.first, text.size());
     const std::string_view shown = std::string_view(text).substr(from, hit.what.length);
     return static_cast<int>(from + font_.offsetAt(shown, x - hit.textLeft));
+}
+
+// SDL counts presses within the double-click time wherever they fall; a
+// double click is the second of them on what the first was on.
+bool Renderer::isDoubleClick(const SDL_MouseButtonEvent& event, const HitArea& what) {
+    const bool same = event.clicks >= kDoubleClick && lastRow_.window == what.window && lastRow_.index == what.index;
+    lastRow_ = same ? RowPress{} : RowPress{what.window, what.index};
+    return same;
 }
 
 void Renderer::handleMotion(const SDL_MouseMotionEvent& event) {
@@ -331,6 +350,8 @@ bool Renderer::handleMenuKey(SDL_Keycode sym, unsigned modifiers) {
         return true;
     }
     if (!menu_.isOpen()) return false;
+    // The letter comes as text too, after the window it chose may have opened.
+    swallowText_ = isLetter(sym);
     if (isLetter(sym)) menu_.access(static_cast<char>(sym));
     else if (const std::optional<Key> key = keyOf(sym)) menu_.key(*key);
     return true;
@@ -339,6 +360,7 @@ bool Renderer::handleMenuKey(SDL_Keycode sym, unsigned modifiers) {
 void Renderer::handleKey(const SDL_KeyboardEvent& event) {
     const SDL_Keycode sym = event.keysym.sym;
     const unsigned modifiers = modifiersOf(event.keysym.mod);
+    swallowText_ = false;
     if (handleMenuKey(sym, modifiers)) return;
     if ((modifiers & kControl) && isEditCommandLetter(sym)) {
         const char command = static_cast<char>(sym - kControlLetterBase);
@@ -353,10 +375,21 @@ void Renderer::handleKey(const SDL_KeyboardEvent& event) {
 }
 
 void Renderer::handleText(const SDL_TextInputEvent& event) {
-    if (menu_.isOpen() || (SDL_GetModState() & (KMOD_CTRL | KMOD_LALT))) return;
+    if (std::exchange(swallowText_, false) || menu_.isOpen() || (SDL_GetModState() & (KMOD_CTRL | KMOD_LALT))) return;
     const std::string typed = typedText(event.text);
     if (typed == " " && !takesTyping(keyTarget())) return;  // the key has pressed already
     if (!typed.empty()) inputText(typed);
+}
+
+// The files of one drop come one event each, between its beginning and its
+// end, and go to the window as one drop. Paths are the file system's bytes.
+void Renderer::handleDrop(const SDL_DropEvent& event) {
+    if (event.type == SDL_DROPBEGIN) dropped_.clear();
+    if (event.type == SDL_DROPFILE && event.file != nullptr) dropped_.emplace_back(event.file);
+    SDL_free(event.file);  // SDL hands the text over with the event
+    if (event.type != SDL_DROPCOMPLETE) return;
+    if (const Surface* surface = surfaceOf(event.windowID)) inputDropFiles(surface->handle, std::move(dropped_));
+    dropped_.clear();
 }
 
 void chooseVideoHints() {
@@ -391,6 +424,10 @@ public:
         keepXErrorsNonFatal();
         video_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
         fonts_ = video_ && showsWindows(SDL_GetCurrentVideoDriver()) && TTF_Init() == 0;
+        // Two clicks make a double click as quickly as on the rest of the desktop.
+        if (const std::optional<int> time = fonts_ ? desktopDoubleClickTime() : std::nullopt) {
+            SDL_SetHint(SDL_HINT_MOUSE_DOUBLE_CLICK_TIME, std::to_string(*time).c_str());
+        }
     }
     ~Session() {
         if (fonts_) TTF_Quit();

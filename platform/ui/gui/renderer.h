@@ -33,6 +33,8 @@ public:
     void poll() override;
     void setClipboardText(std::string_view text) override;
     std::string clipboardText() const override;
+    bool offersDesktopDialogs() const override;
+    std::string windowSystemName(WindowHandle topLevel) const override;
 
     // Brings the screen up to date: windows made, shown, hidden, raised, and
     // painted again where something changed.
@@ -54,6 +56,11 @@ private:
         int grab = 0;  // thumbs: pixels into the thumb where the mouse took it
     };
 
+    struct RowPress {
+        WindowHandle window;
+        int index = -1;
+    };
+
     Surface* surfaceOf(Uint32 windowId) const;
     Surface* surfaceOf(WindowHandle handle) const;
     void makeSurface(const Window& window);
@@ -65,7 +72,9 @@ private:
     void handleWheel(const SDL_MouseWheelEvent& event);
     void handleKey(const SDL_KeyboardEvent& event);
     void handleText(const SDL_TextInputEvent& event);
+    void handleDrop(const SDL_DropEvent& event);
     bool handleMenuKey(SDL_Keycode sym, unsigned modifiers);
+    bool isDoubleClick(const SDL_MouseButtonEvent& event, const HitArea& what);
     int textOffset(const Hit& hit, int x) const;
     const Hit* hitAt(const Surface& surface, int x, int y) const;
 
@@ -74,7 +83,10 @@ private:
     std::vector<std::unique_ptr<Surface>> surfaces_;
     MenuState menu_;
     Drag drag_;
+    bool swallowText_ = false;  // the text of a key the menu took is not typed
+    RowPress lastRow_;  // the list row pressed last, unless that made a double click
     WindowHandle raised_;
+    std::vector<std::string> dropped_;  // the files of a drop not yet complete
     std::chrono::steady_clock::time_point lastRefresh_{};
     int paints_ = 0;
 };
