@@ -9,6 +9,7 @@
 
 #include "platform/ui/input.h"
 #include "platform/ui/keyhints.h"
+#include "platform/ui/listitems.h"
 #include "platform/ui/scrollbar.h"
 #include "platform/ui/wrap.h"
 #include "platform/ui/script.h"
@@ -389,6 +390,46 @@ TEST_F(UiList, SortedListInsertsIgnoringCaseAfterEqualEntries) {
     EXPECT_EQ(listInsertString(unsorted, 1, "c"), 1);
     EXPECT_EQ(listInsertString(unsorted, -1, "d"), 3);
     EXPECT_EQ(script::items(d.window, kExtended), (std::vector<std::string>{"b", "c", "a", "d"}));
+}
+
+// Thousands of entries go in and out at the front, the back and anywhere
+// between, as a folder add, a list file and a removal put them: every entry
+// stays reachable by its index, and the sorted place is found, across many
+// chunks splitting and emptying.
+TEST(ListEntries, ByIndexAndSortedPlaceMatchAPlainVectorAcrossChunks) {
+    ListItems items;
+    std::vector<std::string> model;
+    unsigned value = 12345;
+    const auto next = [&] { return value = value * 1103515245u + 12345u; };
+    const auto insertAt = [&](std::size_t index, std::string text) {
+        model.insert(model.begin() + static_cast<std::ptrdiff_t>(index), text);
+        items.insert(index, ListItem{std::move(text), false});
+    };
+    for (int i = 0; i < 6000; ++i) {
+        const std::size_t places[] = {0, model.size(), next() % (model.size() + 1)};
+        insertAt(places[i % 3], std::to_string(i));
+    }
+    for (int i = 0; i < 4000; ++i) {
+        const std::size_t index = i % 2 == 0 ? model.size() - 1 : next() % model.size();
+        model.erase(model.begin() + static_cast<std::ptrdiff_t>(index));
+        items.erase(index);
+    }
+    ASSERT_EQ(items.size(), model.size());
+    for (std::size_t i = 0; i < model.size(); ++i) ASSERT_EQ(items[i].text, model[i]) << i;
+    std::vector<std::string> visited;
+    items.forEach([&](std::size_t, const ListItem& item) { visited.push_back(item.text); });
+    EXPECT_EQ(visited, model);
+
+    items.clear();
+    model.clear();
+    const auto less = [](std::string_view a, std::string_view b) { return a < b; };
+    for (int i = 0; i < 5000; ++i) {
+        const std::string text = std::to_string(next() % 3000);
+        const std::size_t place = items.upperBound(text, less);
+        ASSERT_EQ(place, static_cast<std::size_t>(std::upper_bound(model.begin(), model.end(), text) - model.begin()));
+        insertAt(place, text);
+    }
+    for (std::size_t i = 0; i < model.size(); ++i) ASSERT_EQ(items[i].text, model[i]) << i;
 }
 
 TEST_F(UiList, ExtendedSelectionFollowsClicksWithControlAndShift) {

@@ -1,15 +1,47 @@
 #include "platform/ui/listitems.h"
 
+#include <bit>
 #include <iterator>
 
 namespace platform {
+namespace {
 
-ListItems::Place ListItems::locate(std::size_t index) const {
-    for (std::size_t chunk = 0; chunk < chunks_.size(); ++chunk) {
-        if (index < chunks_[chunk].size()) return {chunk, index};
-        index -= chunks_[chunk].size();
+std::size_t lowestBit(std::size_t i) { return i & (~i + 1); }
+
+}  // namespace
+
+std::size_t ListItems::entriesBefore(std::size_t chunk) const {
+    std::size_t before = 0;
+    for (std::size_t i = chunk; i > 0; i -= lowestBit(i)) before += counts_[i];
+    return before;
+}
+
+void ListItems::addToCount(std::size_t chunk, std::ptrdiff_t delta) {
+    for (std::size_t i = chunk + 1; i < counts_.size(); i += lowestBit(i)) counts_[i] += static_cast<std::size_t>(delta);
+}
+
+// Only when chunks come or go: once per kChunkSize inserts at most.
+void ListItems::recount() {
+    counts_.assign(chunks_.size() + 1, 0);
+    for (std::size_t i = 1; i < counts_.size(); ++i) {
+        counts_[i] += chunks_[i - 1].size();
+        const std::size_t parent = i + lowestBit(i);
+        if (parent < counts_.size()) counts_[parent] += counts_[i];
     }
-    return {chunks_.size(), 0};
+}
+
+// Descends the tree to the last chunk that starts at or before index; no
+// chunk is ever empty, so that one holds it.
+ListItems::Place ListItems::locate(std::size_t index) const {
+    if (index >= size_) return {chunks_.size(), 0};
+    std::size_t chunk = 0;
+    for (std::size_t step = std::bit_floor(chunks_.size()); step > 0; step /= 2) {
+        if (chunk + step < counts_.size() && counts_[chunk + step] <= index) {
+            chunk += step;
+            index -= counts_[chunk];
+        }
+    }
+    return {chunk, index};
 }
 
 ListItem& ListItems::operator[](std::size_t index) {
@@ -23,28 +55,41 @@ const ListItem& ListItems::operator[](std::size_t index) const {
 }
 
 void ListItems::insert(std::size_t index, ListItem item) {
-    if (chunks_.empty()) chunks_.emplace_back();
+    if (chunks_.empty()) {
+        chunks_.emplace_back();
+        recount();
+    }
     // At the very end the last chunk takes it.
-    Place place = index >= size_ ? Place{chunks_.size() - 1, chunks_.back().size()} : locate(index);
-    auto& chunk = chunks_[place.chunk];
+    const Place place = index >= size_ ? Place{chunks_.size() - 1, chunks_.back().size()} : locate(index);
+    Chunk& chunk = chunks_[place.chunk];
     chunk.insert(chunk.begin() + static_cast<std::ptrdiff_t>(place.offset), std::move(item));
     ++size_;
-    if (chunk.size() < 2 * kChunkSize) return;
-    std::vector<ListItem> upper(std::make_move_iterator(chunk.begin() + kChunkSize), std::make_move_iterator(chunk.end()));
+    if (chunk.size() < 2 * kChunkSize) {
+        addToCount(place.chunk, 1);
+        return;
+    }
+    Chunk upper(std::make_move_iterator(chunk.begin() + kChunkSize), std::make_move_iterator(chunk.end()));
     chunk.resize(kChunkSize);
     chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk) + 1, std::move(upper));
+    recount();
 }
 
 void ListItems::erase(std::size_t index) {
     const Place place = locate(index);
-    auto& chunk = chunks_[place.chunk];
+    Chunk& chunk = chunks_[place.chunk];
     chunk.erase(chunk.begin() + static_cast<std::ptrdiff_t>(place.offset));
     --size_;
-    if (chunk.empty()) chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk));
+    if (!chunk.empty()) {
+        addToCount(place.chunk, -1);
+        return;
+    }
+    chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk));
+    recount();
 }
 
 void ListItems::clear() {
     chunks_.clear();
+    counts_.assign(1, 0);
     size_ = 0;
 }
 

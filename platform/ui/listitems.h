@@ -1,8 +1,11 @@
 // The entries of a list box, kept in chunks so that inserting and deleting
-// anywhere stays cheap in lists of a hundred thousand entries.
+// anywhere stays cheap in lists of a hundred thousand entries, with the chunk
+// sizes summed in a binary indexed tree so that reaching an entry by its index
+// costs the logarithm of the number of chunks, not a walk over them.
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,18 +42,32 @@ public:
 private:
     static constexpr std::size_t kChunkSize = 512;  // a chunk splits when it holds twice as many
 
+    // A double-ended chunk takes entries at either end without moving the
+    // others: lists filled in sorted order, or in reverse, as a list file is.
+    using Chunk = std::deque<ListItem>;
+
     struct Place {
         std::size_t chunk;
         std::size_t offset;
     };
     Place locate(std::size_t index) const;
+    // The entries in the chunks before `chunk`.
+    std::size_t entriesBefore(std::size_t chunk) const;
+    void addToCount(std::size_t chunk, std::ptrdiff_t delta);
+    void recount();
 
-    std::vector<std::vector<ListItem>> chunks_;
+    std::vector<Chunk> chunks_;
+    // counts_[i] (from 1) sums the sizes of the chunks (i - (i & -i), i].
+    std::vector<std::size_t> counts_{0};
     std::size_t size_ = 0;
 };
 
 template <typename Less>
 std::size_t ListItems::upperBound(std::string_view text, Less less) const {
+    // Lists filled in sorted order, or in reverse as a list file holds them,
+    // find their place at an end.
+    if (size_ == 0 || less(text, chunks_.front().front().text)) return 0;
+    if (!less(text, chunks_.back().back().text)) return size_;
     // The first chunk whose last entry comes after text holds the place.
     std::size_t low = 0;
     std::size_t high = chunks_.size();
@@ -60,9 +77,7 @@ std::size_t ListItems::upperBound(std::string_view text, Less less) const {
         else low = middle + 1;
     }
     if (low == chunks_.size()) return size_;
-    const auto& chunk = chunks_[low];
-    std::size_t before = 0;
-    for (std::size_t i = 0; i < low; ++i) before += chunks_[i].size();
+    const Chunk& chunk = chunks_[low];
     std::size_t first = 0;
     std::size_t last = chunk.size();
     while (first < last) {
@@ -70,13 +85,13 @@ std::size_t ListItems::upperBound(std::string_view text, Less less) const {
         if (less(text, chunk[middle].text)) last = middle;
         else first = middle + 1;
     }
-    return before + first;
+    return entriesBefore(low) + first;
 }
 
 template <typename Visit>
 void ListItems::forEach(Visit visit) const {
     std::size_t index = 0;
-    for (const auto& chunk : chunks_) {
+    for (const Chunk& chunk : chunks_) {
         for (const ListItem& item : chunk) visit(index++, item);
     }
 }
@@ -84,7 +99,7 @@ void ListItems::forEach(Visit visit) const {
 template <typename Visit>
 void ListItems::forEach(Visit visit) {
     std::size_t index = 0;
-    for (auto& chunk : chunks_) {
+    for (Chunk& chunk : chunks_) {
         for (ListItem& item : chunk) visit(index++, item);
     }
 }
