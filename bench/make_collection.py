@@ -64,8 +64,9 @@ FRAME = b"\xff\xfb\x90\x00" + bytes((i * 7) % 251 for i in range(FRAME_BYTES - 4
 
 def write_file(path, index, title, artist, album, track):
     tag = v2tag(title, artist, album, track)
-    size = SMALLEST + (index * 7919) % (LARGEST - SMALLEST)
-    frames = max(1, (size - len(tag) - 128) // FRAME_BYTES)
+    # Whole frames up to a size between the smallest and the largest.
+    size = SMALLEST + FRAME_BYTES + (index * 7919) % (LARGEST - SMALLEST - FRAME_BYTES)
+    frames = (size - len(tag) - 128) // FRAME_BYTES
     fd = os.open(path, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o644)
     try:
         os.write(fd, tag + FRAME * frames + trailer(title, artist, album, track))

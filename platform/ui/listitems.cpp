@@ -1,5 +1,6 @@
 #include "platform/ui/listitems.h"
 
+#include <algorithm>
 #include <bit>
 #include <iterator>
 
@@ -24,7 +25,7 @@ void ListItems::addToCount(std::size_t chunk, std::ptrdiff_t delta) {
 void ListItems::recount() {
     counts_.assign(chunks_.size() + 1, 0);
     for (std::size_t i = 1; i < counts_.size(); ++i) {
-        counts_[i] += chunks_[i - 1].size();
+        counts_[i] += chunks_[i - 1].entries.size();
         const std::size_t parent = i + lowestBit(i);
         if (parent < counts_.size()) counts_[parent] += counts_[i];
     }
@@ -44,14 +45,13 @@ ListItems::Place ListItems::locate(std::size_t index) const {
     return {chunk, index};
 }
 
-ListItem& ListItems::operator[](std::size_t index) {
-    const Place place = locate(index);
-    return chunks_[place.chunk][place.offset];
-}
-
 const ListItem& ListItems::operator[](std::size_t index) const {
     const Place place = locate(index);
-    return chunks_[place.chunk][place.offset];
+    return chunks_[place.chunk].entries[place.offset];
+}
+
+void ListItems::Chunk::countSelected() {
+    selected = static_cast<std::size_t>(std::ranges::count_if(entries, &ListItem::selected));
 }
 
 void ListItems::insert(std::size_t index, ListItem item) {
@@ -60,16 +60,20 @@ void ListItems::insert(std::size_t index, ListItem item) {
         recount();
     }
     // At the very end the last chunk takes it.
-    const Place place = index >= size_ ? Place{chunks_.size() - 1, chunks_.back().size()} : locate(index);
+    const Place place = index >= size_ ? Place{chunks_.size() - 1, chunks_.back().entries.size()} : locate(index);
     Chunk& chunk = chunks_[place.chunk];
-    chunk.insert(chunk.begin() + static_cast<std::ptrdiff_t>(place.offset), std::move(item));
+    chunk.selected += item.selected ? 1 : 0;
+    chunk.entries.insert(chunk.entries.begin() + static_cast<std::ptrdiff_t>(place.offset), std::move(item));
     ++size_;
-    if (chunk.size() < 2 * kChunkSize) {
+    if (chunk.entries.size() < 2 * kChunkSize) {
         addToCount(place.chunk, 1);
         return;
     }
-    Chunk upper(std::make_move_iterator(chunk.begin() + kChunkSize), std::make_move_iterator(chunk.end()));
-    chunk.resize(kChunkSize);
+    const auto half = chunk.entries.begin() + kChunkSize;
+    Chunk upper{std::deque<ListItem>(std::make_move_iterator(half), std::make_move_iterator(chunk.entries.end()))};
+    chunk.entries.resize(kChunkSize);
+    chunk.countSelected();
+    upper.countSelected();
     chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk) + 1, std::move(upper));
     recount();
 }
@@ -77,14 +81,34 @@ void ListItems::insert(std::size_t index, ListItem item) {
 void ListItems::erase(std::size_t index) {
     const Place place = locate(index);
     Chunk& chunk = chunks_[place.chunk];
-    chunk.erase(chunk.begin() + static_cast<std::ptrdiff_t>(place.offset));
+    const auto entry = chunk.entries.begin() + static_cast<std::ptrdiff_t>(place.offset);
+    chunk.selected -= entry->selected ? 1 : 0;
+    chunk.entries.erase(entry);
     --size_;
-    if (!chunk.empty()) {
+    if (!chunk.entries.empty()) {
         addToCount(place.chunk, -1);
         return;
     }
     chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk));
     recount();
+}
+
+void ListItems::select(std::size_t index, bool selected) {
+    const Place place = locate(index);
+    Chunk& chunk = chunks_[place.chunk];
+    bool& flag = chunk.entries[place.offset].selected;
+    if (flag == selected) return;
+    flag = selected;
+    if (selected) ++chunk.selected;
+    else --chunk.selected;
+}
+
+void ListItems::selectAll(bool selected) {
+    for (Chunk& chunk : chunks_) {
+        if (chunk.selected == (selected ? chunk.entries.size() : 0)) continue;
+        for (ListItem& item : chunk.entries) item.selected = selected;
+        chunk.selected = selected ? chunk.entries.size() : 0;
+    }
 }
 
 void ListItems::clear() {

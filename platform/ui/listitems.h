@@ -1,7 +1,9 @@
 // The entries of a list box, kept in chunks so that inserting and deleting
 // anywhere stays cheap in lists of a hundred thousand entries, with the chunk
 // sizes summed in a binary indexed tree so that reaching an entry by its index
-// costs the logarithm of the number of chunks, not a walk over them.
+// costs the logarithm of the number of chunks, not a walk over them. Each
+// chunk counts its selected entries, so that a new selection clears, and a
+// look for the selection visits, only the chunks that hold one.
 #pragma once
 
 #include <cstddef>
@@ -22,12 +24,14 @@ public:
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
 
-    ListItem& operator[](std::size_t index);
+    // Entries change only through the operations below.
     const ListItem& operator[](std::size_t index) const;
 
     void insert(std::size_t index, ListItem item);
     void erase(std::size_t index);
     void clear();
+    void select(std::size_t index, bool selected);
+    void selectAll(bool selected);
 
     // The first index whose entry `less` puts after text.
     template <typename Less>
@@ -36,15 +40,22 @@ public:
     // Calls visit(index, item) for every entry in order.
     template <typename Visit>
     void forEach(Visit visit) const;
+    // The same for the selected entries only.
     template <typename Visit>
-    void forEach(Visit visit);
+    void forEachSelected(Visit visit) const;
 
 private:
     static constexpr std::size_t kChunkSize = 512;  // a chunk splits when it holds twice as many
 
-    // A double-ended chunk takes entries at either end without moving the
-    // others: lists filled in sorted order, or in reverse, as a list file is.
-    using Chunk = std::deque<ListItem>;
+    struct Chunk {
+        // Double-ended: entries go in at either end without moving the
+        // others, for lists filled in sorted order or in reverse, as a list
+        // file holds them.
+        std::deque<ListItem> entries;
+        std::size_t selected = 0;
+
+        void countSelected();
+    };
 
     struct Place {
         std::size_t chunk;
@@ -66,18 +77,18 @@ template <typename Less>
 std::size_t ListItems::upperBound(std::string_view text, Less less) const {
     // Lists filled in sorted order, or in reverse as a list file holds them,
     // find their place at an end.
-    if (size_ == 0 || less(text, chunks_.front().front().text)) return 0;
-    if (!less(text, chunks_.back().back().text)) return size_;
+    if (size_ == 0 || less(text, chunks_.front().entries.front().text)) return 0;
+    if (!less(text, chunks_.back().entries.back().text)) return size_;
     // The first chunk whose last entry comes after text holds the place.
     std::size_t low = 0;
     std::size_t high = chunks_.size();
     while (low < high) {
         const std::size_t middle = (low + high) / 2;
-        if (less(text, chunks_[middle].back().text)) high = middle;
+        if (less(text, chunks_[middle].entries.back().text)) high = middle;
         else low = middle + 1;
     }
     if (low == chunks_.size()) return size_;
-    const Chunk& chunk = chunks_[low];
+    const auto& chunk = chunks_[low].entries;
     std::size_t first = 0;
     std::size_t last = chunk.size();
     while (first < last) {
@@ -92,15 +103,18 @@ template <typename Visit>
 void ListItems::forEach(Visit visit) const {
     std::size_t index = 0;
     for (const Chunk& chunk : chunks_) {
-        for (const ListItem& item : chunk) visit(index++, item);
+        for (const ListItem& item : chunk.entries) visit(index++, item);
     }
 }
 
 template <typename Visit>
-void ListItems::forEach(Visit visit) {
-    std::size_t index = 0;
-    for (Chunk& chunk : chunks_) {
-        for (ListItem& item : chunk) visit(index++, item);
+void ListItems::forEachSelected(Visit visit) const {
+    std::size_t first = 0;
+    for (const Chunk& chunk : chunks_) {
+        for (std::size_t i = 0; chunk.selected > 0 && i < chunk.entries.size(); ++i) {
+            if (chunk.entries[i].selected) visit(first + i, chunk.entries[i]);
+        }
+        first += chunk.entries.size();
     }
 }
 
