@@ -91,8 +91,8 @@ FieldMask v1FromPanel(WindowHandle main) {
 }
 
 // The panel cannot change while a walk runs (its pump serves only the
-// progress window), so it is read once, at the first file: a dozen control
-// look-ups per file cost a fifth of a walk that rewrites only trailers.
+// progress window), so it is read once, at the first file, not with a dozen
+// searches of the main window's controls for every file of the walk.
 PerFile v1Writer() {
     return [mask = std::optional<FieldMask>()](WindowHandle main) mutable {
         if (!mask) mask = v1FromPanel(main);
