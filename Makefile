@@ -17,7 +17,7 @@ PACKAGES   := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenc
 # installed only for `make peers`.
 PEER_PACKAGES := id3v2 python3-mutagen eyed3 lame strace bc
 
-.PHONY: run test build build-asan build-fuzz fuzz deps bench peers screenshots clean
+.PHONY: run test build build-asan build-fuzz fuzz deps bench bench-collection peers screenshots clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
@@ -58,6 +58,16 @@ bench: build
 	./$(BUILD)/bench/lirvane_listbox_bench
 	./$(BUILD)/bench/lirvane_edit_bench
 	./$(BUILD)/bench/lirvane_walk_bench
+
+# The program over a generated collection of 150,000 files (about 2 GB in
+# COLLECTION, made once and then kept): through the application code at four
+# sizes, then the real program in tmux. Not part of `make test`.
+COLLECTION ?= /tmp/lirvane-collection
+COLLECTION_ROUNDS ?= 3
+bench-collection: build
+	python3 bench/make_collection.py $(COLLECTION)
+	./$(BUILD)/bench/lirvane_collection_bench $(COLLECTION) $(COLLECTION_ROUNDS)
+	bash bench/collection_term.sh ./$(BUILD)/lirvane $(COLLECTION) $(COLLECTION_ROUNDS)
 
 # The engine against the peer tag editors on a generated corpus.
 peers: build

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <vector>
 
 #include "platform/fs.h"
 #include "platform/ui/filedialogs.h"
@@ -60,14 +61,41 @@ void useListFile(WindowHandle window, WindowHandle list, bool saving) {
     else loadFileList(window, CurrentPath, list);
 }
 
+// The list file moves in blocks of records, not a system call per record.
+constexpr std::size_t kRecordsPerBlock = 256;
+constexpr std::size_t kBlockSize = kRecordsPerBlock * kListRecordSize;
+
 // Writes the records, last entry first, into a new file beside the list file.
 bool writeRecords(WindowHandle list, platform::File& file) {
+    std::vector<std::uint8_t> block;
+    block.reserve(kBlockSize);
     for (int index = platform::listGetCount(list) - 1; index >= 0; --index) {
-        std::array<std::uint8_t, kListRecordSize> record{};
         const std::string entry = platform::listGetText(list, index);
-        std::copy_n(entry.begin(), std::min(entry.size(), kListRecordSize - 1), record.begin());
-        if (!file.write(record)) return false;
+        const std::size_t kept = std::min(entry.size(), kListRecordSize - 1);
+        block.insert(block.end(), entry.begin(), entry.begin() + static_cast<std::ptrdiff_t>(kept));
+        block.resize(block.size() + kListRecordSize - kept);
+        if (block.size() < kBlockSize) continue;
+        if (!file.write(block)) return false;
+        block.clear();
     }
+    return block.empty() || file.write(block);
+}
+
+// Adds the path of every whole record; false when reading failed.
+bool readRecords(WindowHandle list, platform::File& file) {
+    std::vector<std::uint8_t> block(kBlockSize);
+    std::int64_t got = 0;
+    do {
+        got = file.read(block);
+        if (got < 0) return false;
+        const std::size_t whole = static_cast<std::size_t>(got) / kListRecordSize * kListRecordSize;
+        for (auto record = block.begin(); record != block.begin() + static_cast<std::ptrdiff_t>(whole);
+             record += kListRecordSize) {
+            const auto end = std::find(record, record + kListRecordSize, 0);
+            // A record without a terminator holds no path this program could have written.
+            if (end != record + kListRecordSize) platform::listAddString(list, std::string(record, end));
+        }
+    } while (static_cast<std::size_t>(got) == kBlockSize);
     return true;
 }
 
@@ -185,15 +213,7 @@ int loadFileList(WindowHandle owner, const char* path, WindowHandle list) {
         return 0;
     }
     removeAllEntries(list);
-    std::array<std::uint8_t, kListRecordSize> record{};
-    std::int64_t got = 0;
-    while ((got = file.read(record)) == static_cast<std::int64_t>(record.size())) {
-        const auto end = std::find(record.begin(), record.end(), 0);
-        // A record without a terminator holds no path this program could have written.
-        if (end != record.end()) platform::listAddString(list, std::string(record.begin(), end));
-        record.fill(0);
-    }
-    if (got < 0) walking::showError(owner, kListReadFailed, path);
+    if (!readRecords(list, file)) walking::showError(owner, kListReadFailed, path);
     return 1;
 }
 

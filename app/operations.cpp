@@ -90,9 +90,14 @@ FieldMask v1FromPanel(WindowHandle main) {
     return mask;
 }
 
-void writeV1File(WindowHandle main) {
-    const FieldMask mask = v1FromPanel(main);
-    reported(main, TheV1Tag.write(CurrentPath, mask));
+// The panel cannot change while a walk runs (its pump serves only the
+// progress window), so it is read once, at the first file, not with a dozen
+// searches of the main window's controls for every file of the walk.
+PerFile v1Writer() {
+    return [mask = std::optional<FieldMask>()](WindowHandle main) mutable {
+        if (!mask) mask = v1FromPanel(main);
+        reported(main, TheV1Tag.write(CurrentPath, *mask));
+    };
 }
 
 // --- ID3v2.3 -------------------------------------------------------------------
@@ -182,7 +187,7 @@ void copyV2ToV1File(WindowHandle main) {
 
 }  // namespace
 
-void WriteV1() { walkList(kWritingV1, writeV1File); }
+void WriteV1() { walkList(kWritingV1, v1Writer()); }
 void WriteV2() { walkList(kWritingV2, writeV2File); }
 void RemoveV1() {
     walkList(kRemovingV1, [](WindowHandle main) { reported(main, TheV1Tag.remove(CurrentPath, QuickV1)); });

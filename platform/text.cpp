@@ -276,14 +276,25 @@ char32_t foldCase(char32_t cp) {
 }
 
 int compareNoCase(std::string_view a, std::string_view b) {
+    // Equal bytes up to an ASCII one are equal characters: no sequence runs
+    // across an ASCII byte. Paths in one list share long prefixes.
+    std::size_t i = static_cast<std::size_t>(std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin());
+    while (i > 0 && static_cast<unsigned char>(a[i - 1]) >= kFirstNonAscii) --i;
+    for (; i < a.size() && i < b.size(); ++i) {
+        const auto left = static_cast<unsigned char>(a[i]);
+        const auto right = static_cast<unsigned char>(b[i]);
+        if (left >= kFirstNonAscii || right >= kFirstNonAscii) break;
+        const char32_t foldedLeft = foldCase(left);
+        const char32_t foldedRight = foldCase(right);
+        if (foldedLeft != foldedRight) return foldedLeft < foldedRight ? -1 : 1;
+    }
+    std::size_t j = i;
     const auto rank = [](std::string_view text, std::size_t& pos) {
         const std::size_t at = pos;
         const std::int32_t cp = decodeUtf8(text, pos);
         if (cp == kNoCharacter) return kStrayByteRank + static_cast<unsigned char>(text[at]);
         return static_cast<std::int32_t>(foldCase(static_cast<char32_t>(cp)));
     };
-    std::size_t i = 0;
-    std::size_t j = 0;
     while (i < a.size() && j < b.size()) {
         const std::int32_t left = rank(a, i);
         const std::int32_t right = rank(b, j);

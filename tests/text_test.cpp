@@ -107,4 +107,9 @@ TEST(Text, LetterCaseIsIgnoredForLatinGreekAndCyrillicLetters) {
     EXPECT_LT(compareNoCase("ab", "abc"), 0);
     EXPECT_NE(compareNoCase("×", "÷"), 0);  // the multiplication sign is no capital
     EXPECT_GT(compareNoCase("\xFF", "日"), 0);  // stray bytes after every character
+    // Long shared prefixes, the difference past them in ASCII, in a sequence, or a stray byte.
+    EXPECT_EQ(compareNoCase("/música/Dúo 0003/ALBUM 01", "/música/DÚO 0003/album 01"), 0);
+    EXPECT_GT(compareNoCase("/m/d\xC3\xA9", "/m/d\xC3\xA8"), 0);
+    EXPECT_LT(compareNoCase("/m/x\xC3\xA9", "/m/x\xC3z"), 0);
+    EXPECT_LT(compareNoCase("/m/Ñu/1", "/m/ñu/2"), 0);
 }

@@ -9,6 +9,7 @@
 
 #include "platform/ui/input.h"
 #include "platform/ui/keyhints.h"
+#include "platform/ui/listitems.h"
 #include "platform/ui/scrollbar.h"
 #include "platform/ui/view.h"
 #include "platform/ui/wrap.h"
@@ -391,6 +392,67 @@ TEST_F(UiList, SortedListInsertsIgnoringCaseAfterEqualEntries) {
     EXPECT_EQ(listInsertString(unsorted, 1, "c"), 1);
     EXPECT_EQ(listInsertString(unsorted, -1, "d"), 3);
     EXPECT_EQ(script::items(d.window, kExtended), (std::vector<std::string>{"b", "c", "a", "d"}));
+}
+
+// Thousands of entries go in and out at the front, the back and anywhere
+// between, as a folder add, a list file and a removal put them: every entry
+// and the selection stay reachable by index, and the sorted place is found,
+// across many chunks splitting and emptying.
+TEST(ListEntries, ByIndexSelectionAndSortedPlaceMatchAPlainVectorAcrossChunks) {
+    ListItems items;
+    std::vector<ListItem> model;
+    unsigned value = 12345;
+    const auto next = [&] { return value = value * 1103515245u + 12345u; };
+    const auto insertAt = [&](std::size_t index, const ListItem& item) {
+        model.insert(model.begin() + static_cast<std::ptrdiff_t>(index), item);
+        items.insert(index, item);
+    };
+    const auto expectSame = [&] {
+        ASSERT_EQ(items.size(), model.size());
+        std::vector<std::size_t> selected;
+        for (std::size_t i = 0; i < model.size(); ++i) {
+            ASSERT_EQ(items[i].text, model[i].text) << i;
+            if (model[i].selected) selected.push_back(i);
+        }
+        std::vector<std::size_t> visited;
+        items.forEachSelected([&](std::size_t i, const ListItem& item) {
+            EXPECT_TRUE(item.selected);
+            visited.push_back(i);
+        });
+        EXPECT_EQ(visited, selected);
+    };
+    for (int i = 0; i < 6000; ++i) {
+        const std::size_t places[] = {0, model.size(), next() % (model.size() + 1)};
+        insertAt(places[i % 3], {std::to_string(i), i % 7 == 0});
+    }
+    for (int i = 0; i < 4000; ++i) {
+        const std::size_t index = i % 2 == 0 ? model.size() - 1 : next() % model.size();
+        model.erase(model.begin() + static_cast<std::ptrdiff_t>(index));
+        items.erase(index);
+        if (i % 5 == 0) {
+            const std::size_t chosen = next() % model.size();
+            model[chosen].selected = !model[chosen].selected;
+            items.select(chosen, model[chosen].selected);
+        }
+    }
+    expectSame();
+    items.selectAll(false);
+    for (ListItem& item : model) item.selected = false;
+    items.select(1234, true);
+    model[1234].selected = true;
+    expectSame();
+
+    items.clear();
+    model.clear();
+    const auto less = [](std::string_view a, std::string_view b) { return a < b; };
+    for (int i = 0; i < 5000; ++i) {
+        const std::string text = std::to_string(next() % 3000);
+        const std::size_t place = items.upperBound(text, less);
+        const auto byText = [](const std::string& t, const ListItem& item) { return t < item.text; };
+        ASSERT_EQ(place, static_cast<std::size_t>(std::upper_bound(model.begin(), model.end(), text, byText) - model.begin()));
+        insertAt(place, {text, false});
+    }
+    expectSame();
 }
 
 TEST_F(UiList, ExtendedSelectionFollowsClicksWithControlAndShift) {

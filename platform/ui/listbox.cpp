@@ -19,12 +19,13 @@ int countOf(const ListState& list) { return static_cast<int>(list.items.size());
 bool validIndex(const ListState& list, int index) { return index >= 0 && index < countOf(list); }
 
 void selectOnly(ListState& list, int index) {
-    list.items.forEach([&](std::size_t i, ListItem& item) { item.selected = static_cast<int>(i) == index; });
+    list.items.selectAll(false);
+    if (validIndex(list, index)) list.items.select(static_cast<std::size_t>(index), true);
 }
 
 void selectRange(ListState& list, int from, int to, bool keepOthers) {
     if (!keepOthers) selectOnly(list, -1);
-    for (int i = std::min(from, to); i <= std::max(from, to); ++i) list.items[static_cast<std::size_t>(i)].selected = true;
+    for (int i = std::min(from, to); i <= std::max(from, to); ++i) list.items.select(static_cast<std::size_t>(i), true);
 }
 
 void keepCaretVisible(Window& window) { window.list.scrollToShow(window.list.caret, window.visibleRows()); }
@@ -40,7 +41,8 @@ void chooseRow(Window& window, int index, unsigned modifiers, bool moveOnly) {
     } else if (shift) {
         selectRange(list, list.anchor, index, control);
     } else if (control && !moveOnly) {
-        list.items[static_cast<std::size_t>(index)].selected = !list.items[static_cast<std::size_t>(index)].selected;
+        const auto at = static_cast<std::size_t>(index);
+        list.items.select(at, !list.items[at].selected);
         list.anchor = index;
     } else if (!control) {
         selectOnly(list, index);
@@ -208,11 +210,11 @@ bool listSetSel(WindowHandle handle, bool select, int index) {
     if (window == nullptr || !isExtended(*window)) return false;
     ListState& list = window->list;
     if (index == -1) {
-        list.items.forEach([&](std::size_t, ListItem& item) { item.selected = select; });
+        list.items.selectAll(select);
         return true;
     }
     if (!validIndex(list, index)) return false;
-    list.items[static_cast<std::size_t>(index)].selected = select;
+    list.items.select(static_cast<std::size_t>(index), select);
     return true;
 }
 
@@ -224,9 +226,7 @@ int listGetSelCount(WindowHandle handle) {
 std::vector<int> listGetSelItems(WindowHandle handle) {
     std::vector<int> selected;
     if (const Window* window = listOf(handle)) {
-        window->list.items.forEach([&](std::size_t i, const ListItem& item) {
-            if (item.selected) selected.push_back(static_cast<int>(i));
-        });
+        window->list.items.forEachSelected([&](std::size_t i, const ListItem&) { selected.push_back(static_cast<int>(i)); });
     }
     return selected;
 }

@@ -1,8 +1,13 @@
 // The entries of a list box, kept in chunks so that inserting and deleting
-// anywhere stays cheap in lists of a hundred thousand entries.
+// anywhere stays cheap in lists of a hundred thousand entries, with the chunk
+// sizes summed in a binary indexed tree so that reaching an entry by its index
+// costs the logarithm of the number of chunks, not a walk over them. Each
+// chunk counts its selected entries, so that a new selection clears, and a
+// look for the selection visits, only the chunks that hold one.
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,12 +24,14 @@ public:
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
 
-    ListItem& operator[](std::size_t index);
+    // Entries change only through the operations below.
     const ListItem& operator[](std::size_t index) const;
 
     void insert(std::size_t index, ListItem item);
     void erase(std::size_t index);
     void clear();
+    void select(std::size_t index, bool selected);
+    void selectAll(bool selected);
 
     // The first index whose entry `less` puts after text.
     template <typename Less>
@@ -33,36 +40,55 @@ public:
     // Calls visit(index, item) for every entry in order.
     template <typename Visit>
     void forEach(Visit visit) const;
+    // The same for the selected entries only.
     template <typename Visit>
-    void forEach(Visit visit);
+    void forEachSelected(Visit visit) const;
 
 private:
     static constexpr std::size_t kChunkSize = 512;  // a chunk splits when it holds twice as many
+
+    struct Chunk {
+        // Double-ended: entries go in at either end without moving the
+        // others, for lists filled in sorted order or in reverse, as a list
+        // file holds them.
+        std::deque<ListItem> entries;
+        std::size_t selected = 0;
+
+        void countSelected();
+    };
 
     struct Place {
         std::size_t chunk;
         std::size_t offset;
     };
     Place locate(std::size_t index) const;
+    // The entries in the chunks before `chunk`.
+    std::size_t entriesBefore(std::size_t chunk) const;
+    void addToCount(std::size_t chunk, std::ptrdiff_t delta);
+    void recount();
 
-    std::vector<std::vector<ListItem>> chunks_;
+    std::vector<Chunk> chunks_;
+    // counts_[i] (from 1) sums the sizes of the chunks (i - (i & -i), i].
+    std::vector<std::size_t> counts_{0};
     std::size_t size_ = 0;
 };
 
 template <typename Less>
 std::size_t ListItems::upperBound(std::string_view text, Less less) const {
+    // Lists filled in sorted order, or in reverse as a list file holds them,
+    // find their place at an end.
+    if (size_ == 0 || less(text, chunks_.front().entries.front().text)) return 0;
+    if (!less(text, chunks_.back().entries.back().text)) return size_;
     // The first chunk whose last entry comes after text holds the place.
     std::size_t low = 0;
     std::size_t high = chunks_.size();
     while (low < high) {
         const std::size_t middle = (low + high) / 2;
-        if (less(text, chunks_[middle].back().text)) high = middle;
+        if (less(text, chunks_[middle].entries.back().text)) high = middle;
         else low = middle + 1;
     }
     if (low == chunks_.size()) return size_;
-    const auto& chunk = chunks_[low];
-    std::size_t before = 0;
-    for (std::size_t i = 0; i < low; ++i) before += chunks_[i].size();
+    const auto& chunk = chunks_[low].entries;
     std::size_t first = 0;
     std::size_t last = chunk.size();
     while (first < last) {
@@ -70,22 +96,25 @@ std::size_t ListItems::upperBound(std::string_view text, Less less) const {
         if (less(text, chunk[middle].text)) last = middle;
         else first = middle + 1;
     }
-    return before + first;
+    return entriesBefore(low) + first;
 }
 
 template <typename Visit>
 void ListItems::forEach(Visit visit) const {
     std::size_t index = 0;
-    for (const auto& chunk : chunks_) {
-        for (const ListItem& item : chunk) visit(index++, item);
+    for (const Chunk& chunk : chunks_) {
+        for (const ListItem& item : chunk.entries) visit(index++, item);
     }
 }
 
 template <typename Visit>
-void ListItems::forEach(Visit visit) {
-    std::size_t index = 0;
-    for (auto& chunk : chunks_) {
-        for (ListItem& item : chunk) visit(index++, item);
+void ListItems::forEachSelected(Visit visit) const {
+    std::size_t first = 0;
+    for (const Chunk& chunk : chunks_) {
+        for (std::size_t i = 0; chunk.selected > 0 && i < chunk.entries.size(); ++i) {
+            if (chunk.entries[i].selected) visit(first + i, chunk.entries[i]);
+        }
+        first += chunk.entries.size();
     }
 }
 
