@@ -70,44 +70,40 @@ TEST(Files, TemporaryFilesAreUniqueCarryThePrefixAndVanishUnlessUsed) {
 TEST(Files, ReplacingTakesTheOriginalsPermissionsAndLeavesNoTemporaryFile) {
     TestFolder folder;
     fs::create_directory(folder.path() / "music");
-    for (bool otherFileSystem : {false, true}) {
-        const std::string target = folder.make("music/a.mp3", audio(50));
-        ::chmod(target.c_str(), 0604);
-        platform::File original;
-        ASSERT_EQ(original.open(target, platform::Access::ReadWrite), 0);
-        platform::TempFile temp;
-        ASSERT_EQ(temp.create(".", "LV3"), 0);
-        ASSERT_TRUE(temp.file().write(audio(20)));
-        platform::setFaults({.crossDevice = otherFileSystem});
-        ASSERT_EQ(temp.replace(target, original), 0);
-        platform::clearFaults();
-        EXPECT_EQ(readAll(target), audio(20));
-        struct stat st {};
-        ::stat(target.c_str(), &st);
-        EXPECT_EQ(st.st_mode & 07777, 0604u);
-        EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "music"), fs::directory_iterator()), 1);
-        EXPECT_TRUE(folder.strayTempFiles().empty());
-    }
+    const std::string target = folder.make("music/a.mp3", audio(50));
+    ::chmod(target.c_str(), 0604);
+    platform::File original;
+    ASSERT_EQ(original.open(target, platform::Access::ReadWrite), 0);
+    platform::TempFile temp;
+    ASSERT_EQ(temp.create(platform::folderOf(target)), 0);
+    struct stat st {};
+    ::stat(temp.path().c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0600u) << "a temporary file is private until it is whole";
+    ASSERT_TRUE(temp.file().write(audio(20)));
+    ASSERT_EQ(temp.replace(original), 0);
+    EXPECT_EQ(readAll(target), audio(20));
+    ::stat(target.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "music"), fs::directory_iterator()), 1);
+    EXPECT_TRUE(folder.strayTempFiles().empty());
 }
 
 TEST(Files, AFailedReplaceLeavesTheOriginalAndRemovesEveryCopy) {
     TestFolder folder;
     fs::create_directory(folder.path() / "music");
-    for (bool otherFileSystem : {false, true}) {
-        const std::string target = folder.make("music/a.mp3", audio(50));
-        platform::File original;
-        ASSERT_EQ(original.open(target, platform::Access::ReadWrite), 0);
-        {
-            platform::TempFile temp;
-            ASSERT_EQ(temp.create(".", "LV3"), 0);
-            ASSERT_TRUE(temp.file().write(audio(20)));
-            platform::setFaults({.failReplace = true, .crossDevice = otherFileSystem});
-            EXPECT_NE(temp.replace(target, original), 0);
-        }
-        EXPECT_EQ(readAll(target), audio(50));
-        EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "music"), fs::directory_iterator()), 1);
-        EXPECT_TRUE(folder.strayTempFiles().empty());
+    const std::string target = folder.make("music/a.mp3", audio(50));
+    platform::File original;
+    ASSERT_EQ(original.open(target, platform::Access::ReadWrite), 0);
+    {
+        platform::TempFile temp;
+        ASSERT_EQ(temp.create(platform::folderOf(target)), 0);
+        ASSERT_TRUE(temp.file().write(audio(20)));
+        platform::setFaults({.failReplace = true});
+        EXPECT_NE(temp.replace(original), 0);
     }
+    EXPECT_EQ(readAll(target), audio(50));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "music"), fs::directory_iterator()), 1);
+    EXPECT_TRUE(folder.strayTempFiles().empty());
 }
 
 TEST(Files, MovingNeverReplacesAnExistingFile) {
@@ -163,9 +159,9 @@ TEST(Files, ReplacingThroughASymbolicLinkReplacesWhatItPointsTo) {
     platform::File original;
     ASSERT_EQ(original.open(link, platform::Access::ReadWrite), 0);
     platform::TempFile temp;
-    ASSERT_EQ(temp.create(".", "LV3"), 0);
+    ASSERT_EQ(temp.create(platform::folderOf(original.path())), 0);
     ASSERT_TRUE(temp.file().write(audio(10)));
-    ASSERT_EQ(temp.replace(link, original), 0);
+    ASSERT_EQ(temp.replace(original), 0);
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(readAll(real), audio(10));
     EXPECT_TRUE(folder.strayTempFiles().empty());

@@ -334,14 +334,13 @@ private:
     platform::WindowHandle main_;
 };
 
-class FaultSweep : public ::testing::TestWithParam<bool> {
+class FaultSweep : public ::testing::Test {
 protected:
     TestFolder folder;
     ProgramState program{folder};
 };
 
-TEST_P(FaultSweep, EveryFailedCallOfEveryWritingOperationLeavesTheFileWholeAndIsReported) {
-    const bool crossDevice = GetParam();
+TEST_F(FaultSweep, EveryFailedCallOfEveryWritingOperationLeavesTheFileWholeAndIsReported) {
     std::set<std::string> tolerated;
     int faults = 0;
     for (const SweptOperation& operation : sweptOperations(program.main())) {
@@ -351,14 +350,14 @@ TEST_P(FaultSweep, EveryFailedCallOfEveryWritingOperationLeavesTheFileWholeAndIs
         operation.prepare(folder);
         int temporaries = 0;
         const Snapshot before = snapshot(folder, temporaries);
-        const Outcome clean = runWith(folder, operation, {.crossDevice = crossDevice});
+        const Outcome clean = runWith(folder, operation, {});
         ASSERT_EQ(clean.result, operation.success);
         ASSERT_NE(clean.files, before);
         EXPECT_EQ(clean.temporaries, 0);
         std::vector<std::string> broken;
         int call = 1;
         for (;; ++call) {
-            const Outcome outcome = runWith(folder, operation, {.failCall = call, .crossDevice = crossDevice});
+            const Outcome outcome = runWith(folder, operation, {.failCall = call});
             if (outcome.failedCall.empty()) break;  // past the last call
             for (const std::string& what : violations(folder, operation, outcome, before, clean.files, tolerated)) {
                 broken.push_back("call " + std::to_string(call) + ": " + what);
@@ -375,8 +374,7 @@ TEST_P(FaultSweep, EveryFailedCallOfEveryWritingOperationLeavesTheFileWholeAndIs
     for (const std::string& call : tolerated) EXPECT_TRUE(harmless.contains(call)) << call;
 }
 
-TEST_P(FaultSweep, AFullDiskLeavesTheFileWholeAndIsReported) {
-    const bool crossDevice = GetParam();
+TEST_F(FaultSweep, AFullDiskLeavesTheFileWholeAndIsReported) {
     std::set<std::string> tolerated;
     for (const SweptOperation& operation : sweptOperations(program.main())) {
         SCOPED_TRACE(operation.name);
@@ -384,10 +382,10 @@ TEST_P(FaultSweep, AFullDiskLeavesTheFileWholeAndIsReported) {
         operation.prepare(folder);
         int temporaries = 0;
         const Snapshot before = snapshot(folder, temporaries);
-        const Outcome clean = runWith(folder, operation, {.crossDevice = crossDevice});
+        const Outcome clean = runWith(folder, operation, {});
         std::vector<std::string> broken;
         for (std::int64_t space : {0, 1, 9, 100, 127, 1000, 4000, 8000}) {
-            Outcome outcome = runWith(folder, operation, {.spaceLeft = space, .crossDevice = crossDevice});
+            Outcome outcome = runWith(folder, operation, {.spaceLeft = space});
             if (outcome.result != operation.success) outcome.failedCall = "write";
             for (const std::string& what : violations(folder, operation, outcome, before, clean.files, tolerated)) {
                 broken.push_back(std::to_string(space) + " bytes left: " + what);
@@ -397,8 +395,6 @@ TEST_P(FaultSweep, AFullDiskLeavesTheFileWholeAndIsReported) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(WorkingFolder, FaultSweep, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "OnAnotherFileSystem" : "Beside"; });
 
 // The working folder really on another file system (a RAM disk): the result
 // is the same, and nothing stays in either folder.
