@@ -11,7 +11,7 @@ FUZZ_RUNS ?= 150000
 PACKAGES   := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libtag1-dev \
               libncurses-dev tmux python3 python3-mutagen python3-eyed3 \
               libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev fonts-dejavu-core fontconfig \
-              xvfb xdotool xclip x11-utils openbox imagemagick clang libclang-rt-14-dev
+              xvfb xdotool xclip x11-utils openbox imagemagick clang libclang-rt-14-dev acl attr
 CMAKE_GEN  := -G Ninja
 
 # What bench/peers.sh compares the engine with, and what it measures with;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/xattr.h>
 
 #include <array>
 #include <cstring>
@@ -187,6 +188,22 @@ std::vector<SweptOperation> sweptOperations(platform::WindowHandle main) {
         {"V2 write to a file without a tag", music(audio(3000)), [](auto& f) { return writeV2Title(f, 20); }, TagSuccess,
          TagFileError, true},
         {"V2 soft removal", music(v2Tagged(600)), removeV2(1), TagSuccess, TagFileError, true},
+        // Tags beyond a page: the overwrite goes under a journal.
+        {"V2 write in place of a large tag, journaled", music(v2Tagged(6000)), [](auto& f) { return writeV2Title(f, 20); },
+         TagSuccess, TagFileError, true},
+        {"V2 soft removal of a large tag, journaled", music(v2Tagged(6000)), removeV2(1), TagSuccess, TagFileError, true},
+        {"V2 write that grows a file with two names",
+         [](const TestFolder& folder) {
+             makeMusic(folder, v2Tagged(0));
+             fs::create_hard_link(folder.path() / kSong, folder.path() / "music/link.mp3");
+         },
+         [](auto& f) { return writeV2Title(f, 2000); }, TagSuccess, TagFileError, true},
+        {"V2 write that grows a file with extended attributes",
+         [](const TestFolder& folder) {
+             makeMusic(folder, v2Tagged(0));
+             ::setxattr(pathIn(folder, kSong).c_str(), "user.rating", "5", 1, 0);
+         },
+         [](auto& f) { return writeV2Title(f, 2000); }, TagSuccess, TagFileError, true},
         {"V2 full removal", music(v2Tagged(600)), removeV2(0), TagSuccess, TagFileError, true},
         {"list file saved anew", music(audio(10)), saveList, 1, 0, true},
         {"list file replaced",
@@ -300,8 +317,15 @@ std::vector<std::string> violations(const TestFolder& folder, const SweptOperati
     if (!operation.tellsUser) return broken;
     // The user must hear of every file still there undone (a rename's target
     // name that never came to be is no file of theirs).
+    // A second name of a file is named by the first.
+    const auto namedAsAnother = [&](const std::string& name) {
+        std::error_code ignored;
+        return std::ranges::any_of(undone, [&](const std::string& other) {
+            return other != name && fs::equivalent(pathIn(folder, other), pathIn(folder, name), ignored) && namedIn(other, "");
+        });
+    };
     for (const std::string& name : undone) {
-        if (outcome.files.contains(name)) require(namedIn(name, ""), "no message names " + name);
+        if (outcome.files.contains(name)) require(namedIn(name, "") || namedAsAnother(name), "no message names " + name);
     }
     return broken;
 }
