@@ -6,7 +6,14 @@
 #include <filesystem>
 #include <set>
 
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
 #include "platform/fs.h"
+#include "tags/messages.h"
+#include "tags/rewrite.h"
 #include "tests/testfiles.h"
 
 using namespace testing_support;
@@ -165,4 +172,40 @@ TEST(Files, ReplacingThroughASymbolicLinkReplacesWhatItPointsTo) {
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(readAll(real), audio(10));
     EXPECT_TRUE(folder.strayTempFiles().empty());
+}
+
+// A rewrite keeps the extended attributes and the access control list, and
+// the mode does not widen; a file with two names gets the new contents under both.
+TEST(Files, ARewriteKeepsAttributesAndEveryName) {
+    TestFolder folder;
+    const std::string song = folder.make("a.mp3", audio(50));
+    const std::string other = (folder.path() / "b.mp3").string();
+    ASSERT_EQ(::link(song.c_str(), other.c_str()), 0);
+    ::chmod(song.c_str(), 0640);
+    ASSERT_EQ(::setxattr(song.c_str(), "user.rating", "5", 1, 0), 0);
+    const bool acl = std::system(("setfacl -m u:nobody:r-x " + song + " 2>/dev/null").c_str()) == 0;
+    struct stat before {};
+    ::stat(song.c_str(), &before);
+    const auto attribute = [](const std::string& path, const char* name) {
+        char value[256];
+        const ssize_t size = ::getxattr(path.c_str(), name, value, sizeof value);
+        return size < 0 ? std::string() : std::string(value, static_cast<std::size_t>(size));
+    };
+    const std::string aclBefore = attribute(song, "system.posix_acl_access");
+    for (bool twoNames : {true, false}) {
+        if (!twoNames) std::filesystem::remove(other);
+        platform::File original;
+        ASSERT_EQ(original.open(song, platform::Access::ReadWrite), 0);
+        const tags::TagOutcome written =
+            tags::rewriteFile(song, original, {0, 50}, tags::msg::kTempForWrite, [](tags::StreamWriter& out) { out.putZeros(7); });
+        original.close();
+        EXPECT_TRUE(written.succeeded()) << written.message;
+        struct stat after {};
+        ::stat(song.c_str(), &after);
+        EXPECT_EQ(after.st_mode & 07777, before.st_mode & 07777);
+        EXPECT_EQ(attribute(song, "user.rating"), "5");
+        if (acl) EXPECT_EQ(attribute(song, "system.posix_acl_access"), aclBefore);
+        if (twoNames) EXPECT_EQ(readAll(other), readAll(song)) << "the second name kept the old contents";
+        EXPECT_TRUE(folder.strayTempFiles().empty());
+    }
 }
