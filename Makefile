@@ -11,7 +11,7 @@ FUZZ_RUNS ?= 150000
 PACKAGES   := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libtag1-dev \
               libncurses-dev tmux python3 python3-mutagen python3-eyed3 \
               libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev libdbus-1-dev fonts-dejavu-core fonts-droid-fallback fontconfig \
-              xvfb xdotool xclip x11-utils openbox imagemagick dbus-daemon python3-dbus python3-gi clang libclang-rt-14-dev
+              xvfb xdotool xclip x11-utils openbox imagemagick dbus-daemon python3-dbus python3-gi clang libclang-rt-14-dev acl attr
 
 # What bench/peers.sh compares the engine with, and what it measures with;
 # installed only for `make peers`.

@@ -2,11 +2,14 @@
 #include "app/program.h"
 #include "app/settings.h"
 #include "res/resources.h"
+#include "tags/journal.h"
 
 namespace app {
 
 int runProgram(const platform::Module& module) {
     ModuleInstance = &module;
+    // Overwrites that a killed run left half done are put back first.
+    static_cast<void>(tags::rollBackJournals());
     loadSettings();
     platform::dialogBoxParam(module, res::kMainDialog, {}, MainWindow, 0);
     return 0;

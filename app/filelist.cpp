@@ -196,7 +196,7 @@ int saveFileList(WindowHandle owner, const char* path, WindowHandle list) {
     }
     platform::TempFile temp;
     const bool saved = temp.create(platform::folderOf(path)) == 0 && writeRecords(list, temp.file()) &&
-                       temp.replace(path, original) == 0;
+                       temp.replace(original) == 0;
     if (!saved) {
         original.close();
         if (!existed) platform::deleteFile(path);  // nothing of the failed save stays

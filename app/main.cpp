@@ -2,12 +2,15 @@
 // display is available, else on the terminal.
 #include "app/program.h"
 #include "app/terminalfront.h"
+#include "platform/signals.h"
 #include "platform/ui/gui/renderer.h"
 #include "res/resources.h"
 
 int main() {
-    if (const auto result = platform::gui::runOnDesktop([] { return app::runProgram(res::lirvaneModule()); })) {
-        return *result;
-    }
-    return app::runInTerminal();
+    // Before the desktop's library, which would take the stop signals otherwise.
+    platform::catchStopSignals();
+    const auto onDesktop = platform::gui::runOnDesktop([] { return app::runProgram(res::lirvaneModule()); });
+    const int result = onDesktop ? *onDesktop : app::runInTerminal();
+    platform::endByCaughtSignal();
+    return result;
 }

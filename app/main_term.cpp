@@ -1,4 +1,10 @@
 // lirvane-term: the program on the terminal, whatever display there is.
 #include "app/terminalfront.h"
+#include "platform/signals.h"
 
-int main() { return app::runInTerminal(); }
+int main() {
+    platform::catchStopSignals();
+    const int result = app::runInTerminal();
+    platform::endByCaughtSignal();
+    return result;
+}

@@ -53,6 +53,7 @@ void walkList(const char* status, const PerFile& perFile) {
     {
         const walking::WalkScope scope(list, checked(main, res::kScopeAll));
         walking::ProgressRun progress(*ModuleInstance, status, scope.inScopeCount());
+        progress.closeEndsWalk(main);
         progress.walk(scope, [&](int index) {
             takePath(platform::listGetText(list, index));
             perFile(main);

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "walk/radiopair.h"
+#include "walk/report.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "res/resources.h"
@@ -14,6 +15,8 @@ using platform::LParam;
 using platform::WParam;
 
 constexpr std::size_t kDwordSize = 4;
+// A settings file that cannot be written or read: the choice still holds in memory.
+constexpr char kSettingsNotStored[] = "The options could not be stored in '%s'. They apply until Lirvane is closed.";
 
 // Reads a value into the integer's own four bytes, as the desktop does: data
 // longer than four bytes, or no value, leaves the integer as it was.
@@ -28,10 +31,22 @@ void queryInto(const platform::RegKey& key, const char* name, int& setting) {
     setting = static_cast<int>(read);
 }
 
-void storeDword(platform::RegKey& key, const char* name, int value) {
+bool storeDword(platform::RegKey& key, const char* name, int value) {
     std::array<std::uint8_t, kDwordSize> bytes{};
     for (std::size_t i = 0; i < kDwordSize; ++i) bytes[i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i));
-    platform::regSetValueEx(key, name, platform::REG_DWORD, bytes);
+    return platform::regSetValueEx(key, name, platform::REG_DWORD, bytes) == platform::ERROR_SUCCESS;
+}
+
+// Both values in the registry; false when either could not be stored.
+bool storeOptions(int v1, int v2) {
+    platform::RegKey key;
+    if (platform::regCreateKeyEx(platform::HKEY_LOCAL_MACHINE, kSettingsKey, platform::KEY_ALL_ACCESS, key) !=
+        platform::ERROR_SUCCESS) {
+        return false;
+    }
+    const bool stored = storeDword(key, kQuickV1Value, v1) && storeDword(key, kQuickV2Value, v2);
+    platform::regCloseKey(key);
+    return stored;
 }
 
 void initOptions(WindowHandle dialog) {
@@ -41,17 +56,11 @@ void initOptions(WindowHandle dialog) {
 }
 
 // OK: the choice is stored in the registry where it can be, and takes effect
-// in memory either way.
+// in memory either way; the user hears when it could not be stored.
 void acceptOptions(WindowHandle dialog) {
     const int v1 = platform::isDlgButtonChecked(dialog, res::kOptionsV1Soft) == platform::BST_CHECKED ? 1 : 0;
     const int v2 = platform::isDlgButtonChecked(dialog, res::kOptionsV2Soft) == platform::BST_CHECKED ? 1 : 0;
-    platform::RegKey key;
-    if (platform::regCreateKeyEx(platform::HKEY_LOCAL_MACHINE, kSettingsKey, platform::KEY_ALL_ACCESS, key) ==
-        platform::ERROR_SUCCESS) {
-        storeDword(key, kQuickV1Value, v1);
-        storeDword(key, kQuickV2Value, v2);
-        platform::regCloseKey(key);
-    }
+    if (!storeOptions(v1, v2)) walking::showError(dialog, kSettingsNotStored, platform::registryFile());
     QuickV1 = v1;
     QuickV2 = v2;
     platform::endDialog(dialog, platform::IDOK);

@@ -240,7 +240,7 @@ void prepareV1Walk() {
 
 double paintMainWindow() {
     platform::term::Canvas canvas(platform::term::kMinColumns, platform::term::kMinRows);
-    platform::term::Painter painter(canvas, platform::term::Scale{1.0});
+    platform::term::Painter painter(canvas);
     const auto start = Clock::now();
     painter.paint({{mainWindow(), {0, 0, platform::term::kMinColumns, platform::term::kMinRows}}}, {}, "");
     return since(start);

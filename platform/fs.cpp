@@ -4,8 +4,9 @@
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/file.h>
-#include <sys/vfs.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,9 +15,12 @@
 #include <cstddef>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <utility>
 #include <vector>
+
+#include "platform/signals.h"
 
 namespace platform {
 namespace {
@@ -24,6 +28,7 @@ namespace {
 constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
 constexpr mode_t kPermissionBits = 07777;
 constexpr mode_t kNewFileMode = 0666;  // before the umask
+constexpr mode_t kPrivateFileMode = 0600;
 constexpr unsigned kTempNameSpace = 0x10000;  // four hex digits
 constexpr std::size_t kCopyBuffer = 128 * 1024;
 
@@ -43,7 +48,9 @@ FaultState& faults() {
 // Counts one file-system call; true, with errno set, when the plan makes it fail.
 bool injected(const char* name) {
     FaultState& f = faults();
-    if (++f.calls != f.plan.failCall) return false;
+    ++f.calls;
+    if (f.calls == f.plan.interveneAt && f.plan.intervene) f.plan.intervene();
+    if (f.calls != f.plan.failCall) return false;
     f.failed = name;
     errno = EIO;
     return true;
@@ -89,8 +96,8 @@ bool writeFully(int fd, std::optional<std::uint64_t> offset, std::span<const std
 }
 
 // The system calls, each counted by the fault plan.
-int sysOpen(const std::string& path, int flags) {
-    return injected("open") ? -1 : ::open(path.c_str(), flags, kNewFileMode);
+int sysOpen(const std::string& path, int flags, mode_t mode = kNewFileMode) {
+    return injected("open") ? -1 : ::open(path.c_str(), flags, mode);
 }
 int sysFstat(int fd, struct stat& st) { return injected("fstat") ? -1 : fstat(fd, &st); }
 int sysFlock(int fd) { return injected("flock") ? -1 : flock(fd, LOCK_EX | LOCK_NB); }
@@ -132,6 +139,7 @@ int openFlags(Access access) {
         case Access::ReadWrite: return O_RDWR;
         case Access::WriteOpenOrCreate:
         case Access::WriteTruncate: return O_WRONLY | O_CREAT;
+        case Access::CreatePrivate: return O_RDWR | O_CREAT | O_EXCL;
     }
     return O_RDONLY;
 }
@@ -153,11 +161,24 @@ int checkOpened(int fd, Access access, struct stat& st) {
     return 0;
 }
 
-// The last step of a replace, where the injected faults strike.
-int renameOver(const std::string& from, std::string_view to, bool mayCrossFileSystems) {
-    if (mayCrossFileSystems && faults().plan.crossDevice) return EXDEV;
-    if (faults().plan.failReplace || injected("rename")) return EIO;
-    return std::rename(systemPath(from).c_str(), systemPath(to).c_str()) == 0 ? 0 : errno;
+// The last step of a replace, where the injected faults strike: the two names
+// swap their files atomically, or where the file system cannot swap, the
+// first takes the second's place.
+int renameOver(const std::string& from, const std::string& to, unsigned how) {
+    if (faults().plan.failReplace || injected(how == RENAME_EXCHANGE ? "renameat2 exchange" : "rename")) return EIO;
+    return renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), how) == 0 ? 0 : errno;
+}
+
+std::int64_t nanoseconds(const struct timespec& time) {
+    constexpr std::int64_t kPerSecond = 1000000000;
+    return static_cast<std::int64_t>(time.tv_sec) * kPerSecond + time.tv_nsec;
+}
+
+// Whether the name holds the open file itself (a link there is another file).
+bool holds(const std::string& name, const File& file) {
+    struct stat st {};
+    if (injected("lstat") || ::lstat(name.c_str(), &st) != 0) return false;
+    return st.st_dev == file.device() && st.st_ino == file.inode();
 }
 
 int errnoOr(int fallback) { return errno != 0 ? errno : fallback; }
@@ -257,34 +278,68 @@ int prepareReplacement(File& file, const File& original) {
         // Another owner is kept only where the system allows it.
     }
     if (injected("fchmod") || fchmod(file.descriptor(), original.mode_ & kPermissionBits) != 0) return errno;
+    // After the mode: an access control list sets the group bits from its mask.
+    if (const int error = copyAttributes(original, file); error != 0) return error;
     if (!file.sync()) return errno;
     return file.close();
 }
 
 namespace {
 
-// What a replace puts its file in place of: for a symbolic link, the file it
-// points to, so that the link stays a link. Empty, with errno set, when that
-// cannot be told.
-std::string replacedPath(std::string_view target) {
-    struct stat st {};
-    const std::string link = systemPath(target);
-    if (injected("lstat") || ::lstat(link.c_str(), &st) != 0) return {};
-    if (!S_ISLNK(st.st_mode)) return std::string(target);
-    char resolved[PATH_MAX];
-    if (injected("realpath") || ::realpath(link.c_str(), resolved) == nullptr) return {};
-    return resolved;
+// Attributes that only the system or a privileged user may set: kept where allowed.
+bool privileged(std::string_view name) { return name.starts_with("security.") || name.starts_with("trusted."); }
+
+// The names of a file's extended attributes, each ending in a zero byte.
+int attributeNames(int fd, std::vector<char>& names) {
+    for (;;) {
+        const ssize_t size = injected("flistxattr") ? -1 : flistxattr(fd, nullptr, 0);
+        if (size < 0) return errno == ENOTSUP ? 0 : errno;  // a file system without them has none
+        names.resize(static_cast<std::size_t>(size));
+        if (size == 0) return 0;
+        const ssize_t got = flistxattr(fd, names.data(), names.size());
+        if (got >= 0) {
+            names.resize(static_cast<std::size_t>(got));
+            return 0;
+        }
+        if (errno != ERANGE) return errno;  // else it grew meanwhile: again
+    }
 }
 
-// Makes a rename in the folder durable.
+int copyAttribute(int from, int to, const char* name, std::vector<char>& value) {
+    for (;;) {
+        const ssize_t size = injected("fgetxattr") ? -1 : fgetxattr(from, name, nullptr, 0);
+        if (size < 0) return errno == ENODATA ? 0 : errno;  // removed meanwhile
+        value.resize(static_cast<std::size_t>(size));
+        const ssize_t got = fgetxattr(from, name, value.data(), value.size());
+        if (got < 0 && errno == ERANGE) continue;
+        if (got < 0) return errno;
+        if (injected("fsetxattr") || fsetxattr(to, name, value.data(), static_cast<std::size_t>(got), 0) != 0) {
+            return privileged(name) ? 0 : errno;
+        }
+        return 0;
+    }
+}
+
+}  // namespace
+
+int copyAttributes(const File& from, File& to) {
+    std::vector<char> names;
+    if (const int error = attributeNames(from.descriptor(), names); error != 0) return error;
+    std::vector<char> value;
+    for (std::size_t at = 0; at < names.size(); at += std::strlen(names.data() + at) + 1) {
+        if (const int error = copyAttribute(from.descriptor(), to.descriptor(), names.data() + at, value); error != 0) {
+            return error;
+        }
+    }
+    return 0;
+}
+
 void syncFolder(std::string_view folder) {
     const int fd = injected("open folder") ? -1 : ::open(systemPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     if (!injected("fsync folder")) fsync(fd);
     ::close(fd);
 }
-
-}  // namespace
 
 void setFaults(const FaultPlan& plan) { faults() = FaultState{plan}; }
 int faultCallCount() { return faults().calls; }
@@ -298,6 +353,12 @@ File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         close();
         fd_ = std::exchange(other.fd_, -1);
+        path_ = std::move(other.path_);
+        device_ = other.device_;
+        inode_ = other.inode_;
+        links_ = other.links_;
+        openedLength_ = other.openedLength_;
+        openedTime_ = other.openedTime_;
         position_ = other.position_;
         length_ = other.length_;
         mode_ = other.mode_;
@@ -307,17 +368,28 @@ File& File::operator=(File&& other) noexcept {
     return *this;
 }
 
+// A symbolic link is followed here once, by name, and never again: the open
+// itself refuses one, so that what is opened is the name that is kept.
 int File::open(std::string_view path, Access access) {
     close();
     if (path.size() > kMaxPath) return ENAMETOOLONG;
+    const int error = openResolved(path, access);
+    if (error != ELOOP) return error;
+    char resolved[PATH_MAX];
+    if (injected("realpath") || ::realpath(systemPath(path).c_str(), resolved) == nullptr) return errno;
+    return openResolved(resolved, access);
+}
+
+int File::openResolved(std::string_view path, Access access) {
     // Without blocking, so that opening a named pipe cannot hang the program.
     const std::string name = systemPath(path);
     // A file this open creates is removed again when the open fails after all.
-    const int flags = openFlags(access) | O_CLOEXEC | O_NONBLOCK;
+    const int flags = openFlags(access) | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW;
     const bool mayCreate = (flags & O_CREAT) != 0;
-    int fd = mayCreate ? sysOpen(name, flags | O_EXCL) : -1;
+    const mode_t mode = access == Access::CreatePrivate ? kPrivateFileMode : kNewFileMode;
+    int fd = mayCreate ? sysOpen(name, flags | O_EXCL, mode) : -1;
     const bool created = fd >= 0;
-    if (!created && (!mayCreate || errno == EEXIST)) fd = sysOpen(name, flags & ~O_CREAT);
+    if (!created && (!mayCreate || errno == EEXIST) && access != Access::CreatePrivate) fd = sysOpen(name, flags & ~O_CREAT);
     if (fd < 0) return errno;
     struct stat st {};
     if (const int error = checkOpened(fd, access, st); error != 0) {
@@ -326,12 +398,24 @@ int File::open(std::string_view path, Access access) {
         return error;
     }
     fd_ = fd;
+    path_ = name;
     position_ = 0;
     length_ = static_cast<std::uint64_t>(st.st_size);
     mode_ = st.st_mode;
     owner_ = st.st_uid;
     group_ = st.st_gid;
+    device_ = st.st_dev;
+    inode_ = st.st_ino;
+    links_ = st.st_nlink;
+    openedLength_ = length_;
+    openedTime_ = nanoseconds(st.st_mtim);
     return 0;
+}
+
+bool File::changedSinceOpen() const {
+    struct stat st {};
+    if (sysFstat(fd_, st) != 0) return true;
+    return static_cast<std::uint64_t>(st.st_size) != openedLength_ || nanoseconds(st.st_mtim) != openedTime_;
 }
 
 std::int64_t File::read(std::span<std::uint8_t> buffer) {
@@ -388,6 +472,7 @@ int File::close() {
 TempFile::~TempFile() {
     file_.close();
     if (!path_.empty()) ::unlink(systemPath(path_).c_str());
+    forgetTemporary(stopSlot_);
 }
 
 int TempFile::create(std::string_view folder, std::string_view prefix) {
@@ -399,45 +484,43 @@ int TempFile::create(std::string_view folder, std::string_view prefix) {
                                          static_cast<int>(prefix.size()), prefix.data(),
                                          (seed + attempt) % kTempNameSpace);
         if (length < 0 || static_cast<std::size_t>(length) > kMaxPath) return ENAMETOOLONG;
-        const int fd = sysOpen(systemPath(name), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC);
+        const int fd = sysOpen(systemPath(name), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, kPrivateFileMode);
         if (fd < 0 && errno == EEXIST) continue;
         if (fd < 0) return errno;
         path_ = name;
+        stopSlot_ = noteTemporary(name);
         file_.fd_ = fd;
+        file_.path_ = name;
         return sysFlock(fd) == 0 ? 0 : errno;
     }
     return EEXIST;
 }
 
-int TempFile::replace(std::string_view link, const File& original) {
-    const std::string target = replacedPath(link);
-    if (target.empty()) return errno;  // the link leads nowhere
+// The swap makes the check after it final: the name the temporary file had
+// now holds what stood at the original's name, and if that is not the file
+// that was opened, or another program wrote to it meanwhile, the two are
+// swapped back and the other program's file stays where it was.
+int TempFile::replace(const File& original) {
+    const std::string& target = original.path();
     if (const int error = prepareReplacement(file_, original); error != 0) return error;
-    int error = renameOver(path_, target, true);
-    if (error == EXDEV) error = replaceFromOtherFileSystem(target, original);
+    int error = renameOver(path_, target, RENAME_EXCHANGE);
+    if (error == EINVAL || error == ENOSYS) {
+        // A file system that cannot swap: check, then rename.
+        if (!holds(target, original) || original.changedSinceOpen()) return kChangedMeanwhile;
+        error = renameOver(path_, target, 0);
+    } else if (error == 0) {
+        if (!holds(path_, original) || original.changedSinceOpen()) error = kChangedMeanwhile;
+        else if (sysUnlink(path_) != 0) error = errno;
+        // A swap back that fails too leaves both files as they are: the one
+        // under the temporary name may be the other program's.
+        if (error != 0 && renameOver(path_, target, RENAME_EXCHANGE) != 0) path_.clear();
+    }
     if (error != 0) return error;
     path_.clear();
     // The new contents are in place and on disk whatever this gives: only
     // the rename could still be lost to a power cut, so it is no failure.
     syncFolder(folderOf(target));
     return 0;
-}
-
-// The temporary folder is on another file system: copy beside the target.
-// This file goes before the copy takes the target's place, so that nothing
-// stays in the working folder once the target is replaced.
-int TempFile::replaceFromOtherFileSystem(std::string_view target, const File& original) {
-    TempFile beside;
-    int error = beside.create(folderOf(target));
-    File source;
-    if (error == 0) error = source.open(path_, Access::Read);
-    if (error == 0) error = copyRange(source, 0, beside.file(), 0, *source.size());
-    if (error == 0) error = prepareReplacement(beside.file(), original);
-    if (error == 0) error = sysUnlink(systemPath(path_)) == 0 ? 0 : errno;
-    if (error == 0) path_.clear();
-    if (error == 0) error = renameOver(beside.path_, target, false);
-    if (error == 0) beside.path_.clear();
-    return error;
 }
 
 std::string folderOf(std::string_view path) {
@@ -455,6 +538,18 @@ std::string joinPath(std::string_view folder, std::string_view name) {
 
 int deleteFile(std::string_view path) {
     return sysUnlink(systemPath(path)) == 0 ? 0 : errno;
+}
+
+int makeFolders(std::string_view folder, unsigned mode) {
+    const std::string path = systemPath(folder);
+    for (std::size_t slash = path.find(kSeparator, 1);; slash = path.find(kSeparator, slash + 1)) {
+        const std::string part = path.substr(0, slash);
+        struct stat st {};
+        if (::stat(part.c_str(), &st) != 0 && (injected("mkdir") || ::mkdir(part.c_str(), mode) != 0) && errno != EEXIST) {
+            return errno;
+        }
+        if (slash == std::string::npos) return 0;
+    }
 }
 
 int moveFileNoReplace(std::string_view from, std::string_view to) {

@@ -4,7 +4,9 @@
 // Results are 0 for success or the errno of the failure.
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -16,6 +18,9 @@ namespace platform {
 inline constexpr std::size_t kMaxPath = 259;  // bytes, without the terminator
 inline constexpr char kSeparator = '/';
 inline constexpr char kTempPrefix[] = "LV3";  // the program's temporary files: LV3hhhh.tmp
+// A replace refused because the file is no longer what was opened: another
+// name stands where it stood, or another program changed its length or time.
+inline constexpr int kChangedMeanwhile = ESTALE;
 
 // The folder part of a path: "." when it has none, "/" for the root's entries.
 std::string folderOf(std::string_view path);
@@ -28,11 +33,13 @@ enum class Access {
     ReadWrite,          // existing file
     WriteOpenOrCreate,  // writing, created when missing
     WriteTruncate,      // writing, created when missing, emptied when present
+    CreatePrivate,      // a new file, readable and writable by its owner alone; EEXIST when present
 };
 
 // An open file, held with exclusive access (a non-blocking exclusive flock) for
 // as long as the object lives. A file without any write permission bit is
-// refused for writing, whoever asks.
+// refused for writing, whoever asks. A symbolic link is resolved once, when
+// the file is opened: path() is the file's own name, which a replace takes.
 class File {
 public:
     File() = default;
@@ -61,19 +68,33 @@ public:
     int close();
 
     int descriptor() const { return fd_; }
+    const std::string& path() const { return path_; }
+    std::uint64_t device() const { return device_; }
+    std::uint64_t inode() const { return inode_; }
+    std::uint64_t links() const { return links_; }
+    // Whether the file's length or modification time now differs from what
+    // they were at the open: another program wrote to it. Errors count as changed.
+    bool changedSinceOpen() const;
 
 private:
     friend class TempFile;  // adopts the descriptor it creates exclusively
     friend int prepareReplacement(File& file, const File& original);
     friend int copyRange(File& from, std::uint64_t fromOffset, File& to, std::uint64_t toOffset, std::uint64_t count);
     void grewTo(std::uint64_t end);
+    int openResolved(std::string_view path, Access access);
 
     int fd_ = -1;
+    std::string path_;
     std::uint64_t position_ = 0;  // of read, write and seek
     std::uint64_t length_ = 0;
     unsigned mode_ = 0;  // as measured at the open, for a replacement to take
     unsigned owner_ = 0;
     unsigned group_ = 0;
+    std::uint64_t device_ = 0;
+    std::uint64_t inode_ = 0;
+    std::uint64_t links_ = 0;
+    std::uint64_t openedLength_ = 0;
+    std::int64_t openedTime_ = 0;  // nanoseconds
 };
 
 // The page, and the block a file system can share between files.
@@ -92,8 +113,9 @@ bool kernelCopyFits(std::uint64_t fromOffset, std::uint64_t toOffset);
 // EIO when `from` ends early.
 int copyRange(File& from, std::uint64_t fromOffset, File& to, std::uint64_t toOffset, std::uint64_t count);
 
-// A uniquely named file created empty and exclusively in a folder, removed
-// again when the object dies unless it has replaced another file.
+// A uniquely named file created empty, exclusively and private (mode 0600) in
+// a folder, removed again when the object dies unless it has replaced another
+// file, and also when a second stop signal ends the program at once.
 class TempFile {
 public:
     TempFile() = default;
@@ -106,21 +128,34 @@ public:
     File& file() { return file_; }
     const std::string& path() const { return path_; }
 
-    // Puts this file's contents in place of target: flushes it to disk, gives it
-    // the original's permission bits (and owner where allowed) and renames it
-    // over target, atomically. Across file systems the contents are first copied
-    // beside target. A symbolic link stays: the file it points to is replaced.
-    // On failure target is as it was and no temporary file stays.
-    int replace(std::string_view target, const File& original);
+    // Puts this file's contents in place of the original (under original.path(),
+    // so a symbolic link stays a link): flushes it to disk, gives it the
+    // original's owner (where allowed), permission bits, extended attributes and
+    // access control lists, and renames it over the original, atomically. The
+    // temporary file must be in the original's folder. kChangedMeanwhile when
+    // the name no longer holds the file that was opened, or another program
+    // changed it: that file is kept. On failure the original is as it was and
+    // no temporary file stays.
+    int replace(const File& original);
 
 private:
-    int replaceFromOtherFileSystem(std::string_view target, const File& original);
-
     File file_;
     std::string path_;
+    int stopSlot_ = -1;  // where a forced stop finds the name
 };
 
+// Gives `to` the extended attributes of `from`, access control lists
+// included. Attributes that only the system or a privileged user may set
+// (security.*, trusted.*) are kept where allowed; 0, or the errno of the
+// first other one that could not be copied.
+int copyAttributes(const File& from, File& to);
+
 int deleteFile(std::string_view path);
+
+// Makes a folder and its missing parents, new ones with the given mode.
+int makeFolders(std::string_view path, unsigned mode);
+// Makes a new or removed entry of the folder durable.
+void syncFolder(std::string_view folder);
 
 // Moves a file; fails (EEXIST) rather than replace an existing one.
 int moveFileNoReplace(std::string_view from, std::string_view to);
@@ -161,8 +196,11 @@ struct FaultPlan {
     std::int64_t spaceLeft = -1;   // bytes that still fit on the disk; -1 no limit
     int failRead = 0;              // the Nth File::read fails (EIO); 0 never
     bool failReplace = false;      // the final rename of TempFile::replace fails
-    bool crossDevice = false;      // renames of TempFile::replace first report EXDEV
     bool refuseKernelCopy = false; // copy_file_range reports EXDEV, as across file systems
+    // Runs just before the Nth file-system call: another program acting at
+    // that moment (0 never).
+    int interveneAt = 0;
+    std::function<void()> intervene = {};
 };
 
 void setFaults(const FaultPlan& plan);

@@ -347,19 +347,6 @@ std::string hivePath(const std::string& folder) {
     return folder.empty() ? std::string() : folder + kSeparator + std::string(kHiveName);
 }
 
-// Makes the folder and its missing parents; an errno.
-int makeFolders(const std::string& folder) {
-    const std::string& path = folder;
-    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-        const std::string part = path.substr(0, slash);
-        struct stat st {};
-        if (::stat(part.c_str(), &st) != 0 && ::mkdir(part.c_str(), kNewFolderMode) != 0 && errno != EEXIST) {
-            return errno;
-        }
-        if (slash == std::string::npos) return 0;
-    }
-}
-
 // Like a file, a folder without any write permission bit is read-only to us.
 bool folderWritable(const std::string& folder) {
     struct stat st {};
@@ -378,7 +365,7 @@ using HiveChange = std::function<bool(Hive&)>;  // false: nothing to write
 
 // The first hive: moved into place only if no other program made one first.
 int createHive(const std::string& folder, const std::string& path, const HiveChange& change) {
-    if (const int error = makeFolders(folder); error != 0) return codeFromErrno(error, ERROR_WRITE_FAULT);
+    if (const int error = makeFolders(folder, kNewFolderMode); error != 0) return codeFromErrno(error, ERROR_WRITE_FAULT);
     if (!folderWritable(folder)) return ERROR_ACCESS_DENIED;
     Hive hive;
     change(hive);
@@ -409,7 +396,7 @@ int updateHive(const HiveChange& change) {
         if (!change(hive)) return ERROR_SUCCESS;
         TempFile temp;
         if (const int error = fillTemporary(folder, hive, temp); error != 0) return error;
-        return codeFromErrno(temp.replace(path, original), ERROR_WRITE_FAULT);
+        return codeFromErrno(temp.replace(original), ERROR_WRITE_FAULT);
     }
     return ERROR_SHARING_VIOLATION;
 }

@@ -80,7 +80,8 @@ std::optional<ScanPlan> planScan(FileHead& head) {
     return plan;
 }
 
-enum class Scan { Found, NoAudio, Unreadable };
+// OutOfReach: no frame sync where an AudioStart can point.
+enum class Scan { Found, NoAudio, Unreadable, OutOfReach };
 
 struct ScanResult {
     Scan outcome = Scan::Unreadable;
@@ -88,7 +89,7 @@ struct ScanResult {
 };
 
 ScanResult found(std::uint64_t offset) {
-    if (offset > kLargestAudioStart) return {};
+    if (offset > kLargestAudioStart) return {Scan::OutOfReach};
     return {Scan::Found, static_cast<AudioStart>(offset)};
 }
 
@@ -118,7 +119,7 @@ ScanResult scanForAudio(FileHead& head) {
         if (at < head.loaded().size()) {
             bytes = head.loaded().subspan(static_cast<std::size_t>(at));
         } else {
-            if (at > kLargestAudioStart) return {};
+            if (at > kLargestAudioStart) return {Scan::OutOfReach};
             chunk.resize(kScanChunk);
             const std::int64_t got = head.copy(at, chunk);
             if (got <= 0) return {};  // a failure, or a file that ended before its length
@@ -148,7 +149,10 @@ TagOutcome v2::measureTag(const char* path, FileHead& head, bool requireMarker, 
     if (requireMarker && !hasMarker(head.loaded())) return TagNoV2Header;
     const ScanResult scan = scanForAudio(head);
     if (scan.outcome != Scan::Found) {
-        return msg::failure(TagFileError, scan.outcome == Scan::NoAudio ? msg::kNoAudio : msg::kReadFailed, path);
+        const char* message = scan.outcome == Scan::NoAudio      ? msg::kNoAudio
+                              : scan.outcome == Scan::OutOfReach ? msg::kNoAudioInReach
+                                                                 : msg::kReadFailed;
+        return msg::failure(TagFileError, message, path);
     }
     extent = {scan.audioStart, head.length()};
     return TagSuccess;

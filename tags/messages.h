@@ -23,6 +23,13 @@ inline constexpr char kReadFailed[] = "An error occured while reading '%s'. The 
 inline constexpr char kWriteFailed[] = "An error occured while writing to '%s'.";
 inline constexpr char kRewriteFailed[] = "An error occured while rewriting '%s'. The file was left unchanged.";
 inline constexpr char kNoAudio[] = "No MPEG audio was found in '%s'. The file was left unchanged.";
+// The audio start is a 32-bit offset: a larger file must have its audio within it.
+inline constexpr char kNoAudioInReach[] =
+    "No MPEG audio was found in the first 4 GiB of '%s', and a tag cannot reach further. The file was left unchanged.";
+// Another program wrote to the file, or put another in its place, while it was
+// rewritten: what it did is kept.
+inline constexpr char kChangedMeanwhile[] =
+    "'%s' was changed by another program while it was being written. The file was left as that program made it.";
 inline constexpr char kTagTooLarge[] = "The new ID3v2.3 tag of '%s' is too large to be written.";
 // A frame that declares more bytes than the file has: the tag cannot be read
 // whole, and writing it anew would lose the frames after that one.

@@ -2,12 +2,25 @@
 
 #include <algorithm>
 
+#include "tags/journal.h"
 #include "tags/messages.h"
 
 namespace tags {
 namespace {
 
-constexpr char kTempFolder[] = ".";
+// The new contents into the original's own inode, for a file with more than
+// one name: the whole old file is journaled first, so that a kill leaves it
+// old once the program has started again.
+int copyBack(platform::File& temp, platform::File& original) {
+    if (original.changedSinceOpen()) return platform::kChangedMeanwhile;
+    const std::uint64_t oldLength = *original.size();
+    const std::uint64_t newLength = *temp.size();
+    Journal journal(original);
+    if (const int error = journal.save(0, oldLength, newLength); error != 0) return error;
+    if (const int error = platform::copyRange(temp, 0, original, 0, newLength); error != 0) return error;
+    if (newLength < oldLength && !original.truncate(newLength)) return errno;
+    return journal.commit();
+}
 
 }  // namespace
 
@@ -53,18 +66,28 @@ bool StreamWriter::flush() {
 TagOutcome rewriteFile(std::string_view path, platform::File& original, KeptRange kept, const char* tempMessage,
                        const PrefixWriter& prefix) {
     platform::TempFile temp;
-    if (temp.create(kTempFolder) != 0) return msg::failure(TagFileError, tempMessage, path);
+    if (temp.create(platform::folderOf(original.path())) != 0) return msg::failure(TagFileError, tempMessage, path);
     StreamWriter out(temp.file());
     if (prefix) prefix(out);
     out.copyFrom(original, kept.offset, kept.count);
-    if (!out.flush() || temp.replace(path, original) != 0) return msg::failure(TagFileError, msg::kRewriteFailed, path);
+    if (!out.flush()) return msg::failure(TagFileError, msg::kRewriteFailed, path);
+    const int error = original.links() > 1 ? copyBack(temp.file(), original) : temp.replace(original);
+    if (error == platform::kChangedMeanwhile) return msg::failure(TagFileError, msg::kChangedMeanwhile, path);
+    if (error != 0) return msg::failure(TagFileError, msg::kRewriteFailed, path);
     return TagSuccess;
 }
 
-bool zeroRange(platform::File& file, std::uint64_t offset, std::uint64_t count) {
+bool overwrite(platform::File& file, std::uint64_t offset, std::uint64_t count, const PrefixWriter& put) {
+    Journal journal(file);
+    const bool journaled = overwriteCanTear(offset, count);
+    if (journaled && journal.save(offset, count, *file.size()) != 0) return false;
     StreamWriter out(file, offset);
-    out.putZeros(count);
-    return out.flush();
+    put(out);
+    return out.flush() && (!journaled || journal.commit() == 0);
+}
+
+bool zeroRange(platform::File& file, std::uint64_t offset, std::uint64_t count) {
+    return overwrite(file, offset, count, [count](StreamWriter& out) { out.putZeros(count); });
 }
 
 }  // namespace tags

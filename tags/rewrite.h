@@ -48,14 +48,23 @@ struct KeptRange {
 
 using PrefixWriter = std::function<void(StreamWriter&)>;
 
-// Writes prefix and the kept range of `original` (open, exclusively held) into
-// a temporary file in the working directory and puts it in place of path.
-// Fails with tempMessage when the temporary file cannot be made, and with a
-// rewrite message for any later failure; the original is then untouched.
+// Writes prefix and the kept range of `original` (open for reading and
+// writing, exclusively held) into a temporary file beside it and puts that in
+// its place. A file with more than one name gets the new contents in its own
+// inode instead, under a journal, so that every name sees them. Fails with
+// tempMessage when the temporary file cannot be made, with the changed-meanwhile
+// message when another program wrote to the file or put another in its place
+// (its work is kept), and with the rewrite message for any other failure; the
+// original is then untouched.
 TagOutcome rewriteFile(std::string_view path, platform::File& original, KeptRange kept, const char* tempMessage,
                        const PrefixWriter& prefix = {});
 
-// Writes count zero bytes at offset and flushes; false on any failure.
+// Writes what `put` gives over count bytes of the file from offset (it must
+// give exactly those), under a journal when a kill could tear the write;
+// false on any failure, and the file then keeps its old bytes.
+bool overwrite(platform::File& file, std::uint64_t offset, std::uint64_t count, const PrefixWriter& put);
+
+// Writes count zero bytes at offset, as overwrite does.
 bool zeroRange(platform::File& file, std::uint64_t offset, std::uint64_t count);
 
 }  // namespace tags

@@ -7,6 +7,7 @@
 #include "platform/fs.h"
 #include "tags/bytes.h"
 #include "tags/fields.h"
+#include "tags/journal.h"
 #include "tags/messages.h"
 #include "tags/rewrite.h"
 
@@ -70,7 +71,7 @@ FoundTrailer findTrailer(platform::File& file) {
 // Opens the file and looks for its trailer.
 TagOutcome openWithTrailer(const char* path, platform::Access access, platform::File& file, FoundTrailer& found) {
     const char* openMessage = access == platform::Access::Read ? msg::kOpenForReading : msg::kOpenForReadWrite;
-    if (file.open(path, access) != 0) return msg::failure(TagFileError, openMessage, path);
+    if (openTagFile(file, path, access) != 0) return msg::failure(TagFileError, openMessage, path);
     found = findTrailer(file);
     if (found.state == TrailerState::Unreadable) return msg::failure(TagFileError, msg::kReadFailed, path);
     return found.state == TrailerState::Present ? TagSuccess : TagNoV1Trailer;
@@ -83,10 +84,12 @@ void copyFieldsToTrailer(V1Tag& tag, FieldMask mask, Trailer& trailer) {
     }
 }
 
-// Writes the trailer at offset; a trailer appended in part is cut off again.
+// Writes the trailer at offset; a trailer appended in part is cut off again,
+// and one written over the old (journaled where it spans two pages) leaves it.
 bool putTrailer(platform::File& file, std::uint64_t offset, const Trailer& trailer, bool appending) {
+    if (!appending) return overwrite(file, offset, trailer.size(), [&](StreamWriter& out) { out.put(trailer); });
     if (file.writeAt(offset, trailer)) return true;
-    if (appending) file.truncate(offset);
+    file.truncate(offset);
     return false;
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "tags/journal.h"
 #include "tags/messages.h"
 #include "tags/v2layout.h"
 #include "tags/v2tag.h"
@@ -178,7 +179,7 @@ TagOutcome V2Tag::read(const char* path) {
     freeFields(kAllFields);
     reset();
     platform::File file;
-    if (file.open(path, platform::Access::Read) != 0) return msg::failure(TagFileError, msg::kOpenForReading, path);
+    if (openTagFile(file, path, platform::Access::Read) != 0) return msg::failure(TagFileError, msg::kOpenForReading, path);
     FileHead head(file, *file.size());
     v2::TagExtent extent;
     if (TagOutcome measured = v2::measureTag(path, head, true, extent); !measured.succeeded()) return measured;

@@ -1,3 +1,4 @@
+#include "tags/journal.h"
 #include "tags/messages.h"
 #include "tags/rewrite.h"
 #include "tags/v2layout.h"
@@ -7,7 +8,7 @@ namespace tags {
 
 TagOutcome V2Tag::remove(const char* path, int soft) {
     platform::File file;
-    if (file.open(path, platform::Access::ReadWrite) != 0) return msg::failure(TagFileError, msg::kOpenForReadWrite, path);
+    if (openTagFile(file, path, platform::Access::ReadWrite) != 0) return msg::failure(TagFileError, msg::kOpenForReadWrite, path);
     FileHead head(file, *file.size());
     v2::TagExtent extent;
     if (TagOutcome measured = v2::measureTag(path, head, true, extent); !measured.succeeded()) return measured;

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <array>
 
+#include "tags/journal.h"
 #include "tags/messages.h"
 #include "tags/rewrite.h"
 #include "tags/v2layout.h"
@@ -62,10 +63,8 @@ void putFrames(StreamWriter& out, const V2Tag& tag, FieldMask mask) {
 }
 
 // Within the one exclusive open the old tag is only ever overwritten.
-TagOutcome writeInPlace(const char* path, platform::File& file, const PrefixWriter& putTag) {
-    StreamWriter out(file);
-    putTag(out);
-    if (!out.flush()) return msg::failure(TagFileError, msg::kWriteFailed, path);
+TagOutcome writeInPlace(const char* path, platform::File& file, std::uint64_t tagEnd, const PrefixWriter& putTag) {
+    if (!overwrite(file, 0, tagEnd, putTag)) return msg::failure(TagFileError, msg::kWriteFailed, path);
     return TagSuccess;
 }
 
@@ -73,7 +72,7 @@ TagOutcome writeInPlace(const char* path, platform::File& file, const PrefixWrit
 
 TagOutcome V2Tag::write(const char* path, FieldMask mask, std::uint32_t padding) {
     platform::File file;
-    if (const int error = file.open(path, platform::Access::ReadWrite); error != 0) {
+    if (const int error = openTagFile(file, path, platform::Access::ReadWrite); error != 0) {
         return msg::failure(TagFileError, msg::kOpenForWriteWithCode, path, static_cast<unsigned>(error));
     }
     FileHead head(file, *file.size());
@@ -99,7 +98,7 @@ TagOutcome V2Tag::write(const char* path, FieldMask mask, std::uint32_t padding)
             out.putZeros(padding);
         });
     }
-    return writeInPlace(path, file, [&](StreamWriter& out) {
+    return writeInPlace(path, file, extent.audioStart, [&](StreamWriter& out) {
         putTag(out);
         out.putZeros(extent.audioStart - written);
     });

@@ -327,6 +327,14 @@ TEST_F(OptionsDialog, AChoiceTakesEffectInMemoryWhereTheHiveCannotBeWritten) {
         script::click(options(), res::kOptionsV1Full);
         script::click(options(), platform::IDOK);
     });
+    then("the user hears that the choice was not stored", [&] {
+        ASSERT_TRUE(script::messageBoxWindow());
+        const auto boxes = platform::shownMessageBoxes();
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_EQ(boxes.back().text, "The options could not be stored in '" + platform::registryFile() +
+                                         "'. They apply until Lirvane is closed.");
+        script::pressOk();
+    });
     then("in memory, not in the hive", [&] {
         EXPECT_FALSE(options());
         expectSettings(0, 1);

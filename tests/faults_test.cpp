@@ -7,6 +7,7 @@
 #include <cstring>
 #include <optional>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "platform/fs.h"
@@ -57,7 +58,6 @@ TEST(NothingLost, FullRemovalsThatCannotFinishLeaveTheOriginal) {
         {.spaceLeft = 100000},      // the disk fills up during the copy
         {.failWrite = 1},           // the copy of the audio fails
         {.failReplace = true},      // the final rename fails
-        {.failReplace = true, .crossDevice = true},
         {.failRead = 2, .refuseKernelCopy = true},  // reading the audio fails
     };
     for (const platform::FaultPlan& plan : plans) expectNothingLost(folder, v2, plan, removeV2, rewriteFailed(v2));
@@ -80,24 +80,20 @@ TEST(NothingLost, ARewritingTagWriteThatCannotFinishLeavesTheOriginal) {
     expectNothingLost(folder, path, {.failReplace = true}, write, rewriteFailed(path));
 }
 
-TEST(NothingLost, ATemporaryFileThatCannotBeCreatedLeavesTheOriginal) {
+// The temporary file stands beside the file it replaces: a working directory
+// that is gone (or read-only) changes nothing.
+TEST(NothingLost, ARewriteDoesNotNeedTheWorkingDirectory) {
     TestFolder folder;
-    const std::string v1 = folder.make("v1.mp3", concat({audio(3000), v1Trailer()}));
     const std::string v2 = folder.make("v2.mp3", v2Tagged(3000));
-    // Root may create files anywhere, but not in a working directory that is gone.
     std::filesystem::create_directory(folder.path() / "gone");
     std::filesystem::current_path(folder.path() / "gone");
     std::filesystem::remove(folder.path() / "gone");
-    tags::V1Tag v1Tag;
     tags::V2Tag v2Tag;
-    const std::string readWrite = "An error occured while attemping to create temp file for read/write access.\n File: '";
-    expectNothingLost(folder, v2, {}, [&] { return v2Tag.remove(v2.c_str(), 0); }, readWrite + v2 + "'");
-    // Cutting the trailer off needs no temporary file.
-    EXPECT_EQ(v1Tag.remove(v1.c_str(), 0), tags::TagSuccess);
-    EXPECT_EQ(readAll(v1), audio(3000));
     ASSERT_EQ(v2Tag.allocFields(tags::kFieldComposer, 400), tags::TagSuccess);
-    expectNothingLost(folder, v2, {}, [&] { return v2Tag.write(v2.c_str(), tags::kAllFields, 512); },
-                      "An error occured while attemping to create temp file for write access.\n File: '" + v2 + "'");
+    EXPECT_EQ(v2Tag.write(v2.c_str(), tags::kAllFields, 512), tags::TagSuccess);
+    EXPECT_EQ(v2Tag.remove(v2.c_str(), 0), tags::TagSuccess);
+    EXPECT_EQ(readAll(v2), audio(3000));
+    EXPECT_TRUE(folder.strayTempFiles().empty());
 }
 
 TEST(NothingLost, InPlaceWritesThatFailAreReported) {
@@ -207,4 +203,60 @@ TEST(FoundFaults, WithoutFrameSyncOrADeclaredEndInsideTheFileNoV2OperationWrites
     const std::string text = folder.make("t.mp3", fixture(kTextFile));
     EXPECT_EQ(tag.read(text.c_str()), tags::TagNoV2Header);
     EXPECT_EQ(tag.remove(text.c_str(), 0), tags::TagNoV2Header);
+}
+
+// Another program acts at each file-system call of a growing write in turn
+// once the write has opened the file (the fault plan's intervention makes the
+// moment exact): a link swapped in for the file, or an append to it. The file
+// outside is never written, and the appended bytes are never lost.
+TEST(Races, ALinkSwappedInOrAnAppendDuringARewriteIsNeverOverwritten) {
+    TestFolder folder;
+    std::filesystem::create_directory(folder.path() / "music");
+    const std::string song = (folder.path() / "music/a.mp3").string();
+    const std::string outside = (folder.path() / "outside.mp3").string();
+    const Bytes appended(1 << 20, 0x5A);
+    const auto rewrite = [&] {
+        tags::V2Tag tag;
+        static_cast<void>(tag.read(song.c_str()));
+        static_cast<void>(tag.allocFields(tags::kFieldComposer, 400));
+        return tag.write(song.c_str(), tags::kAllFields, 512);
+    };
+    folder.make("music/a.mp3", v2Tagged(3000));
+    platform::setFaults({});
+    static_cast<void>(tags::V2Tag().read(song.c_str()));
+    const int readCalls = platform::faultCallCount();
+    int swapsRefused = 0;
+    int appendsRefused = 0;
+    for (int call = readCalls + 2;; ++call) {
+        folder.make("music/a.mp3", v2Tagged(3000));
+        folder.make("outside.mp3", audio(100));
+        platform::setFaults({.interveneAt = call, .intervene = [&] {
+                                 std::filesystem::rename(song, song + ".moved");
+                                 std::filesystem::create_symlink(outside, song);
+                             }});
+        const tags::TagOutcome swapped = rewrite();
+        const bool reached = platform::faultCallCount() >= call;
+        platform::clearFaults();
+        EXPECT_EQ(readAll(outside), audio(100)) << "call " << call;
+        if (swapped.message.find("changed by another program") != std::string::npos) ++swapsRefused;
+        std::filesystem::remove(song);
+        std::filesystem::remove(song + ".moved");
+
+        folder.make("music/a.mp3", v2Tagged(3000));
+        platform::setFaults({.interveneAt = call, .intervene = [&] {
+                                 std::ofstream out(song, std::ios::binary | std::ios::app);
+                                 out.write(reinterpret_cast<const char*>(appended.data()), static_cast<std::streamsize>(appended.size()));
+                             }});
+        const tags::TagOutcome grown = rewrite();
+        platform::clearFaults();
+        if (!reached) break;  // past the write's last call: nothing was appended
+        const Bytes now = readAll(song);
+        ASSERT_GE(now.size(), appended.size());
+        EXPECT_TRUE(std::equal(appended.begin(), appended.end(), now.end() - static_cast<std::ptrdiff_t>(appended.size())))
+            << "call " << call << ": the appended bytes were lost";
+        if (!grown.succeeded()) ++appendsRefused;
+        EXPECT_TRUE(folder.strayTempFiles().empty());
+    }
+    EXPECT_GT(swapsRefused, 0);
+    EXPECT_GT(appendsRefused, 0);
 }

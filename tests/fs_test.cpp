@@ -6,7 +6,14 @@
 #include <filesystem>
 #include <set>
 
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
 #include "platform/fs.h"
+#include "tags/messages.h"
+#include "tags/rewrite.h"
 #include "tests/testfiles.h"
 
 using namespace testing_support;
@@ -70,44 +77,40 @@ TEST(Files, TemporaryFilesAreUniqueCarryThePrefixAndVanishUnlessUsed) {
 TEST(Files, ReplacingTakesTheOriginalsPermissionsAndLeavesNoTemporaryFile) {
     TestFolder folder;
     fs::create_directory(folder.path() / "music");
-    for (bool otherFileSystem : {false, true}) {
-        const std::string target = folder.make("music/a.mp3", audio(50));
-        ::chmod(target.c_str(), 0604);
-        platform::File original;
-        ASSERT_EQ(original.open(target, platform::Access::ReadWrite), 0);
-        platform::TempFile temp;
-        ASSERT_EQ(temp.create(".", "LV3"), 0);
-        ASSERT_TRUE(temp.file().write(audio(20)));
-        platform::setFaults({.crossDevice = otherFileSystem});
-        ASSERT_EQ(temp.replace(target, original), 0);
-        platform::clearFaults();
-        EXPECT_EQ(readAll(target), audio(20));
-        struct stat st {};
-        ::stat(target.c_str(), &st);
-        EXPECT_EQ(st.st_mode & 07777, 0604u);
-        EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "music"), fs::directory_iterator()), 1);
-        EXPECT_TRUE(folder.strayTempFiles().empty());
-    }
+    const std::string target = folder.make("music/a.mp3", audio(50));
+    ::chmod(target.c_str(), 0604);
+    platform::File original;
+    ASSERT_EQ(original.open(target, platform::Access::ReadWrite), 0);
+    platform::TempFile temp;
+    ASSERT_EQ(temp.create(platform::folderOf(target)), 0);
+    struct stat st {};
+    ::stat(temp.path().c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0600u) << "a temporary file is private until it is whole";
+    ASSERT_TRUE(temp.file().write(audio(20)));
+    ASSERT_EQ(temp.replace(original), 0);
+    EXPECT_EQ(readAll(target), audio(20));
+    ::stat(target.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "music"), fs::directory_iterator()), 1);
+    EXPECT_TRUE(folder.strayTempFiles().empty());
 }
 
 TEST(Files, AFailedReplaceLeavesTheOriginalAndRemovesEveryCopy) {
     TestFolder folder;
     fs::create_directory(folder.path() / "music");
-    for (bool otherFileSystem : {false, true}) {
-        const std::string target = folder.make("music/a.mp3", audio(50));
-        platform::File original;
-        ASSERT_EQ(original.open(target, platform::Access::ReadWrite), 0);
-        {
-            platform::TempFile temp;
-            ASSERT_EQ(temp.create(".", "LV3"), 0);
-            ASSERT_TRUE(temp.file().write(audio(20)));
-            platform::setFaults({.failReplace = true, .crossDevice = otherFileSystem});
-            EXPECT_NE(temp.replace(target, original), 0);
-        }
-        EXPECT_EQ(readAll(target), audio(50));
-        EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "music"), fs::directory_iterator()), 1);
-        EXPECT_TRUE(folder.strayTempFiles().empty());
+    const std::string target = folder.make("music/a.mp3", audio(50));
+    platform::File original;
+    ASSERT_EQ(original.open(target, platform::Access::ReadWrite), 0);
+    {
+        platform::TempFile temp;
+        ASSERT_EQ(temp.create(platform::folderOf(target)), 0);
+        ASSERT_TRUE(temp.file().write(audio(20)));
+        platform::setFaults({.failReplace = true});
+        EXPECT_NE(temp.replace(original), 0);
     }
+    EXPECT_EQ(readAll(target), audio(50));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path() / "music"), fs::directory_iterator()), 1);
+    EXPECT_TRUE(folder.strayTempFiles().empty());
 }
 
 TEST(Files, MovingNeverReplacesAnExistingFile) {
@@ -163,10 +166,46 @@ TEST(Files, ReplacingThroughASymbolicLinkReplacesWhatItPointsTo) {
     platform::File original;
     ASSERT_EQ(original.open(link, platform::Access::ReadWrite), 0);
     platform::TempFile temp;
-    ASSERT_EQ(temp.create(".", "LV3"), 0);
+    ASSERT_EQ(temp.create(platform::folderOf(original.path())), 0);
     ASSERT_TRUE(temp.file().write(audio(10)));
-    ASSERT_EQ(temp.replace(link, original), 0);
+    ASSERT_EQ(temp.replace(original), 0);
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(readAll(real), audio(10));
     EXPECT_TRUE(folder.strayTempFiles().empty());
+}
+
+// A rewrite keeps the extended attributes and the access control list, and
+// the mode does not widen; a file with two names gets the new contents under both.
+TEST(Files, ARewriteKeepsAttributesAndEveryName) {
+    TestFolder folder;
+    const std::string song = folder.make("a.mp3", audio(50));
+    const std::string other = (folder.path() / "b.mp3").string();
+    ASSERT_EQ(::link(song.c_str(), other.c_str()), 0);
+    ::chmod(song.c_str(), 0640);
+    ASSERT_EQ(::setxattr(song.c_str(), "user.rating", "5", 1, 0), 0);
+    const bool acl = std::system(("setfacl -m u:nobody:r-x " + song + " 2>/dev/null").c_str()) == 0;
+    struct stat before {};
+    ::stat(song.c_str(), &before);
+    const auto attribute = [](const std::string& path, const char* name) {
+        char value[256];
+        const ssize_t size = ::getxattr(path.c_str(), name, value, sizeof value);
+        return size < 0 ? std::string() : std::string(value, static_cast<std::size_t>(size));
+    };
+    const std::string aclBefore = attribute(song, "system.posix_acl_access");
+    for (bool twoNames : {true, false}) {
+        if (!twoNames) std::filesystem::remove(other);
+        platform::File original;
+        ASSERT_EQ(original.open(song, platform::Access::ReadWrite), 0);
+        const tags::TagOutcome written =
+            tags::rewriteFile(song, original, {0, 50}, tags::msg::kTempForWrite, [](tags::StreamWriter& out) { out.putZeros(7); });
+        original.close();
+        EXPECT_TRUE(written.succeeded()) << written.message;
+        struct stat after {};
+        ::stat(song.c_str(), &after);
+        EXPECT_EQ(after.st_mode & 07777, before.st_mode & 07777);
+        EXPECT_EQ(attribute(song, "user.rating"), "5");
+        if (acl) { EXPECT_EQ(attribute(song, "system.posix_acl_access"), aclBefore); }
+        if (twoNames) { EXPECT_EQ(readAll(other), readAll(song)) << "the second name kept the old contents"; }
+        EXPECT_TRUE(folder.strayTempFiles().empty());
+    }
 }

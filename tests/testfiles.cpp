@@ -16,6 +16,11 @@
 #include "tests/invariants.h"
 
 namespace testing_support {
+namespace {
+
+constexpr char kStateVariable[] = "XDG_STATE_HOME";
+
+}  // namespace
 
 ByteBuilder& ByteBuilder::text(std::string_view s) {
     data_.insert(data_.end(), s.begin(), s.end());
@@ -94,6 +99,10 @@ TestFolder::TestFolder() : previous_(std::filesystem::current_path()) {
     if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
     std::filesystem::current_path(path_);
+    // The overwrite journals go to the folder's own state folder, where a
+    // journal that stays is seen with the other files.
+    if (const char* state = std::getenv(kStateVariable)) previousState_ = state;
+    setenv(kStateVariable, (path_ / "state").c_str(), 1);
     platform::clearShownMessageBoxes();
     platform::clearFaults();
 }
@@ -101,6 +110,8 @@ TestFolder::TestFolder() : previous_(std::filesystem::current_path()) {
 TestFolder::~TestFolder() {
     platform::clearFaults();
     std::filesystem::current_path(previous_);
+    if (previousState_) setenv(kStateVariable, previousState_->c_str(), 1);
+    else unsetenv(kStateVariable);
     std::error_code ignored;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
     std::filesystem::remove_all(path_, ignored);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,6 +71,7 @@ public:
 
 private:
     std::filesystem::path previous_;
+    std::optional<std::string> previousState_;
     std::filesystem::path path_;
 };
 

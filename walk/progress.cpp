@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/signals.h"
 #include "res/resources.h"
 
 namespace walking {
@@ -76,7 +77,13 @@ void ProgressRun::advance() {
 
 bool ProgressRun::cancelled() {
     pumpProgressMessages(ProgressWindowHandle);
-    return CancelRequested == 1;
+    platform::Msg close;
+    if (closing_ && platform::takeMessage(close, closing_, platform::WM_CLOSE)) {
+        defer({close.window, close.message, close.wParam, close.lParam});
+        CancelRequested = 1;
+    }
+    if (platform::caughtStopSignal() != 0) platform::postQuitMessage(0);
+    return CancelRequested == 1 || platform::quitRequested();
 }
 
 void ProgressRun::walk(const WalkScope& scope, const std::function<void(int index)>& perEntry) {

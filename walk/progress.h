@@ -14,8 +14,10 @@ namespace walking {
 
 using platform::WindowHandle;
 
-// Set to 1 by the progress window (Cancel, Esc, the close box); every walk
-// clears it before it makes its window and tests it after every entry.
+// Set to 1 by the progress window (Cancel, Esc, the close box) and by a close
+// request to the window that ends the program; every walk clears it before it
+// makes its window and tests it after every entry. A quit (Ctrl+C, a stop
+// signal) ends a walk the same way.
 inline int CancelRequested = 0;
 inline WindowHandle ProgressWindowHandle;
 
@@ -43,6 +45,9 @@ public:
     // entry, in scope or not, until the user cancels.
     void walk(const WalkScope& scope, const std::function<void(int index)>& perEntry);
     void advance();  // one entry in scope is done
+    // A close request to this window (the main window's close box, Ctrl+W on
+    // it) stops the walk after the entry under work, and then closes it.
+    void closeEndsWalk(WindowHandle window) { closing_ = window; }
 
     struct Deferred {
         WindowHandle window;
@@ -58,6 +63,7 @@ private:
     bool cancelled();
 
     std::vector<Deferred> deferred_;
+    WindowHandle closing_;
     std::size_t total_;
     std::size_t done_ = 0;
 };

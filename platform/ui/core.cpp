@@ -7,6 +7,7 @@
 #include "platform/ui/input.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/window.h"
+#include "platform/signals.h"
 
 namespace platform {
 namespace {
@@ -113,6 +114,7 @@ enum class Next { Message, Waited, End };
 // end. After a wait the caller looks again whether its dialog has ended.
 Next nextMessage(Msg& msg) {
     Desktop& d = desktop();
+    if (caughtStopSignal() != 0) d.quit = true;  // a stop signal quits as Ctrl+C does
     if (d.quit) return Next::End;
     while (!d.queue.empty()) {
         msg = d.queue.front();
@@ -354,6 +356,16 @@ bool peekMessage(Msg& msg, WindowHandle filter) {
     if (found == d.queue.end()) return false;
     msg = *found;
     if (!msg.window) msg.window = keys;
+    d.queue.erase(found);
+    return true;
+}
+
+bool takeMessage(Msg& msg, WindowHandle window, unsigned message) {
+    Desktop& d = desktop();
+    const auto found = std::find_if(d.queue.begin(), d.queue.end(),
+                                    [&](const Msg& queued) { return queued.window == window && queued.message == message; });
+    if (found == d.queue.end()) return false;
+    msg = *found;
     d.queue.erase(found);
     return true;
 }

@@ -82,7 +82,7 @@ void ListItems::erase(std::size_t index) {
     const Place place = locate(index);
     Chunk& chunk = chunks_[place.chunk];
     const auto entry = chunk.entries.begin() + static_cast<std::ptrdiff_t>(place.offset);
-    chunk.selected -= entry->selected ? 1 : 0;
+    chunk.selected -= entry->selected ? 1u : 0u;
     chunk.entries.erase(entry);
     --size_;
     if (!chunk.entries.empty()) {

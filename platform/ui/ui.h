@@ -60,6 +60,8 @@ bool postMessage(WindowHandle window, unsigned message, WParam wParam, LParam lP
 // window when filter is empty) without waiting; input pending at the input
 // source is queued first. Other windows' messages stay queued.
 bool peekMessage(Msg& msg, WindowHandle filter);
+// Takes the first queued message of this kind to this window itself, if any.
+bool takeMessage(Msg& msg, WindowHandle window, unsigned message);
 // The dialog keyboard handling: Tab, Shift+Tab, Enter, Esc, Space and arrows
 // on buttons. True when it consumed the message.
 bool isDialogMessage(WindowHandle dialog, const Msg& msg);

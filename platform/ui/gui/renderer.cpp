@@ -19,6 +19,7 @@ namespace {
 
 constexpr auto kPumpPaintInterval = std::chrono::milliseconds(30);
 constexpr int kWheelRows = 3;
+constexpr int kStopSignalLookMs = 250;
 constexpr int kDisplay = 0;
 constexpr Uint8 kDoubleClick = 2;
 // The control characters that Ctrl and a letter give, which edits take as commands.
@@ -209,7 +210,8 @@ void Renderer::refresh() {
 bool Renderer::wait() {
     refresh();
     SDL_Event event;
-    if (SDL_WaitEvent(&event) == 0) return false;
+    // A stop signal wakes no wait for events: the program looks at times.
+    if (SDL_WaitEventTimeout(&event, kStopSignalLookMs) == 0) return true;
     handle(event);
     return true;
 }

@@ -11,12 +11,16 @@
 #include <csignal>
 #include <cstdlib>
 
+#include "platform/signals.h"
+
 namespace platform::term {
 namespace {
 
 constexpr int kEscapeDelayMs = 25;
 constexpr char kCursorAddress[] = "cup";  // the capability that places the cursor anywhere
-constexpr int kFatalSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV, SIGABRT, SIGBUS, SIGFPE};
+// The stop signals (SIGINT, SIGTERM, SIGHUP) let the program wind down first;
+// the terminal is restored on the way, or by the second one.
+constexpr int kFatalSignals[] = {SIGQUIT, SIGSEGV, SIGABRT, SIGBUS, SIGFPE};
 
 bool& cursesActive() {
     static bool active = false;
@@ -41,6 +45,7 @@ void installRestorers() {
     if (installed) return;
     installed = true;
     std::atexit(restoreTerminal);
+    setForcedStopAction(restoreTerminal);
     for (int signal : kFatalSignals) std::signal(signal, onFatalSignal);
 }
 

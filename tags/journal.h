@@ -1,0 +1,60 @@
+// The rollback journal of an overwrite in place: before a tag is written over
+// the live file, the bytes it replaces go to a journal in the program's state
+// folder, made durable first; once the new bytes are on disk the journal is
+// removed. A program killed between the two leaves the journal, and the next
+// start (or the next operation on that file) puts the old bytes back, so the
+// file is old or new. A write that lies within one page needs none: a kill
+// cannot tear it.
+//
+// The journals live in $XDG_STATE_HOME/lirvane/journal (else
+// ~/.local/state/lirvane/journal): one known place that a start can look
+// through, whatever folders the music is in; private to the user (they hold
+// the user's tags), on no read-only or shared music folder, and never an LV3
+// file beside the music that a stop could leave behind. Each is named by the
+// device and inode of its file, so that an operation finds it in one look-up.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/fs.h"
+
+namespace tags {
+
+// The largest overwrite that needs no journal: one page, written at once.
+inline constexpr std::uint64_t kUntornWrite = platform::kCopyAlignment;
+
+// Whether an overwrite of these bytes can be torn by a kill: it reaches into
+// more than one page.
+bool overwriteCanTear(std::uint64_t offset, std::uint64_t count);
+
+// One overwrite's journal. An overwrite saved and not committed is rolled
+// back when the object dies.
+class Journal {
+public:
+    explicit Journal(platform::File& file) : file_(file) {}
+    ~Journal();
+    Journal(const Journal&) = delete;
+    Journal& operator=(const Journal&) = delete;
+
+    // Saves count bytes of the file from offset, its length, and the length
+    // the overwrite gives it, durably. 0, or the errno.
+    int save(std::uint64_t offset, std::uint64_t count, std::uint64_t newLength);
+    // The overwrite is done: the file is synced and the journal removed.
+    int commit();
+
+private:
+    platform::File& file_;
+    std::string path_;  // empty when nothing is saved
+};
+
+// Rolls back every journal whose file is found where it was, as it was left;
+// the others stay for a later start. The number rolled back.
+int rollBackJournals();
+
+// Opens a file for a tag operation; a journal left for it is rolled back
+// first. 0, or the errno (of the open, or of a rollback that failed).
+int openTagFile(platform::File& file, std::string_view path, platform::Access access);
+
+}  // namespace tags
