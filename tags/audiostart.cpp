@@ -21,13 +21,12 @@ bool hasMarker(std::span<const std::uint8_t> head) {
 // Where the scan for the audio begins. Pictures and other binary frames often
 // hold an FF Ex pair (a JPEG begins FF D8 FF E0), and so does UTF-16 text
 // (FF FE); taken for the audio, it would cut the tag inside the frame, and a
-// removal or rewrite would leave the rest of the tag before the audio. So the
-// scan begins after the well-formed frames that lie within the size the
-// header declares. In a tag unsynchronised as a whole, whose frames the scan
-// cannot place byte for byte, it begins after the tag when the frames fill
-// it cleanly, and otherwise at offset 0. Without any frame sync the audio
-// can only start where a declared tag ends, when that is inside the file;
-// otherwise there is no audio to find.
+// removal or rewrite would leave the rest of the tag before the audio. So,
+// in a tag of any version, the scan begins after the well-formed frames that
+// lie within the size the header declares (in the file's bytes, where the
+// tag is unsynchronised). Without any frame sync the audio can only start
+// where a declared tag ends, when that is inside the file; otherwise there
+// is no audio to find.
 struct ScanPlan {
     std::uint64_t from = 0;
     std::optional<std::uint64_t> declaredEnd;
@@ -44,12 +43,7 @@ ScanPlan planScan(FileHead& head) {
     const v2::TagFrames tag = v2::tagFrames(*header, head.loaded(), v2::kHeaderSize + std::uint64_t{header->size});
     const v2::FrameWalk walk = v2::walkAll(tag.frames, tag.format);
     if (walk.clean()) plan.cleanEnd = declaredEnd;
-    const bool placedByteForByte = !(header->unsynchronised() && header->version != v2::kVersion24);
-    if (placedByteForByte) {
-        plan.from = tag.framesAt + walk.position();
-    } else if (walk.clean()) {
-        plan.from = std::min(declaredEnd, head.length());
-    }
+    plan.from = tag.fileOffset(walk.position());
     return plan;
 }
 

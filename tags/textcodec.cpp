@@ -250,11 +250,11 @@ void forEachValue(Bytes rest, std::uint8_t encoding, Take take) {
 
 }  // namespace
 
-std::string bodyText(std::span<const std::uint8_t> body, BodyLayout layout) {
+std::string bodyText(std::span<const std::uint8_t> body, BodyLayout layout, Values values) {
     if (body.empty()) return {};
     std::uint8_t encoding = body[0];
     Bytes rest = body.subspan(1);
-    if (layout == BodyLayout::Text) {
+    if (layout == BodyLayout::Text && values == Values::All) {
         std::string text;
         bool first = true;
         forEachValue(rest, encoding, [&](Bytes value) {
@@ -265,7 +265,7 @@ std::string bodyText(std::span<const std::uint8_t> body, BodyLayout layout) {
         return text;
     }
     if (layout == BodyLayout::Comment) rest = rest.subspan(std::min(kLanguageSize, rest.size()));
-    rest = rest.subspan(measure(rest, isWide(encoding)).next);
+    if (layout != BodyLayout::Text) rest = rest.subspan(measure(rest, isWide(encoding)).next);
     if (layout == BodyLayout::Url) encoding = kLatin1;
     return decode(rest.first(measure(rest, isWide(encoding)).length), encoding);
 }

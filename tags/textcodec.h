@@ -38,11 +38,15 @@ enum class BodyLayout {
 inline constexpr char kValueSeparator[] = " / ";
 inline constexpr std::size_t kLanguageSize = 3;
 
+// Whether a text frame holds one value (ID3v2.3: what follows its terminator
+// is none of its text) or a list of them (ID3v2.4).
+enum class Values { First, All };
+
 // The text of a frame body (up to its terminator, or the body's end), read by
-// its encoding byte. A description is skipped in the body's encoding. A text
-// frame's values are all given, joined by kValueSeparator; terminators at
-// its end end no value.
-std::string bodyText(std::span<const std::uint8_t> body, BodyLayout layout);
+// its encoding byte. A description is skipped in the body's encoding. With
+// Values::All a text frame's values are all given, joined by
+// kValueSeparator; terminators at its end end no value.
+std::string bodyText(std::span<const std::uint8_t> body, BodyLayout layout, Values values = Values::First);
 // How many values a text frame's body holds: 1 for any other layout.
 std::size_t valueCount(std::span<const std::uint8_t> body, BodyLayout layout);
 

@@ -141,8 +141,9 @@ std::vector<std::uint8_t> resynchronise(std::span<const std::uint8_t> bytes) {
 }
 
 std::uint64_t TagFrames::fileOffset(std::size_t framesOffset) const {
-    const auto dropped = std::upper_bound(droppedAt.begin(), droppedAt.end(), framesOffset) - droppedAt.begin();
-    return framesAt + framesOffset + static_cast<std::uint64_t>(dropped);
+    const std::size_t at = skipped + framesOffset;
+    const auto dropped = std::upper_bound(droppedAt.begin(), droppedAt.end(), at) - droppedAt.begin();
+    return framesAt + at + static_cast<std::uint64_t>(dropped);
 }
 
 namespace {
@@ -178,14 +179,15 @@ TagFrames tagFrames(const Header& header, std::span<const std::uint8_t> bytes, s
     const std::size_t end = static_cast<std::size_t>(std::min<std::uint64_t>(limit, bytes.size()));
     auto afterHeader = bytes.first(std::max(end, kHeaderSize)).subspan(kHeaderSize);
     const bool wholeTagUnsynchronised = header.unsynchronised() && header.version != kVersion24;
+    const std::size_t extended = extendedHeaderSize(header, afterHeader);
     if (wholeTagUnsynchronised) {
-        // The extended header's size field is taken as it stands.
-        const std::size_t extended = extendedHeaderSize(header, afterHeader);
-        tag.framesAt = kHeaderSize + extended;
-        resynchroniseWhole(tag, afterHeader.subspan(std::min(extended, afterHeader.size())));
-        tag.frames = tag.resynchronised;
+        // The extended header's size field is taken as it stands, the bytes it counts resynchronised.
+        const std::size_t sizeField = std::min(extended, kExtendedSizeField);
+        tag.framesAt = kHeaderSize + sizeField;
+        resynchroniseWhole(tag, afterHeader.subspan(sizeField));
+        tag.skipped = std::min(extended - sizeField, tag.resynchronised.size());
+        tag.frames = std::span<const std::uint8_t>(tag.resynchronised).subspan(tag.skipped);
     } else {
-        const std::size_t extended = extendedHeaderSize(header, afterHeader);
         tag.framesAt = kHeaderSize + extended;
         tag.frames = afterHeader.subspan(extended);
     }

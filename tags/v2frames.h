@@ -95,7 +95,8 @@ std::vector<std::uint8_t> resynchronise(std::span<const std::uint8_t> bytes);
 struct TagFrames {
     Header header;
     FrameFormat format;
-    std::size_t framesAt = 0;  // where the frames begin in the file: after the extended header
+    std::size_t framesAt = 0;  // where the walked bytes begin in the file
+    std::size_t skipped = 0;   // resynchronised bytes of the extended header before the frames
     std::vector<std::uint8_t> resynchronised;
     std::span<const std::uint8_t> frames;
     std::vector<std::size_t> droppedAt;  // for resynchronised bytes: their offsets before which a byte was dropped

@@ -13,7 +13,6 @@ constexpr std::uint32_t kSyncsafeByte = 0x7F;
 
 // ID3v2.3: a plain size that counts what follows it; ID3v2.4: a syncsafe one
 // that counts itself, of at least its own size, number of flag bytes and one flag byte.
-constexpr std::size_t kExtendedSizeField = 4;
 constexpr std::uint32_t kSmallestV24Extended = 6;
 
 }  // namespace

@@ -35,6 +35,7 @@ inline constexpr unsigned char kFlagExtendedHeader = 0x40;  // in ID3v2.2: the w
 inline constexpr unsigned char kFlagFooter = 0x10;          // ID3v2.4 only
 
 inline constexpr std::size_t kSyncsafeBytes = 4;
+inline constexpr std::size_t kExtendedSizeField = 4;
 inline constexpr std::uint32_t kLargestSyncsafeValue = 0x0FFFFFFF;  // 28 bits
 
 // The value of a syncsafe number of up to 4 bytes; empty when a byte has its top bit set.
