@@ -9,6 +9,7 @@
 #include "tags/v1tag.h"
 #include "tags/v2header.h"
 #include "tags/v2tag.h"
+#include "tests/invariants.h"
 #include "tests/testfiles.h"
 
 namespace {
@@ -200,6 +201,48 @@ TEST(V1Versions, AnID3v10CommentKeepsItsBytesAndExtendedGenresHaveNames) {
     EXPECT_EQ(Bytes(after.end() - 31, after.end()), Bytes(trailer.end() - 31, trailer.end()));
     tag.setGenreByName("Psybient");
     EXPECT_EQ(tag.genre, 191);
+}
+
+}  // namespace
+
+namespace {
+
+// Real files of other taggers: each is read whole, written back with a new
+// title and the same audio, and removed down to the audio's first frame.
+TEST(V2Versions, FilesOfOtherTaggersAreReadWrittenAndRemovedWhole) {
+    TestFolder folder;
+    const char* const names[] = {"mut23_rich",      "mut24_rich",          "mut24_utf16",     "eyed3_24",
+                                 "ffmpeg_v24",      "kid3_v24",            "hand_v22",        "hand_v22_latin",
+                                 "hand_v23_unsync", "hand_v23_frameflags", "hand_v24_footer", "id3lib_v2only"};
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        const Bytes original = fixture(std::string("writers/") + name + ".mp3");
+        const std::string path = folder.make("f.mp3", original);
+        EXPECT_EQ(invariants::checkRoundTrip(path), "");
+        folder.make("f.mp3", original);
+        for (const int soft : {1, 0}) {
+            folder.make("f.mp3", original);
+            EXPECT_EQ(invariants::checkRemoval(path, soft), "");
+        }
+        const Bytes removed = readAll(path);
+        ASSERT_GE(removed.size(), 2u);
+        EXPECT_EQ(removed[0], 0xFF);
+        EXPECT_GE(removed[1], 0xE0);
+        folder.make("f.mp3", original);
+        V2Tag tag;
+        ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
+        const unsigned char version = tag.version;
+        ASSERT_EQ(tags::setV2Text(tag, tags::tagField(tags::kFieldTitle), "Nuevo", true), tags::TagSuccess);
+        ASSERT_EQ(tag.write(path.c_str(), tags::kAllFields, tags::kDefaultPadding), tags::TagSuccess);
+        V2Tag again;
+        ASSERT_EQ(again.read(path.c_str()), tags::TagSuccess);
+        EXPECT_EQ(titleOf(again), "Nuevo");
+        EXPECT_EQ(again.version, version == 2 ? 3 : version);
+        const Bytes after = readAll(path);
+        const Bytes audioBefore(original.begin() + static_cast<std::ptrdiff_t>(tag.audioStart), original.end());
+        const Bytes audioAfter(after.begin() + static_cast<std::ptrdiff_t>(again.audioStart), after.end());
+        EXPECT_EQ(audioAfter, audioBefore);
+    }
 }
 
 }  // namespace
