@@ -8,7 +8,7 @@ FUZZ_SECONDS ?= 20
 # Inputs per harness at most (-1: no limit): with the fixed seed, the short run
 # in `make test` tries the same inputs on every machine, however fast.
 FUZZ_RUNS ?= 150000
-PACKAGES   := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libtag1-dev \
+PACKAGES   := cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libtag1-dev zlib1g-dev \
               libncurses-dev tmux python3 python3-mutagen python3-eyed3 \
               libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev libdbus-1-dev fonts-dejavu-core fonts-droid-fallback fontconfig \
               xvfb xdotool xclip x11-utils openbox imagemagick dbus-daemon python3-dbus python3-gi clang libclang-rt-14-dev acl attr

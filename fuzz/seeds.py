@@ -4,6 +4,7 @@ import os
 import shutil
 import struct
 import sys
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 FIXTURES = os.path.join(HERE, "..", "tests", "fixtures", "faults")
@@ -19,6 +20,10 @@ def header(version, flags, size):
 
 def frame(fid, body, flags=b"\0\0"):
     return fid + struct.pack(">I", len(body)) + flags + body
+
+
+def frame24(fid, body, flags=b"\0\0"):
+    return fid + syncsafe(len(body)) + flags + body
 
 
 def frame22(fid, body):
@@ -50,6 +55,13 @@ COMMENTS = (frame(b"COMM", b"\0eng\0mine") + frame(b"COMM", b"\0engiTunNORM\0 00
             + frame(b"COMM", b"\x01eng\xff\xfeg\0\0\0x\0") + frame(b"WXXX", b"\0\0http://a/")
             + frame(b"WXXX", b"\0shop\0http://b/") + frame(b"TPE1", b"\0Second"))
 
+V24_FRAMES = (syncsafe(6) + b"\x01\0" + frame24(b"TIT2", b"\x03T\xc3\xa9", b"\0\0")
+              + frame24(b"TPE1", b"\x07" + b"\0A", b"\0\x40") + frame24(b"TALB", b"\0\xff\0\xe0", b"\0\x02")
+              + frame24(b"TCOM", syncsafe(2) + zlib.compress(b"\0C"), b"\0\x09")
+              + frame24(b"TPE2", b"\x01" + b"\0A", b"\0\x04"))
+V24_FLAGGED = (header(4, 0x50, len(V24_FRAMES)) + V24_FRAMES + b"3DI" + bytes([4, 0, 0x50]) + syncsafe(len(V24_FRAMES))
+               + audio(300))
+
 V2 = {
     "v23-text": tag(3, 0, TEXT),
     "v23-comments-urls-repeats": tag(3, 0, COMMENTS),
@@ -63,6 +75,9 @@ V2 = {
     "v23-invalid-id": tag(3, 0, TEXT + frame(b"Xy12", b"\xff\xe0\0") + frame(b"TALB", b"\0A")),
     "v22": tag(2, 0, frame22(b"TT2", b"\0Title") + frame22(b"PIC", b"\0JPG\x03\0" + JPEG)),
     "v24": tag(4, 0, frame(b"TIT2", b"\x03Title")),
+    "v24-footer-flags": V24_FLAGGED,
+    "v24-plain-sizes": tag(4, 0, TEXT + frame(b"APIC", b"\0image/jpeg\0\x03\0" + JPEG * 4)),
+    "v22-unconvertible": tag(2, 0, frame22(b"TT2", b"\0Title") + frame22(b"CRM", b"\0x")),
     "no-tag": audio(500),
     "no-sync": b"plain text, no frame sync at all\n" * 20,
 }

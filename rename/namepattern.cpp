@@ -62,10 +62,15 @@ std::string v1FieldText(const tags::V1Tag& tag, std::string_view fieldName) {
 }
 
 // The text up to its terminator or the body's end, read by the frame's
-// encoding byte; a genre or track is taken as stored.
+// encoding byte; a genre is taken as stored, a track up to its "/": "5/12"
+// is track 5 of 12, and a slash has no place in a file name.
 std::string v2FieldText(const tags::V2Tag& tag, std::string_view fieldName) {
+    constexpr char kTrackSeparator = '/';
     const tags::TagField* field = findField(kVersionV2, fieldName);
-    return field == nullptr ? std::string() : tags::v2Text(tag, *field);
+    if (field == nullptr) return {};
+    std::string text = tags::v2Text(tag, *field);
+    if (field->bit == tags::kFieldTrack) text.resize(std::min(text.size(), text.find(kTrackSeparator)));
+    return text;
 }
 
 std::string composeName(std::span<const std::string> items, const tags::V1Tag& v1, const tags::V2Tag& v2,

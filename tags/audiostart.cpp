@@ -18,65 +18,32 @@ bool hasMarker(std::span<const std::uint8_t> head) {
     return head.size() >= v2::kMarker.size && std::ranges::equal(fieldOf(head, v2::kMarker), v2::kMarkerText);
 }
 
-enum class Got { All, Short, Failed };
-
-Got copyAt(FileHead& head, std::uint64_t offset, std::span<std::uint8_t> bytes) {
-    const std::int64_t got = head.copy(offset, bytes);
-    if (got < 0) return Got::Failed;
-    return got == static_cast<std::int64_t>(bytes.size()) ? Got::All : Got::Short;
-}
-
-// The end of the well-formed frames (and the extended header) that lie
-// within `end`; where the first one that does not is found. Empty when a
-// read fails: a frame not seen is no reason to end the tag early.
-std::optional<std::uint64_t> framesEnd(FileHead& head, std::uint8_t flags, std::uint64_t end) {
-    std::uint64_t at = v2::kHeaderSize;
-    std::array<std::uint8_t, v2::kFrameHeaderSize> frame{};
-    if (flags & v2::kFlagExtendedHeader) {
-        const Got got = copyAt(head, at, std::span(frame).first(v2::kExtendedSizeField));
-        if (got == Got::Failed) return std::nullopt;
-        const std::uint64_t skipped = v2::kExtendedSizeField + std::uint64_t{readBe32(frame)};
-        if (got == Got::Short || at + skipped > end) return at;
-        at += skipped;
-    }
-    while (at + v2::kFrameHeaderSize <= end) {
-        const Got got = copyAt(head, at, frame);
-        if (got == Got::Failed) return std::nullopt;
-        if (got == Got::Short || !v2::isFrameId(fieldOf(frame, v2::kFrameId))) break;
-        const std::uint64_t next = at + v2::kFrameHeaderSize + readBe32(fieldOf(frame, v2::kFrameSize));
-        if (next > end) break;
-        at = next;
-    }
-    return at;
-}
-
 // Where the scan for the audio begins. Pictures and other binary frames often
-// hold an FF Ex pair (a JPEG begins FF D8 FF E0); taken for the audio, it
-// would cut the tag inside the picture, and a rewrite would put the rest of
-// the tag before the audio. So in an ID3v2.3 tag without unsynchronisation
-// (where such pairs may stand) the scan begins after the well-formed frames
-// that lie within the size the header declares; elsewhere at offset 0.
-// Without any frame sync the audio can only start where a declared tag ends,
-// when that is inside the file; otherwise there is no audio to find.
+// hold an FF Ex pair (a JPEG begins FF D8 FF E0), and so does UTF-16 text
+// (FF FE); taken for the audio, it would cut the tag inside the frame, and a
+// removal or rewrite would leave the rest of the tag before the audio. So,
+// in a tag of any version, the scan begins after the well-formed frames that
+// lie within the size the header declares (in the file's bytes, where the
+// tag is unsynchronised). Without any frame sync the audio can only start
+// where a declared tag ends, when that is inside the file; otherwise there
+// is no audio to find.
 struct ScanPlan {
     std::uint64_t from = 0;
     std::optional<std::uint64_t> declaredEnd;
+    // Where the tag ends when its frames are well formed: header, declared size and footer.
+    std::optional<std::uint64_t> cleanEnd;
 };
 
-std::optional<ScanPlan> planScan(FileHead& head) {
-    const auto header = head.loaded();
-    if (header.size() < v2::kHeaderSize || !hasMarker(header)) return ScanPlan{};
-    const std::int64_t declared = v2::decodeSyncsafe(fieldOf(header, v2::kTagSize));
-    if (declared < 0) return ScanPlan{};
-    const std::uint64_t declaredEnd = v2::kHeaderSize + static_cast<std::uint64_t>(declared);
+ScanPlan planScan(FileHead& head) {
+    const auto header = v2::parseHeader(head.loaded());
+    if (!header) return {};
     ScanPlan plan;
+    const std::uint64_t declaredEnd = header->extent();
     if (declaredEnd <= head.length()) plan.declaredEnd = declaredEnd;
-    if (header[v2::kVersionOffset] != v2::kSupportedVersion || (header[v2::kFlagsOffset] & v2::kFlagUnsynchronised)) {
-        return plan;
-    }
-    const auto walked = framesEnd(head, header[v2::kFlagsOffset], std::min(declaredEnd, head.length()));
-    if (!walked) return std::nullopt;
-    plan.from = *walked;
+    const v2::TagFrames tag = v2::tagFrames(*header, head.loaded(), v2::kHeaderSize + std::uint64_t{header->size});
+    const v2::FrameWalk walk = v2::walkAll(tag.frames, tag.format);
+    if (walk.clean()) plan.cleanEnd = declaredEnd;
+    plan.from = tag.fileOffset(walk.position());
     return plan;
 }
 
@@ -86,12 +53,8 @@ enum class Scan { Found, NoAudio, Unreadable, OutOfReach };
 struct ScanResult {
     Scan outcome = Scan::Unreadable;
     AudioStart audioStart = 0;
+    std::uint64_t tagEnd = 0;
 };
-
-ScanResult found(std::uint64_t offset) {
-    if (offset > kLargestAudioStart) return {Scan::OutOfReach};
-    return {Scan::Found, static_cast<AudioStart>(offset)};
-}
 
 // Where the first FF Ex pair lies wholly within bytes. The sync bytes are
 // looked up with memchr: padding and most tag bytes are no 0xFF, and that
@@ -110,11 +73,15 @@ std::optional<std::size_t> syncPairIn(std::span<const std::uint8_t> bytes) {
 // The first FF Ex pair from `from` on: in the first block where it lies
 // there, then in chunks read from the file.
 ScanResult scanForAudio(FileHead& head) {
-    const auto plan = planScan(head);
-    if (!plan) return {};
+    const ScanPlan plan = planScan(head);
+    const auto found = [&](std::uint64_t offset) {
+        if (offset > kLargestAudioStart) return ScanResult{Scan::OutOfReach};
+        // A removal takes the tag and never the audio.
+        return ScanResult{Scan::Found, static_cast<AudioStart>(offset), std::min(plan.cleanEnd.value_or(offset), offset)};
+    };
     std::vector<std::uint8_t> chunk;
     bool afterSyncByte = false;  // carries a 0xFF at the end of one chunk into the next
-    for (std::uint64_t at = plan->from; at < head.length();) {
+    for (std::uint64_t at = plan.from; at < head.length();) {
         std::span<const std::uint8_t> bytes;
         if (at < head.loaded().size()) {
             bytes = head.loaded().subspan(static_cast<std::size_t>(at));
@@ -130,18 +97,24 @@ ScanResult scanForAudio(FileHead& head) {
         afterSyncByte = bytes.back() == v2::kSyncByte;
         at += bytes.size();
     }
-    return plan->declaredEnd ? found(*plan->declaredEnd) : ScanResult{Scan::NoAudio};
+    return plan.declaredEnd ? found(*plan.declaredEnd) : ScanResult{Scan::NoAudio};
 }
 
 }  // namespace
 
-std::optional<AudioStart> findAudioStart(platform::File& file) {
+std::optional<TagBounds> findTagBounds(platform::File& file) {
     const auto fileLength = file.size();
     if (!fileLength) return std::nullopt;
     FileHead head(file, *fileLength);
     if (!head.load()) return std::nullopt;
     const ScanResult scan = scanForAudio(head);
-    return scan.outcome == Scan::Found ? std::optional(scan.audioStart) : std::nullopt;
+    if (scan.outcome != Scan::Found) return std::nullopt;
+    return TagBounds{scan.audioStart, scan.tagEnd};
+}
+
+std::optional<AudioStart> findAudioStart(platform::File& file) {
+    const auto bounds = findTagBounds(file);
+    return bounds ? std::optional(bounds->audioStart) : std::nullopt;
 }
 
 TagOutcome v2::measureTag(const char* path, FileHead& head, bool requireMarker, TagExtent& extent) {
@@ -154,7 +127,7 @@ TagOutcome v2::measureTag(const char* path, FileHead& head, bool requireMarker, 
                                                                  : msg::kReadFailed;
         return msg::failure(TagFileError, message, path);
     }
-    extent = {scan.audioStart, head.length()};
+    extent = {scan.audioStart, head.length(), scan.tagEnd};
     return TagSuccess;
 }
 

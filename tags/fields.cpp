@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "tags/v2header.h"
+
 namespace tags {
 
 const TagField& tagFieldOfSlot(std::size_t slot) {
@@ -38,11 +40,30 @@ void setV1Text(V1Tag& tag, const TagField& field, std::string_view utf8) {
 }
 
 std::string v2Text(const V2Tag& tag, const TagField& field) {
-    return text::bodyText(tag.slots[field.slot].body(), field.layout);
+    const auto values = tag.version == v2::kVersion24 ? text::Values::All : text::Values::First;
+    return text::bodyText(tag.slots[field.slot].body(), field.layout, values);
 }
 
+namespace {
+
+text::BodyStyle styleFor(const V2Tag& tag, const TagField& field) {
+    text::BodyStyle style;
+    if (tag.version == v2::kVersion24) style.wideEncoding = text::kUtf8;
+    const auto old = tag.slots[field.slot].body();
+    if (field.layout == text::BodyLayout::Comment && old.size() > text::kLanguageSize) {
+        std::copy_n(old.begin() + 1, text::kLanguageSize, style.language);
+    }
+    return style;
+}
+
+}  // namespace
+
 TagResult setV2Text(V2Tag& tag, const TagField& field, std::string_view utf8, bool terminated) {
-    const std::vector<std::uint8_t> body = text::makeBody(utf8, field.layout, terminated);
+    const FrameSlot& slot = tag.slots[field.slot];
+    if (tag.version == v2::kVersion24 && text::valueCount(slot.body(), field.layout) > 1 && v2Text(tag, field) == utf8) {
+        return TagSuccess;
+    }
+    const std::vector<std::uint8_t> body = text::makeBody(utf8, field.layout, terminated, styleFor(tag, field));
     tag.freeFields(field.bit);
     if (const TagResult result = tag.allocFields(field.bit, static_cast<std::uint32_t>(body.size())); result != TagSuccess) {
         return result;

@@ -33,6 +33,7 @@ struct TagField {
     V1Kind v1;
     std::span<char> (*v1Member)(V1Tag&);  // the text member, for V1Kind::Text
     const char* name;                     // its name in a rename pattern
+    const char* v24FrameId = nullptr;     // the ID3v2.4 frame of its slot, where it differs
 };
 
 template <std::size_t N>
@@ -45,7 +46,8 @@ inline constexpr std::array<TagField, kSlotCount> kFields = {{
     {kFieldTitle, "TIT2", 0, text::BodyLayout::Text, V1Kind::Text, [](V1Tag& t) { return memberText(t.title); }, "Title"},
     {kFieldArtist, "TPE1", 1, text::BodyLayout::Text, V1Kind::Text, [](V1Tag& t) { return memberText(t.artist); }, "Artist"},
     {kFieldAlbum, "TALB", 2, text::BodyLayout::Text, V1Kind::Text, [](V1Tag& t) { return memberText(t.album); }, "Album"},
-    {kFieldYear, "TYER", 3, text::BodyLayout::Text, V1Kind::Text, [](V1Tag& t) { return memberText(t.year); }, "Year"},
+    {kFieldYear, "TYER", 3, text::BodyLayout::Text, V1Kind::Text, [](V1Tag& t) { return memberText(t.year); }, "Year",
+     "TDRC"},
     {kFieldComment, "COMM", 4, text::BodyLayout::Comment, V1Kind::Text, [](V1Tag& t) { return memberText(t.comment); },
      "Comment"},
     {kFieldTrack, "TRCK", 6, text::BodyLayout::Text, V1Kind::Track, nullptr, "Track"},
@@ -61,6 +63,11 @@ inline constexpr std::array<TagField, kSlotCount> kFields = {{
 constexpr const TagField& tagField(FieldMask bit) { return kFields[static_cast<std::size_t>(std::countr_zero(bit))]; }
 // The row whose slot this is.
 const TagField& tagFieldOfSlot(std::size_t slot);
+// The frame of the field's slot in a tag of that major version.
+constexpr const char* frameIdOf(const TagField& field, unsigned char major) {
+    constexpr unsigned char kFrameIdsChangedIn = 4;
+    return major >= kFrameIdsChangedIn && field.v24FrameId != nullptr ? field.v24FrameId : field.frameId;
+}
 
 // The field's text in the record, as UTF-8: a text member out of
 // Windows-1252, the track's number, the genre's name (empty for none).
@@ -72,8 +79,10 @@ void setV1Text(V1Tag& tag, const TagField& field, std::string_view utf8);
 // The text of the field's slot, read by its encoding byte.
 std::string v2Text(const V2Tag& tag, const TagField& field);
 // Gives the field's slot a new body holding the text in the encoding it
-// needs, with a terminator when asked for; 5, with the slot empty, when the
-// block cannot be had.
+// needs (UTF-8 in an ID3v2.4 tag where Latin-1 does not serve), with a
+// terminator when asked for; a comment keeps the language of the one it
+// replaces. A list of values given back as it is shown stays the list it
+// was. 5, with the slot empty, when the block cannot be had.
 TagResult setV2Text(V2Tag& tag, const TagField& field, std::string_view utf8, bool terminated);
 
 }  // namespace tags

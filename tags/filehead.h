@@ -1,6 +1,7 @@
 // The start of a file as the tag operations read it: one large read of a
 // first block, parsed in memory; a tag that declares itself larger is read
 // whole with one more, and bytes beyond are read where they are asked for.
+// A file's bytes already in memory serve the same way, without a file.
 #pragma once
 
 #include <cstdint>
@@ -21,21 +22,23 @@ inline constexpr std::uint64_t kLargestReadAhead = 16 * 1024 * 1024;
 
 class FileHead {
 public:
-    FileHead(platform::File& file, std::uint64_t length) : file_(file), length_(length) {}
+    FileHead(platform::File& file, std::uint64_t length) : file_(&file), length_(length) {}
+    // Over the whole of a file held in memory, which must outlive the head.
+    explicit FileHead(std::span<const std::uint8_t> contents) : contents_(contents), length_(contents.size()) {}
 
     // Reads the first block, and the rest of a larger tag; false on a failure.
     bool load();
+    // Reads on up to end (or the file's end) when it is not in memory yet; false on a failure.
+    bool loadTo(std::uint64_t end);
     // Copies the bytes at offset into out: as many as the file has there, or
     // -1 when a read fails.
     std::int64_t copy(std::uint64_t offset, std::span<std::uint8_t> out);
-    std::span<const std::uint8_t> loaded() const { return {block_.get(), size_}; }
+    std::span<const std::uint8_t> loaded() const { return file_ ? std::span<const std::uint8_t>(block_.get(), size_) : contents_; }
     std::uint64_t length() const { return length_; }
-    platform::File& file() { return file_; }
 
 private:
-    bool extendTo(std::uint64_t end);
-
-    platform::File& file_;
+    platform::File* file_ = nullptr;
+    std::span<const std::uint8_t> contents_;
     std::uint64_t length_;
     // Not cleared when made: only bytes read from the file are ever looked at.
     std::unique_ptr<std::uint8_t[]> block_;

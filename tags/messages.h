@@ -31,6 +31,9 @@ inline constexpr char kNoAudioInReach[] =
 inline constexpr char kChangedMeanwhile[] =
     "'%s' was changed by another program while it was being written. The file was left as that program made it.";
 inline constexpr char kTagTooLarge[] = "The new ID3v2.3 tag of '%s' is too large to be written.";
+// An ID3v2.2 tag is written as ID3v2.3, frame by frame: one frame has no ID3v2.3 form.
+inline constexpr char kCannotConvert[] =
+    "The ID3v2.2 tag of '%s' holds a frame that ID3v2.3 has no form for. The file was left unchanged.";
 // A frame that declares more bytes than the file has: the tag cannot be read
 // whole, and writing it anew would lose the frames after that one.
 inline constexpr char kFrameTooLarge[] = "A frame of the ID3v2 tag of '%s' is larger than the file. The file was left unchanged.";

@@ -22,7 +22,6 @@ constexpr std::array<char32_t, kLastSpecial - kFirstSpecial + 1> kSpecials = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-constexpr std::size_t kLanguageSize = 3;  // written as three zero bytes
 constexpr std::size_t kUnitSize = 2;      // UTF-16
 constexpr std::uint8_t kLittleEndianMark[] = {0xFF, 0xFE};
 constexpr std::uint8_t kBigEndianMark[] = {0xFE, 0xFF};
@@ -233,26 +232,67 @@ std::string toV1(std::string_view utf8, std::size_t maxChars) {
     return out;
 }
 
-std::string bodyText(std::span<const std::uint8_t> body, BodyLayout layout) {
+namespace {
+
+// Calls take(value) for each value of a text body after its encoding byte,
+// leaving out the empty ones its terminators and padding end with.
+template <typename Take>
+void forEachValue(Bytes rest, std::uint8_t encoding, Take take) {
+    std::vector<Bytes> values;
+    while (!rest.empty()) {
+        const StringExtent extent = measure(rest, isWide(encoding));
+        values.push_back(rest.first(extent.length));
+        rest = rest.subspan(extent.next);
+    }
+    while (values.size() > 1 && values.back().empty()) values.pop_back();
+    for (const Bytes value : values) take(value);
+}
+
+}  // namespace
+
+std::string bodyText(std::span<const std::uint8_t> body, BodyLayout layout, Values values) {
     if (body.empty()) return {};
     std::uint8_t encoding = body[0];
     Bytes rest = body.subspan(1);
+    if (layout == BodyLayout::Text && values == Values::All) {
+        std::string text;
+        bool first = true;
+        forEachValue(rest, encoding, [&](Bytes value) {
+            if (!first) text += kValueSeparator;
+            text += decode(value, encoding);
+            first = false;
+        });
+        return text;
+    }
     if (layout == BodyLayout::Comment) rest = rest.subspan(std::min(kLanguageSize, rest.size()));
     if (layout != BodyLayout::Text) rest = rest.subspan(measure(rest, isWide(encoding)).next);
     if (layout == BodyLayout::Url) encoding = kLatin1;
     return decode(rest.first(measure(rest, isWide(encoding)).length), encoding);
 }
 
-std::vector<std::uint8_t> makeBody(std::string_view utf8, BodyLayout layout, bool terminated) {
-    const bool wide = layout != BodyLayout::Url && !fitsSingleBytes(utf8);
-    std::vector<std::uint8_t> body{wide ? kUtf16 : kLatin1};
-    if (layout == BodyLayout::Comment) body.insert(body.end(), kLanguageSize, 0);
+std::size_t valueCount(std::span<const std::uint8_t> body, BodyLayout layout) {
+    if (body.empty() || layout != BodyLayout::Text) return 1;
+    std::size_t count = 0;
+    forEachValue(body.subspan(1), body[0], [&](Bytes) { ++count; });
+    return count;
+}
+
+std::vector<std::uint8_t> makeBody(std::string_view utf8, BodyLayout layout, bool terminated, const BodyStyle& style) {
+    const bool single = layout == BodyLayout::Url || fitsSingleBytes(utf8);
+    const std::uint8_t encoding = single ? kLatin1 : style.wideEncoding;
+    const bool wide = isWide(encoding);
+    std::vector<std::uint8_t> body{encoding};
+    if (layout == BodyLayout::Comment) body.insert(body.end(), std::begin(style.language), std::end(style.language));
+    const auto appendText = [&](std::string_view text) {
+        if (wide) appendUtf16(body, text);
+        else if (encoding == kUtf8) body.insert(body.end(), text.begin(), text.end());
+        else appendSingleBytes(body, text);
+    };
     if (layout != BodyLayout::Text) {
         if (wide) appendUtf16(body, {});  // the empty description keeps its byte-order mark
         appendTerminator(body, wide);
     }
-    if (wide) appendUtf16(body, utf8);
-    else appendSingleBytes(body, utf8);
+    appendText(utf8);
     if (terminated) appendTerminator(body, wide);
     return body;
 }

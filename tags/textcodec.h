@@ -33,17 +33,38 @@ enum class BodyLayout {
     Url,      // description, 0, URL (the URL itself is always ISO-8859-1)
 };
 
+// Several values in one text frame stand one after the other, each ended by
+// a terminator; they are shown joined by this.
+inline constexpr char kValueSeparator[] = " / ";
+inline constexpr std::size_t kLanguageSize = 3;
+
+// Whether a text frame holds one value (ID3v2.3: what follows its terminator
+// is none of its text) or a list of them (ID3v2.4).
+enum class Values { First, All };
+
 // The text of a frame body (up to its terminator, or the body's end), read by
-// its encoding byte. A description is skipped in the body's encoding.
-std::string bodyText(std::span<const std::uint8_t> body, BodyLayout layout);
+// its encoding byte. A description is skipped in the body's encoding. With
+// Values::All a text frame's values are all given, joined by
+// kValueSeparator; terminators at its end end no value.
+std::string bodyText(std::span<const std::uint8_t> body, BodyLayout layout, Values values = Values::First);
+// How many values a text frame's body holds: 1 for any other layout.
+std::size_t valueCount(std::span<const std::uint8_t> body, BodyLayout layout);
+
+// How a new body is written: the encoding of text beyond ISO-8859-1 (UTF-16
+// for ID3v2.3, UTF-8 for ID3v2.4), and a comment's language.
+struct BodyStyle {
+    std::uint8_t wideEncoding = kUtf16;
+    std::uint8_t language[kLanguageSize] = {};
+};
 
 // A frame body holding the text. Text of ISO-8859-1 characters only gives
-// encoding 0 with one byte a character; other text gives encoding 1, UTF-16LE
-// with a byte-order mark and two-byte terminators. The empty description and
-// the language of three zero bytes are the program's own. A URL is always
-// encoding 0; characters beyond ISO-8859-1 are percent-encoded as UTF-8.
-// `terminated` ends the text with a terminator.
-std::vector<std::uint8_t> makeBody(std::string_view utf8, BodyLayout layout, bool terminated);
+// encoding 0 with one byte a character; other text gives the style's wide
+// encoding: encoding 1, UTF-16LE with a byte-order mark and two-byte
+// terminators, or encoding 3, UTF-8. The empty description is the program's
+// own, and the language the style's (three zero bytes unless told). A URL is
+// always encoding 0; characters beyond ISO-8859-1 are percent-encoded as
+// UTF-8. `terminated` ends the text with a terminator.
+std::vector<std::uint8_t> makeBody(std::string_view utf8, BodyLayout layout, bool terminated, const BodyStyle& style = {});
 
 // The Windows-1252 byte of a code point, or -1 when the code page lacks it.
 int cp1252FromCodepoint(char32_t codepoint);

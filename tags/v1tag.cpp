@@ -18,7 +18,12 @@ namespace {
 constexpr std::size_t kTrailerSize = 128;
 constexpr ByteField kMarker{0, 3};
 constexpr std::uint8_t kMarkerText[] = {'T', 'A', 'G'};
-constexpr std::size_t kCommentLast = 28;  // the record's comment byte that stands at offset 125
+// The comment runs from offset 97 to the genre in an ID3v1.0 trailer; a zero
+// byte at 125 makes the trailer ID3v1.1, with 28 bytes of comment and the track at 126.
+constexpr ByteField kWideComment{97, 30};
+constexpr ByteField kV11Comment{97, 28};
+constexpr std::size_t kV11MarkerAt = 125;
+constexpr std::size_t kTrackAt = 126;
 
 using Trailer = std::array<std::uint8_t, kTrailerSize>;
 
@@ -36,13 +41,14 @@ struct TrailerField {
     }
 };
 
-// In trailer order. The comment covers offsets 97 to 125: 28 bytes of text and
-// the zero byte that makes the trailer ID3v1.1.
+// In trailer order; the comment and track as an ID3v1.1 trailer has them.
 constexpr TrailerField kTrailerFields[] = {
     {{3, 30}, kFieldTitle, 0},   {{33, 30}, kFieldArtist, 0},  {{63, 30}, kFieldAlbum, 0},
-    {{93, 4}, kFieldYear, 0},    {{97, 29}, kFieldComment, 0}, {{126, 1}, kFieldTrack, 0},
+    {{93, 4}, kFieldYear, 0},    {kV11Comment, kFieldComment, 0}, {{kTrackAt, 1}, kFieldTrack, 0},
     {{127, 1}, kFieldGenre, NoGenre},
 };
+
+bool isV10(const Trailer& trailer) { return trailer[kV11MarkerAt] != 0; }
 
 enum class TrailerState { Present, Absent, Unreadable };
 
@@ -77,10 +83,33 @@ TagOutcome openWithTrailer(const char* path, platform::Access access, platform::
     return found.state == TrailerState::Present ? TagSuccess : TagNoV1Trailer;
 }
 
+// The comment and the track: ID3v1.1 when there is a track, or a comment
+// that fits its 28 bytes; else ID3v1.0, the comment over the track. An
+// ID3v1.0 trailer whose comment and track are not written keeps its bytes.
+void copyCommentAndTrack(const V1Tag& tag, FieldMask mask, Trailer& trailer) {
+    const bool wasV10 = isV10(trailer);
+    if (!(mask & (kFieldComment | kFieldTrack))) return;
+    const unsigned char track = (mask & kFieldTrack) ? tag.track : (wasV10 ? 0 : trailer[kTrackAt]);
+    if (!(mask & kFieldComment) && wasV10 && track == 0) return;
+    std::array<std::uint8_t, kWideComment.size> comment{};
+    if (mask & kFieldComment) {
+        copyBytes({reinterpret_cast<const std::uint8_t*>(tag.comment), kWideComment.size}, comment);
+    } else {
+        copyBytes(fieldOf(trailer, kWideComment), comment);
+    }
+    const bool wide = track == 0 && comment[kV11Comment.size] != 0;
+    copyBytes(comment, fieldOf(trailer, wide ? kWideComment : kV11Comment));
+    if (wide) return;
+    trailer[kV11MarkerAt] = 0;
+    trailer[kTrackAt] = track;
+}
+
 void copyFieldsToTrailer(V1Tag& tag, FieldMask mask, Trailer& trailer) {
-    tag.comment[kCommentLast] = 0;
+    copyCommentAndTrack(tag, mask, trailer);
     for (const TrailerField& field : kTrailerFields) {
-        if (mask & field.bit) copyBytes(field.of(tag), fieldOf(trailer, field.disk));
+        if ((mask & field.bit) && field.bit != kFieldComment && field.bit != kFieldTrack) {
+            copyBytes(field.of(tag), fieldOf(trailer, field.disk));
+        }
     }
 }
 
@@ -104,7 +133,10 @@ TagOutcome V1Tag::read(const char* path) {
     for (const TrailerField& field : kTrailerFields) {
         copyBytes(fieldOf(found.bytes, field.disk), field.of(*this));
     }
-    comment[kCommentLast] = 0;
+    std::ranges::fill(comment, '\0');
+    const bool v10 = isV10(found.bytes);
+    copyBytes(fieldOf(found.bytes, v10 ? kWideComment : kV11Comment), bytesOf(comment));
+    if (v10) track = 0;
     return TagSuccess;
 }
 

@@ -1,4 +1,5 @@
-// The ID3v1.1 record and the 128-byte trailer at the end of an MP3 file.
+// The ID3v1 record and the 128-byte trailer at the end of an MP3 file:
+// ID3v1.1, with a track, or ID3v1.0, whose comment runs on over it.
 #pragma once
 
 #include <array>
@@ -11,11 +12,12 @@
 
 namespace tags {
 
-inline constexpr std::size_t kGenreCount = 80;
-inline constexpr std::size_t kGenreNameBuffer = 20;  // longest name plus its terminator
+inline constexpr std::size_t kGenreCount = 192;
+inline constexpr std::size_t kGenreNameBuffer = 23;  // longest name plus its terminator
 inline constexpr unsigned char NoGenre = 255;
 
-// The ID3v1 genre names, indexed by the trailer's genre byte.
+// The ID3v1 genre names, indexed by the trailer's genre byte: the 80 of
+// ID3v1 and the extended ones up to 191.
 extern const std::array<const char*, kGenreCount> GenreTable;
 
 struct V1Tag {
@@ -23,8 +25,8 @@ struct V1Tag {
     char artist[31] = {};
     char album[31] = {};
     char year[5] = {};
-    char comment[29] = {};
-    unsigned char track = 0;
+    char comment[31] = {};  // 28 characters in an ID3v1.1 trailer, 30 in an ID3v1.0 one
+    unsigned char track = 0;  // 0 for none, and in an ID3v1.0 trailer
     unsigned char genre = NoGenre;
 
     // Each takes a zero-terminated path.

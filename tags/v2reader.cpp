@@ -7,120 +7,90 @@
 
 #include "tags/journal.h"
 #include "tags/messages.h"
+#include "tags/v22frames.h"
 #include "tags/v2layout.h"
 #include "tags/v2tag.h"
 
 namespace tags {
 namespace {
 
-// Unsynchronised tags are taken byte by byte from a window of this size.
-constexpr std::size_t kWindow = 4096;
-
-// Reads a tag sequentially from the start of the file, counting every byte it
-// takes from the file. A tag without unsynchronisation is copied in whole
-// spans; in an unsynchronised one the byte after each 0xFF is dropped. Past
-// the end of the file it yields nothing and the caller's zero bytes stay, but
-// the count goes on as if bytes had been read.
-class TagStream {
-public:
-    explicit TagStream(FileHead& head) : head_(head) {}
-
-    void setUnsynchronised(bool on) { unsynchronised_ = on; }
-    void read(std::span<std::uint8_t> out) { unsynchronised_ ? takeBytes(out.size(), out.data()) : takeSpan(out.size(), out.data()); }
-    void skip(std::uint64_t count) { unsynchronised_ ? takeBytes(count, nullptr) : takeSpan(count, nullptr); }
-    std::uint64_t consumed() const { return consumed_; }
-    bool failed() const { return failed_; }
-
-private:
-    void takeSpan(std::uint64_t count, std::uint8_t* out);
-    void takeBytes(std::uint64_t count, std::uint8_t* out);
-    int nextByte();
-
-    FileHead& head_;
-    bool unsynchronised_ = false;
-    std::uint64_t position_ = 0;  // the file offset of the next byte
-    std::array<std::uint8_t, kWindow> window_;  // not cleared: only what was read is taken
-    std::uint64_t windowStart_ = 0;
-    std::size_t windowFill_ = 0;
-    bool failed_ = false;
-    std::uint64_t consumed_ = 0;
-};
-
-void TagStream::takeSpan(std::uint64_t count, std::uint8_t* out) {
-    if (out != nullptr && head_.copy(position_, std::span(out, static_cast<std::size_t>(count))) < 0) failed_ = true;
-    position_ += count;
-    consumed_ += count;
-}
-
-int TagStream::nextByte() {
-    if (position_ < windowStart_ || position_ >= windowStart_ + windowFill_) {
-        const std::int64_t got = head_.copy(position_, window_);
-        failed_ = failed_ || got < 0;
-        windowStart_ = position_;
-        windowFill_ = got > 0 ? static_cast<std::size_t>(got) : 0;
-        if (windowFill_ == 0) return -1;
-    }
-    return window_[static_cast<std::size_t>(position_++ - windowStart_)];
-}
-
-void TagStream::takeBytes(std::uint64_t count, std::uint8_t* out) {
-    for (std::uint64_t i = 0; i < count; ++i) {
-        const int byte = nextByte();
-        if (byte < 0) {
-            consumed_ += count - i;
-            return;
-        }
-        ++consumed_;
-        if (out != nullptr) out[i] = static_cast<std::uint8_t>(byte);
-        if (byte == v2::kSyncByte && nextByte() >= 0) ++consumed_;
-    }
-}
-
-using FrameHeader = std::array<std::uint8_t, v2::kFrameHeaderSize>;
-
-// A frame as it is in the tag: ID, both flag bytes and its body, held with one
-// zero byte after it (not counted in length) so that a slot can take it as is.
+// A frame as the tag holds it, and what of it a slot would take.
 struct TagFrame {
+    // ID (the ID3v2.3 one for an ID3v2.2 frame), both flag bytes and the body
+    // as the file has it, held with one zero byte after it (not counted in
+    // length) so that a slot can take it as is.
     FrameSlot frame;
+    // The body its flags leave, when it differs from the stored one.
+    std::optional<std::vector<std::uint8_t>> decoded;
+    bool honoured = true;    // its flags can be undone: only then may a slot take it
     bool pastAudio = false;  // its body runs on past the audio start
+
+    std::span<const std::uint8_t> content() const { return decoded ? std::span<const std::uint8_t>(*decoded) : frame.body(); }
 };
 
-// Reads the body that follows a frame header. 5 when the block cannot be had,
-// or, with its message, when the body would be larger than the whole file.
-TagOutcome readFrame(TagStream& stream, const FrameHeader& header, const v2::TagExtent& extent, const char* path,
-                     TagFrame& read) {
-    const std::uint32_t bodySize = readBe32(fieldOf(header, v2::kFrameSize));
-    FrameSlot& frame = read.frame;
-    std::copy_n(header.begin(), kFrameIdSize, frame.id);
-    frame.flags[0] = header[v2::kFrameFlag1];
-    frame.flags[1] = header[v2::kFrameFlag2];
-    if (bodySize > extent.fileLength) return msg::failure(TagOutOfMemory, msg::kFrameTooLarge, path);
-    frame.buffer.reset(new (std::nothrow) unsigned char[std::uint64_t{bodySize} + 1]());
-    if (!frame.buffer) return TagOutOfMemory;
-    frame.length = bodySize;
-    stream.read(std::span(frame.buffer.get(), bodySize));
+// A block of size bytes and one zero more; false when it cannot be had.
+bool allocate(FrameSlot& frame, std::size_t size) {
+    frame.buffer.reset(new (std::nothrow) unsigned char[size + 1]());
+    frame.length = frame.buffer ? static_cast<std::uint32_t>(size) : 0;
+    return frame.buffer != nullptr;
+}
+
+// The frame's stored body: what the walked bytes hold of it, and the rest
+// from the file where the frame runs on past them (zero bytes past the end).
+TagOutcome storeBody(const v2::FrameView& view, const v2::TagFrames& tag, FileHead& head, const v2::TagExtent& extent,
+                     const char* path, FrameSlot& frame) {
+    if (view.declaredSize > extent.fileLength) return msg::failure(TagOutOfMemory, msg::kFrameTooLarge, path);
+    if (!allocate(frame, view.declaredSize)) return TagOutOfMemory;
+    std::ranges::copy(view.body, frame.buffer.get());
+    if (!view.complete() && tag.resynchronised.empty()) {
+        const std::uint64_t rest = tag.fileOffset(view.offset + view.headerSize) + view.body.size();
+        const auto missing = std::span(frame.buffer.get() + view.body.size(), view.declaredSize - view.body.size());
+        if (head.copy(rest, missing) < 0) return msg::failure(TagFileError, msg::kReadFailed, path);
+    }
     return TagSuccess;
 }
 
-// Each slot takes the last frame that can go to it, with one zero byte more so
-// that its text always ends, and only its first flag byte. Every other frame
-// is kept as it was, in file order, to be written back unchanged; not one that
-// runs on past the audio start: a rewrite copies the file from there, and the
+// Gives the frame its ID3v2.3 form when it comes from an ID3v2.2 tag; false
+// when it has none.
+bool convertFromV22(const v2::FrameView& view, TagFrame& read) {
+    const auto id = v2::v23IdOf(view.id);
+    if (!id) return false;
+    std::copy_n(id->begin(), kFrameIdSize, read.frame.id);
+    const std::vector<std::uint8_t> body = v2::v23BodyOf(*id, read.frame.body());
+    if (!allocate(read.frame, body.size())) return false;
+    std::ranges::copy(body, read.frame.buffer.get());
+    return true;
+}
+
+// Each slot takes the last frame that can go to it, as its flags leave it,
+// with one zero byte more so that its text always ends, and only its first
+// flag byte; a frame stored otherwise stays with the slot, to be written
+// back as it was unless the slot is refilled. Every other frame is kept as
+// it was, in file order, to be written back unchanged; not one that runs on
+// past the audio start: a rewrite copies the file from there, and the
 // frame's end would stand twice.
 void distribute(V2Tag& tag, std::vector<TagFrame>& frames) {
     std::array<std::optional<std::size_t>, kSlotCount> taken;
     for (std::size_t i = 0; i < frames.size(); ++i) {
-        if (const auto slot = v2::slotTaking(tag, frames[i].frame)) taken[*slot] = i;
+        if (!frames[i].honoured) continue;
+        if (const auto slot = v2::slotTaking(tag, frames[i].frame.id, frames[i].content())) taken[*slot] = i;
     }
     std::vector<bool> inSlot(frames.size(), false);
     for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
         if (!taken[slot]) continue;
-        FrameSlot& frame = frames[*taken[slot]].frame;
-        tag.slots[slot].buffer = std::move(frame.buffer);
-        tag.slots[slot].length = frame.length + 1;
-        tag.slots[slot].endsInAddedZero = true;
-        tag.slots[slot].flags[0] = frame.flags[0];
-        tag.slots[slot].flags[1] = 0;
+        TagFrame& read = frames[*taken[slot]];
+        FrameSlot& target = tag.slots[slot];
+        if (read.decoded) {
+            target.stored = FrameSlot::Stored{{read.frame.flags[0], read.frame.flags[1]},
+                                              {read.frame.body().begin(), read.frame.body().end()}};
+            if (!allocate(read.frame, read.decoded->size())) continue;
+            std::ranges::copy(*read.decoded, read.frame.buffer.get());
+        }
+        target.buffer = std::move(read.frame.buffer);
+        target.length = read.frame.length + 1;
+        target.endsInAddedZero = true;
+        target.flags[0] = read.frame.flags[0];
+        target.flags[1] = 0;
         inSlot[*taken[slot]] = true;
     }
     for (std::size_t i = 0; i < frames.size(); ++i) {
@@ -128,49 +98,74 @@ void distribute(V2Tag& tag, std::vector<TagFrame>& frames) {
     }
 }
 
-// Reads frames until the audio start or what is no frame; 5 when a body's
-// block cannot be had, with the frames before it read.
-TagOutcome readFrames(TagStream& stream, const v2::TagExtent& extent, const char* path, std::vector<TagFrame>& frames) {
-    for (;;) {
-        const std::uint64_t beforeFrame = stream.consumed();
-        FrameHeader header{};
-        stream.read(header);
-        // Padding ends the frames, and so does anything that is not a frame
-        // ID: the audio-start scan stops there too, so a frame kept from
-        // after it would be read as the audio once written back.
-        if (beforeFrame >= extent.audioStart || !v2::isFrameId(fieldOf(header, v2::kFrameId))) return TagSuccess;
-        if (readBe32(fieldOf(header, v2::kFrameSize)) == 0) continue;  // no frame: a frame holds a byte at least
-        TagFrame read;
-        if (TagOutcome got = readFrame(stream, header, extent, path, read); !got.succeeded()) return got;
-        read.pastAudio = stream.consumed() > extent.audioStart;
-        frames.push_back(std::move(read));
+// What a frame read from the tag is, in the record's terms.
+TagOutcome takeFrame(V2Tag& tag, const v2::TagFrames& tags, const v2::FrameView& view, FileHead& head,
+                     const v2::TagExtent& extent, const char* path, TagFrame& read) {
+    std::copy_n(view.id.begin(), std::min(view.id.size(), kFrameIdSize), read.frame.id);
+    read.frame.flags[0] = view.flags[0];
+    read.frame.flags[1] = view.flags[1];
+    if (TagOutcome stored = storeBody(view, tags, head, extent, path, read.frame); !stored.succeeded()) return stored;
+    read.pastAudio = tags.fileOffset(view.end()) > extent.audioStart;
+    if (tag.version == v2::kVersion22) {
+        read.honoured = convertFromV22(view, read);
+        if (!read.honoured) ++tag.unconvertibleFrames;
+        return TagSuccess;
     }
+    // The ID3v2.4 header's unsynchronisation stands for every frame's: the
+    // frame says so itself when it is written back on its own.
+    const bool tagUnsynchronised = tag.version == v2::kVersion24 && tags.header.unsynchronised();
+    if (!v2::bodyIsEncoded(view.flags, tag.version, tagUnsynchronised)) return TagSuccess;
+    if (tagUnsynchronised) read.frame.flags[1] |= v2::kV24Unsynchronised;
+    read.decoded = v2::decodedBody(read.frame.body(), view.flags, tag.version, tagUnsynchronised);
+    read.honoured = read.decoded.has_value();
+    return TagSuccess;
 }
 
-// Reads the header from offset 0 and the frames after it.
-TagOutcome readTag(V2Tag& tag, FileHead& head, const v2::TagExtent& extent, const char* path) {
-    TagStream stream(head);
-    std::array<std::uint8_t, v2::kHeaderSize> header{};
-    stream.read(header);
-    if (stream.failed()) return msg::failure(TagFileError, msg::kReadFailed, path);
-    tag.version = header[v2::kVersionOffset];
-    tag.revision = header[v2::kRevisionOffset];
-    tag.flags = header[v2::kFlagsOffset];
-    tag.audioStart = extent.audioStart;
-    if (tag.version != v2::kSupportedVersion) return msg::failure(TagUnsupportedVersion, msg::kUnsupportedVersion, path);
-    std::uint32_t extendedSize = 0;
-    if (tag.flags & v2::kFlagExtendedHeader) {
-        std::array<std::uint8_t, v2::kExtendedSizeField> sizeField{};
-        stream.read(sizeField);  // the size field itself is never unsynchronised
-        extendedSize = readBe32(sizeField);
+// Reads frames until the audio start or what is no frame; 5 when a body's
+// block cannot be had, with the frames before it read.
+TagOutcome readFrames(V2Tag& tag, const v2::TagFrames& tags, FileHead& head, const v2::TagExtent& extent,
+                      const char* path, std::vector<TagFrame>& frames) {
+    v2::FrameWalk walk(tags.frames, tags.format);
+    while (const auto view = walk.next()) {
+        if (tags.fileOffset(view->offset) >= extent.audioStart) break;
+        if (view->declaredSize == 0) continue;  // no frame: a frame holds a byte at least
+        TagFrame read;
+        if (TagOutcome got = takeFrame(tag, tags, *view, head, extent, path, read); !got.succeeded()) return got;
+        frames.push_back(std::move(read));
     }
-    stream.setUnsynchronised(tag.flags & v2::kFlagUnsynchronised);
-    stream.skip(extendedSize);
+    return TagSuccess;
+}
+
+// The header as the reader takes it: its declared size is only a bound.
+v2::Header headerOf(std::span<const std::uint8_t> bytes, const v2::TagExtent& extent) {
+    if (const auto parsed = v2::parseHeader(bytes)) return *parsed;
+    const auto bound = std::min<std::uint64_t>(extent.audioStart, v2::kLargestSyncsafeValue);
+    return {bytes[v2::kVersionOffset], bytes[v2::kRevisionOffset], bytes[v2::kFlagsOffset], static_cast<std::uint32_t>(bound)};
+}
+
+bool versionIsRead(const v2::Header& header) {
+    const bool known = header.version >= v2::kVersion22 && header.version <= v2::kVersion24;
+    // A compressed ID3v2.2 tag cannot be read frame by frame.
+    return known && !(header.version == v2::kVersion22 && (header.flags & v2::kFlagExtendedHeader));
+}
+
+// Reads the header from offset 0 and the frames after it, up to the audio start.
+TagOutcome readTag(V2Tag& tag, FileHead& head, const v2::TagExtent& extent, const char* path) {
+    if (!head.loadTo(extent.audioStart) || head.loaded().size() < v2::kHeaderSize) {
+        return msg::failure(TagFileError, msg::kReadFailed, path);
+    }
+    const v2::Header header = headerOf(head.loaded(), extent);
+    tag.version = header.version;
+    tag.revision = header.revision;
+    tag.flags = header.flags;
+    tag.audioStart = extent.audioStart;
+    if (!versionIsRead(header)) return msg::failure(TagUnsupportedVersion, msg::kUnsupportedVersion, path);
+    tag.useVersion(header.version);
+    const v2::TagFrames tags = v2::tagFrames(header, head.loaded(), head.loaded().size());
     std::vector<TagFrame> frames;
-    TagOutcome outcome = readFrames(stream, extent, path, frames);
+    TagOutcome outcome = readFrames(tag, tags, head, extent, path, frames);
     distribute(tag, frames);
-    if (!outcome.succeeded()) return outcome;
-    return stream.failed() ? msg::failure(TagFileError, msg::kReadFailed, path) : TagSuccess;
+    return outcome;
 }
 
 }  // namespace
@@ -184,6 +179,15 @@ TagOutcome V2Tag::read(const char* path) {
     v2::TagExtent extent;
     if (TagOutcome measured = v2::measureTag(path, head, true, extent); !measured.succeeded()) return measured;
     return readTag(*this, head, extent, path);
+}
+
+TagOutcome V2Tag::parse(std::span<const std::uint8_t> contents, const char* name) {
+    freeFields(kAllFields);
+    reset();
+    FileHead head(contents);
+    v2::TagExtent extent;
+    if (TagOutcome measured = v2::measureTag(name, head, true, extent); !measured.succeeded()) return measured;
+    return readTag(*this, head, extent, name);
 }
 
 }  // namespace tags

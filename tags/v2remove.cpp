@@ -12,10 +12,11 @@ TagOutcome V2Tag::remove(const char* path, int soft) {
     FileHead head(file, *file.size());
     v2::TagExtent extent;
     if (TagOutcome measured = v2::measureTag(path, head, true, extent); !measured.succeeded()) return measured;
+    // The whole tag of any version goes, and never a byte of the audio.
     if (!soft) {
-        return rewriteFile(path, file, {extent.audioStart, extent.fileLength - extent.audioStart}, msg::kTempForReadWrite);
+        return rewriteFile(path, file, {extent.tagEnd, extent.fileLength - extent.tagEnd}, msg::kTempForReadWrite);
     }
-    if (!zeroRange(file, 0, extent.audioStart)) return msg::failure(TagFileError, msg::kWriteFailed, path);
+    if (!zeroRange(file, 0, extent.tagEnd)) return msg::failure(TagFileError, msg::kWriteFailed, path);
     return TagSuccess;
 }
 

@@ -9,8 +9,6 @@
 namespace tags {
 namespace {
 
-constexpr unsigned kSyncsafeByte = 0x7F;
-
 // Where the description starts: after the encoding byte, and in a comment
 // after the three bytes of its language too.
 constexpr std::size_t kCommentDescription = 4;
@@ -36,12 +34,12 @@ bool descriptionIsEmpty(std::span<const unsigned char> body, std::size_t at) {
 
 // The slot a frame can go to: its ID matches, and a comment or URL has no
 // description (the user's one; the others belong to other programs).
-std::optional<std::size_t> v2::slotTaking(const V2Tag& tag, const FrameSlot& frame) {
+std::optional<std::size_t> v2::slotTaking(const V2Tag& tag, const char (&id)[kFrameIdSize], std::span<const unsigned char> body) {
     for (std::size_t i = 0; i < kSlotCount; ++i) {
-        if (!std::equal(frame.id, frame.id + kFrameIdSize, tag.slots[i].id)) continue;
+        if (!std::equal(id, id + kFrameIdSize, tag.slots[i].id)) continue;
         switch (slotLayout(i)) {
-            case text::BodyLayout::Comment: return descriptionIsEmpty(frame.body(), kCommentDescription) ? std::optional(i) : std::nullopt;
-            case text::BodyLayout::Url: return descriptionIsEmpty(frame.body(), kUrlDescription) ? std::optional(i) : std::nullopt;
+            case text::BodyLayout::Comment: return descriptionIsEmpty(body, kCommentDescription) ? std::optional(i) : std::nullopt;
+            case text::BodyLayout::Url: return descriptionIsEmpty(body, kUrlDescription) ? std::optional(i) : std::nullopt;
             case text::BodyLayout::Text: return i;
         }
     }
@@ -55,9 +53,11 @@ void V2Tag::reset() {
     flags = 0;
     audioStart = 0;
     declaredSize = 0;
+    unconvertibleFrames = 0;
+    useVersion(version);
     for (std::size_t i = 0; i < kSlotCount; ++i) {
-        std::copy_n(tagFieldOfSlot(i).frameId, kFrameIdSize, slots[i].id);
         slots[i].length = 0;
+        slots[i].stored.reset();
         std::fill(std::begin(slots[i].flags), std::end(slots[i].flags), 0);
         slots[i].buffer.reset();  // an owned block cannot be dropped without being released
     }
@@ -71,6 +71,7 @@ TagResult V2Tag::allocFields(FieldMask mask, std::uint32_t blockSize) {
         slot.buffer.reset(new (std::nothrow) unsigned char[blockSize]());
         slot.length = slot.buffer ? blockSize : 0;
         slot.endsInAddedZero = false;
+        slot.stored.reset();
         if (!slot.buffer) result = TagOutOfMemory;
         return result == TagSuccess;
     });
@@ -82,19 +83,16 @@ void V2Tag::freeFields(FieldMask mask) {
         slots[index].buffer.reset();
         slots[index].length = 0;
         slots[index].endsInAddedZero = false;
+        slots[index].stored.reset();
         return true;
     });
     if ((mask & kAllFields) == kAllFields) otherFrames.clear();
 }
 
-std::array<unsigned char, 4> V2Tag::encodeSyncsafe(std::uint32_t value) {
-    value = std::min(value, kLargestSyncsafe);
-    std::array<unsigned char, 4> bytes{};
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const int shift = v2::kSyncsafeBits * static_cast<int>(bytes.size() - 1 - i);
-        bytes[i] = static_cast<unsigned char>((value >> shift) & kSyncsafeByte);
-    }
-    return bytes;
+std::array<unsigned char, 4> V2Tag::encodeSyncsafe(std::uint32_t value) { return v2::encodeSyncsafe(value); }
+
+void V2Tag::useVersion(unsigned char major) {
+    for (std::size_t i = 0; i < kSlotCount; ++i) std::copy_n(frameIdOf(tagFieldOfSlot(i), major), kFrameIdSize, slots[i].id);
 }
 
 }  // namespace tags

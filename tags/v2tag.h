@@ -1,5 +1,7 @@
-// The ID3v2.3 record: a fixed header and twelve frame slots, one for each frame
+// The ID3v2 record: a fixed header and twelve frame slots, one for each frame
 // kind the program edits, and the operations on the leading tag of a file.
+// ID3v2.3 and 2.4 tags are read and written in their own version; an ID3v2.2
+// tag is read in its ID3v2.3 form and written so.
 #pragma once
 
 #include <array>
@@ -35,6 +37,15 @@ struct FrameSlot {
     // frame read and written back keeps its size.
     bool endsInAddedZero = false;
 
+    // The frame's bytes as the file holds them, when they differ from the
+    // body (compressed, grouped, unsynchronised): written back instead while
+    // the slot is not refilled, so that a frame nobody edited keeps its bytes.
+    struct Stored {
+        unsigned char flags[2] = {};
+        std::vector<unsigned char> body;
+    };
+    std::optional<Stored> stored;
+
     std::span<const unsigned char> body() const { return {buffer.get(), length}; }
     std::uint32_t frameSize() const { return length - (endsInAddedZero ? 1 : 0); }
     std::span<const unsigned char> frameBody() const { return body().first(frameSize()); }
@@ -48,6 +59,9 @@ struct V2Tag {
     AudioStart audioStart = 0;      // where the audio starts, as the last read found it
     std::uint32_t declaredSize = 0;  // the size the last write gave the header
     FrameSlot slots[kSlotCount];
+    // Frames of an ID3v2.2 tag that have no ID3v2.3 form: a write would lose
+    // them, so none is done.
+    std::uint32_t unconvertibleFrames = 0;
     // Every other frame of the tag as it was read (ID, both flag bytes, body,
     // length without an added zero), in file order; written back unchanged
     // after the slots, so that pictures, lyrics and the like survive a write.
@@ -63,8 +77,13 @@ struct V2Tag {
     void freeFields(FieldMask mask);
     // The 28-bit syncsafe form; values beyond 28 bits give 7F 7F 7F 7F.
     static std::array<unsigned char, 4> encodeSyncsafe(std::uint32_t value);
+    // Gives the slots the frame IDs of a major version: the year is TDRC in ID3v2.4.
+    void useVersion(unsigned char major);
 
     TagOutcome read(const char* path);
+    // Reads the tag of a file whose bytes are all in memory, as read does;
+    // name stands for the file in messages.
+    TagOutcome parse(std::span<const std::uint8_t> contents, const char* name);
     TagOutcome write(const char* path, FieldMask mask, std::uint32_t padding);
     TagOutcome remove(const char* path, int soft);
 };
@@ -82,5 +101,14 @@ text::BodyLayout slotLayout(std::size_t slot);
 // cannot be read, or when it is longer than an AudioStart can say and has no
 // frame sync in the part an AudioStart can reach.
 std::optional<AudioStart> findAudioStart(platform::File& file);
+
+// The audio start, and where a removal ends: the end of the tag (header,
+// declared size and footer) when its frames are well formed and the audio
+// does not start sooner, else the audio start.
+struct TagBounds {
+    AudioStart audioStart = 0;
+    std::uint64_t tagEnd = 0;
+};
+std::optional<TagBounds> findTagBounds(platform::File& file);
 
 }  // namespace tags

@@ -31,35 +31,56 @@ void forEachFrame(const V2Tag& tag, FieldMask mask, Action action) {
     keptFrames(false);
 }
 
+// A frame as it is written: a slot nobody refilled keeps the bytes the file
+// stored for it.
+struct WrittenFrame {
+    const char* id;
+    const unsigned char* flags;
+    std::span<const unsigned char> body;
+};
+
+WrittenFrame writtenFrame(const FrameSlot& frame) {
+    if (frame.stored) return {frame.id, frame.stored->flags, frame.stored->body};
+    return {frame.id, frame.flags, frame.frameBody()};
+}
+
 // Header and frames: 10 bytes, and for each frame 10 more and its body.
 std::uint64_t tagBytes(const V2Tag& tag, FieldMask mask) {
     std::uint64_t total = v2::kHeaderSize;
-    forEachFrame(tag, mask, [&](const FrameSlot& frame) { total += v2::kFrameHeaderSize + frame.frameSize(); });
+    forEachFrame(tag, mask, [&](const FrameSlot& frame) { total += v2::kFrameHeaderSize + writtenFrame(frame).body.size(); });
     return total;
 }
 
-void putHeader(StreamWriter& out, unsigned char revision, std::uint32_t tagSize) {
-    std::array<std::uint8_t, v2::kHeaderSize> header{};
-    std::ranges::copy(v2::kMarkerText, header.begin());
-    header[v2::kVersionOffset] = v2::kSupportedVersion;
-    header[v2::kRevisionOffset] = revision;
-    header[v2::kFlagsOffset] = 0;
-    std::ranges::copy(V2Tag::encodeSyncsafe(tagSize), fieldOf(header, v2::kTagSize).begin());
-    out.put(header);
+// An ID3v2.4 tag is written as one, frame sizes syncsafe; every other as ID3v2.3.
+unsigned char writtenVersion(const V2Tag& tag) { return tag.version == v2::kVersion24 ? v2::kVersion24 : v2::kVersion23; }
+
+// Whether a frame is too large for the size field of the version.
+bool frameTooLarge(const V2Tag& tag, FieldMask mask) {
+    bool tooLarge = false;
+    forEachFrame(tag, mask, [&](const FrameSlot& frame) {
+        tooLarge = tooLarge || writtenFrame(frame).body.size() > v2::kLargestSyncsafeValue;
+    });
+    return writtenVersion(tag) == v2::kVersion24 && tooLarge;
 }
 
-void putFrame(StreamWriter& out, const FrameSlot& slot) {
+void putFrame(StreamWriter& out, const FrameSlot& slot, unsigned char version) {
+    const WrittenFrame frame = writtenFrame(slot);
     std::array<std::uint8_t, v2::kFrameHeaderSize> header{};
-    std::copy_n(slot.id, kFrameIdSize, header.begin());
-    writeBe32(fieldOf(header, v2::kFrameSize), slot.frameSize());
-    header[v2::kFrameFlag1] = slot.flags[0];
-    header[v2::kFrameFlag2] = slot.flags[1];
+    std::copy_n(frame.id, kFrameIdSize, header.begin());
+    const auto size = static_cast<std::uint32_t>(frame.body.size());
+    if (version == v2::kVersion24) {
+        std::ranges::copy(v2::encodeSyncsafe(size), fieldOf(header, v2::kFrameSize).begin());
+    } else {
+        writeBe32(fieldOf(header, v2::kFrameSize), size);
+    }
+    header[v2::kFrameFlag1] = frame.flags[0];
+    header[v2::kFrameFlag2] = frame.flags[1];
     out.put(header);
-    out.put(slot.frameBody());
+    out.put(frame.body);
 }
 
 void putFrames(StreamWriter& out, const V2Tag& tag, FieldMask mask) {
-    forEachFrame(tag, mask, [&](const FrameSlot& frame) { putFrame(out, frame); });
+    forEachFrame(tag, mask, [&](const FrameSlot& frame) { putFrame(out, frame, tag.version); });
 }
 
 // Within the one exclusive open the old tag is only ever overwritten.
@@ -75,6 +96,8 @@ TagOutcome V2Tag::write(const char* path, FieldMask mask, std::uint32_t padding)
     if (const int error = openTagFile(file, path, platform::Access::ReadWrite); error != 0) {
         return msg::failure(TagFileError, msg::kOpenForWriteWithCode, path, static_cast<unsigned>(error));
     }
+    // Writing an ID3v2.2 tag anew would drop the frames without an ID3v2.3 form.
+    if (unconvertibleFrames > 0) return msg::failure(TagFileError, msg::kCannotConvert, path);
     FileHead head(file, *file.size());
     v2::TagExtent extent;
     if (TagOutcome measured = v2::measureTag(path, head, false, extent); !measured.succeeded()) return measured;
@@ -83,12 +106,15 @@ TagOutcome V2Tag::write(const char* path, FieldMask mask, std::uint32_t padding)
     const std::uint64_t written = tagBytes(*this, mask);
     const bool inPlace = written <= extent.audioStart;
     const std::uint64_t tagSize = inPlace ? extent.audioStart - v2::kHeaderSize : written - v2::kHeaderSize + padding;
-    if (tagSize > kLargestSyncsafe) return msg::failure(TagFileError, msg::kTagTooLarge, path);
+    if (tagSize > kLargestSyncsafe || frameTooLarge(*this, mask)) return msg::failure(TagFileError, msg::kTagTooLarge, path);
     std::copy(std::begin(v2::kIdentifier), std::end(v2::kIdentifier), identifier);
     declaredSize = static_cast<std::uint32_t>(tagSize);
+    // No unsynchronisation, extended header or footer: a footer forbids the
+    // padding that lets the next write go in place.
+    version = writtenVersion(*this);
     flags = 0;
     auto putTag = [&](StreamWriter& out) {
-        putHeader(out, revision, declaredSize);
+        out.put(v2::renderHeader({version, revision, flags, declaredSize}));
         putFrames(out, *this, mask);
     };
     if (!inPlace) {

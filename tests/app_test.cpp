@@ -28,7 +28,7 @@ TEST_F(MainWindowStart, ShowsTheV1ViewWithEveryBoxCheckedAndIgnoresEnterAndEsc) 
         EXPECT_TRUE(script::checked(w, res::kScopeSelected));
         EXPECT_FALSE(script::checked(w, res::kScopeAll));
         EXPECT_TRUE(script::focused(w, res::kTitleEdit));
-        EXPECT_EQ(script::items(w, res::kGenreCombo).size(), 80u);
+        EXPECT_EQ(script::items(w, res::kGenreCombo).size(), tags::kGenreCount);
         EXPECT_TRUE(entries().empty());
         EXPECT_EQ(platform::listGetHorizontalExtent(fileList()), 1024);
         expectPanelEmpty();

@@ -44,9 +44,14 @@ ReadTag contentsOf(const tags::V2Tag& tag) {
 }  // namespace
 
 std::optional<tags::AudioStart> audioStartOf(const std::string& path) {
+    const auto bounds = boundsOf(path);
+    return bounds ? std::optional(bounds->audioStart) : std::nullopt;
+}
+
+std::optional<tags::TagBounds> boundsOf(const std::string& path) {
     platform::File file;
     if (file.open(path, platform::Access::Read) != 0) return std::nullopt;
-    return tags::findAudioStart(file);
+    return tags::findTagBounds(file);
 }
 
 Bytes fileBytes(const std::string& path) {
@@ -85,15 +90,16 @@ std::string checkRoundTrip(const std::string& path) {
 
 std::string checkRemoval(const std::string& path, int soft) {
     const Bytes before = fileBytes(path);
-    const auto audioStart = audioStartOf(path);
+    const auto bounds = boundsOf(path);
     tags::V2Tag tag;
     const tags::TagResult result = tag.remove(path.c_str(), soft).result;
     const Bytes after = fileBytes(path);
     if (result != tags::TagSuccess) return after == before ? std::string() : "a failed removal changed the file";
-    if (!audioStart) return "removed although no audio start was found";
-    Bytes expected = from(before, *audioStart);
-    if (soft) expected.insert(expected.begin(), *audioStart, 0);
-    return after == expected ? std::string() : "the removal did not keep exactly the audio";
+    if (!bounds) return "removed although no audio start was found";
+    if (bounds->tagEnd > bounds->audioStart) return "the tag's end lies in the audio";
+    Bytes expected = from(before, bounds->tagEnd);
+    if (soft) expected.insert(expected.begin(), bounds->tagEnd, 0);
+    return after == expected ? std::string() : "the removal did not keep exactly what follows the tag";
 }
 
 }  // namespace invariants

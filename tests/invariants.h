@@ -18,6 +18,8 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes fileBytes(const std::string& path);
 // The file's audio start by findAudioStart; empty when it has none or cannot be opened.
 std::optional<tags::AudioStart> audioStartOf(const std::string& path);
+// The file's audio start and where a removal ends, by findTagBounds.
+std::optional<tags::TagBounds> boundsOf(const std::string& path);
 bool putFile(const std::string& path, std::span<const std::uint8_t> contents);
 
 // Reads the ID3v2 tag, writes it back with every field and reads it again:
@@ -25,8 +27,8 @@ bool putFile(const std::string& path, std::span<const std::uint8_t> contents);
 // fails leaves the file as it was.
 std::string checkRoundTrip(const std::string& path);
 
-// Soft or full removal takes exactly the bytes before the audio start and
-// keeps the rest; a removal that does not happen leaves the file as it was.
+// Soft or full removal takes exactly the tag (never beyond the audio start)
+// and keeps the rest; a removal that does not happen leaves the file as it was.
 std::string checkRemoval(const std::string& path, int soft);
 
 }  // namespace invariants

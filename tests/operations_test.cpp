@@ -466,8 +466,8 @@ TEST_F(RemoveWalks, SoftKeepsTheLengthFullDropsTheTag) {
 
 // --- Tags the reader cannot hold whole -----------------------------------------------------
 
-TEST_F(ForeignTags, AV24TagIsLeftAloneAndACoverPictureIsKept) {
-    const Bytes v24 = concat({v2Header(4, 0, 20), frame("TIT2", textBody("v2.4")), ByteBuilder().zeros(5), audio(400)});
+TEST_F(ForeignTags, AnUnsupportedVersionIsLeftAloneAndACoverPictureIsKept) {
+    const Bytes v24 = concat({v2Header(5, 0, 20), frame("TIT2", textBody("v2.4")), ByteBuilder().zeros(5), audio(400)});
     const std::string newer = folder.make("a-v24.mp3", concat({v24, v1Trailer("x", 1, 1)}));
     const Bytes picture = frame("APIC", ByteBuilder().bytes({0}).text("image/jpeg").bytes({0, 3, 0, 0xFF, 0xD8, 0xFF, 0xE0}).zeros(64));
     const std::string cover = folder.make("b-cover.mp3", concat({v2Tag({textFrame("TIT2", "T"), picture}), audio(400),
@@ -477,14 +477,14 @@ TEST_F(ForeignTags, AV24TagIsLeftAloneAndACoverPictureIsKept) {
     then("make the cover file current", [this] { script::clickRow(main(), res::kFileList, 1); });
     then("v2 view", [this] { script::click(main(), res::kViewV2); });
     then("write v2 over both", [this] { script::click(main(), res::kApplyV2); });
-    then("the v2.4 file is reported", [newer] {
+    then("the v2.5 file is reported", [newer] {
         ASSERT_EQ(platform::shownMessageBoxes().size(), 1u);
         EXPECT_EQ(platform::shownMessageBoxes().back().text, formatted(tags::msg::kUnsupportedVersion, newer));
         script::pressOk();
     });
     then("copy v1 into v2 as well", [this] { script::click(main(), res::kCopyV1ToV2); });
     then("reported again", [this] { script::pressOk(); });
-    then("the v2.4 file is untouched and the picture is still there", [this, newer, cover, newerBefore] {
+    then("the v2.5 file is untouched and the picture is still there", [this, newer, cover, newerBefore] {
         EXPECT_EQ(readAll(newer), newerBefore);
         tags::V2Tag tag;
         ASSERT_EQ(tag.read(cover.c_str()), tags::TagSuccess);

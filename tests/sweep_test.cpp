@@ -67,11 +67,11 @@ std::string pathIn(const TestFolder& folder, const std::string& relative) { retu
 Bytes v1Trailer(std::string_view title = "Song") { return ByteBuilder().text("TAG").field(title, 30).zeros(92).bytes({0, 1, 17}); }
 
 // A tag with a title and a JPEG cover (FF D8 FF E0 inside), padding, audio.
-Bytes v2Tagged(std::size_t padding) {
+Bytes v2Tagged(std::size_t padding, std::uint8_t version = 3) {
     const Bytes frames = concat({frame("TIT2", textBody("Song")),
                                  frame("APIC", ByteBuilder().bytes({0}).text("image/jpeg").bytes({0, 3, 0, 0xFF, 0xD8, 0xFF, 0xE0})
                                                    .zeros(300))});
-    return concat({v2Header(3, 0, static_cast<std::uint32_t>(frames.size() + padding)), frames, Bytes(padding, 0), audio(5000)});
+    return concat({v2Header(version, 0, static_cast<std::uint32_t>(frames.size() + padding)), frames, Bytes(padding, 0), audio(5000)});
 }
 
 void makeMusic(const TestFolder& folder, const Bytes& contents) {
@@ -187,6 +187,9 @@ std::vector<SweptOperation> sweptOperations(platform::WindowHandle main) {
          TagFileError, true},
         {"V2 write to a file without a tag", music(audio(3000)), [](auto& f) { return writeV2Title(f, 20); }, TagSuccess,
          TagFileError, true},
+        {"V2.4 write that grows the file", music(v2Tagged(0, 4)), [](auto& f) { return writeV2Title(f, 2000); }, TagSuccess,
+         TagFileError, true},
+        {"V2.4 full removal", music(v2Tagged(600, 4)), removeV2(0), TagSuccess, TagFileError, true},
         {"V2 soft removal", music(v2Tagged(600)), removeV2(1), TagSuccess, TagFileError, true},
         // Tags beyond a page: the overwrite goes under a journal.
         {"V2 write in place of a large tag, journaled", music(v2Tagged(6000)), [](auto& f) { return writeV2Title(f, 20); },

@@ -62,10 +62,10 @@ TEST(V1Read, TakesEveryFieldOfTheTrailer) {
     EXPECT_EQ(tag.genre, 17);
 }
 
-TEST(V1Read, FullFieldsAndAThirtyCharacterCommentAreTakenAsID3v11) {
+TEST(V1Read, FullFieldsAndAThirtyCharacterID3v10CommentHaveNoTrack) {
     TestFolder folder;
     const std::string thirty(30, 'x');
-    // An ID3v1.0 comment of 30 characters: byte 125 is 'Y', byte 126 ('Z') is read as the track.
+    // An ID3v1.0 comment of 30 characters: byte 125 is 'Y', byte 126 ('Z') is its last.
     const Bytes v10 = ByteBuilder().text("TAG").text(thirty).text(thirty).text(thirty).text("2001")
                           .text(std::string(28, 'c')).text("YZ").bytes({5});
     const std::string path = folder.make("a.mp3", v10);
@@ -73,8 +73,8 @@ TEST(V1Read, FullFieldsAndAThirtyCharacterCommentAreTakenAsID3v11) {
     ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
     EXPECT_EQ(std::string(tag.title), thirty);
     EXPECT_EQ(std::string(tag.album), thirty);
-    EXPECT_EQ(std::string(tag.comment), std::string(28, 'c'));
-    EXPECT_EQ(tag.track, 'Z');
+    EXPECT_EQ(std::string(tag.comment), std::string(28, 'c') + "YZ");
+    EXPECT_EQ(tag.track, 0);
     EXPECT_EQ(tag.genre, 5);
 }
 
@@ -104,9 +104,10 @@ TEST(V1Write, IntoAnExistingTrailerChangesOnlyTheChosenFields) {
     ASSERT_EQ(tag.write(path.c_str(), tags::kFieldTitle), tags::TagSuccess);
     EXPECT_EQ(readAll(path), concat({audio(2000), trailer({"Title", "Old artist", "Old album", "1980", "Old", 'q', 3, 9})}));
 
-    // Writing the comment also clears the byte that makes the trailer ID3v1.1.
+    // The old trailer is ID3v1.0 (byte 125 is 'q'): its comment runs over
+    // byte 126 too, and a new short comment makes it ID3v1.1 without a track.
     ASSERT_EQ(tag.write(path.c_str(), tags::kFieldComment | tags::kFieldGenre), tags::TagSuccess);
-    EXPECT_EQ(readAll(path), concat({audio(2000), trailer({"Title", "Old artist", "Old album", "1980", "Comment", 0, 3, 17})}));
+    EXPECT_EQ(readAll(path), concat({audio(2000), trailer({"Title", "Old artist", "Old album", "1980", "Comment", 0, 0, 17})}));
 
     ASSERT_EQ(tag.write(path.c_str(), 0), tags::TagSuccess);
     ASSERT_EQ(tag.write(path.c_str(), tags::kAllFields), tags::TagSuccess);

@@ -160,13 +160,13 @@ TEST(V2TagWrite, FrameFlagBytesAreWrittenAsTheSlotHoldsThem) {
     EXPECT_EQ(readAll(path), expected);
 }
 
-TEST(V2TagWrite, Version4RecordIsWrittenAsVersion3KeepingItsRevision) {
+TEST(V2TagWrite, UnsupportedVersionRecordIsWrittenAsVersion3KeepingItsRevision) {
     TestFolder folder;
     V2Tag tag;
-    // A record read from an ID3v2.4 file: every slot empty, revision from the file.
+    // A record read from an ID3v2.5 file: every slot empty, revision from the file.
     const std::string path = folder.make("f.mp3", ByteBuilder()
                                                       .text("ID3")
-                                                      .bytes({0x04, 0x02})  // version, revision
+                                                      .bytes({0x05, 0x02})  // version, revision
                                                       .bytes({0x00})
                                                       .bytes({0x00, 0x00, 0x01, 0x3E})
                                                       .append(frame("TIT2", {0x00, 0x41}))
