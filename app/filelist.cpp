@@ -56,9 +56,12 @@ void addChosenFolder(WindowHandle window, WindowHandle list) {
 
 void useListFile(WindowHandle window, WindowHandle list, bool saving) {
     CurrentPath[0] = '\0';
-    if (!chooseFile(window, saving ? kSaveListTitle : kLoadListTitle, kListFilters, CurrentPath, ".", saving, 0)) return;
-    if (saving) saveFileList(window, CurrentPath, list);
-    else loadFileList(window, CurrentPath, list);
+    if (!chooseFile(window, saving ? kSaveListTitle : kLoadListTitle, kListFilters, CurrentPath, ".", saving, 0))
+        return;
+    if (saving)
+        saveFileList(window, CurrentPath, list);
+    else
+        loadFileList(window, CurrentPath, list);
 }
 
 // The list file moves in blocks of records, not a system call per record.
@@ -169,8 +172,10 @@ void addDroppedPaths(WindowHandle window, std::span<const std::string> paths) {
     const WindowHandle list = platform::getDlgItem(window, res::kFileList);
     bool allAdded = true;
     for (const std::string& path : paths) {
-        if (platform::pathKind(path) == platform::PathKind::Folder) addFolderTree(list, path);
-        else allAdded = addEntry(list, path) && allAdded;
+        if (platform::pathKind(path) == platform::PathKind::Folder)
+            addFolderTree(list, path);
+        else
+            allAdded = addEntry(list, path) && allAdded;
     }
     if (!allAdded) platform::messageBox(window, kAddFailed, kAddErrorTitle);
 }
@@ -195,8 +200,8 @@ int saveFileList(WindowHandle owner, const char* path, WindowHandle list) {
         return 0;
     }
     platform::TempFile temp;
-    const bool saved = temp.create(platform::folderOf(path)) == 0 && writeRecords(list, temp.file()) &&
-                       temp.replace(original) == 0;
+    const bool saved =
+        temp.create(platform::folderOf(path)) == 0 && writeRecords(list, temp.file()) && temp.replace(original) == 0;
     if (!saved) {
         original.close();
         if (!existed) platform::deleteFile(path);  // nothing of the failed save stays

@@ -25,7 +25,9 @@ using platform::WParam;
 
 constexpr int kListExtent = 1024;  // pixels, so that long paths can be scrolled into view
 
-bool isChecked(WindowHandle window, int id) { return platform::isDlgButtonChecked(window, id) == platform::BST_CHECKED; }
+bool isChecked(WindowHandle window, int id) {
+    return platform::isDlgButtonChecked(window, id) == platform::BST_CHECKED;
+}
 
 void enableItem(WindowHandle window, int id, bool enable) {
     platform::enableWindow(platform::getDlgItem(window, id), enable);
@@ -125,20 +127,15 @@ std::intptr_t MainWindow(WindowHandle window, unsigned message, WParam wParam, L
     // A running walk owns the list; what would change it waits until it ends.
     if (walking::deferDuringWalk(window, message, wParam, lParam)) return platform::kHandled;
     switch (message) {
-        case platform::WM_INITDIALOG:
-            initialise(window);
-            return platform::kHandled;
-        case platform::WM_CLOSE:
-            platform::postQuitMessage(0);
-            return platform::kHandled;
+        case platform::WM_INITDIALOG: initialise(window); return platform::kHandled;
+        case platform::WM_CLOSE: platform::postQuitMessage(0); return platform::kHandled;
         case platform::WM_COMMAND:
             command(window, static_cast<int>(platform::loWord(wParam)), platform::hiWord(wParam));
             return platform::kHandled;
         case platform::WM_DROPFILES:
             addDroppedPaths(window, platform::takeDroppedFiles(wParam));
             return platform::kHandled;
-        default:
-            return platform::kNotHandled;
+        default: return platform::kNotHandled;
     }
 }
 

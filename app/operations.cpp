@@ -143,7 +143,8 @@ void copyV1ToV2File(WindowHandle main) {
 // "5/12" is track 5 of 12: only the digits before the slash count.
 unsigned char trackFromText(std::string_view text) {
     const std::string_view number = text.substr(0, text.find(kTrackSeparator));
-    return static_cast<unsigned char>(static_cast<std::uint32_t>(decimalTextValue(number, number.size())) & kTrackByteMask);
+    return static_cast<unsigned char>(static_cast<std::uint32_t>(decimalTextValue(number, number.size())) &
+                                      kTrackByteMask);
 }
 
 // The genre byte a TCON text names: a table name, or a reference such as "(17)".

@@ -33,7 +33,8 @@ void queryInto(const platform::RegKey& key, const char* name, int& setting) {
 
 bool storeDword(platform::RegKey& key, const char* name, int value) {
     std::array<std::uint8_t, kDwordSize> bytes{};
-    for (std::size_t i = 0; i < kDwordSize; ++i) bytes[i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i));
+    for (std::size_t i = 0; i < kDwordSize; ++i)
+        bytes[i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i));
     return platform::regSetValueEx(key, name, platform::REG_DWORD, bytes) == platform::ERROR_SUCCESS;
 }
 
@@ -81,43 +82,41 @@ void loadSettings() {
 
 std::intptr_t OptionsDialog(WindowHandle dialog, unsigned message, WParam wParam, LParam) {
     switch (message) {
-        case platform::WM_INITDIALOG:
-            initOptions(dialog);
-            return platform::kHandled;
+        case platform::WM_INITDIALOG: initOptions(dialog); return platform::kHandled;
         case platform::WM_COMMAND:
             switch (static_cast<int>(platform::loWord(wParam))) {
-                case res::kOptionsV1Soft: walking::checkOneOfPair(dialog, res::kOptionsV1Soft, res::kOptionsV1Full); break;
-                case res::kOptionsV1Full: walking::checkOneOfPair(dialog, res::kOptionsV1Full, res::kOptionsV1Soft); break;
-                case res::kOptionsV2Soft: walking::checkOneOfPair(dialog, res::kOptionsV2Soft, res::kOptionsV2Full); break;
-                case res::kOptionsV2Full: walking::checkOneOfPair(dialog, res::kOptionsV2Full, res::kOptionsV2Soft); break;
+                case res::kOptionsV1Soft:
+                    walking::checkOneOfPair(dialog, res::kOptionsV1Soft, res::kOptionsV1Full);
+                    break;
+                case res::kOptionsV1Full:
+                    walking::checkOneOfPair(dialog, res::kOptionsV1Full, res::kOptionsV1Soft);
+                    break;
+                case res::kOptionsV2Soft:
+                    walking::checkOneOfPair(dialog, res::kOptionsV2Soft, res::kOptionsV2Full);
+                    break;
+                case res::kOptionsV2Full:
+                    walking::checkOneOfPair(dialog, res::kOptionsV2Full, res::kOptionsV2Soft);
+                    break;
                 case platform::IDOK: acceptOptions(dialog); break;
                 case platform::IDCANCEL: platform::endDialog(dialog, platform::IDCANCEL); break;
                 default: break;
             }
             return platform::kHandled;
-        case platform::WM_CLOSE:
-            platform::endDialog(dialog, platform::IDCANCEL);
-            return platform::kHandled;
-        default:
-            return platform::kNotHandled;
+        case platform::WM_CLOSE: platform::endDialog(dialog, platform::IDCANCEL); return platform::kHandled;
+        default: return platform::kNotHandled;
     }
 }
 
 std::intptr_t AboutDialog(WindowHandle dialog, unsigned message, WParam wParam, LParam) {
     switch (message) {
-        case platform::WM_INITDIALOG:
-            AboutDialogHandle = dialog;
-            return platform::kHandled;
+        case platform::WM_INITDIALOG: AboutDialogHandle = dialog; return platform::kHandled;
         case platform::WM_COMMAND:
             // Command 2 (the Esc key) is no command of this box: it stays open.
             if (platform::loWord(wParam) == platform::IDOK) platform::endDialog(dialog, platform::IDOK);
             if (platform::loWord(wParam) == res::kAboutWebSite) platform::shellOpen(res::kMakerWebSiteAddress);
             return platform::kHandled;
-        case platform::WM_CLOSE:
-            platform::endDialog(dialog, platform::IDOK);
-            return platform::kHandled;
-        default:
-            return platform::kNotHandled;
+        case platform::WM_CLOSE: platform::endDialog(dialog, platform::IDOK); return platform::kHandled;
+        default: return platform::kNotHandled;
     }
 }
 

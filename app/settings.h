@@ -18,6 +18,7 @@ std::intptr_t AboutDialog(WindowHandle dialog, unsigned message, platform::WPara
 
 // Runs a secondary dialog modally without an owner, unless it is open already.
 // The dialog's WM_INITDIALOG gets param.
-void openSecondaryDialog(WindowHandle& openHandle, int templateId, platform::DialogProc proc, platform::LParam param = 0);
+void openSecondaryDialog(WindowHandle& openHandle, int templateId, platform::DialogProc proc,
+                         platform::LParam param = 0);
 
 }  // namespace app

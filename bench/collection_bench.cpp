@@ -161,10 +161,12 @@ public:
     Session() : steps_([](const std::string& why) { bench_support::fail(why); }) {}
 
     void then(std::string name, std::function<void()> action) {
-        plan_.push_back({std::move(name), [action] {
+        plan_.push_back({std::move(name),
+                         [action] {
                              action();
                              return true;
-                         }, false});
+                         },
+                         false});
     }
     void timed(std::string name, Samples& samples, std::function<void()> action) {
         then(std::move(name), [this, &samples, action] {
@@ -176,11 +178,13 @@ public:
     // Waits through `pumps` pumps of a walk, then does the action.
     void afterPumps(std::string name, long pumps, std::function<void()> action) {
         auto left = std::make_shared<long>(pumps);
-        plan_.push_back({std::move(name), [left, action] {
+        plan_.push_back({std::move(name),
+                         [left, action] {
                              if (--*left > 0) return false;
                              action();
                              return true;
-                         }, true});
+                         },
+                         true});
     }
     void startClock(Samples& samples) {
         started_ = Clock::now();
@@ -208,8 +212,10 @@ private:
             if (!next.action()) plan_.push_front(next);
             feed();
         };
-        if (next.duringPump) steps_.whilePumping(next.name, action);
-        else steps_.then(next.name, action);
+        if (next.duringPump)
+            steps_.whilePumping(next.name, action);
+        else
+            steps_.then(next.name, action);
     }
     void settle() {
         if (pending_ != nullptr) pending_->values.push_back(since(started_));
@@ -255,9 +261,8 @@ void typeIntoDialog(const char* caption, const std::string& text) {
 // A file dialog that takes the path typed into it, timed from its Enter.
 void chooseListFile(Session& session, int command, const char* caption, Samples& samples) {
     session.then(std::string("choose ") + caption, [command] { script::menu(mainWindow(), command); });
-    session.then("type the list file's path", [caption] {
-        typeIntoDialog(caption, (fs::current_path() / kListFile).string());
-    });
+    session.then("type the list file's path",
+                 [caption] { typeIntoDialog(caption, (fs::current_path() / kListFile).string()); });
     session.timed(std::string("Enter in ") + caption, samples, [] { script::key(Key::Enter); });
 }
 
@@ -291,12 +296,15 @@ void measureSize(const std::string& tree, int size, Figures& figures) {
         platform::setFocus(fileList());
     });
     const int spacing = size / kRepeats;
-    repeatTimed(session, "click a row", f("selection"), [](int) {},
-                [spacing](int i) { script::clickRow(mainWindow(), res::kFileList, i * spacing + 1); });
-    repeatTimed(session, "PgDn", f("PgDn"), [](int) { platform::setFocus(fileList()); },
-                [](int) { script::key(Key::PageDown); });
-    repeatTimed(session, "End", f("End"), [spacing](int i) { platform::listSetCurSel(fileList(), i * spacing); },
-                [](int) { script::key(Key::End); });
+    repeatTimed(
+        session, "click a row", f("selection"), [](int) {},
+        [spacing](int i) { script::clickRow(mainWindow(), res::kFileList, i * spacing + 1); });
+    repeatTimed(
+        session, "PgDn", f("PgDn"), [](int) { platform::setFocus(fileList()); },
+        [](int) { script::key(Key::PageDown); });
+    repeatTimed(
+        session, "End", f("End"), [spacing](int i) { platform::listSetCurSel(fileList(), i * spacing); },
+        [](int) { script::key(Key::End); });
     session.then("redraw the main window", [&] {
         for (int i = 0; i < kRepeats; ++i) f("redraw").values.push_back(paintMainWindow());
     });
@@ -335,13 +343,20 @@ struct Row {
 };
 
 constexpr Row kRows[] = {
-    {"add", true, 1e6, "us/entry"},       {"find | sort", true, 1e6, "us/entry"},
-    {"save", true, 1e6, "us/entry"},      {"write its bytes", true, 1e6, "us/entry"},
-    {"load", true, 1e6, "us/entry"},      {"read its bytes", true, 1e6, "us/entry"},
-    {"Borrar Todo", true, 1e6, "us/entry"}, {"v1 walk", true, 1e6, "us/entry"},
-    {"C loop", true, 1e6, "us/entry"},    {"selection", false, 1e3, "ms"},
-    {"PgDn", false, 1e3, "ms"},           {"End", false, 1e3, "ms"},
-    {"redraw", false, 1e3, "ms"},         {"Cancel", false, 1e3, "ms"},
+    {"add", true, 1e6, "us/entry"},
+    {"find | sort", true, 1e6, "us/entry"},
+    {"save", true, 1e6, "us/entry"},
+    {"write its bytes", true, 1e6, "us/entry"},
+    {"load", true, 1e6, "us/entry"},
+    {"read its bytes", true, 1e6, "us/entry"},
+    {"Borrar Todo", true, 1e6, "us/entry"},
+    {"v1 walk", true, 1e6, "us/entry"},
+    {"C loop", true, 1e6, "us/entry"},
+    {"selection", false, 1e3, "ms"},
+    {"PgDn", false, 1e3, "ms"},
+    {"End", false, 1e3, "ms"},
+    {"redraw", false, 1e3, "ms"},
+    {"Cancel", false, 1e3, "ms"},
     {"resident MB", false, 1, "MB"},
 };
 

@@ -22,7 +22,8 @@ constexpr int kCommentId = 10;
 constexpr std::array<ControlTemplate, 1> kControls = {{
     {WindowClass::Edit, kCommentId, 4, 4, 89, 25, "", ES_MULTILINE | WS_VSCROLL | WS_BORDER | WS_TABSTOP},
 }};
-constexpr std::array<DialogTemplate, 1> kDialogs = {{{1, "Comentario", 0, 0, 100, 40, WS_CAPTION | WS_VISIBLE, 0, 8, kControls}}};
+constexpr std::array<DialogTemplate, 1> kDialogs = {
+    {{1, "Comentario", 0, 0, 100, 40, WS_CAPTION | WS_VISIBLE, 0, 8, kControls}}};
 const Module kModule{kDialogs, {}, {}};
 
 // Words and blanks, as a person types them, in one paragraph.

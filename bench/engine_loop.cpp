@@ -109,13 +109,15 @@ bool limitTruncate(const char* path) {
     const int fd = open(path, O_RDWR | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st {};
-    const bool ok = fstat(fd, &st) == 0 && st.st_size >= kTrailer && ftruncate(fd, st.st_size - kTrailer) == 0 && fsync(fd) == 0;
+    const bool ok =
+        fstat(fd, &st) == 0 && st.st_size >= kTrailer && ftruncate(fd, st.st_size - kTrailer) == 0 && fsync(fd) == 0;
     return close(fd) == 0 && ok;
 }
 
 const std::map<std::string, PerFile> kModes = {
-    {"title-artist", titleArtist}, {"remove-both", removeBoth}, {"v1-title", v1Title}, {"v1-remove", v1Remove},
-    {"ref-4k", limit4k},           {"ref-copy", limitCopy},     {"ref-truncate", limitTruncate},
+    {"title-artist", titleArtist},   {"remove-both", removeBoth}, {"v1-title", v1Title},
+    {"v1-remove", v1Remove},         {"ref-4k", limit4k},         {"ref-copy", limitCopy},
+    {"ref-truncate", limitTruncate},
 };
 
 }  // namespace

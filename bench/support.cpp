@@ -34,7 +34,8 @@ IoCounters readIoCounters() {
     const int fd = ::open("/proc/self/io", O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw std::runtime_error("cannot open /proc/self/io");
     std::size_t used = 0;
-    for (ssize_t got; (got = ::read(fd, buffer + used, sizeof buffer - 1 - used)) > 0;) used += static_cast<std::size_t>(got);
+    for (ssize_t got; (got = ::read(fd, buffer + used, sizeof buffer - 1 - used)) > 0;)
+        used += static_cast<std::size_t>(got);
     ::close(fd);
     buffer[used] = '\0';
     const std::string_view text(buffer, used);
@@ -45,7 +46,8 @@ void fail(const std::string& what) { throw std::runtime_error(what + ": " + std:
 
 void writeAt(const std::string& path, std::uint64_t offset, const Bytes& bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0 || ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset)) != static_cast<ssize_t>(bytes.size())) {
+    if (fd < 0 ||
+        ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset)) != static_cast<ssize_t>(bytes.size())) {
         fail("cannot write " + path);
     }
     ::close(fd);
@@ -99,7 +101,8 @@ void writeAudio(const std::string& path, std::int64_t size) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) fail("cannot create " + path);
     for (std::int64_t left = size; left > 0;) {
-        const std::size_t take = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(block.size())));
+        const std::size_t take =
+            static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(block.size())));
         if (::write(fd, block.data(), take) != static_cast<ssize_t>(take)) fail("cannot write " + path);
         left -= static_cast<std::int64_t>(take);
     }
@@ -108,7 +111,8 @@ void writeAudio(const std::string& path, std::int64_t size) {
 
 void setText(tags::V2Tag& tag, tags::FieldMask bit, std::string_view text, std::size_t skip) {
     tag.freeFields(bit);
-    if (tag.allocFields(bit, static_cast<std::uint32_t>(skip + text.size())) != tags::TagSuccess) throw std::bad_alloc();
+    if (tag.allocFields(bit, static_cast<std::uint32_t>(skip + text.size())) != tags::TagSuccess)
+        throw std::bad_alloc();
     const std::size_t slot = tags::slotOfBit(static_cast<std::size_t>(std::countr_zero(bit)));
     std::memcpy(tag.slots[slot].buffer.get() + skip, text.data(), text.size());
 }

@@ -50,8 +50,10 @@ public:
     ~Probe() {
         const double n = static_cast<double>(state_.iterations());
         if (n == 0) return;
-        state_.counters["read_bytes"] = benchmark::Counter(static_cast<double>(read_), benchmark::Counter::kAvgIterations);
-        state_.counters["written_bytes"] = benchmark::Counter(static_cast<double>(written_), benchmark::Counter::kAvgIterations);
+        state_.counters["read_bytes"] =
+            benchmark::Counter(static_cast<double>(read_), benchmark::Counter::kAvgIterations);
+        state_.counters["written_bytes"] =
+            benchmark::Counter(static_cast<double>(written_), benchmark::Counter::kAvgIterations);
         state_.SetItemsProcessed(state_.iterations());
     }
 
@@ -132,7 +134,8 @@ void BM_V2WriteInPlace(benchmark::State& state) {
     Probe probe(state);
     int turn = 0;
     for (auto _ : state) {
-        if (!probe.time([&] { return records[turn ^= 1].write(kWorkFile, tags::kAllFields, tags::kDefaultPadding); })) break;
+        if (!probe.time([&] { return records[turn ^= 1].write(kWorkFile, tags::kAllFields, tags::kDefaultPadding); }))
+            break;
     }
 }
 
@@ -214,10 +217,9 @@ void BM_V2Read(benchmark::State& state) {
 // for the usual minimum time; rewrites of the large file run a few times only.
 #define LIRVANE_IN_PLACE(fn) \
     BENCHMARK(fn)->Arg(kSmallFile)->Arg(kLargeFile)->UseManualTime()->Unit(benchmark::kMicrosecond)
-#define LIRVANE_REWRITE(fn)                                                                     \
-    BENCHMARK(fn)->Arg(kSmallFile)->UseManualTime()->Unit(benchmark::kMillisecond);            \
-    BENCHMARK(fn)->Arg(kLargeFile)->Iterations(kRewriteIterationsLarge)->UseManualTime()->Unit( \
-        benchmark::kMillisecond)
+#define LIRVANE_REWRITE(fn)                                                         \
+    BENCHMARK(fn)->Arg(kSmallFile)->UseManualTime()->Unit(benchmark::kMillisecond); \
+    BENCHMARK(fn)->Arg(kLargeFile)->Iterations(kRewriteIterationsLarge)->UseManualTime()->Unit(benchmark::kMillisecond)
 
 LIRVANE_IN_PLACE(BM_V1Write);
 LIRVANE_IN_PLACE(BM_V2WriteInPlace);

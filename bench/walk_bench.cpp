@@ -121,7 +121,8 @@ void BM_Walk(benchmark::State& state, int command) {
         steps.then("fill the list and press the button", [&] {
             const platform::WindowHandle main = platform::script::window("Lirvane v3.0");
             prepareMainWindow(main);
-            platform::postMessage(main, platform::WM_COMMAND, platform::makeWParam(static_cast<unsigned>(command), platform::BN_CLICKED), 0);
+            platform::postMessage(main, platform::WM_COMMAND,
+                                  platform::makeWParam(static_cast<unsigned>(command), platform::BN_CLICKED), 0);
             probe.start();
         });
         steps.then("the walk has ended", [&] {

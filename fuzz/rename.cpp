@@ -40,9 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string name = renaming::composeName(items, v1, v2, reads);
     if (const auto renamed = renaming::renamedPath(kCurrent, name)) {
         const std::string_view rest = std::string_view(*renamed).substr(std::string_view(kFolder).size());
-        if (renamed->rfind(kFolder, 0) != 0 || rest.find('/') != std::string_view::npos) fuzzing::require("another folder");
+        if (renamed->rfind(kFolder, 0) != 0 || rest.find('/') != std::string_view::npos)
+            fuzzing::require("another folder");
         if (renamed->find('\0') != std::string::npos) fuzzing::require("a zero byte in the path");
-        if (renamed->size() > platform::kMaxPath || !renamed->ends_with(".mp3")) fuzzing::require("a path out of shape");
+        if (renamed->size() > platform::kMaxPath || !renamed->ends_with(".mp3"))
+            fuzzing::require("a path out of shape");
     }
     v2.freeFields(tags::kAllFields);
     return 0;

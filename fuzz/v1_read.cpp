@@ -10,7 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char* field : {tag.title, tag.artist, tag.album}) {
         if (strnlen(field, sizeof tag.title) == sizeof tag.title) fuzzing::require("an unterminated field");
     }
-    if (strnlen(tag.year, sizeof tag.year) == sizeof tag.year || strnlen(tag.comment, sizeof tag.comment) == sizeof tag.comment) {
+    if (strnlen(tag.year, sizeof tag.year) == sizeof tag.year ||
+        strnlen(tag.comment, sizeof tag.comment) == sizeof tag.comment) {
         fuzzing::require("an unterminated field");
     }
     return 0;

@@ -72,8 +72,9 @@ std::int64_t readFully(int fd, std::optional<std::uint64_t> offset, std::span<st
     if (injectedReadFailure(offset ? "pread" : "read")) return -1;
     std::size_t done = 0;
     while (done < buffer.size()) {
-        const ssize_t got = offset ? ::pread(fd, buffer.data() + done, buffer.size() - done, static_cast<off_t>(*offset + done))
-                                   : ::read(fd, buffer.data() + done, buffer.size() - done);
+        const ssize_t got =
+            offset ? ::pread(fd, buffer.data() + done, buffer.size() - done, static_cast<off_t>(*offset + done))
+                   : ::read(fd, buffer.data() + done, buffer.size() - done);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return -1;
         if (got == 0) break;
@@ -86,8 +87,9 @@ std::int64_t readFully(int fd, std::optional<std::uint64_t> offset, std::span<st
 bool writeFully(int fd, std::optional<std::uint64_t> offset, std::span<const std::uint8_t> bytes, std::size_t allowed) {
     std::size_t done = 0;
     while (done < allowed) {
-        const ssize_t put = offset ? ::pwrite(fd, bytes.data() + done, allowed - done, static_cast<off_t>(*offset + done))
-                                   : ::write(fd, bytes.data() + done, allowed - done);
+        const ssize_t put = offset
+                                ? ::pwrite(fd, bytes.data() + done, allowed - done, static_cast<off_t>(*offset + done))
+                                : ::write(fd, bytes.data() + done, allowed - done);
         if (put < 0 && errno == EINTR) continue;
         if (put <= 0) return false;
         done += static_cast<std::size_t>(put);
@@ -215,7 +217,8 @@ int bufferedCopy(File& from, std::uint64_t fromOffset, File& to, std::uint64_t t
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(count, kCopyBuffer)));
     while (count > 0) {
         const std::uint64_t toBoundary = kCopyBuffer - toOffset % kCopyBuffer;
-        const auto chunk = std::span(buffer).first(static_cast<std::size_t>(std::min({count, toBoundary, std::uint64_t{buffer.size()}})));
+        const auto chunk = std::span(buffer).first(
+            static_cast<std::size_t>(std::min({count, toBoundary, std::uint64_t{buffer.size()}})));
         const std::int64_t got = from.readAt(fromOffset, chunk);
         if (got < 0) return errnoOr(EIO);
         if (static_cast<std::size_t>(got) < chunk.size()) return EIO;  // the source ended early
@@ -335,7 +338,8 @@ int copyAttributes(const File& from, File& to) {
 }
 
 void syncFolder(std::string_view folder) {
-    const int fd = injected("open folder") ? -1 : ::open(systemPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        injected("open folder") ? -1 : ::open(systemPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     if (!injected("fsync folder")) fsync(fd);
     ::close(fd);
@@ -389,7 +393,8 @@ int File::openResolved(std::string_view path, Access access) {
     const mode_t mode = access == Access::CreatePrivate ? kPrivateFileMode : kNewFileMode;
     int fd = mayCreate ? sysOpen(name, flags | O_EXCL, mode) : -1;
     const bool created = fd >= 0;
-    if (!created && (!mayCreate || errno == EEXIST) && access != Access::CreatePrivate) fd = sysOpen(name, flags & ~O_CREAT);
+    if (!created && (!mayCreate || errno == EEXIST) && access != Access::CreatePrivate)
+        fd = sysOpen(name, flags & ~O_CREAT);
     if (fd < 0) return errno;
     struct stat st {};
     if (const int error = checkOpened(fd, access, st); error != 0) {
@@ -424,7 +429,9 @@ std::int64_t File::read(std::span<std::uint8_t> buffer) {
     return got;
 }
 
-std::int64_t File::readAt(std::uint64_t offset, std::span<std::uint8_t> buffer) { return readFully(fd_, offset, buffer); }
+std::int64_t File::readAt(std::uint64_t offset, std::span<std::uint8_t> buffer) {
+    return readFully(fd_, offset, buffer);
+}
 
 bool File::write(std::span<const std::uint8_t> bytes) {
     const bool written = writeFully(fd_, std::nullopt, bytes, allowedWrite(position_, length_, bytes.size(), "write"));
@@ -479,9 +486,8 @@ int TempFile::create(std::string_view folder, std::string_view prefix) {
     const auto seed = static_cast<unsigned>(getpid()) ^ static_cast<unsigned>(std::time(nullptr));
     for (unsigned attempt = 0; attempt < kTempNameSpace; ++attempt) {
         char name[kMaxPath + 1];
-        const int length = std::snprintf(name, sizeof name, "%.*s%c%.*s%04X.tmp",
-                                         static_cast<int>(folder.size()), folder.data(), kSeparator,
-                                         static_cast<int>(prefix.size()), prefix.data(),
+        const int length = std::snprintf(name, sizeof name, "%.*s%c%.*s%04X.tmp", static_cast<int>(folder.size()),
+                                         folder.data(), kSeparator, static_cast<int>(prefix.size()), prefix.data(),
                                          (seed + attempt) % kTempNameSpace);
         if (length < 0 || static_cast<std::size_t>(length) > kMaxPath) return ENAMETOOLONG;
         const int fd = sysOpen(systemPath(name), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, kPrivateFileMode);
@@ -509,8 +515,10 @@ int TempFile::replace(const File& original) {
         if (!holds(target, original) || original.changedSinceOpen()) return kChangedMeanwhile;
         error = renameOver(path_, target, 0);
     } else if (error == 0) {
-        if (!holds(path_, original) || original.changedSinceOpen()) error = kChangedMeanwhile;
-        else if (sysUnlink(path_) != 0) error = errno;
+        if (!holds(path_, original) || original.changedSinceOpen())
+            error = kChangedMeanwhile;
+        else if (sysUnlink(path_) != 0)
+            error = errno;
         // A swap back that fails too leaves both files as they are: the one
         // under the temporary name may be the other program's.
         if (error != 0 && renameOver(path_, target, RENAME_EXCHANGE) != 0) path_.clear();
@@ -536,16 +544,15 @@ std::string joinPath(std::string_view folder, std::string_view name) {
     return path + std::string(name);
 }
 
-int deleteFile(std::string_view path) {
-    return sysUnlink(systemPath(path)) == 0 ? 0 : errno;
-}
+int deleteFile(std::string_view path) { return sysUnlink(systemPath(path)) == 0 ? 0 : errno; }
 
 int makeFolders(std::string_view folder, unsigned mode) {
     const std::string path = systemPath(folder);
     for (std::size_t slash = path.find(kSeparator, 1);; slash = path.find(kSeparator, slash + 1)) {
         const std::string part = path.substr(0, slash);
         struct stat st {};
-        if (::stat(part.c_str(), &st) != 0 && (injected("mkdir") || ::mkdir(part.c_str(), mode) != 0) && errno != EEXIST) {
+        if (::stat(part.c_str(), &st) != 0 && (injected("mkdir") || ::mkdir(part.c_str(), mode) != 0) &&
+            errno != EEXIST) {
             return errno;
         }
         if (slash == std::string::npos) return 0;
@@ -563,9 +570,7 @@ int moveFileNoReplace(std::string_view from, std::string_view to) {
     return ::unlink(source.c_str()) == 0 ? 0 : errno;
 }
 
-int changeFolder(std::string_view path) {
-    return ::chdir(systemPath(path).c_str()) == 0 ? 0 : errno;
-}
+int changeFolder(std::string_view path) { return ::chdir(systemPath(path).c_str()) == 0 ? 0 : errno; }
 
 std::string currentFolder() {
     char buffer[PATH_MAX];

@@ -167,7 +167,7 @@ enum class PathKind { Missing, File, Folder };
 PathKind pathKind(std::string_view path);  // follows symbolic links
 
 struct FolderEntry {
-    std::string name;  // the file system's bytes
+    std::string name;       // the file system's bytes
     bool isFolder = false;  // a symbolic link to a folder is not a folder here
 };
 
@@ -191,12 +191,12 @@ private:
 
 // Fault injection for tests. Counts start when the plan is set.
 struct FaultPlan {
-    int failCall = 0;              // the Nth file-system call of any kind fails (EIO); 0 never
-    int failWrite = 0;             // the Nth File::write fails (EIO); 0 never
-    std::int64_t spaceLeft = -1;   // bytes that still fit on the disk; -1 no limit
-    int failRead = 0;              // the Nth File::read fails (EIO); 0 never
-    bool failReplace = false;      // the final rename of TempFile::replace fails
-    bool refuseKernelCopy = false; // copy_file_range reports EXDEV, as across file systems
+    int failCall = 0;               // the Nth file-system call of any kind fails (EIO); 0 never
+    int failWrite = 0;              // the Nth File::write fails (EIO); 0 never
+    std::int64_t spaceLeft = -1;    // bytes that still fit on the disk; -1 no limit
+    int failRead = 0;               // the Nth File::read fails (EIO); 0 never
+    bool failReplace = false;       // the final rename of TempFile::replace fails
+    bool refuseKernelCopy = false;  // copy_file_range reports EXDEV, as across file systems
     // Runs just before the Nth file-system call: another program acting at
     // that moment (0 never).
     int interveneAt = 0;

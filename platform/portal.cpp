@@ -84,7 +84,8 @@ dbus_uint32_t chooserVersion(DBusConnection* connection) {
     }
     const Message reply = call(connection, get.get());
     DBusMessageIter top, variant;
-    if (!reply || !dbus_message_iter_init(reply.get(), &top) || dbus_message_iter_get_arg_type(&top) != DBUS_TYPE_VARIANT) {
+    if (!reply || !dbus_message_iter_init(reply.get(), &top) ||
+        dbus_message_iter_get_arg_type(&top) != DBUS_TYPE_VARIANT) {
         return 0;
     }
     dbus_message_iter_recurse(&top, &variant);
@@ -179,8 +180,8 @@ std::string requestPath(DBusConnection* connection, const std::string& token) {
 }
 
 void listenTo(DBusConnection* connection, const std::string& path) {
-    const std::string rule = std::string("type='signal',interface='") + kRequestInterface +
-                             "',member='Response',path='" + path + "'";
+    const std::string rule =
+        std::string("type='signal',interface='") + kRequestInterface + "',member='Response',path='" + path + "'";
     dbus_bus_add_match(connection, rule.c_str(), nullptr);
 }
 
@@ -249,7 +250,8 @@ void closeRequest(DBusConnection* connection, const std::string& handle) {
     if (close) call(connection, close.get());
 }
 
-FileAnswer awaitResponse(DBusConnection* connection, const std::string& handle, const std::function<bool()>& whileWaiting) {
+FileAnswer awaitResponse(DBusConnection* connection, const std::string& handle,
+                         const std::function<bool()>& whileWaiting) {
     for (;;) {
         if (!whileWaiting()) {
             closeRequest(connection, handle);

@@ -365,7 +365,8 @@ using HiveChange = std::function<bool(Hive&)>;  // false: nothing to write
 
 // The first hive: moved into place only if no other program made one first.
 int createHive(const std::string& folder, const std::string& path, const HiveChange& change) {
-    if (const int error = makeFolders(folder, kNewFolderMode); error != 0) return codeFromErrno(error, ERROR_WRITE_FAULT);
+    if (const int error = makeFolders(folder, kNewFolderMode); error != 0)
+        return codeFromErrno(error, ERROR_WRITE_FAULT);
     if (!folderWritable(folder)) return ERROR_ACCESS_DENIED;
     Hive hive;
     change(hive);
@@ -415,7 +416,8 @@ struct RegKeyAccess {
     static const RegKey::State* state(const RegKey& key) { return key.state_.get(); }
     static void open(RegKey& key, RegRoot root, std::string_view subKey, std::uint32_t access,
                      std::vector<RegValue> values) {
-        key.state_ = std::make_unique<RegKey::State>(RegKey::State{root, std::string(subKey), access, std::move(values)});
+        key.state_ =
+            std::make_unique<RegKey::State>(RegKey::State{root, std::string(subKey), access, std::move(values)});
     }
 };
 
@@ -468,8 +470,8 @@ int regCreateKeyEx(RegRoot root, std::string_view subKey, std::uint32_t access, 
     return ERROR_SUCCESS;
 }
 
-int regQueryValueEx(const RegKey& key, std::string_view name, std::uint32_t* type,
-                    std::span<std::uint8_t> data, std::uint32_t& size) {
+int regQueryValueEx(const RegKey& key, std::string_view name, std::uint32_t* type, std::span<std::uint8_t> data,
+                    std::uint32_t& size) {
     const auto* state = RegKeyAccess::state(key);
     if (state == nullptr) return ERROR_INVALID_HANDLE;
     if ((state->access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;

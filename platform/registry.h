@@ -46,10 +46,10 @@
 namespace platform {
 
 inline constexpr int ERROR_SUCCESS = 0;
-inline constexpr int ERROR_FILE_NOT_FOUND = 2;      // no such key or value
-inline constexpr int ERROR_ACCESS_DENIED = 5;       // the hive cannot be written, or the key lacks the right
-inline constexpr int ERROR_INVALID_HANDLE = 6;      // the key is not open
-inline constexpr int ERROR_INVALID_DATA = 13;       // a write found the hive corrupt
+inline constexpr int ERROR_FILE_NOT_FOUND = 2;  // no such key or value
+inline constexpr int ERROR_ACCESS_DENIED = 5;   // the hive cannot be written, or the key lacks the right
+inline constexpr int ERROR_INVALID_HANDLE = 6;  // the key is not open
+inline constexpr int ERROR_INVALID_DATA = 13;   // a write found the hive corrupt
 inline constexpr int ERROR_WRITE_FAULT = 29;
 inline constexpr int ERROR_READ_FAULT = 30;
 inline constexpr int ERROR_SHARING_VIOLATION = 32;  // another program holds the hive
@@ -110,8 +110,8 @@ int regCreateKeyEx(RegRoot root, std::string_view subKey, std::uint32_t access, 
 // Copies a value's data to the front of the buffer and its length to size.
 // When the data is longer than the buffer: ERROR_MORE_DATA, size set, the
 // buffer untouched. A missing value touches neither. type may be null.
-int regQueryValueEx(const RegKey& key, std::string_view name, std::uint32_t* type,
-                    std::span<std::uint8_t> data, std::uint32_t& size);
+int regQueryValueEx(const RegKey& key, std::string_view name, std::uint32_t* type, std::span<std::uint8_t> data,
+                    std::uint32_t& size);
 
 // Stores a value (an empty name is the key's unnamed value) in the hive file.
 int regSetValueEx(RegKey& key, std::string_view name, std::uint32_t type, std::span<const std::uint8_t> data);

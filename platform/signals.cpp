@@ -88,7 +88,8 @@ int noteTemporary(const char* path) {
 }
 
 void forgetTemporary(int slot) {
-    if (slot >= 0 && static_cast<std::size_t>(slot) < kTemporarySlots) stopState().temporaries[static_cast<std::size_t>(slot)].used.store(false);
+    if (slot >= 0 && static_cast<std::size_t>(slot) < kTemporarySlots)
+        stopState().temporaries[static_cast<std::size_t>(slot)].used.store(false);
 }
 
 }  // namespace platform

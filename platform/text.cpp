@@ -47,7 +47,7 @@ struct AlternatingCase {
 };
 
 constexpr AlternatingCase kAlternating[] = {
-    {0x0100, 0x012F, true}, {0x0132, 0x0137, true}, {0x0139, 0x0148, false}, {0x014A, 0x0177, true},
+    {0x0100, 0x012F, true},  {0x0132, 0x0137, true}, {0x0139, 0x0148, false}, {0x014A, 0x0177, true},
     {0x0179, 0x017E, false}, {0x0460, 0x0481, true}, {0x048A, 0x04BF, true},
 };
 
@@ -61,9 +61,9 @@ struct ShiftedCase {
 constexpr char32_t kMultiplicationSign = 0xD7;
 constexpr char32_t kGreekCapitalGap = 0x03A2;  // no capital final sigma
 constexpr ShiftedCase kShifted[] = {
-    {U'A', U'Z', 0x20},      {0x00C0, 0x00DE, 0x20}, {0x0386, 0x0386, 0x26}, {0x0388, 0x038A, 0x25},
-    {0x038C, 0x038C, 0x40},  {0x038E, 0x038F, 0x3F}, {0x0391, 0x03AB, 0x20}, {0x0400, 0x040F, 0x50},
-    {0x0410, 0x042F, 0x20},
+    {U'A', U'Z', 0x20},     {0x00C0, 0x00DE, 0x20}, {0x0386, 0x0386, 0x26},
+    {0x0388, 0x038A, 0x25}, {0x038C, 0x038C, 0x40}, {0x038E, 0x038F, 0x3F},
+    {0x0391, 0x03AB, 0x20}, {0x0400, 0x040F, 0x50}, {0x0410, 0x042F, 0x20},
 };
 
 constexpr char32_t kLastFolded = 0x04BF;  // no capital beyond the Cyrillic block
@@ -77,8 +77,8 @@ constexpr char32_t kSigma = 0x03C3;
 std::int32_t decodeUtf8(std::string_view text, std::size_t& pos) {
     const auto lead = static_cast<unsigned char>(text[pos++]);
     if (lead < kFirstNonAscii) return lead;
-    const auto form = std::find_if(kLeadBytes.begin(), kLeadBytes.end(),
-                                   [&](const LeadByte& f) { return (lead & f.mask) == f.tag; });
+    const auto form =
+        std::find_if(kLeadBytes.begin(), kLeadBytes.end(), [&](const LeadByte& f) { return (lead & f.mask) == f.tag; });
     if (form == kLeadBytes.end()) return kNoCharacter;
     const std::size_t start = pos;
     auto cp = static_cast<std::int32_t>(lead & static_cast<unsigned char>(~form->mask));
@@ -237,8 +237,10 @@ std::string shownText(std::string_view text) {
     for (std::size_t pos = 0; pos < text.size();) {
         const std::size_t next = nextCharacter(text, pos);
         const std::string escaped = escapedCharacter(text, pos);
-        if (escaped.empty()) shown.append(text.substr(pos, next - pos));
-        else shown += escaped;
+        if (escaped.empty())
+            shown.append(text.substr(pos, next - pos));
+        else
+            shown += escaped;
         pos = next;
     }
     return shown;

@@ -15,15 +15,16 @@ constexpr char kTagItemStart[] = "*V";
 
 // The first seven are the ID3v1.1 fields; ID3v2.3 offers all twelve.
 constexpr std::array<tags::FieldMask, tags::kSlotCount> kOffered = {
-    tags::kFieldTitle,  tags::kFieldArtist,   tags::kFieldAlbum,     tags::kFieldComment,
-    tags::kFieldGenre,  tags::kFieldTrack,    tags::kFieldYear,      tags::kFieldComposer,
+    tags::kFieldTitle,     tags::kFieldArtist,    tags::kFieldAlbum,          tags::kFieldComment,
+    tags::kFieldGenre,     tags::kFieldTrack,     tags::kFieldYear,           tags::kFieldComposer,
     tags::kFieldCopyright, tags::kFieldEncodedBy, tags::kFieldOriginalArtist, tags::kFieldUrl,
 };
 constexpr std::size_t kV1FieldCount = 7;
 
 const tags::TagField* findField(int version, std::string_view name) {
     const auto fields = fieldsOf(version);
-    const auto found = std::ranges::find_if(fields, [&](tags::FieldMask bit) { return name == tags::tagField(bit).name; });
+    const auto found =
+        std::ranges::find_if(fields, [&](tags::FieldMask bit) { return name == tags::tagField(bit).name; });
     return found == fields.end() ? nullptr : &tags::tagField(*found);
 }
 

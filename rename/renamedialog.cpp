@@ -126,17 +126,12 @@ std::intptr_t RenameDialog(WindowHandle dialog, unsigned message, WParam wParam,
     // rest wait until it has ended rather than start a second one.
     if (walking::deferDuringWalk(dialog, message, wParam, lParam)) return platform::kHandled;
     switch (message) {
-        case platform::WM_INITDIALOG:
-            initialise(dialog, lParam);
-            return platform::kHandled;
+        case platform::WM_INITDIALOG: initialise(dialog, lParam); return platform::kHandled;
         case platform::WM_COMMAND:
             command(dialog, static_cast<int>(platform::loWord(wParam)));
             return platform::kHandled;
-        case platform::WM_CLOSE:
-            platform::endDialog(dialog, platform::IDCANCEL);
-            return platform::kHandled;
-        default:
-            return platform::kNotHandled;
+        case platform::WM_CLOSE: platform::endDialog(dialog, platform::IDCANCEL); return platform::kHandled;
+        default: return platform::kNotHandled;
     }
 }
 

@@ -14,8 +14,8 @@ namespace renaming {
 // What the dialog and its runs work on, from the program that opens it.
 struct RenameContext {
     const platform::Module* module;
-    platform::WindowHandle fileList;     // the main window's list, whose files are renamed
-    tags::V1Tag* v1;                     // the records the names are read into
+    platform::WindowHandle fileList;  // the main window's list, whose files are renamed
+    tags::V1Tag* v1;                  // the records the names are read into
     tags::V2Tag* v2;
     platform::WindowHandle* openHandle;  // set while the dialog is open
 };

@@ -62,8 +62,7 @@ constexpr ControlTemplate kMainControls[] = {
     {Button, kScopeSelected, 187, 280, 69, 10, "Seleccionados", kRadio},
     {Button, kScopeAll, 259, 280, 39, 10, "Todos", kRadio},
     {Button, kNoId, 5, 0, 310, 135, "Archivos:", kGroup},
-    {Static, kNoId, 87, 6, 185, 8, "Ctrl-Click o Shift-Click para seleccionar multiples archivos",
-     kLabel},
+    {Static, kNoId, 87, 6, 185, 8, "Ctrl-Click o Shift-Click para seleccionar multiples archivos", kLabel},
     {Button, kAddFile, 21, 120, 58, 12, "Añadir Archivo", kPush},
     {Button, kAddFolder, 94, 120, 58, 12, "Añadir Carpeta", kPush},
     {Button, kRemoveSelected, 167, 120, 58, 12, "Borrar Selección", kPush},
@@ -101,8 +100,7 @@ constexpr ControlTemplate kRenameControls[] = {
     {Button, kNoId, 182, 2, 186, 121, "Añadir a la lista de la estructura del archivo", kGroup},
     {Button, kNoId, 190, 11, 173, 31, "Texto Plano", kGroup},
     {Button, kNoId, 191, 51, 173, 71, "ID3 Tags", kGroup},
-    {ListBox, kFieldNameList, 272, 60, 86, 55, "",
-     LBS_SORT | LBS_NOTIFY | WS_VSCROLL | WS_BORDER | WS_TABSTOP},
+    {ListBox, kFieldNameList, 272, 60, 86, 55, "", LBS_SORT | LBS_NOTIFY | WS_VSCROLL | WS_BORDER | WS_TABSTOP},
     {Button, kRenameVersionV1, 210, 68, 41, 10, "ID3v1.1", kRadio},
     {Button, kRenameVersionV2, 210, 81, 41, 10, "ID3v2.3", kRadio},
     {Button, kAddTagItem, 202, 103, 58, 12, "Añadir Tag", BS_PUSHBUTTON},
@@ -136,15 +134,12 @@ constexpr ControlTemplate kAboutControls[] = {
 };
 
 constexpr DialogTemplate kDialogs[] = {
-    {kMainDialog, "Lirvane v3.0", 0, 0, 320, 319, kDialogFrame | WS_MINIMIZEBOX, kMainMenu,
-     kFontPoints, kMainControls},
-    {kProgressDialog, "Progreso del archivo...", 0, 0, 186, 69,
-     WS_POPUP | WS_CAPTION | DS_MODALFRAME, 0, kFontPoints, kProgressControls},
-    {kRenameDialog, "Renombrar desde TAG's", 0, 0, 375, 164, kDialogFrame, 0, kFontPoints,
-     kRenameControls},
+    {kMainDialog, "Lirvane v3.0", 0, 0, 320, 319, kDialogFrame | WS_MINIMIZEBOX, kMainMenu, kFontPoints, kMainControls},
+    {kProgressDialog, "Progreso del archivo...", 0, 0, 186, 69, WS_POPUP | WS_CAPTION | DS_MODALFRAME, 0, kFontPoints,
+     kProgressControls},
+    {kRenameDialog, "Renombrar desde TAG's", 0, 0, 375, 164, kDialogFrame, 0, kFontPoints, kRenameControls},
     {kOptionsDialog, "Opciones...", 0, 0, 186, 95, kDialogFrame, 0, kFontPoints, kOptionsControls},
-    {kAboutDialog, "Acerca de Lirvane", 0, 0, 179, 103, kDialogFrame, 0, kFontPoints,
-     kAboutControls},
+    {kAboutDialog, "Acerca de Lirvane", 0, 0, 179, 103, kDialogFrame, 0, kFontPoints, kAboutControls},
 };
 
 }  // namespace

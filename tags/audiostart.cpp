@@ -77,7 +77,8 @@ ScanResult scanForAudio(FileHead& head) {
     const auto found = [&](std::uint64_t offset) {
         if (offset > kLargestAudioStart) return ScanResult{Scan::OutOfReach};
         // A removal takes the tag and never the audio.
-        return ScanResult{Scan::Found, static_cast<AudioStart>(offset), std::min(plan.cleanEnd.value_or(offset), offset)};
+        return ScanResult{Scan::Found, static_cast<AudioStart>(offset),
+                          std::min(plan.cleanEnd.value_or(offset), offset)};
     };
     std::vector<std::uint8_t> chunk;
     bool afterSyncByte = false;  // carries a 0xFF at the end of one chunk into the next

@@ -6,9 +6,7 @@
 
 namespace tags {
 
-const TagField& tagFieldOfSlot(std::size_t slot) {
-    return *std::ranges::find(kFields, slot, &TagField::slot);
-}
+const TagField& tagFieldOfSlot(std::size_t slot) { return *std::ranges::find(kFields, slot, &TagField::slot); }
 
 std::size_t slotOfBit(std::size_t bitIndex) { return kFields[bitIndex].slot; }
 
@@ -60,12 +58,14 @@ text::BodyStyle styleFor(const V2Tag& tag, const TagField& field) {
 
 TagResult setV2Text(V2Tag& tag, const TagField& field, std::string_view utf8, bool terminated) {
     const FrameSlot& slot = tag.slots[field.slot];
-    if (tag.version == v2::kVersion24 && text::valueCount(slot.body(), field.layout) > 1 && v2Text(tag, field) == utf8) {
+    if (tag.version == v2::kVersion24 && text::valueCount(slot.body(), field.layout) > 1 &&
+        v2Text(tag, field) == utf8) {
         return TagSuccess;
     }
     const std::vector<std::uint8_t> body = text::makeBody(utf8, field.layout, terminated, styleFor(tag, field));
     tag.freeFields(field.bit);
-    if (const TagResult result = tag.allocFields(field.bit, static_cast<std::uint32_t>(body.size())); result != TagSuccess) {
+    if (const TagResult result = tag.allocFields(field.bit, static_cast<std::uint32_t>(body.size()));
+        result != TagSuccess) {
         return result;
     }
     std::ranges::copy(body, tag.slots[field.slot].buffer.get());

@@ -43,9 +43,12 @@ constexpr std::span<char> memberText(char (&field)[N]) {
 
 // In bit order: kFields[i].bit is 1 << i. Slot order differs at genre and track.
 inline constexpr std::array<TagField, kSlotCount> kFields = {{
-    {kFieldTitle, "TIT2", 0, text::BodyLayout::Text, V1Kind::Text, [](V1Tag& t) { return memberText(t.title); }, "Title"},
-    {kFieldArtist, "TPE1", 1, text::BodyLayout::Text, V1Kind::Text, [](V1Tag& t) { return memberText(t.artist); }, "Artist"},
-    {kFieldAlbum, "TALB", 2, text::BodyLayout::Text, V1Kind::Text, [](V1Tag& t) { return memberText(t.album); }, "Album"},
+    {kFieldTitle, "TIT2", 0, text::BodyLayout::Text, V1Kind::Text, [](V1Tag& t) { return memberText(t.title); },
+     "Title"},
+    {kFieldArtist, "TPE1", 1, text::BodyLayout::Text, V1Kind::Text, [](V1Tag& t) { return memberText(t.artist); },
+     "Artist"},
+    {kFieldAlbum, "TALB", 2, text::BodyLayout::Text, V1Kind::Text, [](V1Tag& t) { return memberText(t.album); },
+     "Album"},
     {kFieldYear, "TYER", 3, text::BodyLayout::Text, V1Kind::Text, [](V1Tag& t) { return memberText(t.year); }, "Year",
      "TDRC"},
     {kFieldComment, "COMM", 4, text::BodyLayout::Comment, V1Kind::Text, [](V1Tag& t) { return memberText(t.comment); },

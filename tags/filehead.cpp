@@ -14,7 +14,8 @@ bool FileHead::loadTo(std::uint64_t end) {
     std::unique_ptr<std::uint8_t[]> larger(new std::uint8_t[static_cast<std::size_t>(end)]);
     if (size_ > 0) std::memcpy(larger.get(), block_.get(), size_);
     block_ = std::move(larger);
-    const std::int64_t got = file_->readAt(size_, std::span(block_.get() + size_, static_cast<std::size_t>(end) - size_));
+    const std::int64_t got =
+        file_->readAt(size_, std::span(block_.get() + size_, static_cast<std::size_t>(end) - size_));
     if (got < 0) return false;
     size_ += static_cast<std::size_t>(got);  // fewer when the file was shorter than it said
     return true;

@@ -33,7 +33,9 @@ public:
     // Copies the bytes at offset into out: as many as the file has there, or
     // -1 when a read fails.
     std::int64_t copy(std::uint64_t offset, std::span<std::uint8_t> out);
-    std::span<const std::uint8_t> loaded() const { return file_ ? std::span<const std::uint8_t>(block_.get(), size_) : contents_; }
+    std::span<const std::uint8_t> loaded() const {
+        return file_ ? std::span<const std::uint8_t>(block_.get(), size_) : contents_;
+    }
     std::uint64_t length() const { return length_; }
 
 private:

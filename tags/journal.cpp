@@ -45,7 +45,9 @@ struct Checksum {
 
 using Page = std::array<std::uint8_t, kPage>;
 
-void put64(Page& page, HeaderField field, std::uint64_t value) { std::memcpy(page.data() + field.offset, &value, sizeof value); }
+void put64(Page& page, HeaderField field, std::uint64_t value) {
+    std::memcpy(page.data() + field.offset, &value, sizeof value);
+}
 std::uint64_t get64(const Page& page, HeaderField field) {
     std::uint64_t value = 0;
     std::memcpy(&value, page.data() + field.offset, sizeof value);
@@ -92,7 +94,8 @@ Page headerOf(const Record& record) {
 bool copyChecked(platform::File& from, std::uint64_t offset, std::uint64_t count, platform::File* to, Checksum& sum) {
     std::vector<std::uint8_t> chunk(static_cast<std::size_t>(std::min<std::uint64_t>(count, kChunk)));
     for (std::uint64_t done = 0; done < count;) {
-        const auto piece = std::span(chunk).first(static_cast<std::size_t>(std::min<std::uint64_t>(count - done, kChunk)));
+        const auto piece =
+            std::span(chunk).first(static_cast<std::size_t>(std::min<std::uint64_t>(count - done, kChunk)));
         if (from.readAt(offset + done, piece) != static_cast<std::int64_t>(piece.size())) return false;
         sum.add(piece);
         if (to != nullptr && !to->write(piece)) return false;
@@ -106,8 +109,13 @@ std::optional<Record> readRecord(platform::File& journal) {
     Page page{};
     if (journal.readAt(0, page) != static_cast<std::int64_t>(page.size())) return std::nullopt;
     if (!std::equal(kMagic.begin(), kMagic.end(), page.begin())) return std::nullopt;
-    Record record{get64(page, kDevice), get64(page, kInode), get64(page, kLength), get64(page, kNewLength),
-                  get64(page, kOffset), get64(page, kCount), {}};
+    Record record{get64(page, kDevice),
+                  get64(page, kInode),
+                  get64(page, kLength),
+                  get64(page, kNewLength),
+                  get64(page, kOffset),
+                  get64(page, kCount),
+                  {}};
     const std::uint64_t pathLength = get64(page, kPathLength);
     if (pathLength > platform::kMaxPath || *journal.size() != kPage + record.count + kChecksumSize) return std::nullopt;
     record.path.assign(reinterpret_cast<const char*>(page.data() + kPathStart), static_cast<std::size_t>(pathLength));
@@ -127,7 +135,8 @@ std::optional<Record> readRecord(platform::File& journal) {
 bool journalFits(const Record& record, const platform::File& file) {
     const std::uint64_t length = *file.size();
     return file.device() == record.device && file.inode() == record.inode &&
-           (length == record.length || length == record.newLength || length == std::max(record.length, record.newLength));
+           (length == record.length || length == record.newLength ||
+            length == std::max(record.length, record.newLength));
 }
 
 // Puts the saved bytes back and removes the journal; one never finished goes
@@ -138,7 +147,8 @@ int rollBack(platform::File& file, const std::string& path) {
     const auto record = readRecord(journal);
     if (record && !journalFits(*record, file)) return ESTALE;
     if (record) {
-        if (const int error = platform::copyRange(journal, kPage, file, record->offset, record->count); error != 0) return error;
+        if (const int error = platform::copyRange(journal, kPage, file, record->offset, record->count); error != 0)
+            return error;
         if (*file.size() != record->length && !file.truncate(record->length)) return errno;
         if (!file.sync()) return errno;
     }
@@ -199,7 +209,8 @@ int rollBackJournals() {
     std::vector<std::string> journals;
     platform::FolderEntry entry;
     while (reader.next(entry) == 1) {
-        if (!entry.isFolder && entry.name.ends_with(kJournalSuffix)) journals.push_back(platform::joinPath(folder, entry.name));
+        if (!entry.isFolder && entry.name.ends_with(kJournalSuffix))
+            journals.push_back(platform::joinPath(folder, entry.name));
     }
     int rolledBack = 0;
     for (const std::string& path : journals) {

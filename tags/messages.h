@@ -16,7 +16,8 @@ inline constexpr char kOpenForWriteWithCode[] =
 // The file whose rewrite needed the temporary file is named on a line of its own.
 inline constexpr char kTempForReadWrite[] =
     "An error occured while attemping to create temp file for read/write access.\n File: '%s'";
-inline constexpr char kTempForWrite[] = "An error occured while attemping to create temp file for write access.\n File: '%s'";
+inline constexpr char kTempForWrite[] =
+    "An error occured while attemping to create temp file for write access.\n File: '%s'";
 inline constexpr char kUnsupportedVersion[] = "Version of ID3v2 used in file '%s' is not supported by Lirvane.";
 // Failures found once the file is open; nothing of the file was lost.
 inline constexpr char kReadFailed[] = "An error occured while reading '%s'. The file was left unchanged.";
@@ -36,7 +37,8 @@ inline constexpr char kCannotConvert[] =
     "The ID3v2.2 tag of '%s' holds a frame that ID3v2.3 has no form for. The file was left unchanged.";
 // A frame that declares more bytes than the file has: the tag cannot be read
 // whole, and writing it anew would lose the frames after that one.
-inline constexpr char kFrameTooLarge[] = "A frame of the ID3v2 tag of '%s' is larger than the file. The file was left unchanged.";
+inline constexpr char kFrameTooLarge[] =
+    "A frame of the ID3v2 tag of '%s' is larger than the file. The file was left unchanged.";
 
 // The message with the path for %s and the code for %X, cut to 256 bytes.
 std::string format(const char* format, std::string_view path = {}, unsigned code = 0);

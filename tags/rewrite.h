@@ -34,7 +34,7 @@ public:
 
 private:
     platform::File& file_;
-    std::uint64_t offset_;  // where the buffer goes
+    std::uint64_t offset_;                            // where the buffer goes
     std::array<std::uint8_t, kStreamBuffer> buffer_;  // not cleared: only what is put is written
     std::size_t used_ = 0;
     bool ok_ = true;

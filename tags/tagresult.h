@@ -23,7 +23,8 @@ struct [[nodiscard]] TagOutcome {
     std::string message;
 
     TagOutcome() = default;
-    TagOutcome(TagResult r, std::string text = {}) : result(r), message(std::move(text)) {}  // NOLINT: a result is an outcome
+    TagOutcome(TagResult r, std::string text = {})
+        : result(r), message(std::move(text)) {}  // NOLINT: a result is an outcome
 
     bool succeeded() const { return result == TagSuccess; }
     friend bool operator==(const TagOutcome& outcome, TagResult r) { return outcome.result == r; }

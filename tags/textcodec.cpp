@@ -16,13 +16,12 @@ constexpr char32_t kReplacement = 0xFFFD;
 
 // Code points of the bytes 0x80 to 0x9F; undefined bytes keep their own value.
 constexpr std::array<char32_t, kLastSpecial - kFirstSpecial + 1> kSpecials = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-constexpr std::size_t kUnitSize = 2;      // UTF-16
+constexpr std::size_t kUnitSize = 2;  // UTF-16
 constexpr std::uint8_t kLittleEndianMark[] = {0xFF, 0xFE};
 constexpr std::uint8_t kBigEndianMark[] = {0xFE, 0xFF};
 constexpr char32_t kFirstSupplementary = 0x10000;
@@ -94,7 +93,8 @@ StringExtent measure(Bytes bytes, bool wide) {
     const std::size_t unit = wide ? kUnitSize : 1;
     for (std::size_t at = 0; at + unit <= bytes.size(); at += unit) {
         if (std::all_of(bytes.begin() + static_cast<std::ptrdiff_t>(at),
-                        bytes.begin() + static_cast<std::ptrdiff_t>(at + unit), [](std::uint8_t b) { return b == 0; })) {
+                        bytes.begin() + static_cast<std::ptrdiff_t>(at + unit),
+                        [](std::uint8_t b) { return b == 0; })) {
             return {at, at + unit};
         }
     }
@@ -107,7 +107,9 @@ std::string fromSingleBytes(Bytes bytes) {
     return out;
 }
 
-bool startsWith(Bytes bytes, Bytes mark) { return bytes.size() >= mark.size() && std::equal(mark.begin(), mark.end(), bytes.begin()); }
+bool startsWith(Bytes bytes, Bytes mark) {
+    return bytes.size() >= mark.size() && std::equal(mark.begin(), mark.end(), bytes.begin());
+}
 
 // UTF-16 in the order of its byte-order mark; without one, in the order the
 // encoding byte names (little-endian for encoding 1, as its writers mean it).
@@ -128,7 +130,8 @@ std::string fromUtf16(Bytes bytes, bool bigEndian) {
         const bool pairFollows = at + 2 * kUnitSize <= bytes.size() && unitAt(at + kUnitSize) >= kLowSurrogate &&
                                  unitAt(at + kUnitSize) < kSurrogateEnd;
         if (high && pairFollows) {
-            cp = kFirstSupplementary + ((cp - kHighSurrogate) << kSurrogateBits) + (unitAt(at + kUnitSize) - kLowSurrogate);
+            cp = kFirstSupplementary + ((cp - kHighSurrogate) << kSurrogateBits) +
+                 (unitAt(at + kUnitSize) - kLowSurrogate);
             at += kUnitSize;
         } else if (cp >= kHighSurrogate && cp < kSurrogateEnd) {
             cp = kReplacement;  // half a pair
@@ -161,9 +164,8 @@ void forEachCodepoint(std::string_view utf8, Visit visit) {
 // Characters that encoding 0 holds and every reader reads back the same.
 bool fitsSingleBytes(std::string_view utf8) {
     bool fits = true;
-    forEachCodepoint(utf8, [&](char32_t cp) {
-        fits = fits && cp <= kLastLatin1 && (cp < kFirstSpecial || cp > kLastSpecial);
-    });
+    forEachCodepoint(
+        utf8, [&](char32_t cp) { fits = fits && cp <= kLastLatin1 && (cp < kFirstSpecial || cp > kLastSpecial); });
     return fits;
 }
 
@@ -284,9 +286,12 @@ std::vector<std::uint8_t> makeBody(std::string_view utf8, BodyLayout layout, boo
     std::vector<std::uint8_t> body{encoding};
     if (layout == BodyLayout::Comment) body.insert(body.end(), std::begin(style.language), std::end(style.language));
     const auto appendText = [&](std::string_view text) {
-        if (wide) appendUtf16(body, text);
-        else if (encoding == kUtf8) body.insert(body.end(), text.begin(), text.end());
-        else appendSingleBytes(body, text);
+        if (wide)
+            appendUtf16(body, text);
+        else if (encoding == kUtf8)
+            body.insert(body.end(), text.begin(), text.end());
+        else
+            appendSingleBytes(body, text);
     };
     if (layout != BodyLayout::Text) {
         if (wide) appendUtf16(body, {});  // the empty description keeps its byte-order mark

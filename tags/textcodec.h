@@ -64,7 +64,8 @@ struct BodyStyle {
 // own, and the language the style's (three zero bytes unless told). A URL is
 // always encoding 0; characters beyond ISO-8859-1 are percent-encoded as
 // UTF-8. `terminated` ends the text with a terminator.
-std::vector<std::uint8_t> makeBody(std::string_view utf8, BodyLayout layout, bool terminated, const BodyStyle& style = {});
+std::vector<std::uint8_t> makeBody(std::string_view utf8, BodyLayout layout, bool terminated,
+                                   const BodyStyle& style = {});
 
 // The Windows-1252 byte of a code point, or -1 when the code page lacks it.
 int cp1252FromCodepoint(char32_t codepoint);

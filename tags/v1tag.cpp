@@ -43,8 +43,8 @@ struct TrailerField {
 
 // In trailer order; the comment and track as an ID3v1.1 trailer has them.
 constexpr TrailerField kTrailerFields[] = {
-    {{3, 30}, kFieldTitle, 0},   {{33, 30}, kFieldArtist, 0},  {{63, 30}, kFieldAlbum, 0},
-    {{93, 4}, kFieldYear, 0},    {kV11Comment, kFieldComment, 0}, {{kTrackAt, 1}, kFieldTrack, 0},
+    {{3, 30}, kFieldTitle, 0},        {{33, 30}, kFieldArtist, 0},     {{63, 30}, kFieldAlbum, 0},
+    {{93, 4}, kFieldYear, 0},         {kV11Comment, kFieldComment, 0}, {{kTrackAt, 1}, kFieldTrack, 0},
     {{127, 1}, kFieldGenre, NoGenre},
 };
 
@@ -67,10 +67,10 @@ FoundTrailer findTrailer(platform::File& file) {
         found.state = TrailerState::Absent;
         return found;
     }
-    if (file.readAt(found.fileLength - kTrailerSize, found.bytes) != static_cast<std::int64_t>(kTrailerSize)) return found;
+    if (file.readAt(found.fileLength - kTrailerSize, found.bytes) != static_cast<std::int64_t>(kTrailerSize))
+        return found;
     const auto marker = fieldOf(found.bytes, kMarker);
-    found.state = std::equal(marker.begin(), marker.end(), kMarkerText) ? TrailerState::Present
-                                                                        : TrailerState::Absent;
+    found.state = std::equal(marker.begin(), marker.end(), kMarkerText) ? TrailerState::Present : TrailerState::Absent;
     return found;
 }
 

@@ -25,7 +25,7 @@ struct V1Tag {
     char artist[31] = {};
     char album[31] = {};
     char year[5] = {};
-    char comment[31] = {};  // 28 characters in an ID3v1.1 trailer, 30 in an ID3v1.0 one
+    char comment[31] = {};    // 28 characters in an ID3v1.1 trailer, 30 in an ID3v1.0 one
     unsigned char track = 0;  // 0 for none, and in an ID3v1.0 trailer
     unsigned char genre = NoGenre;
 

@@ -61,8 +61,9 @@ std::optional<std::vector<std::uint8_t>> decodedV24(std::span<const std::uint8_t
     if ((flags & kV24Grouped) && !takeFront(body, kFlagByteSize)) return std::nullopt;
     std::span<const std::uint8_t> lengthField;
     if ((flags & kV24DataLength) && !takeFront(body, kDataLengthSize, &lengthField)) return std::nullopt;
-    std::vector<std::uint8_t> data =
-        (tagUnsynchronised || (flags & kV24Unsynchronised)) ? resynchronise(body) : std::vector(body.begin(), body.end());
+    std::vector<std::uint8_t> data = (tagUnsynchronised || (flags & kV24Unsynchronised))
+                                         ? resynchronise(body)
+                                         : std::vector(body.begin(), body.end());
     if (!(flags & kV24Compressed)) return data;
     const auto dataLength = lengthField.empty() ? std::optional<std::uint32_t>(0) : decodeSyncsafe(lengthField);
     return inflated(data, dataLength.value_or(0));

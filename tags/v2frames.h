@@ -105,8 +105,8 @@ struct TagFrames {
     std::uint64_t fileOffset(std::size_t framesOffset) const;
 };
 
-// The frames of the tag at the start of bytes, up to limit. For ID3v2.4 the frame sizes are read as the reading that walks the
-// frames cleanly has them: syncsafe, or plain as some taggers write them.
+// The frames of the tag at the start of bytes, up to limit. For ID3v2.4 the frame sizes are read as the reading that
+// walks the frames cleanly has them: syncsafe, or plain as some taggers write them.
 TagFrames tagFrames(const Header& header, std::span<const std::uint8_t> bytes, std::uint64_t limit);
 
 // A frame's body as its flags leave it: resynchronised, without its group

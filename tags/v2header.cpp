@@ -58,7 +58,9 @@ std::array<std::uint8_t, kHeaderSize> renderWithMarker(const std::uint8_t (&mark
 
 }  // namespace
 
-std::array<std::uint8_t, kHeaderSize> renderHeader(const Header& header) { return renderWithMarker(kMarkerText, header); }
+std::array<std::uint8_t, kHeaderSize> renderHeader(const Header& header) {
+    return renderWithMarker(kMarkerText, header);
+}
 
 std::array<std::uint8_t, kFooterSize> renderFooter(const Header& header) {
     return renderWithMarker(kFooterMarkerText, header);

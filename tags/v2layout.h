@@ -38,7 +38,8 @@ struct TagExtent {
 TagOutcome measureTag(const char* path, FileHead& head, bool requireMarker, TagExtent& extent);
 
 // The slot that takes a frame read from a file, if any, by its ID and body.
-std::optional<std::size_t> slotTaking(const V2Tag& tag, const char (&id)[kFrameIdSize], std::span<const unsigned char> body);
+std::optional<std::size_t> slotTaking(const V2Tag& tag, const char (&id)[kFrameIdSize],
+                                      std::span<const unsigned char> body);
 inline std::optional<std::size_t> slotTaking(const V2Tag& tag, const FrameSlot& frame) {
     return slotTaking(tag, frame.id, frame.body());
 }

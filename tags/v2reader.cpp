@@ -25,7 +25,9 @@ struct TagFrame {
     bool honoured = true;    // its flags can be undone: only then may a slot take it
     bool pastAudio = false;  // its body runs on past the audio start
 
-    std::span<const std::uint8_t> content() const { return decoded ? std::span<const std::uint8_t>(*decoded) : frame.body(); }
+    std::span<const std::uint8_t> content() const {
+        return decoded ? std::span<const std::uint8_t>(*decoded) : frame.body();
+    }
 };
 
 // A block of size bytes and one zero more; false when it cannot be had.
@@ -140,7 +142,8 @@ TagOutcome readFrames(V2Tag& tag, const v2::TagFrames& tags, FileHead& head, con
 v2::Header headerOf(std::span<const std::uint8_t> bytes, const v2::TagExtent& extent) {
     if (const auto parsed = v2::parseHeader(bytes)) return *parsed;
     const auto bound = std::min<std::uint64_t>(extent.audioStart, v2::kLargestSyncsafeValue);
-    return {bytes[v2::kVersionOffset], bytes[v2::kRevisionOffset], bytes[v2::kFlagsOffset], static_cast<std::uint32_t>(bound)};
+    return {bytes[v2::kVersionOffset], bytes[v2::kRevisionOffset], bytes[v2::kFlagsOffset],
+            static_cast<std::uint32_t>(bound)};
 }
 
 bool versionIsRead(const v2::Header& header) {
@@ -174,7 +177,8 @@ TagOutcome V2Tag::read(const char* path) {
     freeFields(kAllFields);
     reset();
     platform::File file;
-    if (openTagFile(file, path, platform::Access::Read) != 0) return msg::failure(TagFileError, msg::kOpenForReading, path);
+    if (openTagFile(file, path, platform::Access::Read) != 0)
+        return msg::failure(TagFileError, msg::kOpenForReading, path);
     FileHead head(file, *file.size());
     v2::TagExtent extent;
     if (TagOutcome measured = v2::measureTag(path, head, true, extent); !measured.succeeded()) return measured;

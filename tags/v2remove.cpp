@@ -8,7 +8,8 @@ namespace tags {
 
 TagOutcome V2Tag::remove(const char* path, int soft) {
     platform::File file;
-    if (openTagFile(file, path, platform::Access::ReadWrite) != 0) return msg::failure(TagFileError, msg::kOpenForReadWrite, path);
+    if (openTagFile(file, path, platform::Access::ReadWrite) != 0)
+        return msg::failure(TagFileError, msg::kOpenForReadWrite, path);
     FileHead head(file, *file.size());
     v2::TagExtent extent;
     if (TagOutcome measured = v2::measureTag(path, head, true, extent); !measured.succeeded()) return measured;

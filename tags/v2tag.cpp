@@ -34,12 +34,15 @@ bool descriptionIsEmpty(std::span<const unsigned char> body, std::size_t at) {
 
 // The slot a frame can go to: its ID matches, and a comment or URL has no
 // description (the user's one; the others belong to other programs).
-std::optional<std::size_t> v2::slotTaking(const V2Tag& tag, const char (&id)[kFrameIdSize], std::span<const unsigned char> body) {
+std::optional<std::size_t> v2::slotTaking(const V2Tag& tag, const char (&id)[kFrameIdSize],
+                                          std::span<const unsigned char> body) {
     for (std::size_t i = 0; i < kSlotCount; ++i) {
         if (!std::equal(id, id + kFrameIdSize, tag.slots[i].id)) continue;
         switch (slotLayout(i)) {
-            case text::BodyLayout::Comment: return descriptionIsEmpty(body, kCommentDescription) ? std::optional(i) : std::nullopt;
-            case text::BodyLayout::Url: return descriptionIsEmpty(body, kUrlDescription) ? std::optional(i) : std::nullopt;
+            case text::BodyLayout::Comment:
+                return descriptionIsEmpty(body, kCommentDescription) ? std::optional(i) : std::nullopt;
+            case text::BodyLayout::Url:
+                return descriptionIsEmpty(body, kUrlDescription) ? std::optional(i) : std::nullopt;
             case text::BodyLayout::Text: return i;
         }
     }
@@ -92,7 +95,8 @@ void V2Tag::freeFields(FieldMask mask) {
 std::array<unsigned char, 4> V2Tag::encodeSyncsafe(std::uint32_t value) { return v2::encodeSyncsafe(value); }
 
 void V2Tag::useVersion(unsigned char major) {
-    for (std::size_t i = 0; i < kSlotCount; ++i) std::copy_n(frameIdOf(tagFieldOfSlot(i), major), kFrameIdSize, slots[i].id);
+    for (std::size_t i = 0; i < kSlotCount; ++i)
+        std::copy_n(frameIdOf(tagFieldOfSlot(i), major), kFrameIdSize, slots[i].id);
 }
 
 }  // namespace tags

@@ -29,8 +29,8 @@ inline constexpr std::uint32_t kDefaultPadding = 512;
 
 struct FrameSlot {
     char id[kFrameIdSize] = {};
-    std::uint32_t length = 0;             // bytes in buffer
-    unsigned char flags[2] = {};          // in file order
+    std::uint32_t length = 0;                 // bytes in buffer
+    unsigned char flags[2] = {};              // in file order
     std::unique_ptr<unsigned char[]> buffer;  // null exactly when length is 0
     // The last byte is the zero the reader adds after a body so that its text
     // always ends; it is no byte of the frame, so a write leaves it out and a
@@ -56,7 +56,7 @@ struct V2Tag {
     unsigned char version = 0;
     unsigned char revision = 0;
     unsigned char flags = 0;
-    AudioStart audioStart = 0;      // where the audio starts, as the last read found it
+    AudioStart audioStart = 0;       // where the audio starts, as the last read found it
     std::uint32_t declaredSize = 0;  // the size the last write gave the header
     FrameSlot slots[kSlotCount];
     // Frames of an ID3v2.2 tag that have no ID3v2.3 form: a write would lose

@@ -47,12 +47,15 @@ WrittenFrame writtenFrame(const FrameSlot& frame) {
 // Header and frames: 10 bytes, and for each frame 10 more and its body.
 std::uint64_t tagBytes(const V2Tag& tag, FieldMask mask) {
     std::uint64_t total = v2::kHeaderSize;
-    forEachFrame(tag, mask, [&](const FrameSlot& frame) { total += v2::kFrameHeaderSize + writtenFrame(frame).body.size(); });
+    forEachFrame(tag, mask,
+                 [&](const FrameSlot& frame) { total += v2::kFrameHeaderSize + writtenFrame(frame).body.size(); });
     return total;
 }
 
 // An ID3v2.4 tag is written as one, frame sizes syncsafe; every other as ID3v2.3.
-unsigned char writtenVersion(const V2Tag& tag) { return tag.version == v2::kVersion24 ? v2::kVersion24 : v2::kVersion23; }
+unsigned char writtenVersion(const V2Tag& tag) {
+    return tag.version == v2::kVersion24 ? v2::kVersion24 : v2::kVersion23;
+}
 
 // Whether a frame is too large for the size field of the version.
 bool frameTooLarge(const V2Tag& tag, FieldMask mask) {
@@ -106,7 +109,8 @@ TagOutcome V2Tag::write(const char* path, FieldMask mask, std::uint32_t padding)
     const std::uint64_t written = tagBytes(*this, mask);
     const bool inPlace = written <= extent.audioStart;
     const std::uint64_t tagSize = inPlace ? extent.audioStart - v2::kHeaderSize : written - v2::kHeaderSize + padding;
-    if (tagSize > kLargestSyncsafe || frameTooLarge(*this, mask)) return msg::failure(TagFileError, msg::kTagTooLarge, path);
+    if (tagSize > kLargestSyncsafe || frameTooLarge(*this, mask))
+        return msg::failure(TagFileError, msg::kTagTooLarge, path);
     std::copy(std::begin(v2::kIdentifier), std::end(v2::kIdentifier), identifier);
     declaredSize = static_cast<std::uint32_t>(tagSize);
     // No unsynchronisation, extended header or footer: a footer forbids the

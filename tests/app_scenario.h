@@ -35,7 +35,6 @@ using namespace testing_support;
 namespace script = platform::script;
 using platform::Key;
 
-
 // The common dialogs' name field.
 inline constexpr int kNameEdit = 1103;
 inline constexpr int kEntryList = 1102;
@@ -61,11 +60,19 @@ inline std::string openFailed(const std::string& path) {
 }
 
 inline Bytes v1Trailer(std::string_view title, int track, int genre) {
-    return ByteBuilder().text("TAG").field(title, 30).field("V1 Artist", 30).field("V1 Album", 30).field("1999", 4)
-        .field("V1 comment", 28).bytes({0, track, genre});
+    return ByteBuilder()
+        .text("TAG")
+        .field(title, 30)
+        .field("V1 Artist", 30)
+        .field("V1 Album", 30)
+        .field("1999", 4)
+        .field("V1 comment", 28)
+        .bytes({0, track, genre});
 }
 
-inline Bytes textFrame(std::string_view id, std::string_view text) { return frame(id, ByteBuilder().bytes({0}).text(text)); }
+inline Bytes textFrame(std::string_view id, std::string_view text) {
+    return frame(id, ByteBuilder().bytes({0}).text(text));
+}
 
 inline Bytes v2Tag(std::initializer_list<Bytes> frames) {
     ByteBuilder body;
@@ -88,7 +95,8 @@ inline std::optional<std::uint32_t> storedSetting(const char* name) {
     std::array<std::uint8_t, 4> data{};
     std::uint32_t size = data.size();
     std::uint32_t type = 0;
-    if (platform::regQueryValueEx(key, name, &type, data, size) != 0 || type != platform::REG_DWORD) return std::nullopt;
+    if (platform::regQueryValueEx(key, name, &type, data, size) != 0 || type != platform::REG_DWORD)
+        return std::nullopt;
     return data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24;
 }
 
@@ -174,7 +182,8 @@ protected:
     }
     void expectPanelEmpty() {
         const auto w = main();
-        for (int id = res::kTitleEdit; id <= res::kGenreCombo; ++id) EXPECT_EQ(script::text(w, id), "") << "control " << id;
+        for (int id = res::kTitleEdit; id <= res::kGenreCombo; ++id)
+            EXPECT_EQ(script::text(w, id), "") << "control " << id;
         EXPECT_EQ(platform::comboGetCurSel(platform::getDlgItem(w, res::kGenreCombo)), -1);
     }
 
@@ -201,7 +210,8 @@ protected:
     void writeHive(const std::string& values) {
         std::filesystem::create_directories(folder.path() / "config");
         std::ofstream(platform::registryFile(), std::ios::binary)
-            << "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Orvisel\\Lirvane_v3]\n" << values;
+            << "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Orvisel\\Lirvane_v3]\n"
+            << values;
     }
     Bytes hive() const { return readAll(platform::registryFile()); }
 

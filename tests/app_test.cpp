@@ -138,19 +138,24 @@ TEST_F(TagViews, ClickingTheViewAlreadyShownChangesNothingAndReadsNoFile) {
 // --- Showing tags ------------------------------------------------------------------
 
 TEST_F(TagPanel, ShowsTheV1AndV2TagsOfTheSelectedFile) {
-    const Bytes v2 = v2Tag({textFrame("TIT2", "V2 Title"), textFrame("TPE1", "V2 Artist"), textFrame("TALB", "V2 Album"),
-                            textFrame("TYER", "2001"), textFrame("TRCK", "7/12"), textFrame("TCON", "(17)"),
-                            frame("COMM", ByteBuilder().bytes({0}).text("eng").bytes({0}).text("V2 comment")),
-                            textFrame("TCOM", "Composer"), textFrame("TCOP", "Copyright"), textFrame("TENC", "Encoder"),
-                            textFrame("TOPE", "Orig Artist"), frame("WXXX", ByteBuilder().bytes({0, 0}).text("http://u.example"))});
+    const Bytes v2 =
+        v2Tag({textFrame("TIT2", "V2 Title"), textFrame("TPE1", "V2 Artist"), textFrame("TALB", "V2 Album"),
+               textFrame("TYER", "2001"), textFrame("TRCK", "7/12"), textFrame("TCON", "(17)"),
+               frame("COMM", ByteBuilder().bytes({0}).text("eng").bytes({0}).text("V2 comment")),
+               textFrame("TCOM", "Composer"), textFrame("TCOP", "Copyright"), textFrame("TENC", "Encoder"),
+               textFrame("TOPE", "Orig Artist"), frame("WXXX", ByteBuilder().bytes({0, 0}).text("http://u.example"))});
     folder.make("a-both.mp3", concat({v2, audio(400), v1Trailer("Rock song", 0, 17)}));
     folder.make("b-nogenre.mp3", concat({audio(400), v1Trailer("No genre", 5, 255)}));
     folder.make("c-untagged.mp3", audio(400));
     addFiles(folder.path().string(), "\"a-both.mp3\" \"b-nogenre.mp3\" \"c-untagged.mp3\"");
     then("select the file with both tags", [&] { script::clickRow(main(), res::kFileList, 0); });
     then("its v1 tag is shown", [&] {
-        expectTexts({{res::kTitleEdit, "Rock song"}, {res::kArtistEdit, "V1 Artist"}, {res::kAlbumEdit, "V1 Album"},
-                     {res::kYearEdit, "1999"}, {res::kCommentEdit, "V1 comment"}, {res::kTrackEdit, "0"},
+        expectTexts({{res::kTitleEdit, "Rock song"},
+                     {res::kArtistEdit, "V1 Artist"},
+                     {res::kAlbumEdit, "V1 Album"},
+                     {res::kYearEdit, "1999"},
+                     {res::kCommentEdit, "V1 comment"},
+                     {res::kTrackEdit, "0"},
                      {res::kGenreCombo, "Rock"}});
         const auto combo = platform::getDlgItem(main(), res::kGenreCombo);
         EXPECT_EQ(platform::comboGetItemText(combo, platform::comboGetCurSel(combo)), "Rock");
@@ -167,11 +172,18 @@ TEST_F(TagPanel, ShowsTheV1AndV2TagsOfTheSelectedFile) {
         script::click(main(), res::kViewV2);
     });
     then("the v2 tag of the current entry is shown", [&] {
-        expectTexts({{res::kTitleEdit, "V2 Title"}, {res::kArtistEdit, "V2 Artist"}, {res::kAlbumEdit, "V2 Album"},
-                     {res::kYearEdit, "2001"}, {res::kTrackEdit, "7/12"}, {res::kGenreCombo, "(17)"},
-                     {res::kCommentEdit, "V2 comment"}, {res::kComposerEdit, "Composer"},
-                     {res::kCopyrightEdit, "Copyright"}, {res::kEncodedByEdit, "Encoder"},
-                     {res::kOrigArtistEdit, "Orig Artist"}, {res::kUrlEdit, "http://u.example"}});
+        expectTexts({{res::kTitleEdit, "V2 Title"},
+                     {res::kArtistEdit, "V2 Artist"},
+                     {res::kAlbumEdit, "V2 Album"},
+                     {res::kYearEdit, "2001"},
+                     {res::kTrackEdit, "7/12"},
+                     {res::kGenreCombo, "(17)"},
+                     {res::kCommentEdit, "V2 comment"},
+                     {res::kComposerEdit, "Composer"},
+                     {res::kCopyrightEdit, "Copyright"},
+                     {res::kEncodedByEdit, "Encoder"},
+                     {res::kOrigArtistEdit, "Orig Artist"},
+                     {res::kUrlEdit, "http://u.example"}});
         // A numeric genre reference stays as written: no list item is chosen for it.
         EXPECT_EQ(platform::comboGetCurSel(platform::getDlgItem(main(), res::kGenreCombo)), -1);
         script::clickRow(main(), res::kFileList, 1);
@@ -185,7 +197,8 @@ TEST_F(TagPanel, ShowsTheV1AndV2TagsOfTheSelectedFile) {
 }
 
 TEST_F(TagPanel, ACtrlClickSelectionShowsTheEntryClickedLast) {
-    for (const char* name : {"a", "b", "c"}) folder.make(name + std::string(".mp3"), concat({audio(300), v1Trailer(name, 1, 0)}));
+    for (const char* name : {"a", "b", "c"})
+        folder.make(name + std::string(".mp3"), concat({audio(300), v1Trailer(name, 1, 0)}));
     addFiles(folder.path().string(), "\"a.mp3\" \"b.mp3\" \"c.mp3\"");
     then("click a, Ctrl-click c", [&] {
         script::clickRow(main(), res::kFileList, 0);
@@ -448,7 +461,8 @@ TEST_F(AddingFiles, OneChosenFileGivesExactlyItsPathAndTwiceGivesTwoEntries) {
     });
     then("Esc in the open dialog", [&] { script::key(Key::Escape); });
     then("open the folder browser", [&] { script::click(main(), res::kAddFolder); });
-    then("Cancelar in the folder browser", [&] { script::click(script::window("Buscar carpeta"), platform::IDCANCEL); });
+    then("Cancelar in the folder browser",
+         [&] { script::click(script::window("Buscar carpeta"), platform::IDCANCEL); });
     then("nothing was added", [&] {
         EXPECT_EQ(entries(), (std::vector<std::string>{a, a}));
         script::close(main());
@@ -466,7 +480,9 @@ TEST_F(AddingFiles, SeveralFilesChosenInOneFolderAreAddedWithTheirFolder) {
     then("click a.mp3, Ctrl-click c.mp3, Enter", [&] {
         const auto d = script::window("Open...");
         const auto shown = script::items(d, kEntryList);
-        const auto row = [&](const char* name) { return static_cast<int>(std::find(shown.begin(), shown.end(), name) - shown.begin()); };
+        const auto row = [&](const char* name) {
+            return static_cast<int>(std::find(shown.begin(), shown.end(), name) - shown.begin());
+        };
         ASSERT_LT(row("c.mp3"), static_cast<int>(shown.size()));
         script::clickRow(d, kEntryList, row("a.mp3"));
         script::clickRow(d, kEntryList, row("c.mp3"), platform::kControl);
@@ -528,7 +544,8 @@ TEST_F(AddingFiles, TwoHundredFilesChosenAtOnceAreReportedAndTheListKept) {
 TEST_F(AddingFiles, AFolderTreeAddsExactlyTheNamesEndingInMp3AndSurvivesALinkLoop) {
     namespace fs = std::filesystem;
     fs::create_directories(folder.path() / "tree" / "sub");
-    for (const char* name : {"tree/a.mp3", "tree/b.MP3", "tree/c.txt", "tree/.e.mp3", "tree/tracksmp3", "tree/sub/d.mp3"}) {
+    for (const char* name :
+         {"tree/a.mp3", "tree/b.MP3", "tree/c.txt", "tree/.e.mp3", "tree/tracksmp3", "tree/sub/d.mp3"}) {
         folder.make(name, audio(10));
     }
     fs::create_directory_symlink("..", folder.path() / "tree" / "sub" / "up");
@@ -624,7 +641,6 @@ TEST_F(AddingFiles, FilesAndFoldersDroppedTogetherAreAddedAsTheAddCommandsAddThe
     });
     run();
 }
-
 
 // --- Removing entries --------------------------------------------------------------
 

@@ -91,7 +91,9 @@ Bytes coverSong(int index, std::size_t padding) {
 }
 
 // Two digits: the list sorts its entries by name, and the walk goes by the list.
-std::string songName(int index) { return "music/song" + std::string(index < 10 ? "0" : "") + std::to_string(index) + ".mp3"; }
+std::string songName(int index) {
+    return "music/song" + std::string(index < 10 ? "0" : "") + std::to_string(index) + ".mp3";
+}
 
 std::string songPath(const TestFolder& folder, int index) { return (folder.path() / songName(index)).string(); }
 
@@ -145,7 +147,8 @@ ChildEnd runChild(const std::function<void()>& walk, int signal, long moment) {
         const char go = 1;
         if (write(childSays[1], &go, 1) != 1) _exit(1);
         walk();
-        const long took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begun).count();
+        const long took =
+            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begun).count();
         if (write(childSays[1], &took, sizeof took) != sizeof took) _exit(1);
         platform::endByCaughtSignal();
         _exit(0);
@@ -263,7 +266,8 @@ TEST(CrashSafety, AKilledWalkOfOverwritesInPlaceIsOldOrNewOnceTheProgramStartsAg
                           [&] { engineWalk(folder, kCoverFiles, kOverwrites); },
                           [] { static_cast<void>(tags::rollBackJournals()); }};
     const int kills = killWalks(folder, round, kKills);
-    std::cout << "[ KILLS    ] " << kills << " kills of overwrites in place, " << kills * kCoverFiles << " file checks\n";
+    std::cout << "[ KILLS    ] " << kills << " kills of overwrites in place, " << kills * kCoverFiles
+              << " file checks\n";
 }
 
 namespace {

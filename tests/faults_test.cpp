@@ -23,8 +23,8 @@ namespace {
 Bytes v1Trailer() { return ByteBuilder().text("TAG").field("Song", 30).zeros(92).bytes({0, 1, 17}); }
 
 Bytes v2Tagged(std::size_t audioSize) {
-    return concat({v2Header(3, 0, 100), frame("TIT2", ByteBuilder().bytes({0}).text("Song")), Bytes(200, 0),
-                   audio(audioSize)});
+    return concat(
+        {v2Header(3, 0, 100), frame("TIT2", ByteBuilder().bytes({0}).text("Song")), Bytes(200, 0), audio(audioSize)});
 }
 
 using Operation = std::function<tags::TagOutcome()>;
@@ -55,9 +55,9 @@ TEST(NothingLost, FullRemovalsThatCannotFinishLeaveTheOriginal) {
     tags::V2Tag v2Tag;
     const auto removeV2 = [&] { return v2Tag.remove(v2.c_str(), 0); };
     const platform::FaultPlan plans[] = {
-        {.spaceLeft = 100000},      // the disk fills up during the copy
-        {.failWrite = 1},           // the copy of the audio fails
-        {.failReplace = true},      // the final rename fails
+        {.spaceLeft = 100000},                      // the disk fills up during the copy
+        {.failWrite = 1},                           // the copy of the audio fails
+        {.failReplace = true},                      // the final rename fails
         {.failRead = 2, .refuseKernelCopy = true},  // reading the audio fails
     };
     for (const platform::FaultPlan& plan : plans) expectNothingLost(folder, v2, plan, removeV2, rewriteFailed(v2));
@@ -66,8 +66,9 @@ TEST(NothingLost, FullRemovalsThatCannotFinishLeaveTheOriginal) {
     const std::string v1 = folder.make("v1.mp3", concat({audio(300000), v1Trailer()}));
     tags::V1Tag v1Tag;
     // open, fstat, flock, pread, then ftruncate fails:
-    expectNothingLost(folder, v1, {.failCall = 5}, [&] { return v1Tag.remove(v1.c_str(), 0); },
-                      "An error occured while writing to '" + v1 + "'.");
+    expectNothingLost(
+        folder, v1, {.failCall = 5}, [&] { return v1Tag.remove(v1.c_str(), 0); },
+        "An error occured while writing to '" + v1 + "'.");
 }
 
 TEST(NothingLost, ARewritingTagWriteThatCannotFinishLeavesTheOriginal) {
@@ -103,14 +104,15 @@ TEST(NothingLost, InPlaceWritesThatFailAreReported) {
     tags::V1Tag v1Tag;
     std::strcpy(v1Tag.title, "Song");
     // The disk fills up in the middle of the appended trailer: it is cut off again.
-    expectNothingLost(folder, path, {.spaceLeft = 60},
-                      [&] { return v1Tag.write(path.c_str(), tags::kAllFields); },
-                      "An error occured while writing to '" + path + "'.");
+    expectNothingLost(
+        folder, path, {.spaceLeft = 60}, [&] { return v1Tag.write(path.c_str(), tags::kAllFields); },
+        "An error occured while writing to '" + path + "'.");
 
     const std::string v2 = folder.make("v2.mp3", v2Tagged(1000));
     tags::V2Tag v2Tag;
-    expectNothingLost(folder, v2, {.failWrite = 1}, [&] { return v2Tag.write(v2.c_str(), tags::kAllFields, 512); },
-                      "An error occured while writing to '" + v2 + "'.");
+    expectNothingLost(
+        folder, v2, {.failWrite = 1}, [&] { return v2Tag.write(v2.c_str(), tags::kAllFields, 512); },
+        "An error occured while writing to '" + v2 + "'.");
 }
 
 // --- Inputs that once broke the engine (tests/fixtures/faults) -------------
@@ -176,7 +178,8 @@ TEST(FoundFaults, AReadFailureAnywhereFailsTheV2OperationAndChangesNothing) {
             if (!failed) break;
             EXPECT_EQ(outcome.result, tags::TagFileError);
             EXPECT_EQ(readAll(path), original);
-            EXPECT_TRUE(outcome.message == readFailed(path) || outcome.message == rewriteFailed(path)) << outcome.message;
+            EXPECT_TRUE(outcome.message == readFailed(path) || outcome.message == rewriteFailed(path))
+                << outcome.message;
         }
     }
 }
@@ -184,7 +187,8 @@ TEST(FoundFaults, AReadFailureAnywhereFailsTheV2OperationAndChangesNothing) {
 TEST(FoundFaults, WithoutFrameSyncOrADeclaredEndInsideTheFileNoV2OperationWrites) {
     TestFolder folder;
     tags::V2Tag tag;
-    const auto expectRefused = [&](const char* name, const std::function<tags::TagOutcome(const std::string&)>& operation) {
+    const auto expectRefused = [&](const char* name,
+                                   const std::function<tags::TagOutcome(const std::string&)>& operation) {
         SCOPED_TRACE(name);
         const std::string path = folder.make("a.mp3", fixture(name));
         const tags::TagOutcome outcome = operation(path);
@@ -245,14 +249,16 @@ TEST(Races, ALinkSwappedInOrAnAppendDuringARewriteIsNeverOverwritten) {
         folder.make("music/a.mp3", v2Tagged(3000));
         platform::setFaults({.interveneAt = call, .intervene = [&] {
                                  std::ofstream out(song, std::ios::binary | std::ios::app);
-                                 out.write(reinterpret_cast<const char*>(appended.data()), static_cast<std::streamsize>(appended.size()));
+                                 out.write(reinterpret_cast<const char*>(appended.data()),
+                                           static_cast<std::streamsize>(appended.size()));
                              }});
         const tags::TagOutcome grown = rewrite();
         platform::clearFaults();
         if (!reached) break;  // past the write's last call: nothing was appended
         const Bytes now = readAll(song);
         ASSERT_GE(now.size(), appended.size());
-        EXPECT_TRUE(std::equal(appended.begin(), appended.end(), now.end() - static_cast<std::ptrdiff_t>(appended.size())))
+        EXPECT_TRUE(
+            std::equal(appended.begin(), appended.end(), now.end() - static_cast<std::ptrdiff_t>(appended.size())))
             << "call " << call << ": the appended bytes were lost";
         if (!grown.succeeded()) ++appendsRefused;
         EXPECT_TRUE(folder.strayTempFiles().empty());

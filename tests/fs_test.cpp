@@ -140,7 +140,12 @@ TEST(Folders, EntriesIncludeTheDotsAndLinksToFoldersAreNotFolders) {
     while ((result = reader.next(entry)) == 1) seen.insert({entry.name, entry.isFolder});
     EXPECT_EQ(result, 0);
     const std::set<std::pair<std::string, bool>> expected = {
-        {".", true}, {"..", true}, {"sub", true}, {"loop", false}, {"x\xC3\xA9.mp3", false}, {"\xE6\x97\xA5.mp3", false},
+        {".", true},
+        {"..", true},
+        {"sub", true},
+        {"loop", false},
+        {"x\xC3\xA9.mp3", false},
+        {"\xE6\x97\xA5.mp3", false},
         {"\xFF.mp3", false},
     };
     EXPECT_EQ(seen, expected);
@@ -196,16 +201,20 @@ TEST(Files, ARewriteKeepsAttributesAndEveryName) {
         if (!twoNames) std::filesystem::remove(other);
         platform::File original;
         ASSERT_EQ(original.open(song, platform::Access::ReadWrite), 0);
-        const tags::TagOutcome written =
-            tags::rewriteFile(song, original, {0, 50}, tags::msg::kTempForWrite, [](tags::StreamWriter& out) { out.putZeros(7); });
+        const tags::TagOutcome written = tags::rewriteFile(song, original, {0, 50}, tags::msg::kTempForWrite,
+                                                           [](tags::StreamWriter& out) { out.putZeros(7); });
         original.close();
         EXPECT_TRUE(written.succeeded()) << written.message;
         struct stat after {};
         ::stat(song.c_str(), &after);
         EXPECT_EQ(after.st_mode & 07777, before.st_mode & 07777);
         EXPECT_EQ(attribute(song, "user.rating"), "5");
-        if (acl) { EXPECT_EQ(attribute(song, "system.posix_acl_access"), aclBefore); }
-        if (twoNames) { EXPECT_EQ(readAll(other), readAll(song)) << "the second name kept the old contents"; }
+        if (acl) {
+            EXPECT_EQ(attribute(song, "system.posix_acl_access"), aclBefore);
+        }
+        if (twoNames) {
+            EXPECT_EQ(readAll(other), readAll(song)) << "the second name kept the old contents";
+        }
         EXPECT_TRUE(folder.strayTempFiles().empty());
     }
 }

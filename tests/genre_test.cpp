@@ -10,8 +10,8 @@ using tags::V1Tag;
 TEST(Genre, NamesMatchExactlyAndCaseSensitively) {
     V1Tag tag;
     const std::pair<const char*, int> cases[] = {
-        {"Blues", 0}, {"Hard Rock", 79}, {"Psychadelic", 67}, {"Rock", 17},
-        {"Psychedelic", NoGenre}, {"rock", NoGenre}, {"Rock ", NoGenre}, {"", NoGenre},
+        {"Blues", 0},      {"Hard Rock", 79},  {"Psychadelic", 67}, {"Rock", 17}, {"Psychedelic", NoGenre},
+        {"rock", NoGenre}, {"Rock ", NoGenre}, {"", NoGenre},
     };
     for (const auto& [name, expected] : cases) {
         tag.genre = 3;

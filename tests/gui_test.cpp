@@ -265,7 +265,8 @@ TEST_F(GuiControls, ControlsStandAtThePixelsOfTheirDialogUnits) {
     EXPECT_FALSE(isDark(pixel(top(), save.left - 1, middleY(save))));
     EXPECT_TRUE(anyDark(top(), save));  // its text
     const auto controls = hitsOf(top(), Press::Control);
-    const auto saveHit = std::find_if(controls.begin(), controls.end(), [&](const Hit* h) { return h->what.window == item(kSave); });
+    const auto saveHit =
+        std::find_if(controls.begin(), controls.end(), [&](const Hit* h) { return h->what.window == item(kSave); });
     ASSERT_NE(saveHit, controls.end());
     EXPECT_EQ((*saveHit)->area.left, save.left);
     EXPECT_EQ((*saveHit)->area.bottom, save.bottom);
@@ -376,7 +377,8 @@ TEST_F(GuiControls, TheWheelAndTheScrollBarMoveTheList) {
     fillList(40);
     const Rect list = pixels(item(kFiles));
     SDL_Event wheel{};
-    wheel.wheel = {SDL_MOUSEWHEEL, 0, idOf(top()), 0, 0, -1, SDL_MOUSEWHEEL_NORMAL, 0, -1, middleX(list), middleY(list)};
+    wheel.wheel = {SDL_MOUSEWHEEL, 0, idOf(top()), 0, 0, -1, SDL_MOUSEWHEEL_NORMAL, 0, -1, middleX(list),
+                   middleY(list)};
     send(wheel);
     EXPECT_EQ(listGetTopIndex(item(kFiles)), 3);
     const Rect down = barPart(top(), SB_LINEDOWN);
@@ -421,7 +423,7 @@ TEST_F(GuiControls, AClickOnALineOfAMultiLineEditFindsItsCharacter) {
     ASSERT_EQ(lines.size(), 2u);
     const Font& font = *DesktopEnvironment::font;
     click(top(), lines[1]->textLeft + font.width("do"), middleY(lines[1]->area));
-    EXPECT_EQ(windowOf(item(kNotes))->edit.caret, 7u);  // between "do" and "s" of the second line
+    EXPECT_EQ(windowOf(item(kNotes))->edit.caret, 7u);                // between "do" and "s" of the second line
     click(top(), lines[0]->area.right - 1, middleY(lines[0]->area));  // past the first line's end
     EXPECT_EQ(windowOf(item(kNotes))->edit.caret, 3u);
     click(top(), lines[0]->textLeft, lines[1]->area.bottom + 2);  // below the text: its end
@@ -510,7 +512,8 @@ class GuiMainWindow : public Gui {
 protected:
     void SetUp() override {
         Gui::SetUp();
-        window = createDialogParam(res::lirvaneModule(), res::kMainDialog, {}, probeProc, reinterpret_cast<LParam>(&probe));
+        window =
+            createDialogParam(res::lirvaneModule(), res::kMainDialog, {}, probeProc, reinterpret_cast<LParam>(&probe));
         showWindow(window, SW_SHOWNORMAL);
         renderer->refresh();
     }
@@ -526,7 +529,8 @@ TEST_F(GuiMainWindow, TheMenuBarSitsAboveTheDialogUnits) {
     EXPECT_EQ(height, scale.y(319) + menuBarHeight(font));
     EXPECT_EQ(hitsOf(window, Press::MenuTitle).size(), 2u);
     const auto lists = hitsOf(window, Press::Control);
-    const auto files = std::find_if(lists.begin(), lists.end(), [&](const Hit* h) { return h->what.window == getDlgItem(window, res::kFileList); });
+    const auto files = std::find_if(lists.begin(), lists.end(),
+                                    [&](const Hit* h) { return h->what.window == getDlgItem(window, res::kFileList); });
     ASSERT_NE(files, lists.end());
     EXPECT_EQ((*files)->area.top, scale.y(16) + menuBarHeight(font));
 }

@@ -96,7 +96,9 @@ protected:
         SDL_FreeSurface(canvas);
         return dark;
     }
-    static bool anyInk(const std::vector<bool>& dark) { return std::find(dark.begin(), dark.end(), true) != dark.end(); }
+    static bool anyInk(const std::vector<bool>& dark) {
+        return std::find(dark.begin(), dark.end(), true) != dark.end();
+    }
 
     static inline std::unique_ptr<Font> font;
 };

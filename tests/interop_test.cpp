@@ -31,7 +31,9 @@ namespace {
 using namespace testing_support;
 using tags::FieldMask;
 
-const char kArtist[] = "Mar\xED" "a Jos\xE9";  // Latin-1
+const char kArtist[] =
+    "Mar\xED"
+    "a Jos\xE9";  // Latin-1
 const char kV1Title[] = "A title of exactly thirty chrs";
 constexpr std::uint32_t kOldTagSpace = 4096;
 
@@ -47,12 +49,12 @@ Bytes mpegAudio() {
     return data;
 }
 
-
 // A tag whose frames fill its space up to the audio, the last of them a frame
 // the engine does not know, with non-zero bytes to its end.
 Bytes oldTag() {
     const Bytes title = frame("TIT2", textBody("Old title"));
-    const Bytes priv = frame("PRIV", ByteBuilder().text("old").bytes({0}).append(Bytes(kOldTagSpace - 24 - title.size(), 0xA5)));
+    const Bytes priv =
+        frame("PRIV", ByteBuilder().text("old").bytes({0}).append(Bytes(kOldTagSpace - 24 - title.size(), 0xA5)));
     return concat({v2Header(3, 0, kOldTagSpace - 10), title, priv});
 }
 
@@ -202,7 +204,8 @@ TEST_P(InteropV2Write, TagLibReadsEveryFieldAndTheAudioIsIntact) {
     ASSERT_EQ(written.size(), inPlace ? original.size() : 10 + frameBytes + 512 + audio.size());
     EXPECT_TRUE(endsWith(written, audio));
     // Nothing of the old tag is left between the new frames and the audio.
-    EXPECT_TRUE(std::all_of(written.begin() + 10 + frameBytes, written.end() - static_cast<std::ptrdiff_t>(audio.size()),
+    EXPECT_TRUE(std::all_of(written.begin() + 10 + frameBytes,
+                            written.end() - static_cast<std::ptrdiff_t>(audio.size()),
                             [](std::uint8_t b) { return b == 0; }));
     EXPECT_TRUE(folder.strayTempFiles().empty());
     expectV2AsSet(path, tag.declaredSize);
@@ -219,7 +222,9 @@ TEST_P(InteropV2Write, TagLibReadsEveryFieldAndTheAudioIsIntact) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, InteropV2Write, ::testing::Values(WritePath::InPlace, WritePath::ThroughTempFile),
-                         [](const auto& test) { return test.param == WritePath::InPlace ? "InPlace" : "ThroughTempFile"; });
+                         [](const auto& test) {
+                             return test.param == WritePath::InPlace ? "InPlace" : "ThroughTempFile";
+                         });
 
 // Removal of each kind, softly (1) or fully (0), from a file carrying both.
 class InteropRemoval : public ::testing::TestWithParam<int> {};
@@ -266,14 +271,16 @@ INSTANTIATE_TEST_SUITE_P(Modes, InteropRemoval, ::testing::Values(1, 0),
 // --- Frames the program does not edit ----------------------------------------
 
 const Bytes kPictureData = ByteBuilder().bytes({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}).text("cover bytes");
-const Bytes kPicture = frame("APIC", ByteBuilder().bytes({0}).text("image/png").bytes({0, 3}).text("Cover").bytes({0}).append(kPictureData));
+const Bytes kPicture = frame(
+    "APIC", ByteBuilder().bytes({0}).text("image/png").bytes({0, 3}).text("Cover").bytes({0}).append(kPictureData));
 const Bytes kUserText = frame("TXXX", ByteBuilder().bytes({0}).text("MOOD").bytes({0}).text("calm"));
 const Bytes kLyrics = frame("USLT", ByteBuilder().bytes({0}).text("eng").bytes({0}).text("la la la"));
 
 // A tagged file whose tag holds a picture, a user text and lyrics between the
 // frames the program edits, and room to spare before the audio.
 Bytes fileWithOtherFrames(bool everyField) {
-    Bytes frames = concat({frame("TIT2", textBody("Old title")), kPicture, frame("TPE1", textBody("Artist")), kUserText});
+    Bytes frames =
+        concat({frame("TIT2", textBody("Old title")), kPicture, frame("TPE1", textBody("Artist")), kUserText});
     if (everyField) {
         for (const char* id : {"TALB", "TYER", "TRCK", "TCON", "TENC", "TCOP", "TOPE", "TCOM"}) {
             frames = concat({frames, frame(id, textBody("1"))});
@@ -282,7 +289,8 @@ Bytes fileWithOtherFrames(bool everyField) {
                          frame("WXXX", ByteBuilder().bytes({0, 0}).text("http://example.org/"))});
     }
     frames = concat({frames, kLyrics});
-    return concat({v2Header(3, 0, static_cast<std::uint32_t>(frames.size() + 700)), frames, Bytes(700, 0), mpegAudio()});
+    return concat(
+        {v2Header(3, 0, static_cast<std::uint32_t>(frames.size() + 700)), frames, Bytes(700, 0), mpegAudio()});
 }
 
 // What a batch title write does: read, replace the slot, write, release.
@@ -331,8 +339,9 @@ std::string hexOf(const Bytes& bytes) {
 // What mutagen prints when it runs the script on the file (sys.argv[1]) with
 // one more argument; empty when the script fails.
 std::string runMutagen(const std::string& script, const std::string& path, const std::string& argument = "") {
-    const std::string command = "PYTHONIOENCODING=utf-8 /usr/bin/python3 -c \"import sys, mutagen.id3 as i; t = i.ID3(sys.argv[1]); " +
-                                script + "\" '" + path + "' '" + argument + "' > '" + path + ".out' 2>&1";
+    const std::string command =
+        "PYTHONIOENCODING=utf-8 /usr/bin/python3 -c \"import sys, mutagen.id3 as i; t = i.ID3(sys.argv[1]); " + script +
+        "\" '" + path + "' '" + argument + "' > '" + path + ".out' 2>&1";
     const int status = std::system(command.c_str());
     const Bytes out = readAll(path + ".out");
     const std::string printed(out.begin(), out.end());
@@ -344,8 +353,9 @@ TEST(InteropKeptFrames, MutagenSeesThemToo) {
     TestFolder folder;
     const std::string path = folder.make("song.mp3", fileWithOtherFrames(false));
     writeNewTitle(path);
-    const std::string script = "print(t['TIT2'].text[0], t['TXXX:MOOD'].text[0], len(t.getall('APIC')), "
-                               "t.getall('APIC')[0].data == bytes.fromhex(sys.argv[2]), t.getall('USLT')[0].text)";
+    const std::string script =
+        "print(t['TIT2'].text[0], t['TXXX:MOOD'].text[0], len(t.getall('APIC')), "
+        "t.getall('APIC')[0].data == bytes.fromhex(sys.argv[2]), t.getall('USLT')[0].text)";
     EXPECT_EQ(runMutagen(script, path, hexOf(kPictureData)), "New title calm 1 True la la la\n");
 }
 
@@ -417,7 +427,8 @@ TEST_P(InteropText, TagLibAndMutagenReadTheTitleAndCommentAsWritten) {
         EXPECT_EQ(file->ID3v2Tag()->title().to8Bit(true), text);
         EXPECT_EQ(file->ID3v2Tag()->comment().to8Bit(true), text);
     }
-    EXPECT_EQ(runMutagen("print(t['TIT2'].text[0] + '|' + t.getall('COMM')[0].text[0])", path), text + "|" + text + "\n");
+    EXPECT_EQ(runMutagen("print(t['TIT2'].text[0] + '|' + t.getall('COMM')[0].text[0])", path),
+              text + "|" + text + "\n");
 }
 
 constexpr const char* kTextNames[] = {"Japanese", "Windows1252Punctuation", "Latin1"};

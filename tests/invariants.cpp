@@ -12,7 +12,6 @@
 namespace invariants {
 namespace {
 
-
 Bytes bodyOf(const tags::FrameSlot& frame) { return Bytes(frame.body().begin(), frame.body().end()); }
 
 Bytes from(const Bytes& bytes, std::size_t offset) {
@@ -34,8 +33,8 @@ ReadTag contentsOf(const tags::V2Tag& tag) {
     for (const bool repeat : {true, false}) {
         for (const tags::FrameSlot& frame : tag.otherFrames) {
             if (tags::v2::slotTaking(tag, frame).has_value() != repeat) continue;
-            read.kept.emplace_back(std::string(frame.id, tags::kFrameIdSize) + char(frame.flags[0]) + char(frame.flags[1]),
-                                   bodyOf(frame));
+            read.kept.emplace_back(
+                std::string(frame.id, tags::kFrameIdSize) + char(frame.flags[0]) + char(frame.flags[1]), bodyOf(frame));
         }
     }
     return read;

@@ -18,16 +18,17 @@ using namespace testing_support;
 
 namespace {
 
-
 // A JPEG cover of `size` bytes: FF D8 FF E0 at its start, FF E0 pairs all through.
 Bytes cover(std::size_t size) {
     Bytes picture = ByteBuilder().bytes({0}).text("image/jpeg").bytes({0, 3, 0, 0xFF, 0xD8, 0xFF, 0xE0});
-    for (std::size_t i = picture.size(); i < size; ++i) picture.push_back(i % 1000 == 0 ? 0xFF : static_cast<std::uint8_t>(0xE0 + i % 7));
+    for (std::size_t i = picture.size(); i < size; ++i)
+        picture.push_back(i % 1000 == 0 ? 0xFF : static_cast<std::uint8_t>(0xE0 + i % 7));
     return frame("APIC", picture);
 }
 
 Bytes tagged(const Bytes& frames, std::size_t padding, std::size_t audioSize) {
-    return concat({v2Header(3, 0, static_cast<std::uint32_t>(frames.size() + padding)), frames, Bytes(padding, 0), audio(audioSize)});
+    return concat({v2Header(3, 0, static_cast<std::uint32_t>(frames.size() + padding)), frames, Bytes(padding, 0),
+                   audio(audioSize)});
 }
 
 void writeTitle(const std::string& path, const char* title) {
@@ -50,7 +51,8 @@ TEST(HeadOfTheFile, ATagLargerThanTheFirstBlockIsReadWholeAndKept) {
     tags::V2Tag tag;
     ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
     ASSERT_EQ(tag.otherFrames.size(), 1u);
-    EXPECT_EQ(Bytes(tag.otherFrames[0].body().begin(), tag.otherFrames[0].body().end()), Bytes(picture.begin() + 10, picture.end()));
+    EXPECT_EQ(Bytes(tag.otherFrames[0].body().begin(), tag.otherFrames[0].body().end()),
+              Bytes(picture.begin() + 10, picture.end()));
     EXPECT_EQ(tag.audioStart, 10 + frames.size() + 300);
     EXPECT_GT(tag.slots[1].length, 0u) << "the frame after the cover is read too";
     EXPECT_EQ(invariants::checkRoundTrip(path), "");
@@ -60,7 +62,8 @@ TEST(HeadOfTheFile, AudioThatStartsBeyondTheFirstBlockIsFoundThere) {
     TestFolder folder;
     // Padding the declared size leaves out, and a file without a tag whose audio starts late.
     const Bytes title = frame("TIT2", textBody("T"));
-    const Bytes padded = concat({v2Header(3, 0, static_cast<std::uint32_t>(title.size())), title, Bytes(40000, 0), audio(3000)});
+    const Bytes padded =
+        concat({v2Header(3, 0, static_cast<std::uint32_t>(title.size())), title, Bytes(40000, 0), audio(3000)});
     const Bytes late = concat({Bytes(70000, 0x11), audio(3000)});
     for (const Bytes& contents : {padded, late}) {
         const std::string path = folder.make("a.mp3", contents);

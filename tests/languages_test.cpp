@@ -52,9 +52,8 @@ TEST_F(Languages, ATreeOfNamesInEveryScriptIsAddedShownSavedAndLoaded) {
         paths.push_back(folder.make("tree/" + names[i], concat({v2, audio(400), v1Trailer(title, 1, 17)})));
     }
     std::vector<std::string> sortedPaths = paths;
-    std::sort(sortedPaths.begin(), sortedPaths.end(), [](const std::string& a, const std::string& b) {
-        return platform::compareNoCase(a, b) < 0;
-    });
+    std::sort(sortedPaths.begin(), sortedPaths.end(),
+              [](const std::string& a, const std::string& b) { return platform::compareNoCase(a, b) < 0; });
     then("add the tree", [&] { script::click(main(), res::kAddFolder); });
     then("go to the tree and accept it", [&] {
         const auto d = script::window("Buscar carpeta");
@@ -65,7 +64,8 @@ TEST_F(Languages, ATreeOfNamesInEveryScriptIsAddedShownSavedAndLoaded) {
     });
     then("every file is there, by its own bytes", [&] { ASSERT_EQ(entries(), sortedPaths); });
     for (std::size_t row = 0; row < paths.size(); ++row) {
-        then("select row " + std::to_string(row), [&, row] { script::clickRow(main(), res::kFileList, static_cast<int>(row)); });
+        then("select row " + std::to_string(row),
+             [&, row] { script::clickRow(main(), res::kFileList, static_cast<int>(row)); });
         then("its ID3v1.1 title", [&, row] {
             const auto at = std::find(paths.begin(), paths.end(), sortedPaths[row]);
             EXPECT_EQ(script::text(main(), res::kTitleEdit), std::to_string(at - paths.begin()) + " é €") << *at;
@@ -75,9 +75,7 @@ TEST_F(Languages, ATreeOfNamesInEveryScriptIsAddedShownSavedAndLoaded) {
         EXPECT_TRUE(platform::shownMessageBoxes().empty());
         script::click(main(), res::kViewV2);
     });
-    then("the ID3v2.3 title of the current entry", [&] {
-        EXPECT_EQ(script::text(main(), res::kTitleEdit), "Кино");
-    });
+    then("the ID3v2.3 title of the current entry", [&] { EXPECT_EQ(script::text(main(), res::kTitleEdit), "Кино"); });
     useListFile(res::kMenuSaveList, "Save Filelist...", pathIn("lista ñ.lv3"));
     then("the records hold the paths' bytes; empty the list", [&] {
         ByteBuilder records;
@@ -101,12 +99,16 @@ TEST_F(Languages, ATreeOfNamesInEveryScriptIsAddedShownSavedAndLoaded) {
 TEST_F(Languages, Utf16TagsOfMutagenAndEyeD3AreShownAndCopiedIntoTheTrailer) {
     const std::string text = "日本の歌 “€” Ñandú";
     const std::string byMutagen = folder.make("a-mutagen.mp3", audio(400));
-    tagWith(byMutagen, "import mutagen.id3 as i; t = i.ID3(); t.add(i.TIT2(encoding=1, text=sys.argv[2])); "
+    tagWith(byMutagen,
+            "import mutagen.id3 as i; t = i.ID3(); t.add(i.TIT2(encoding=1, text=sys.argv[2])); "
             "t.add(i.TPE1(encoding=1, text='Кино')); t.add(i.COMM(encoding=1, lang='eng', desc='', text=sys.argv[2])); "
-            "t.add(i.WXXX(encoding=1, desc='', url='http://example.org/')); t.save(sys.argv[1], v2_version=3)", text);
+            "t.add(i.WXXX(encoding=1, desc='', url='http://example.org/')); t.save(sys.argv[1], v2_version=3)",
+            text);
     const std::string byEyeD3 = folder.make("b-eyed3.mp3", audio(400));
-    tagWith(byEyeD3, "import eyed3.id3 as i; t = i.Tag(); t.title = sys.argv[2]; t.artist = 'Кино'; "
-            "t.comments.set(sys.argv[2], ''); t.save(sys.argv[1], version=i.ID3_V2_3, encoding='utf16')", text);
+    tagWith(byEyeD3,
+            "import eyed3.id3 as i; t = i.Tag(); t.title = sys.argv[2]; t.artist = 'Кино'; "
+            "t.comments.set(sys.argv[2], ''); t.save(sys.argv[1], version=i.ID3_V2_3, encoding='utf16')",
+            text);
     addFiles(folder.path().string(), "\"a-mutagen.mp3\" \"b-eyed3.mp3\"");
     then("the mutagen file in the ID3v2.3 view", [&] {
         script::click(main(), res::kViewV2);
@@ -115,7 +117,9 @@ TEST_F(Languages, Utf16TagsOfMutagenAndEyeD3AreShownAndCopiedIntoTheTrailer) {
     // The user's comment and URL are those without a description; in UTF-16 an
     // empty description is a byte-order mark and its terminator.
     then("its texts, the comment and URL after their empty descriptions", [&] {
-        expectTexts({{res::kTitleEdit, text.c_str()}, {res::kArtistEdit, "Кино"}, {res::kCommentEdit, text.c_str()},
+        expectTexts({{res::kTitleEdit, text.c_str()},
+                     {res::kArtistEdit, "Кино"},
+                     {res::kCommentEdit, text.c_str()},
                      {res::kUrlEdit, "http://example.org/"}});
         script::clickRow(main(), res::kFileList, 1);
     });
@@ -126,7 +130,9 @@ TEST_F(Languages, Utf16TagsOfMutagenAndEyeD3AreShownAndCopiedIntoTheTrailer) {
         script::click(main(), res::kCopyV2ToV1);
     });
     then("Windows-1252 in the trailers, '?' for what it lacks", [&] {
-        const std::string converted = "???? \x93\x80\x94 \xD1" "and\xFA";
+        const std::string converted =
+            "???? \x93\x80\x94 \xD1"
+            "and\xFA";
         for (const std::string& path : {byMutagen, byEyeD3}) {
             const Bytes file = readAll(path);
             const std::string trailer(file.end() - kTrailerSize, file.end());

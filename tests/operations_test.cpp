@@ -225,7 +225,8 @@ TEST_F(WalkCancel, CancelButtonKeysAndCloseBoxStopAfterTheCurrentFile) {
     for (std::size_t way = 0; way < ways.size(); ++way) {
         const std::string sub = "way" + std::to_string(way);
         std::filesystem::create_directory(folder.path() / sub);
-        for (const std::string& name : names) folder.make(sub + "/" + name, concat({audio(300), v1Trailer("old", 1, 0)}));
+        for (const std::string& name : names)
+            folder.make(sub + "/" + name, concat({audio(300), v1Trailer("old", 1, 0)}));
         addFiles(pathIn(sub), "\"a.mp3\" \"b.mp3\" \"c.mp3\" \"d.mp3\" \"e.mp3\"");
         then("select everything of " + sub, [this, way] {
             if (way == 0) script::click(main(), res::kScopeAll);
@@ -237,7 +238,8 @@ TEST_F(WalkCancel, CancelButtonKeysAndCloseBoxStopAfterTheCurrentFile) {
             expectWalkGone();
             EXPECT_EQ(walking::CancelRequested, 1);
             std::vector<std::string> titles;
-            for (const std::string& name : names) titles.push_back(trailerText(pathIn(sub + "/" + name), kTitleOffset, 30));
+            for (const std::string& name : names)
+                titles.push_back(trailerText(pathIn(sub + "/" + name), kTitleOffset, 30));
             EXPECT_EQ(titles, (std::vector<std::string>{"old", "old", "old", "new", "new"}));
             // The panel was refreshed from the current entry's file.
             EXPECT_FALSE(script::text(main(), res::kTitleEdit).empty());
@@ -286,9 +288,8 @@ TEST_F(WalkCancel, AClickOnTheMainWindowDuringAWalkActsAfterIt) {
     addAll("\"a.mp3\" \"b.mp3\"", true);
     typeAndPress({{res::kTitleEdit, "walked"}}, res::kApplyV1);
     steps.whilePumping("click Titulo: while the walk paints", [this] { script::click(main(), res::kTitleCheck); });
-    steps.whilePumping("after b the box is still checked", [this] {
-        EXPECT_TRUE(script::checked(main(), res::kTitleCheck));
-    });
+    steps.whilePumping("after b the box is still checked",
+                       [this] { EXPECT_TRUE(script::checked(main(), res::kTitleCheck)); });
     then("the click acted after the walk; both files got the title", [this] {
         expectWalkGone();
         EXPECT_FALSE(script::checked(main(), res::kTitleCheck));
@@ -340,18 +341,20 @@ TEST_F(WriteV1Walk, GenreByNameAndTrackThatIsNoNumber) {
 TEST_F(WriteV2Walk, BuildsTheFrameBodiesFromThePanelTakingTextsWhole) {
     const std::string path = folder.make("a.mp3", audio(3000));
     addAll("a.mp3", true);
-    then("fill the v2 view", [this] {
-        script::click(main(), res::kViewV2);
-    });
-    typeAndPress({{res::kCommentEdit, "abc"}, {res::kUrlEdit, "x"}, {res::kOrigArtistEdit, std::string(40, 'o')},
-                  {res::kArtistEdit, "Artist"}}, res::kApplyV2);
+    then("fill the v2 view", [this] { script::click(main(), res::kViewV2); });
+    typeAndPress({{res::kCommentEdit, "abc"},
+                  {res::kUrlEdit, "x"},
+                  {res::kOrigArtistEdit, std::string(40, 'o')},
+                  {res::kArtistEdit, "Artist"}},
+                 res::kApplyV2);
     then("the bodies are exactly the panel's texts", [this, path] {
         EXPECT_EQ(frameBody(path, "COMM"), (Bytes{0, 0, 0, 0, 0, 'a', 'b', 'c', 0}));
         EXPECT_EQ(frameBody(path, "WXXX"), (Bytes{0, 0, 'x', 0}));
         EXPECT_EQ(frameBody(path, "TIT2"), (Bytes{0, 0}));
         EXPECT_EQ(frameBody(path, "TOPE")->size(), 42u);
-        EXPECT_EQ(mutagenView(path, "t['TPE1'].text[0], t.getall('COMM')[0].text[0], t.getall('WXXX')[0].url, "
-                                    "len(t['TOPE'].text[0])"),
+        EXPECT_EQ(mutagenView(path,
+                              "t['TPE1'].text[0], t.getall('COMM')[0].text[0], t.getall('WXXX')[0].url, "
+                              "len(t['TOPE'].text[0])"),
                   "Artist abc x 40\n");
         EXPECT_TRUE(readAll(path).size() > 3000);
         EXPECT_EQ(script::text(main(), res::kArtistEdit), "Artist");
@@ -383,8 +386,15 @@ TEST_F(WriteV2Walk, UncheckedFieldsKeepTheFilesFramesInPlace) {
 // --- Copies --------------------------------------------------------------------------
 
 TEST_F(CopyWalks, V1ToV2BuildsUnterminatedBodiesAndSkipsFilesWithoutATrailer) {
-    const std::string song = folder.make("a.mp3", concat({audio(2000), ByteBuilder().text("TAG").field("Song", 30)
-        .field("", 30).field("", 30).field("", 4).field("", 28).bytes({0, 0, 255}).build()}));
+    const std::string song = folder.make("a.mp3", concat({audio(2000), ByteBuilder()
+                                                                           .text("TAG")
+                                                                           .field("Song", 30)
+                                                                           .field("", 30)
+                                                                           .field("", 30)
+                                                                           .field("", 4)
+                                                                           .field("", 28)
+                                                                           .bytes({0, 0, 255})
+                                                                           .build()}));
     const std::string bare = folder.make("b.mp3", audio(2000));
     addAll("\"a.mp3\" \"b.mp3\"", true);
     then("copy", [this] { script::click(main(), res::kCopyV1ToV2); });
@@ -404,7 +414,8 @@ TEST_F(CopyWalks, V2ToV1CutsTextsAndReadsTrackAndGenre) {
     const auto make = [&](const char* name, std::initializer_list<Bytes> frames, bool trailer) {
         return folder.make(name, concat({v2Tag(frames), audio(500), trailer ? v1Trailer("x", 9, 33) : Bytes{}}));
     };
-    const std::string a = make("a.mp3", {textFrame("TIT2", std::string(40, 't')), textFrame("TRCK", "12"), textFrame("TCON", "Rock")}, false);
+    const std::string a = make(
+        "a.mp3", {textFrame("TIT2", std::string(40, 't')), textFrame("TRCK", "12"), textFrame("TCON", "Rock")}, false);
     const std::string b = make("b.mp3", {textFrame("TRCK", "300"), textFrame("TCON", "(17)")}, false);
     const std::string c = make("c.mp3", {textFrame("TRCK", "5/12"), textFrame("TCON", "Chiptune")}, true);
     const std::string d = make("d.mp3", {textFrame("TCON", "Chiptune")}, false);
@@ -421,7 +432,7 @@ TEST_F(CopyWalks, V2ToV1CutsTextsAndReadsTrackAndGenre) {
         EXPECT_EQ(trailerOf(c)[kGenreOffset], 33);  // the file's own genre
         EXPECT_EQ(trailerText(c, kTitleOffset, 30), "");
         EXPECT_EQ(trailerOf(d)[kTrackOffset], 0);
-        EXPECT_EQ(trailerOf(d)[kGenreOffset], 255);  // not c's, walked just before
+        EXPECT_EQ(trailerOf(d)[kGenreOffset], 255);           // not c's, walked just before
         EXPECT_EQ(trailerText(e, kTitleOffset, 30), "kept");  // no ID3v2 tag: skipped
     });
     closeMain();
@@ -452,7 +463,8 @@ TEST_F(RemoveWalks, SoftKeepsTheLengthFullDropsTheTag) {
             const Bytes after = readAll(pathIn(sub + "/a.mp3"));
             if (soft) {
                 ASSERT_EQ(after.size(), tag.size() + 700 + kTrailerSize);
-                EXPECT_EQ(Bytes(after.begin(), after.begin() + static_cast<std::ptrdiff_t>(tag.size())), Bytes(tag.size(), 0));
+                EXPECT_EQ(Bytes(after.begin(), after.begin() + static_cast<std::ptrdiff_t>(tag.size())),
+                          Bytes(tag.size(), 0));
             } else {
                 EXPECT_EQ(after, audio(700));
             }
@@ -469,9 +481,10 @@ TEST_F(RemoveWalks, SoftKeepsTheLengthFullDropsTheTag) {
 TEST_F(ForeignTags, AnUnsupportedVersionIsLeftAloneAndACoverPictureIsKept) {
     const Bytes v24 = concat({v2Header(5, 0, 20), frame("TIT2", textBody("v2.4")), ByteBuilder().zeros(5), audio(400)});
     const std::string newer = folder.make("a-v24.mp3", concat({v24, v1Trailer("x", 1, 1)}));
-    const Bytes picture = frame("APIC", ByteBuilder().bytes({0}).text("image/jpeg").bytes({0, 3, 0, 0xFF, 0xD8, 0xFF, 0xE0}).zeros(64));
-    const std::string cover = folder.make("b-cover.mp3", concat({v2Tag({textFrame("TIT2", "T"), picture}), audio(400),
-                                                                 v1Trailer("x", 1, 1)}));
+    const Bytes picture =
+        frame("APIC", ByteBuilder().bytes({0}).text("image/jpeg").bytes({0, 3, 0, 0xFF, 0xD8, 0xFF, 0xE0}).zeros(64));
+    const std::string cover = folder.make(
+        "b-cover.mp3", concat({v2Tag({textFrame("TIT2", "T"), picture}), audio(400), v1Trailer("x", 1, 1)}));
     const Bytes newerBefore = readAll(newer);
     addAll("\"a-v24.mp3\" \"b-cover.mp3\"", true);
     then("make the cover file current", [this] { script::clickRow(main(), res::kFileList, 1); });
@@ -502,7 +515,11 @@ TEST(DecimalTextValue, WeighsDigitsByTheWholeTextsLength) {
     EXPECT_EQ(app::decimalTextValue("007", 4), 7);
     EXPECT_EQ(app::decimalTextValue("", 4), 0);
     EXPECT_EQ(app::decimalTextValue("12", 1), 10);
-    EXPECT_EQ(app::decimalTextValue(std::string_view("42\0" "99", 5), 5), 42);
+    EXPECT_EQ(app::decimalTextValue(std::string_view("42\0"
+                                                     "99",
+                                                     5),
+                                    5),
+              42);
     EXPECT_EQ(app::decimalTextValue("123456789", 9), 123456789);
     // Only the last eight digits decide the low byte, whatever the length.
     const std::string longText = std::string(5000, '9') + "00000300";
@@ -530,14 +547,16 @@ TEST_F(WriteV2Walk, TextBeyondIso88591IsWrittenAsUtf16AndTheRestAsBefore) {
     const std::string path = folder.make("a.mp3", audio(3000));
     addAll("a.mp3", true);
     then("v2 view", [this] { script::click(main(), res::kViewV2); });
-    typeAndPress({{res::kTitleEdit, "日本の歌"}, {res::kArtistEdit, "“€” it’s"}, {res::kAlbumEdit, "Café"}}, res::kApplyV2);
+    typeAndPress({{res::kTitleEdit, "日本の歌"}, {res::kArtistEdit, "“€” it’s"}, {res::kAlbumEdit, "Café"}},
+                 res::kApplyV2);
     then("the bodies, and what mutagen and the panel read from them", [this, path] {
         EXPECT_EQ(frameBody(path, "TIT2"), concat({{0x01},                                            // UTF-16
                                                    {0xFF, 0xFE},                                      // byte-order mark
                                                    {0xE5, 0x65, 0x2C, 0x67, 0x6E, 0x30, 0x4C, 0x6B},  // 日本の歌
                                                    {0x00, 0x00}}));                                   // terminator
         EXPECT_EQ(frameBody(path, "TALB"), (Bytes{0, 'C', 'a', 'f', 0xE9, 0}));
-        EXPECT_EQ(mutagenView(path, "t['TIT2'].text[0], t['TPE1'].text[0], t['TALB'].text[0]"), "日本の歌 “€” it’s Café\n");
+        EXPECT_EQ(mutagenView(path, "t['TIT2'].text[0], t['TPE1'].text[0], t['TALB'].text[0]"),
+                  "日本の歌 “€” it’s Café\n");
         expectTexts({{res::kTitleEdit, "日本の歌"}, {res::kArtistEdit, "“€” it’s"}, {res::kAlbumEdit, "Café"}});
     });
     closeMain();
@@ -550,7 +569,8 @@ TEST_F(CopyWalks, V1ToV2TakesTheTrailersWindows1252Characters) {
     addAll("\"a.mp3\" \"b.mp3\"", true);
     then("copy", [this] { script::click(main(), res::kCopyV1ToV2); });
     then("UTF-16 where ISO-8859-1 lacks a character, one byte a character otherwise", [this, euro, latin1] {
-        EXPECT_EQ(frameBody(euro, "TIT2"), (Bytes{0x01, 0xFF, 0xFE, 'C', 0, 'a', 0, 'f', 0, 0xE9, 0, ' ', 0, 0xAC, 0x20}));
+        EXPECT_EQ(frameBody(euro, "TIT2"),
+                  (Bytes{0x01, 0xFF, 0xFE, 'C', 0, 'a', 0, 'f', 0, 0xE9, 0, ' ', 0, 0xAC, 0x20}));
         EXPECT_EQ(frameBody(latin1, "TIT2"), (Bytes{0, 'C', 'a', 'f', 0xE9}));
         EXPECT_EQ(mutagenView(euro, "t['TIT2'].text[0]"), "Café €\n");
     });

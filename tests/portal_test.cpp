@@ -82,11 +82,14 @@ protected:
         savedAddress = std::getenv("DBUS_SESSION_BUS_ADDRESS") ? std::getenv("DBUS_SESSION_BUS_ADDRESS") : "";
         setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
         const std::string fake = LIRVANE_FAKE_PORTAL;
-        const std::vector<std::string> args = {"/usr/bin/python3", fake, log().string(), answerFile().string(),
-                                               kChooserVersion, (scratch / "ready").string()};
+        const std::vector<std::string> args = {"/usr/bin/python3", fake,
+                                               log().string(),     answerFile().string(),
+                                               kChooserVersion,    (scratch / "ready").string()};
         fakePid = spawn(args);
-        for (int i = 0; i < 100 && !fs::exists(scratch / "ready"); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        ASSERT_TRUE(fs::exists(scratch / "ready")) << "the fake portal did not start (make installs python3-dbus, python3-gi)";
+        for (int i = 0; i < 100 && !fs::exists(scratch / "ready"); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ASSERT_TRUE(fs::exists(scratch / "ready"))
+            << "the fake portal did not start (make installs python3-dbus, python3-gi)";
     }
     static void TearDownTestSuite() {
         for (const pid_t pid : {fakePid, busPid}) {
@@ -96,8 +99,10 @@ protected:
             }
         }
         fakePid = busPid = 0;
-        if (savedAddress.empty()) unsetenv("DBUS_SESSION_BUS_ADDRESS");
-        else setenv("DBUS_SESSION_BUS_ADDRESS", savedAddress.c_str(), 1);
+        if (savedAddress.empty())
+            unsetenv("DBUS_SESSION_BUS_ADDRESS");
+        else
+            setenv("DBUS_SESSION_BUS_ADDRESS", savedAddress.c_str(), 1);
         fs::remove_all(scratch);
     }
 
@@ -185,7 +190,8 @@ TEST_F(PortalDialogs, OpenAsksForSeveralFilesWithTheFiltersAndGivesTheFolderThen
     EXPECT_EQ(currentFolder(), base + "/music");  // as a choice in the layer's dialog leaves it
     EXPECT_EQ(calls(), std::vector<std::string>{"OpenFile|" + std::string(kParent) +
                                                 "|Open...|multiple=1|directory=0|MP3s (*.mp3):*.[mM][pP]3;All files "
-                                                "(*.*):*|current=MP3s (*.mp3)|folder=" + base});
+                                                "(*.*):*|current=MP3s (*.mp3)|folder=" +
+                                                base});
     // Files from two folders: the folder that holds both, and the rest of each path.
     changeFolder(base);
     answer(0, {uriOf("music/a.mp3"), uriOf("other/x.mp3")});
@@ -235,8 +241,10 @@ TEST_F(PortalDialogs, WithoutDesktopWindowsOrWithoutABusTheLayersDialogServes) {
         EXPECT_FALSE(open("Open...", OFN_FILEMUSTEXIST));
     }
     setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
-    if (savedRuntime.empty()) unsetenv("XDG_RUNTIME_DIR");
-    else setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
+    if (savedRuntime.empty())
+        unsetenv("XDG_RUNTIME_DIR");
+    else
+        setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
     EXPECT_TRUE(calls().empty());
 }
 

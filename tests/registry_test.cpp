@@ -26,13 +26,15 @@ std::span<std::uint8_t> bytesOf(std::uint32_t& number) { return {reinterpret_cas
 
 int setDword(RegKey& key, std::string_view name, std::uint32_t number) {
     const std::array<std::uint8_t, 4> data = {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
-                                              static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)};
+                                              static_cast<std::uint8_t>(number >> 16),
+                                              static_cast<std::uint8_t>(number >> 24)};
     return regSetValueEx(key, name, REG_DWORD, data);
 }
 
 std::optional<std::uint32_t> dword(const RegKey& key, std::string_view name) {
     std::uint32_t number = 0, size = 0, type = REG_NONE;
-    if (regQueryValueEx(key, name, &type, bytesOf(number), size) != ERROR_SUCCESS || type != REG_DWORD || size != 4) return {};
+    if (regQueryValueEx(key, name, &type, bytesOf(number), size) != ERROR_SUCCESS || type != REG_DWORD || size != 4)
+        return {};
     return number;
 }
 
@@ -78,7 +80,8 @@ TEST_F(Registry, KeysAndValuesSurviveAFreshReadOfTheFileWhateverTheLetterCase) {
     ASSERT_EQ(regOpenKeyEx(HKEY_LOCAL_MACHINE, "SOFTWARE\\orvisel\\LIRVANE_V3", KEY_ALL_ACCESS, key), ERROR_SUCCESS);
     EXPECT_EQ(dword(key, "QUICKV1"), 7u);
     EXPECT_EQ(dword(key, "QuickV2"), 0x01020304u);
-    ASSERT_EQ(regCreateKeyEx(HKEY_LOCAL_MACHINE, "software\\orvisel\\lirvane_v3", KEY_ALL_ACCESS, key, &disposition), 0);
+    ASSERT_EQ(regCreateKeyEx(HKEY_LOCAL_MACHINE, "software\\orvisel\\lirvane_v3", KEY_ALL_ACCESS, key, &disposition),
+              0);
     EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
     EXPECT_EQ(dword(key, "QuickV2"), 0x01020304u);
 
@@ -95,10 +98,14 @@ TEST_F(Registry, TheHiveIsTextAPersonCanReadAndEdit) {
     EXPECT_EQ(setDword(key, "QuickV1", 1), ERROR_SUCCESS);
     EXPECT_EQ(setDword(key, "QuickV2", 0), ERROR_SUCCESS);
     const std::string_view note = "Café \"a\\b\"";
-    EXPECT_EQ(regSetValueEx(key, "Note", REG_SZ, std::span(reinterpret_cast<const std::uint8_t*>(note.data()), note.size() + 1)), 0);
+    EXPECT_EQ(regSetValueEx(key, "Note", REG_SZ,
+                            std::span(reinterpret_cast<const std::uint8_t*>(note.data()), note.size() + 1)),
+              0);
     // Bytes that are no UTF-8 would make the file unreadable as text: they are kept as numbers.
     const std::string_view latin1 = "Caf\xE9";
-    EXPECT_EQ(regSetValueEx(key, "Ñandú", REG_SZ, std::span(reinterpret_cast<const std::uint8_t*>(latin1.data()), latin1.size() + 1)), 0);
+    EXPECT_EQ(regSetValueEx(key, "Ñandú", REG_SZ,
+                            std::span(reinterpret_cast<const std::uint8_t*>(latin1.data()), latin1.size() + 1)),
+              0);
     EXPECT_EQ(hiveText(),
               "REGEDIT4\n"
               "\n"
@@ -112,15 +119,18 @@ TEST_F(Registry, TheHiveIsTextAPersonCanReadAndEdit) {
     EXPECT_EQ(regQueryValueEx(key, "ñANDÚ", nullptr, data, size), ERROR_SUCCESS);  // any letter's case is ignored
     EXPECT_EQ(size, latin1.size() + 1);
 
-    writeHive("REGEDIT4\r\n; set by hand\r\n[hkey_local_machine\\software\\orvisel\\lirvane_v3]\r\n\"QuickV1\"=dword:00000002\r\n");
+    writeHive(
+        "REGEDIT4\r\n; set by "
+        "hand\r\n[hkey_local_machine\\software\\orvisel\\lirvane_v3]\r\n\"QuickV1\"=dword:00000002\r\n");
     ASSERT_EQ(regOpenKeyEx(HKEY_LOCAL_MACHINE, kKey, KEY_READ, key), ERROR_SUCCESS);
     EXPECT_EQ(dword(key, "QuickV1"), 2u);
     EXPECT_EQ(dword(key, "QuickV2"), std::nullopt);
 }
 
 TEST_F(Registry, AMissingOrTooLongValueLeavesTheCallersBufferUnchanged) {
-    writeHive("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\Orvisel\\Lirvane_v3]\n"
-              "\"QuickV1\"=hex:01,02,03,04,05\n\"QuickV2\"=hex(4):aa,bb\n");
+    writeHive(
+        "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\Orvisel\\Lirvane_v3]\n"
+        "\"QuickV1\"=hex:01,02,03,04,05\n\"QuickV2\"=hex(4):aa,bb\n");
     RegKey key;
     ASSERT_EQ(regOpenKeyEx(HKEY_LOCAL_MACHINE, kKey, KEY_ALL_ACCESS, key), ERROR_SUCCESS);
     std::uint32_t setting = 0x11223344, size = 0, type = REG_NONE;
@@ -136,8 +146,9 @@ TEST_F(Registry, AMissingOrTooLongValueLeavesTheCallersBufferUnchanged) {
 }
 
 TEST_F(Registry, ACorruptHiveReadsAsEmptyAndIsNeverReplaced) {
-    const std::string valid = "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Orvisel\\Lirvane_v3]\n"
-                              "\"QuickV1\"=dword:00000000\n\"Name\"=\"text\"\n";
+    const std::string valid =
+        "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Orvisel\\Lirvane_v3]\n"
+        "\"QuickV1\"=dword:00000000\n\"Name\"=\"text\"\n";
     writeHive(valid);
     RegKey key;
     ASSERT_EQ(regOpenKeyEx(HKEY_LOCAL_MACHINE, kKey, KEY_ALL_ACCESS, key), ERROR_SUCCESS);
@@ -194,7 +205,8 @@ TEST_F(Registry, AFailedOrRefusedWriteLeavesTheHiveAsItWas) {
     ASSERT_EQ(regCreateKeyEx(HKEY_LOCAL_MACHINE, kKey, KEY_ALL_ACCESS, key), ERROR_SUCCESS);
     ASSERT_EQ(setDword(key, "QuickV1", 1), ERROR_SUCCESS);
     const std::string before = hiveText();
-    for (const FaultPlan& plan : {FaultPlan{.failWrite = 1}, FaultPlan{.spaceLeft = 10}, FaultPlan{.failReplace = true}}) {
+    for (const FaultPlan& plan :
+         {FaultPlan{.failWrite = 1}, FaultPlan{.spaceLeft = 10}, FaultPlan{.failReplace = true}}) {
         setFaults(plan);
         EXPECT_NE(setDword(key, "QuickV1", 0), ERROR_SUCCESS);
         clearFaults();

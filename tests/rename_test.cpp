@@ -38,7 +38,13 @@ struct V1Fields {
 };
 
 Bytes trailer(const V1Fields& f) {
-    return ByteBuilder().text("TAG").field(f.title, 30).field(f.artist, 30).field("", 30).field("", 4).field("", 28)
+    return ByteBuilder()
+        .text("TAG")
+        .field(f.title, 30)
+        .field(f.artist, 30)
+        .field("", 30)
+        .field("", 4)
+        .field("", 28)
         .bytes({0, f.track, f.genre});
 }
 
@@ -537,9 +543,8 @@ TEST_F(RenameSafety, ANameTooLongForAPathOrTheFileSystemFailsUncut) {
     folder.make("a.mp3", v1File({"t"}));
     folder.make("b.mp3", v1File({"t"}));
     openWith({"a.mp3"});
-    then("list b by a path relative to the working folder, which is the test's", [&] {
-        platform::listAddString(fileList(), "b.mp3");
-    });
+    then("list b by a path relative to the working folder, which is the test's",
+         [&] { platform::listAddString(fileList(), "b.mp3"); });
     compose({std::string(200, 'n'), std::string(52, 'm')});
     renameAll();
     expectRenameError("for b: 256 bytes of name, 256 of path");
@@ -570,9 +575,7 @@ TEST_F(RenameSafety, AClickInTheListDuringTheRunLosesNoEntry) {
         script::clickRow(main(), res::kFileList, 0);
         script::pressOk();
     });
-    finally("c was renamed, a and b are listed as they were", [&] {
-        expectListed({"a.mp3", "b.mp3", "C.mp3"});
-    });
+    finally("c was renamed, a and b are listed as they were", [&] { expectListed({"a.mp3", "b.mp3", "C.mp3"}); });
     run();
 }
 
@@ -605,9 +608,7 @@ TEST_F(RenameSafety, RenombrarDuringABatchWalkWaitsForItsEnd) {
     }
     expectRenameError("for held");
     expectRenameError("for a, whose tag the walk removed first");
-    finally("nothing was renamed", [&] {
-        expectListed({"a.mp3", "held.mp3"});
-    });
+    finally("nothing was renamed", [&] { expectListed({"a.mp3", "held.mp3"}); });
     run();
 }
 

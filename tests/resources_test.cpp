@@ -17,8 +17,8 @@ const platform::Module& module() { return res::lirvaneModule(); }
 }  // namespace
 
 TEST(Resources, EveryResourceIsFoundByItsNumberAndOthersAreNot) {
-    for (int id : {res::kMainDialog, res::kProgressDialog, res::kRenameDialog, res::kOptionsDialog,
-                   res::kAboutDialog}) {
+    for (int id :
+         {res::kMainDialog, res::kProgressDialog, res::kRenameDialog, res::kOptionsDialog, res::kAboutDialog}) {
         ASSERT_NE(module().dialog(id), nullptr) << id;
         EXPECT_EQ(module().dialog(id)->id, id);
     }
@@ -91,8 +91,8 @@ TEST(Resources, EveryCaptionIsWholeUtf8Characters) {
         }
     }
     const auto& controls = module().dialog(res::kMainDialog)->controls;
-    auto removeSelected = std::find_if(controls.begin(), controls.end(),
-                                       [](const auto& c) { return c.id == res::kRemoveSelected; });
+    auto removeSelected =
+        std::find_if(controls.begin(), controls.end(), [](const auto& c) { return c.id == res::kRemoveSelected; });
     ASSERT_NE(removeSelected, controls.end());
     EXPECT_EQ(platform::displayWidth(removeSelected->text), 16);  // "Borrar Selección"
 }
@@ -101,13 +101,14 @@ TEST(Resources, MainMenuIssuesTheListOptionsAboutAndRenameCommands) {
     std::multiset<int> commands;
     for (const auto& popup : module().menu(res::kMainMenu)->popups) {
         for (const auto& item : popup.items) {
-            if (item.command == 0) EXPECT_EQ(item.text, nullptr);  // a separator
-            else commands.insert(item.command);
+            if (item.command == 0)
+                EXPECT_EQ(item.text, nullptr);  // a separator
+            else
+                commands.insert(item.command);
         }
     }
-    EXPECT_EQ(commands, (std::multiset<int>{res::kMenuRenameFromTags, res::kMenuSaveList,
-                                            res::kMenuLoadList, res::kMenuAbout,
-                                            res::kMenuOptions}));
+    EXPECT_EQ(commands, (std::multiset<int>{res::kMenuRenameFromTags, res::kMenuSaveList, res::kMenuLoadList,
+                                            res::kMenuAbout, res::kMenuOptions}));
 }
 
 TEST(Resources, EveryIconImageIsSquareAndUsesOnlyThePaletteCharacters) {

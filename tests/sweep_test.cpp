@@ -62,16 +62,22 @@ struct SweptOperation {
     bool tellsUser;              // a file left undone is named in a message
 };
 
-std::string pathIn(const TestFolder& folder, const std::string& relative) { return (folder.path() / relative).string(); }
+std::string pathIn(const TestFolder& folder, const std::string& relative) {
+    return (folder.path() / relative).string();
+}
 
-Bytes v1Trailer(std::string_view title = "Song") { return ByteBuilder().text("TAG").field(title, 30).zeros(92).bytes({0, 1, 17}); }
+Bytes v1Trailer(std::string_view title = "Song") {
+    return ByteBuilder().text("TAG").field(title, 30).zeros(92).bytes({0, 1, 17});
+}
 
 // A tag with a title and a JPEG cover (FF D8 FF E0 inside), padding, audio.
 Bytes v2Tagged(std::size_t padding, std::uint8_t version = 3) {
-    const Bytes frames = concat({frame("TIT2", textBody("Song")),
-                                 frame("APIC", ByteBuilder().bytes({0}).text("image/jpeg").bytes({0, 3, 0, 0xFF, 0xD8, 0xFF, 0xE0})
-                                                   .zeros(300))});
-    return concat({v2Header(version, 0, static_cast<std::uint32_t>(frames.size() + padding)), frames, Bytes(padding, 0), audio(5000)});
+    const Bytes frames = concat(
+        {frame("TIT2", textBody("Song")),
+         frame("APIC",
+               ByteBuilder().bytes({0}).text("image/jpeg").bytes({0, 3, 0, 0xFF, 0xD8, 0xFF, 0xE0}).zeros(300))});
+    return concat({v2Header(version, 0, static_cast<std::uint32_t>(frames.size() + padding)), frames, Bytes(padding, 0),
+                   audio(5000)});
 }
 
 void makeMusic(const TestFolder& folder, const Bytes& contents) {
@@ -94,7 +100,8 @@ int writeV2Title(const TestFolder& folder, std::size_t titleSize) {
     const int read = shown(tag.read(path.c_str()));
     if (read != tags::TagSuccess && read != tags::TagNoV2Header) return read;
     tag.freeFields(tags::kFieldTitle);
-    if (tag.allocFields(tags::kFieldTitle, static_cast<std::uint32_t>(titleSize)) != tags::TagSuccess) return tags::TagOutOfMemory;
+    if (tag.allocFields(tags::kFieldTitle, static_cast<std::uint32_t>(titleSize)) != tags::TagSuccess)
+        return tags::TagOutOfMemory;
     tag.slots[0].buffer[1] = 'N';
     return shown(tag.write(path.c_str(), tags::kAllFields, tags::kDefaultPadding));
 }
@@ -126,7 +133,8 @@ int runRename(platform::WindowHandle main, const TestFolder& folder) {
     const std::string pattern[] = {"*V1Title"};
     tags::V1Tag v1;
     tags::V2Tag v2;
-    const renaming::RenameContext context{&res::lirvaneModule(), platform::getDlgItem(main, res::kFileList), &v1, &v2, nullptr};
+    const renaming::RenameContext context{&res::lirvaneModule(), platform::getDlgItem(main, res::kFileList), &v1, &v2,
+                                          nullptr};
     renaming::runRename(main, context, pattern, true);
     return platform::shownMessageBoxes().empty() ? tags::TagSuccess : tags::TagFileError;
 }
@@ -141,7 +149,8 @@ int runBatch(platform::WindowHandle main, int command) {
 
 int storeSetting(std::uint32_t value) {
     platform::RegKey key;
-    if (const int error = platform::regCreateKeyEx(platform::HKEY_LOCAL_MACHINE, kSettingsKey, platform::KEY_ALL_ACCESS, key);
+    if (const int error =
+            platform::regCreateKeyEx(platform::HKEY_LOCAL_MACHINE, kSettingsKey, platform::KEY_ALL_ACCESS, key);
         error != 0) {
         return error;
     }
@@ -154,15 +163,22 @@ int storeSetting(std::uint32_t value) {
 std::vector<SweptOperation> sweptOperations(platform::WindowHandle main) {
     using tags::TagFileError;
     using tags::TagSuccess;
-    const auto music = [](Bytes contents) { return [contents](const TestFolder& folder) { makeMusic(folder, contents); }; };
+    const auto music = [](Bytes contents) {
+        return [contents](const TestFolder& folder) { makeMusic(folder, contents); };
+    };
     const auto removeV1 = [](int soft) {
-        return [soft](const TestFolder& folder) { return shown(tags::V1Tag().remove(pathIn(folder, kSong).c_str(), soft)); };
+        return [soft](const TestFolder& folder) {
+            return shown(tags::V1Tag().remove(pathIn(folder, kSong).c_str(), soft));
+        };
     };
     const auto removeV2 = [](int soft) {
-        return [soft](const TestFolder& folder) { return shown(tags::V2Tag().remove(pathIn(folder, kSong).c_str(), soft)); };
+        return [soft](const TestFolder& folder) {
+            return shown(tags::V2Tag().remove(pathIn(folder, kSong).c_str(), soft));
+        };
     };
     const auto saveList = [main](const TestFolder& folder) {
-        return app::saveFileList(kNoOwner, pathIn(folder, "music/list.lv3").c_str(), platform::getDlgItem(main, res::kFileList));
+        return app::saveFileList(kNoOwner, pathIn(folder, "music/list.lv3").c_str(),
+                                 platform::getDlgItem(main, res::kFileList));
     };
     const auto hive = [](const TestFolder& folder) {
         platform::setRegistryFolder(pathIn(folder, "config"));
@@ -173,28 +189,31 @@ std::vector<SweptOperation> sweptOperations(platform::WindowHandle main) {
         makeMusic(folder, concat({v2Tagged(600), v1Trailer()}));
         folder.make(kOtherSong, concat({v2Tagged(0), v1Trailer()}));
     };
-    const auto batch = [main](int command) { return [main, command](const TestFolder&) { return runBatch(main, command); }; };
+    const auto batch = [main](int command) {
+        return [main, command](const TestFolder&) { return runBatch(main, command); };
+    };
     return {
         {"V1 write appending a trailer", music(audio(3000)), [](auto& f) { return writeV1(f, tags::kFieldTitle); },
          TagSuccess, TagFileError, true},
-        {"V1 write in place", music(concat({audio(3000), v1Trailer()})), [](auto& f) { return writeV1(f, tags::kAllFields); },
-         TagSuccess, TagFileError, true},
+        {"V1 write in place", music(concat({audio(3000), v1Trailer()})),
+         [](auto& f) { return writeV1(f, tags::kAllFields); }, TagSuccess, TagFileError, true},
         {"V1 soft removal", music(concat({audio(3000), v1Trailer()})), removeV1(1), TagSuccess, TagFileError, true},
         {"V1 full removal", music(concat({audio(3000), v1Trailer()})), removeV1(0), TagSuccess, TagFileError, true},
-        {"V2 write in place", music(v2Tagged(600)), [](auto& f) { return writeV2Title(f, 20); }, TagSuccess, TagFileError,
-         true},
+        {"V2 write in place", music(v2Tagged(600)), [](auto& f) { return writeV2Title(f, 20); }, TagSuccess,
+         TagFileError, true},
         {"V2 write that grows the file", music(v2Tagged(0)), [](auto& f) { return writeV2Title(f, 2000); }, TagSuccess,
          TagFileError, true},
-        {"V2 write to a file without a tag", music(audio(3000)), [](auto& f) { return writeV2Title(f, 20); }, TagSuccess,
-         TagFileError, true},
-        {"V2.4 write that grows the file", music(v2Tagged(0, 4)), [](auto& f) { return writeV2Title(f, 2000); }, TagSuccess,
-         TagFileError, true},
+        {"V2 write to a file without a tag", music(audio(3000)), [](auto& f) { return writeV2Title(f, 20); },
+         TagSuccess, TagFileError, true},
+        {"V2.4 write that grows the file", music(v2Tagged(0, 4)), [](auto& f) { return writeV2Title(f, 2000); },
+         TagSuccess, TagFileError, true},
         {"V2.4 full removal", music(v2Tagged(600, 4)), removeV2(0), TagSuccess, TagFileError, true},
         {"V2 soft removal", music(v2Tagged(600)), removeV2(1), TagSuccess, TagFileError, true},
         // Tags beyond a page: the overwrite goes under a journal.
-        {"V2 write in place of a large tag, journaled", music(v2Tagged(6000)), [](auto& f) { return writeV2Title(f, 20); },
-         TagSuccess, TagFileError, true},
-        {"V2 soft removal of a large tag, journaled", music(v2Tagged(6000)), removeV2(1), TagSuccess, TagFileError, true},
+        {"V2 write in place of a large tag, journaled", music(v2Tagged(6000)),
+         [](auto& f) { return writeV2Title(f, 20); }, TagSuccess, TagFileError, true},
+        {"V2 soft removal of a large tag, journaled", music(v2Tagged(6000)), removeV2(1), TagSuccess, TagFileError,
+         true},
         {"V2 write that grows a file with two names",
          [](const TestFolder& folder) {
              makeMusic(folder, v2Tagged(0));
@@ -324,11 +343,13 @@ std::vector<std::string> violations(const TestFolder& folder, const SweptOperati
     const auto namedAsAnother = [&](const std::string& name) {
         std::error_code ignored;
         return std::ranges::any_of(undone, [&](const std::string& other) {
-            return other != name && fs::equivalent(pathIn(folder, other), pathIn(folder, name), ignored) && namedIn(other, "");
+            return other != name && fs::equivalent(pathIn(folder, other), pathIn(folder, name), ignored) &&
+                   namedIn(other, "");
         });
     };
     for (const std::string& name : undone) {
-        if (outcome.files.contains(name)) require(namedIn(name, "") || namedAsAnother(name), "no message names " + name);
+        if (outcome.files.contains(name))
+            require(namedIn(name, "") || namedAsAnother(name), "no message names " + name);
     }
     return broken;
 }
@@ -422,13 +443,13 @@ TEST_F(FaultSweep, AFullDiskLeavesTheFileWholeAndIsReported) {
     }
 }
 
-
 // The working folder really on another file system (a RAM disk): the result
 // is the same, and nothing stays in either folder.
 TEST(OtherFileSystem, RewritesThroughARamDiskWorkingFolderGiveTheSameFilesAndLeaveNothing) {
     struct stat shm {};
     struct stat tmp {};
-    if (::stat("/dev/shm", &shm) != 0 || ::stat(fs::temp_directory_path().c_str(), &tmp) != 0 || shm.st_dev == tmp.st_dev) {
+    if (::stat("/dev/shm", &shm) != 0 || ::stat(fs::temp_directory_path().c_str(), &tmp) != 0 ||
+        shm.st_dev == tmp.st_dev) {
         GTEST_SKIP() << "no second file system";
     }
     TestFolder folder;

@@ -181,7 +181,8 @@ TEST(TermPainter, DrawsCaptionsAccentsChecksFieldsAndListsAtTheirCells) {
     const auto hitAt = [&](int x, int y) {
         const auto found = std::find_if(painted.hits.rbegin(), painted.hits.rend(),
                                         [&](const Hit& h) { return h.area.contains(x, y); });
-        return found == painted.hits.rend() ? std::pair{Press::Activate, -2} : std::pair{found->what.press, found->what.index};
+        return found == painted.hits.rend() ? std::pair{Press::Activate, -2}
+                                            : std::pair{found->what.press, found->what.index};
     };
     EXPECT_EQ(hitAt(28, 0), (std::pair{Press::Close, -1}));
     EXPECT_EQ(hitAt(5, 0), (std::pair{Press::Activate, -1}));
@@ -202,7 +203,8 @@ public:
     bool wait() override {
         const Scale scale = Scale::forTerminal(canvas.columns(), canvas.rows());
         for (WindowHandle window : desktop().zOrder) {
-            if (isWindowVisible(window)) placed.push_back(placeTopLevel(*windowOf(window), scale, placed, canvas.columns(), canvas.rows()));
+            if (isWindowVisible(window))
+                placed.push_back(placeTopLevel(*windowOf(window), scale, placed, canvas.columns(), canvas.rows()));
         }
         Painter painter(canvas);
         painter.paint(placed, {}, "help");
@@ -303,8 +305,10 @@ TEST_F(TermScreen, ScrollBarPartsAnswerClicksWithTheirScrollCodes) {
     Snapshot screen(kMinColumns, kMinRows);
     show(res::kMainDialog, fillMainWindow);
     const auto codeAt = [&](int x, int y) {
-        const auto hit = std::find_if(screen.hits.rbegin(), screen.hits.rend(), [&](const Hit& h) { return h.area.contains(x, y); });
-        const bool bar = hit != screen.hits.rend() && (hit->what.press == Press::Scroll || hit->what.press == Press::Thumb);
+        const auto hit =
+            std::find_if(screen.hits.rbegin(), screen.hits.rend(), [&](const Hit& h) { return h.area.contains(x, y); });
+        const bool bar =
+            hit != screen.hits.rend() && (hit->what.press == Press::Scroll || hit->what.press == Press::Thumb);
         return bar ? std::pair{hit->what.bar, hit->what.index} : std::pair{-1, -1};
     };
     const int top = screen.rowOf("/music/track.mp3") - 1;
@@ -341,9 +345,10 @@ TEST_F(TermScreen, TheTooSmallNoticeWrapsAtSpacesWithinTheScreenAndSaysHowToQuit
     Canvas canvas(24, 6);
     Painter(canvas).paintTooSmall(24, 6);
     std::vector<std::string> lines;
-    for (int y = 0; y < 4; ++y) lines.push_back(canvas.rowText(y).substr(0, canvas.rowText(y).find_last_not_of(' ') + 1));
-    EXPECT_EQ(lines, (std::vector<std::string>{"Lirvane needs a terminal", "of at least 80x43; this", "one is 24x6. Ctrl+W",
-                                               "quits."}));
+    for (int y = 0; y < 4; ++y)
+        lines.push_back(canvas.rowText(y).substr(0, canvas.rowText(y).find_last_not_of(' ') + 1));
+    EXPECT_EQ(lines, (std::vector<std::string>{"Lirvane needs a terminal", "of at least 80x43; this",
+                                               "one is 24x6. Ctrl+W", "quits."}));
 }
 
 // --- Dialogs wider than the terminal ----------------------------------------------------
@@ -430,19 +435,21 @@ PaintedEdit paintEdit(WindowHandle dialog) {
 TEST(TermPainter, TheRenameDialogShowsEveryButtonWholeInEightyColumns) {
     const std::vector<std::string> rows = paintedAtSmallestSize(res::kRenameDialog);
     const auto shown = [&](const std::string& text) {
-        return std::any_of(rows.begin(), rows.end(), [&](const std::string& row) { return row.find(text) != std::string::npos; });
+        return std::any_of(rows.begin(), rows.end(),
+                           [&](const std::string& row) { return row.find(text) != std::string::npos; });
     };
     ASSERT_FALSE(rows.empty());
     EXPECT_TRUE(shown("Renombrar desde TAG's"));
     EXPECT_TRUE(shown("[X]"));
-    for (const char* caption : {"Añadir texto", "Borrar", "Mover Arriba", "Mover Abajo", "○ID3v1.1", "○ID3v2.3",
-                                "Añadir Tag", "Renombrar", "Cancelar", "○Seleccionado", "○Todo", "Texto Plano",
-                                "ID3 Tags", "Estructura de archivo"}) {
+    for (const char* caption :
+         {"Añadir texto", "Borrar", "Mover Arriba", "Mover Abajo", "○ID3v1.1", "○ID3v2.3", "Añadir Tag", "Renombrar",
+          "Cancelar", "○Seleccionado", "○Todo", "Texto Plano", "ID3 Tags", "Estructura de archivo"}) {
         EXPECT_TRUE(shown(caption)) << caption;
     }
     // Captions longer than their boxes end in an ellipsis at the box's corner.
     for (const std::string cut : {"┌ Añadir a la lista de la", "┌ Aplicar a (Basado en"}) {
-        const auto row = std::find_if(rows.begin(), rows.end(), [&](const std::string& r) { return r.find(cut) != std::string::npos; });
+        const auto row = std::find_if(rows.begin(), rows.end(),
+                                      [&](const std::string& r) { return r.find(cut) != std::string::npos; });
         ASSERT_NE(row, rows.end()) << cut;
         EXPECT_NE(row->find("…┐", row->find(cut)), std::string::npos) << *row;
     }
@@ -512,18 +519,49 @@ TEST(TermEdit, AJapaneseTitleIsDrawnTwoCellsACharacterAndEditedByCharacter) {
     };
     Script steps([](const std::string& why) { ADD_FAILURE() << why; });
     WindowHandle d;
-    steps.then("type a Japanese title", [&] {
-        d = getActiveWindow();
-        script::typeInto(d, kTitleEdit, "日本の歌");
-        inputKey(Key::Home);
-    })
-        .then("at its start", [&] { look(d); inputKey(Key::End); })
-        .then("at its end", [&] { look(d); inputKey(Key::Left); })
-        .then("one character back", [&] { look(d); inputKey(Key::Backspace); })
-        .then("the character before the caret deleted", [&] { look(d); inputKey(Key::Delete); })
-        .then("the character after it deleted", [&] { look(d); script::typeInto(d, kTitleEdit, "e\u0301x"); inputKey(Key::Left); inputKey(Key::Left); })
-        .then("a letter and its mark are one character", [&] { look(d); inputKey(Key::Delete); })
-        .then("done", [&] { look(d); endDialog(d, IDOK); });
+    steps
+        .then("type a Japanese title",
+              [&] {
+                  d = getActiveWindow();
+                  script::typeInto(d, kTitleEdit, "日本の歌");
+                  inputKey(Key::Home);
+              })
+        .then("at its start",
+              [&] {
+                  look(d);
+                  inputKey(Key::End);
+              })
+        .then("at its end",
+              [&] {
+                  look(d);
+                  inputKey(Key::Left);
+              })
+        .then("one character back",
+              [&] {
+                  look(d);
+                  inputKey(Key::Backspace);
+              })
+        .then("the character before the caret deleted",
+              [&] {
+                  look(d);
+                  inputKey(Key::Delete);
+              })
+        .then("the character after it deleted",
+              [&] {
+                  look(d);
+                  script::typeInto(d, kTitleEdit, "e\u0301x");
+                  inputKey(Key::Left);
+                  inputKey(Key::Left);
+              })
+        .then("a letter and its mark are one character",
+              [&] {
+                  look(d);
+                  inputKey(Key::Delete);
+              })
+        .then("done", [&] {
+            look(d);
+            endDialog(d, IDOK);
+        });
     dialogBoxIndirect(kDialog, {}, initChecks, 0);
     ASSERT_EQ(seen.size(), 7u);
     const int left = seen[0].cursor;
@@ -542,11 +580,13 @@ TEST(TermEdit, ASelectionShowsInTheSelectionStyleAndTheCursorAtItsCaretEnd) {
     resetDesktop();
     PaintedEdit painted;
     Script steps([](const std::string& why) { ADD_FAILURE() << why; });
-    steps.then("select three letters from the start", [&] {
-        script::typeInto(getActiveWindow(), kTitleEdit, "abcdef");
-        inputKey(Key::Home);
-        for (int i = 0; i < 3; ++i) inputKey(Key::Right, kShift);
-    })
+    steps
+        .then("select three letters from the start",
+              [&] {
+                  script::typeInto(getActiveWindow(), kTitleEdit, "abcdef");
+                  inputKey(Key::Home);
+                  for (int i = 0; i < 3; ++i) inputKey(Key::Right, kShift);
+              })
         .then("look", [&] {
             painted = paintEdit(getActiveWindow());
             endDialog(getActiveWindow(), IDOK);
@@ -566,10 +606,11 @@ TEST(TermEdit, ALongJapaneseTitleScrollsByWholeCharacters) {
     PaintedEdit atStart;
     Script steps([](const std::string& why) { ADD_FAILURE() << why; });
     steps.then("type a long title", [&] { script::typeInto(getActiveWindow(), kTitleEdit, title); })
-        .then("look at its end", [&] {
-            atEnd = paintEdit(getActiveWindow());
-            inputKey(Key::Home);
-        })
+        .then("look at its end",
+              [&] {
+                  atEnd = paintEdit(getActiveWindow());
+                  inputKey(Key::Home);
+              })
         .then("look at its start", [&] {
             atStart = paintEdit(getActiveWindow());
             endDialog(getActiveWindow(), IDOK);

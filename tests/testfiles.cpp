@@ -110,8 +110,10 @@ TestFolder::TestFolder() : previous_(std::filesystem::current_path()) {
 TestFolder::~TestFolder() {
     platform::clearFaults();
     std::filesystem::current_path(previous_);
-    if (previousState_) setenv(kStateVariable, previousState_->c_str(), 1);
-    else unsetenv(kStateVariable);
+    if (previousState_)
+        setenv(kStateVariable, previousState_->c_str(), 1);
+    else
+        unsetenv(kStateVariable);
     std::error_code ignored;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
     std::filesystem::remove_all(path_, ignored);

@@ -25,11 +25,14 @@ std::string encoded(char32_t cp) {
 
 TEST(Text, EveryLengthOfSequenceDecodesAndEncodesBack) {
     EXPECT_EQ(decoded("aé€𝄞"), (std::vector<std::int32_t>{'a', 0xE9, 0x20AC, 0x1D11E}));
-    for (char32_t cp : {U'a', U'é', U'€', U'日', U'𝄞'}) EXPECT_EQ(decoded(encoded(cp)), std::vector<std::int32_t>{static_cast<std::int32_t>(cp)});
+    for (char32_t cp : {U'a', U'é', U'€', U'日', U'𝄞'})
+        EXPECT_EQ(decoded(encoded(cp)), std::vector<std::int32_t>{static_cast<std::int32_t>(cp)});
 }
 
 TEST(Text, StrayBytesAreCharactersOfTheirOwnAndSwallowNothing) {
-    EXPECT_EQ(decoded("a\xC3" "b"), (std::vector<std::int32_t>{'a', kNoCharacter, 'b'}));  // cut sequence
+    EXPECT_EQ(decoded("a\xC3"
+                      "b"),
+              (std::vector<std::int32_t>{'a', kNoCharacter, 'b'}));  // cut sequence
     EXPECT_EQ(decoded("\xFF"), std::vector<std::int32_t>{kNoCharacter});
     EXPECT_EQ(decoded("\xE6\x97"), (std::vector<std::int32_t>{kNoCharacter, kNoCharacter}));
     // Overlong forms of '/' and of the zero byte, and a surrogate, are no characters.
@@ -40,7 +43,9 @@ TEST(Text, StrayBytesAreCharactersOfTheirOwnAndSwallowNothing) {
 }
 
 TEST(Text, CharacterBoundariesNeverSplitASequence) {
-    const std::string_view text = "a日\xFF" "é";  // 1 + 3 + 1 + 2 bytes
+    const std::string_view text =
+        "a日\xFF"
+        "é";  // 1 + 3 + 1 + 2 bytes
     std::vector<std::size_t> forward;
     for (std::size_t pos = 0; pos < text.size(); pos = nextCharacter(text, pos)) forward.push_back(pos);
     EXPECT_EQ(forward, (std::vector<std::size_t>{0, 1, 4, 5}));
@@ -59,7 +64,7 @@ TEST(Text, PrefixesAndCutTextsEndAtACharacterBoundary) {
     EXPECT_EQ(completeLength("ab\xE6\x97"), 2u);  // 日 cut after two of its three bytes
     EXPECT_EQ(completeLength("ab\xE6"), 2u);
     EXPECT_EQ(completeLength("ab日"), 5u);
-    EXPECT_EQ(completeLength("ab\xFF"), 3u);      // a stray byte is whole
+    EXPECT_EQ(completeLength("ab\xFF"), 3u);  // a stray byte is whole
 }
 
 TEST(Text, WideCharactersTakeTwoCellsCombiningMarksNoneStrayBytesTheirEscape) {
@@ -79,15 +84,14 @@ TEST(Text, ControlsAndInvisibleFormatCharactersShowEscapedAndTakeTheirEscapesCel
     };
     for (const Case& c : {
              Case{"a\tb", "a\\tb"},
-             Case{"a\x01" "b", "a\\x01b"},
-             Case{"\x7F", "\\x7F"},
-             Case{"\u0085", "\\xC2\\x85"},             // a C1 control
+             Case{"a\x01"
+                  "b",
+                  "a\\x01b"},
+             Case{"\x7F", "\\x7F"}, Case{"\u0085", "\\xC2\\x85"},      // a C1 control
              Case{"evil\u202Egpj.mp3", "evil\\xE2\\x80\\xAEgpj.mp3"},  // right-to-left override
              Case{"\u200Ea\u200F", "\\xE2\\x80\\x8Ea\\xE2\\x80\\x8F"},
-             Case{"\u2066x\u2069", "\\xE2\\x81\\xA6x\\xE2\\x81\\xA9"},
-             Case{"\uFEFFbom", "\\xEF\\xBB\\xBFbom"},
-             Case{"pista\xF1", "pista\\xF1"},
-             Case{"año e\u0301 日本", "año e\u0301 日本"},  // shown as they are
+             Case{"\u2066x\u2069", "\\xE2\\x81\\xA6x\\xE2\\x81\\xA9"}, Case{"\uFEFFbom", "\\xEF\\xBB\\xBFbom"},
+             Case{"pista\xF1", "pista\\xF1"}, Case{"año e\u0301 日本", "año e\u0301 日本"},  // shown as they are
          }) {
         EXPECT_EQ(shownText(c.text), c.shown) << c.text;
         EXPECT_EQ(displayWidth(c.text), displayWidth(c.shown)) << c.text;
@@ -105,7 +109,7 @@ TEST(Text, LetterCaseIsIgnoredForLatinGreekAndCyrillicLetters) {
     EXPECT_EQ(compareNoCase("Ÿ", "ÿ"), 0);
     EXPECT_LT(compareNoCase("a", "B"), 0);
     EXPECT_LT(compareNoCase("ab", "abc"), 0);
-    EXPECT_NE(compareNoCase("×", "÷"), 0);  // the multiplication sign is no capital
+    EXPECT_NE(compareNoCase("×", "÷"), 0);      // the multiplication sign is no capital
     EXPECT_GT(compareNoCase("\xFF", "日"), 0);  // stray bytes after every character
     // Long shared prefixes, the difference past them in ASCII, in a sequence, or a stray byte.
     EXPECT_EQ(compareNoCase("/música/Dúo 0003/ALBUM 01", "/música/DÚO 0003/album 01"), 0);

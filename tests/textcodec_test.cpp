@@ -30,7 +30,10 @@ TEST(V1Text, TrailerBytesAreWindows1252UpToTheirFirstZero) {
 TEST(V1Text, WhatWindows1252LacksBecomesAQuestionMarkAndLimitsCountCharacters) {
     EXPECT_EQ(toV1("日本の歌", 30), "????");
     EXPECT_EQ(toV1("€ ’x’ Δ", 30), "\x80 \x92x\x92 ?");
-    EXPECT_EQ(toV1("a\xFF" "b", 30), "a?b");  // a stray byte is no character
+    EXPECT_EQ(toV1("a\xFF"
+                   "b",
+                   30),
+              "a?b");  // a stray byte is no character
     // 30 characters of two UTF-8 bytes each fill the 30 bytes of the field.
     std::string accents;
     for (int i = 0; i < 35; ++i) accents += "é";
@@ -60,10 +63,10 @@ TEST(V2Text, TextFramesAreReadByTheirEncodingByte) {
 
 TEST(V2Text, DescriptionsAreSkippedInTheFramesEncoding) {
     const Bytes comment = concat({
-        {0x01},                                  // encoding: UTF-16
-        {'e', 'n', 'g'},                         // language
-        {0xFF, 0xFE, 'd', 0x00, 0x00, 0x00},     // description "d", terminator
-        {0xFF, 0xFE, 0x1F, 0x04, 0x00, 0x00},    // text "П", terminator
+        {0x01},                                // encoding: UTF-16
+        {'e', 'n', 'g'},                       // language
+        {0xFF, 0xFE, 'd', 0x00, 0x00, 0x00},   // description "d", terminator
+        {0xFF, 0xFE, 0x1F, 0x04, 0x00, 0x00},  // text "П", terminator
     });
     EXPECT_EQ(bodyText(comment, BodyLayout::Comment), "П");
     const Bytes latin1 = {0x00, 0x00, 0x00, 0x00, 'd', 0x00, 'a', 'b', 'c', 0x00};
@@ -90,11 +93,11 @@ TEST(V2Text, OtherTextIsWrittenAsUtf16WithAByteOrderMark) {
     const Bytes euro = concat({{0x01}, {0xFF, 0xFE}, {0xAC, 0x20, 0x19, 0x20}});
     EXPECT_EQ(makeBody("€’", BodyLayout::Text, false), euro);
     const Bytes comment = concat({
-        {0x01},                                  // encoding
-        {0x00, 0x00, 0x00},                      // language
-        {0xFF, 0xFE, 0x00, 0x00},                // empty description, terminator
-        {0xFF, 0xFE, 0x1F, 0x04},                // "П"
-        {0x00, 0x00},                            // terminator
+        {0x01},                    // encoding
+        {0x00, 0x00, 0x00},        // language
+        {0xFF, 0xFE, 0x00, 0x00},  // empty description, terminator
+        {0xFF, 0xFE, 0x1F, 0x04},  // "П"
+        {0x00, 0x00},              // terminator
     });
     EXPECT_EQ(makeBody("П", BodyLayout::Comment, true), comment);
     EXPECT_EQ(makeBody("𝄞", BodyLayout::Text, false), (Bytes{0x01, 0xFF, 0xFE, 0x34, 0xD8, 0x1E, 0xDD}));

@@ -35,21 +35,23 @@ TEST_F(UiMessageBox, WithAScriptItIsModalAndDisablesItsOwnerUntilOk) {
         if (id == kOther) messageBox(window, "Second", "Note");
     };
     script.then("show a box", [&] { script::click(main.window, kOpen); })
-        .then("the box waits for OK", [&] {
-            const WindowHandle box = script::messageBoxWindow();
-            ASSERT_TRUE(box);
-            EXPECT_EQ(script::caption(box), "ERROR");
-            EXPECT_EQ(getActiveWindow(), box);
-            EXPECT_FALSE(isWindowEnabled(main.window));
-            script::click(main.window, kCount);
-            script::pressOk();
-        })
-        .then("show another, ended by Enter", [&] {
-            EXPECT_FALSE(script::messageBoxWindow());
-            EXPECT_TRUE(isWindowEnabled(main.window));
-            EXPECT_EQ(answer, kIdOk);
-            script::click(main.window, kOther);
-        })
+        .then("the box waits for OK",
+              [&] {
+                  const WindowHandle box = script::messageBoxWindow();
+                  ASSERT_TRUE(box);
+                  EXPECT_EQ(script::caption(box), "ERROR");
+                  EXPECT_EQ(getActiveWindow(), box);
+                  EXPECT_FALSE(isWindowEnabled(main.window));
+                  script::click(main.window, kCount);
+                  script::pressOk();
+              })
+        .then("show another, ended by Enter",
+              [&] {
+                  EXPECT_FALSE(script::messageBoxWindow());
+                  EXPECT_TRUE(isWindowEnabled(main.window));
+                  EXPECT_EQ(answer, kIdOk);
+                  script::click(main.window, kOther);
+              })
         .then("press Enter", [&] { script::key(Key::Enter); })
         .then("close the main window", [&] { script::close(main.window); });
     EXPECT_EQ(runDialog(kMain, main), IDCANCEL);
@@ -71,15 +73,17 @@ TEST_F(UiMessageBox, AClickOnAnotherWindowActsButTheKeyboardStaysWithTheBox) {
         if (id == kOpen) messageBox(window, "File is read-only", "ERROR");
     };
     script.then("show a box during the walk", [&] { script::click(main.window, kOpen); })
-        .then("click Cancel of the progress window", [&] {
-            ASSERT_TRUE(script::messageBoxWindow());
-            script::click(progress.window, IDCANCEL);
-        })
-        .then("the box still has the keyboard: Enter is its OK", [&] {
-            EXPECT_EQ(progress.probe.count(IDCANCEL, BN_CLICKED), 1);
-            EXPECT_EQ(getActiveWindow(), script::messageBoxWindow());
-            script::key(Key::Enter);
-        })
+        .then("click Cancel of the progress window",
+              [&] {
+                  ASSERT_TRUE(script::messageBoxWindow());
+                  script::click(progress.window, IDCANCEL);
+              })
+        .then("the box still has the keyboard: Enter is its OK",
+              [&] {
+                  EXPECT_EQ(progress.probe.count(IDCANCEL, BN_CLICKED), 1);
+                  EXPECT_EQ(getActiveWindow(), script::messageBoxWindow());
+                  script::key(Key::Enter);
+              })
         .then("close the main window", [&] {
             EXPECT_FALSE(script::messageBoxWindow());
             script::close(main.window);
@@ -128,7 +132,8 @@ class UiOpenDialog : public UiTest {
 protected:
     UiOpenDialog() {
         std::filesystem::create_directory(folder.path() / "music");
-        for (const char* name : {"music/a.mp3", "music/b.mp3", "music/c.mp3", "music/cover.jpg", "notes.txt", "top.mp3"}) {
+        for (const char* name :
+             {"music/a.mp3", "music/b.mp3", "music/c.mp3", "music/cover.jpg", "notes.txt", "top.mp3"}) {
             folder.make(name, {1, 2, 3});
         }
     }
@@ -158,13 +163,15 @@ protected:
 };
 
 TEST_F(UiOpenDialog, KeyboardWalksIntoAFolderAndATypedNameGivesTheFullPath) {
-    script.then("walk into music", [&] {
-              EXPECT_EQ(listed(), (Texts{"[..]", "[music]", "top.mp3"}));
-              EXPECT_EQ(getDlgCtrlID(getFocus()), idOf(fileDialog(), WindowClass::Edit));
-              script::key(Key::Tab);
-              script::key(Key::Down);
-              script::key(Key::Enter);
-          })
+    script
+        .then("walk into music",
+              [&] {
+                  EXPECT_EQ(listed(), (Texts{"[..]", "[music]", "top.mp3"}));
+                  EXPECT_EQ(getDlgCtrlID(getFocus()), idOf(fileDialog(), WindowClass::Edit));
+                  script::key(Key::Tab);
+                  script::key(Key::Down);
+                  script::key(Key::Enter);
+              })
         .then("type a name", [&] {
             EXPECT_EQ(listed(), (Texts{"[..]", "a.mp3", "b.mp3", "c.mp3"}));
             script::typeInto(fileDialog(), idOf(fileDialog(), WindowClass::Edit), "b.mp3");
@@ -209,18 +216,21 @@ TEST_F(UiOpenDialog, CtrlClickChoiceFailsWhenItDoesNotFitTheBufferAndKeepsTheFol
 
 TEST_F(UiOpenDialog, MissingTypedNameIsRefusedWithAMessageWhenFilesMustExist) {
     WindowHandle dialog;  // the box below has the same title
-    script.then("type a missing name", [&] {
-              dialog = fileDialog();
-              script::typeInto(dialog, idOf(dialog, WindowClass::Edit), "missing.mp3");
-              script::key(Key::Enter);
-          })
-        .then("a message box tells so", [&] {
-            ASSERT_TRUE(script::messageBoxWindow());
-            EXPECT_FALSE(isWindowEnabled(dialog));
-            ASSERT_EQ(shownMessageBoxes().size(), 1u);
-            EXPECT_NE(shownMessageBoxes()[0].text.find("missing.mp3"), std::string::npos);
-            script::pressOk();
-        })
+    script
+        .then("type a missing name",
+              [&] {
+                  dialog = fileDialog();
+                  script::typeInto(dialog, idOf(dialog, WindowClass::Edit), "missing.mp3");
+                  script::key(Key::Enter);
+              })
+        .then("a message box tells so",
+              [&] {
+                  ASSERT_TRUE(script::messageBoxWindow());
+                  EXPECT_FALSE(isWindowEnabled(dialog));
+                  ASSERT_EQ(shownMessageBoxes().size(), 1u);
+                  EXPECT_NE(shownMessageBoxes()[0].text.find("missing.mp3"), std::string::npos);
+                  script::pressOk();
+              })
         .then("the dialog is still up", [&] {
             EXPECT_TRUE(isWindowEnabled(dialog));
             script::click(dialog, IDCANCEL);
@@ -230,12 +240,14 @@ TEST_F(UiOpenDialog, MissingTypedNameIsRefusedWithAMessageWhenFilesMustExist) {
 }
 
 TEST_F(UiOpenDialog, FilterChoiceChangesTheListing) {
-    script.then("choose all files", [&] {
-              EXPECT_EQ(listed(), (Texts{"[..]", "a.mp3", "b.mp3", "c.mp3"}));
-              script::key(Key::Tab);
-              script::key(Key::Tab);
-              script::key(Key::Down);
-          })
+    script
+        .then("choose all files",
+              [&] {
+                  EXPECT_EQ(listed(), (Texts{"[..]", "a.mp3", "b.mp3", "c.mp3"}));
+                  script::key(Key::Tab);
+                  script::key(Key::Tab);
+                  script::key(Key::Down);
+              })
         .then("the listing shows every file", [&] {
             EXPECT_EQ(listed(), (Texts{"[..]", "a.mp3", "b.mp3", "c.mp3", "cover.jpg"}));
             script::key(Key::Escape);
@@ -264,10 +276,12 @@ TEST_F(UiOpenDialog, FolderBrowserReturnsTheFolderShownOrOneWalkedInto) {
     });
     ASSERT_TRUE(browseForFolder({}, "Choose a folder", chosen));
     EXPECT_EQ(std::string(chosen.data()), base);
-    script.then("walk into music", [&] {
-              script::key(Key::Down);
-              script::key(Key::Enter);
-          })
+    script
+        .then("walk into music",
+              [&] {
+                  script::key(Key::Down);
+                  script::key(Key::Enter);
+              })
         .then("take it", [&] {
             EXPECT_EQ(pathField(), "");
             script::click(browser(), IDOK);
@@ -289,14 +303,17 @@ TEST_F(UiOpenDialog, FolderBrowserOkTakesTheHighlightedSubFolderWhichThePathFiel
     std::array<char, 300> chosen{};
     const auto browser = [] { return script::window("Buscar carpeta"); };
     const auto list = [&] { return idOf(browser(), WindowClass::ListBox); };
-    script.then("highlight live inside music", [&] {
-              script::doubleClickRow(browser(), list(), 1);  // into music
-          })
-        .then("click live", [&] {
-            EXPECT_EQ(script::items(browser(), list()), (Texts{"[..]", "[live]"}));
-            EXPECT_EQ(script::selection(browser(), list()), std::vector<int>{0});  // its first entry
-            script::clickRow(browser(), list(), 1);
-        })
+    script
+        .then("highlight live inside music",
+              [&] {
+                  script::doubleClickRow(browser(), list(), 1);  // into music
+              })
+        .then("click live",
+              [&] {
+                  EXPECT_EQ(script::items(browser(), list()), (Texts{"[..]", "[live]"}));
+                  EXPECT_EQ(script::selection(browser(), list()), std::vector<int>{0});  // its first entry
+                  script::clickRow(browser(), list(), 1);
+              })
         .then("the path field shows it; OK", [&] {
             EXPECT_EQ(script::text(browser(), idOf(browser(), WindowClass::Edit)), music + "/live");
             script::click(browser(), IDOK);
@@ -314,20 +331,25 @@ TEST_F(UiOpenDialog, FolderBrowserOkTakesTheHighlightedSubFolderWhichThePathFiel
 }
 
 TEST_F(UiOpenDialog, ADoubleClickOrAbrirOnAHighlightedFolderOpensItAndEnterGoesOn) {
-    script.then("double click music", [&] {
-              EXPECT_EQ(listed(), (Texts{"[..]", "[music]", "top.mp3"}));
-              script::doubleClickRow(fileDialog(), idOf(fileDialog(), WindowClass::ListBox), 1);
-          })
-        .then("[..] is highlighted: Enter in the list goes back up", [&] {
-            EXPECT_EQ(listed(), (Texts{"[..]", "a.mp3", "b.mp3", "c.mp3"}));
-            EXPECT_EQ(script::selection(fileDialog(), idOf(fileDialog(), WindowClass::ListBox)), std::vector<int>{0});
-            script::key(Key::Enter);
-        })
-        .then("highlight music and press Abrir", [&] {
-            EXPECT_EQ(listed(), (Texts{"[..]", "[music]", "top.mp3"}));
-            script::clickRow(fileDialog(), idOf(fileDialog(), WindowClass::ListBox), 1);
-            script::click(fileDialog(), IDOK);
-        })
+    script
+        .then("double click music",
+              [&] {
+                  EXPECT_EQ(listed(), (Texts{"[..]", "[music]", "top.mp3"}));
+                  script::doubleClickRow(fileDialog(), idOf(fileDialog(), WindowClass::ListBox), 1);
+              })
+        .then("[..] is highlighted: Enter in the list goes back up",
+              [&] {
+                  EXPECT_EQ(listed(), (Texts{"[..]", "a.mp3", "b.mp3", "c.mp3"}));
+                  EXPECT_EQ(script::selection(fileDialog(), idOf(fileDialog(), WindowClass::ListBox)),
+                            std::vector<int>{0});
+                  script::key(Key::Enter);
+              })
+        .then("highlight music and press Abrir",
+              [&] {
+                  EXPECT_EQ(listed(), (Texts{"[..]", "[music]", "top.mp3"}));
+                  script::clickRow(fileDialog(), idOf(fileDialog(), WindowClass::ListBox), 1);
+                  script::click(fileDialog(), IDOK);
+              })
         .then("a double click on a file chooses it", [&] {
             EXPECT_EQ(listed(), (Texts{"[..]", "a.mp3", "b.mp3", "c.mp3"}));
             script::doubleClickRow(fileDialog(), idOf(fileDialog(), WindowClass::ListBox), 2);
@@ -339,21 +361,25 @@ TEST_F(UiOpenDialog, ADoubleClickOrAbrirOnAHighlightedFolderOpensItAndEnterGoesO
 TEST_F(UiOpenDialog, EnterInTheNameFieldActsOnWhatIsTypedThereWhateverTheListHighlights) {
     const auto nameField = [] { return idOf(script::window("Save..."), WindowClass::Edit); };
     const auto entryList = [] { return idOf(script::window("Save..."), WindowClass::ListBox); };
-    script.then("highlight music", [&] {
-              const auto d = script::window("Save...");
-              EXPECT_EQ(script::items(d, entryList()), (Texts{"[..]", "[music]", "top.mp3"}));
-              script::clickRow(d, entryList(), 1);
-          })
-        .then("type the folder's own path", [&] {
-            script::typeInto(script::window("Save..."), nameField(), base);
-            script::key(Key::Enter);
-        })
-        .then("the typed folder is shown; Enter in the empty field stays there", [&] {
-            const auto d = script::window("Save...");
-            EXPECT_EQ(script::items(d, entryList()), (Texts{"[..]", "[music]", "top.mp3"}));
-            EXPECT_EQ(script::text(d, nameField()), "");
-            script::key(Key::Enter);
-        })
+    script
+        .then("highlight music",
+              [&] {
+                  const auto d = script::window("Save...");
+                  EXPECT_EQ(script::items(d, entryList()), (Texts{"[..]", "[music]", "top.mp3"}));
+                  script::clickRow(d, entryList(), 1);
+              })
+        .then("type the folder's own path",
+              [&] {
+                  script::typeInto(script::window("Save..."), nameField(), base);
+                  script::key(Key::Enter);
+              })
+        .then("the typed folder is shown; Enter in the empty field stays there",
+              [&] {
+                  const auto d = script::window("Save...");
+                  EXPECT_EQ(script::items(d, entryList()), (Texts{"[..]", "[music]", "top.mp3"}));
+                  EXPECT_EQ(script::text(d, nameField()), "");
+                  script::key(Key::Enter);
+              })
         .then("a full path typed saves there, though [..] is highlighted", [&] {
             const auto d = script::window("Save...");
             ASSERT_TRUE(d);

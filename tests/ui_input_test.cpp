@@ -29,7 +29,8 @@ constexpr int kListWidth = 100;
 constexpr ControlTemplate kControls[] = {
     {WindowClass::Edit, kField, 0, 0, 80, 12, "", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
     {WindowClass::Edit, kNotes, 0, 14, 80, 30, "", ES_MULTILINE | WS_VSCROLL | WS_BORDER | WS_TABSTOP},
-    {WindowClass::ListBox, kRows, 0, 50, kListWidth, kListHeight, "", LBS_NOTIFY | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP},
+    {WindowClass::ListBox, kRows, 0, 50, kListWidth, kListHeight, "",
+     LBS_NOTIFY | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP},
 };
 
 constexpr char kSelectAll = 0x01, kCopy = 0x03, kPaste = 0x16, kCut = 0x18;
@@ -172,7 +173,8 @@ class MainMenu : public UiTest {
 protected:
     void SetUp() override {
         UiTest::SetUp();
-        window = createDialogParam(res::lirvaneModule(), res::kMainDialog, {}, probeProc, reinterpret_cast<LParam>(&probe));
+        window =
+            createDialogParam(res::lirvaneModule(), res::kMainDialog, {}, probeProc, reinterpret_cast<LParam>(&probe));
         showWindow(window, SW_SHOWNORMAL);
     }
     Probe probe;
@@ -209,7 +211,7 @@ TEST_F(MainMenu, AccessLettersOpenPopupsAndChooseItems) {
     EXPECT_EQ(menu.popup, 0);
     menu.access('z');  // no such item: the menu stays open
     EXPECT_TRUE(menu.isOpen());
-    menu.access(0);    // a key without a letter chooses nothing, not the item without access key
+    menu.access(0);  // a key without a letter chooses nothing, not the item without access key
     EXPECT_TRUE(menu.isOpen());
     menu.access('g');
     EXPECT_FALSE(menu.isOpen());

@@ -53,18 +53,20 @@ TEST_F(UiModal, NestedDialogsEndInnermostFirstWithTheirOwnResults) {
     };
     script.then("open the outer dialog", [&] { script::click(main.window, kOpen); })
         .then("open the inner dialog", [&] { script::click(outer.window, kOpen); })
-        .then("only the inner dialog takes input", [&] {
-            EXPECT_FALSE(isWindowEnabled(main.window));
-            EXPECT_FALSE(isWindowEnabled(outer.window));
-            EXPECT_EQ(getActiveWindow(), inner.window);
-            script::click(inner.window, IDOK);
-        })
-        .then("the outer dialog is back", [&] {
-            EXPECT_FALSE(isWindow(inner.window));
-            EXPECT_TRUE(isWindowEnabled(outer.window));
-            EXPECT_EQ(returned, std::vector<std::string>{"inner 33"});
-            script::click(outer.window, IDOK);
-        })
+        .then("only the inner dialog takes input",
+              [&] {
+                  EXPECT_FALSE(isWindowEnabled(main.window));
+                  EXPECT_FALSE(isWindowEnabled(outer.window));
+                  EXPECT_EQ(getActiveWindow(), inner.window);
+                  script::click(inner.window, IDOK);
+              })
+        .then("the outer dialog is back",
+              [&] {
+                  EXPECT_FALSE(isWindow(inner.window));
+                  EXPECT_TRUE(isWindowEnabled(outer.window));
+                  EXPECT_EQ(returned, std::vector<std::string>{"inner 33"});
+                  script::click(outer.window, IDOK);
+              })
         .then("close the main window", [&] {
             EXPECT_TRUE(isWindowEnabled(main.window));
             script::close(main.window);
@@ -83,8 +85,9 @@ TEST_F(UiModal, QuitRequestEndsEveryModalLoop) {
     dialog.onCommand = [&](WindowHandle, int id) {
         if (id == kOther) postQuitMessage(7);
     };
-    script.then("open a dialog", [&] { script::click(main.window, kOpen); })
-        .then("ask to quit from it", [&] { script::click(dialog.window, kOther); });
+    script.then("open a dialog", [&] { script::click(main.window, kOpen); }).then("ask to quit from it", [&] {
+        script::click(dialog.window, kOther);
+    });
     EXPECT_EQ(runDialog(kMain, main), 0);
     EXPECT_EQ(dialogResult, 0);
     EXPECT_TRUE(quitRequested());
@@ -104,13 +107,14 @@ TEST_F(UiModal, EndedDialogDisappearsAtOnceWhileALaterDialogsLoopRuns) {
     script.then("open the first dialog", [&] { script::click(main.window, kOpen); })
         .then("open the second beside it", [&] { script::click(main.window, kOther); })
         .then("end the first", [&] { script::click(first.window, IDOK); })
-        .then("the first is gone from the screen", [&] {
-            EXPECT_FALSE(isWindowVisible(first.window));
-            EXPECT_FALSE(script::window("First"));
-            EXPECT_EQ(getActiveWindow(), second.window);
-            EXPECT_TRUE(returned.empty());  // its loop is outside the second's
-            script::click(second.window, IDCANCEL);
-        })
+        .then("the first is gone from the screen",
+              [&] {
+                  EXPECT_FALSE(isWindowVisible(first.window));
+                  EXPECT_FALSE(script::window("First"));
+                  EXPECT_EQ(getActiveWindow(), second.window);
+                  EXPECT_TRUE(returned.empty());  // its loop is outside the second's
+                  script::click(second.window, IDCANCEL);
+              })
         .then("close the main window", [&] { script::close(main.window); });
     runDialog(kMain, main);
     EXPECT_EQ(returned, (std::vector<std::string>{"second 2", "first 1"}));
@@ -123,16 +127,18 @@ TEST_F(UiModal, OwnerlessDialogLeavesTheOtherWindowUsable) {
         if (id == kOpen) runDialog(kFirst, dialog);
     };
     script.then("open a dialog without owner", [&] { script::click(main.window, kOpen); })
-        .then("use the main window", [&] {
-            EXPECT_TRUE(isWindowEnabled(main.window));
-            script::click(main.window, kCount);
-        })
-        .then("its command ran inside the dialog's loop", [&] {
-            EXPECT_EQ(main.count(kCount, BN_CLICKED), 1);
-            EXPECT_EQ(getActiveWindow(), main.window);
-            EXPECT_TRUE(isWindow(dialog.window));
-            script::click(dialog.window, IDCANCEL);
-        })
+        .then("use the main window",
+              [&] {
+                  EXPECT_TRUE(isWindowEnabled(main.window));
+                  script::click(main.window, kCount);
+              })
+        .then("its command ran inside the dialog's loop",
+              [&] {
+                  EXPECT_EQ(main.count(kCount, BN_CLICKED), 1);
+                  EXPECT_EQ(getActiveWindow(), main.window);
+                  EXPECT_TRUE(isWindow(dialog.window));
+                  script::click(dialog.window, IDCANCEL);
+              })
         .then("close the main window", [&] { script::close(main.window); });
     EXPECT_EQ(runDialog(kMain, main), IDCANCEL);
 }
@@ -144,14 +150,15 @@ TEST_F(UiModal, OwnedDialogDisablesItsOwnerUntilItEnds) {
         if (id == kOpen) runDialog(kFirst, dialog, window);
     };
     script.then("open an owned dialog", [&] { script::click(main.window, kOpen); })
-        .then("the owner ignores the user", [&] {
-            EXPECT_FALSE(isWindowEnabled(main.window));
-            script::click(main.window, kCount);
-            script::close(main.window);
-            inputActivate(main.window);
-            EXPECT_EQ(getActiveWindow(), dialog.window);
-            script::key(Key::Escape);
-        })
+        .then("the owner ignores the user",
+              [&] {
+                  EXPECT_FALSE(isWindowEnabled(main.window));
+                  script::click(main.window, kCount);
+                  script::close(main.window);
+                  inputActivate(main.window);
+                  EXPECT_EQ(getActiveWindow(), dialog.window);
+                  script::key(Key::Escape);
+              })
         .then("the owner is back", [&] {
             EXPECT_FALSE(isWindow(dialog.window));
             EXPECT_TRUE(isWindowEnabled(main.window));
@@ -194,10 +201,11 @@ TEST_F(UiPump, FilteredPumpLeavesOtherWindowsInputQueued) {
     Script script(reportFailure);
     Walk walk;
     script.then("start the walk", [&] { script::click(walk.main.window, kOpen); })
-        .whilePumping("click the main window, then Cancel", [&] {
-            script::click(walk.main.window, kCount);
-            script::click(walk.progress.window, IDCANCEL);
-        })
+        .whilePumping("click the main window, then Cancel",
+                      [&] {
+                          script::click(walk.main.window, kCount);
+                          script::click(walk.progress.window, IDCANCEL);
+                      })
         .then("close the main window", [&] { script::close(walk.main.window); });
     runDialog(kMain, walk.main);
     EXPECT_EQ(walk.log, (std::vector<std::string>{"walk cancelled", "main count"}));
@@ -324,7 +332,8 @@ TEST_F(UiKeyboard, KeyHintsNameOnlyWhatActsOnTheFocusedWindowAndControl) {
     // No OK or Cancel button: Enter and Esc do nothing, so they are not named.
     EXPECT_EQ(keyHints(), (Hints{KeyHint::Help, KeyHint::NextField, KeyHint::AnyControl}));
     setFocus(fields.item(604));
-    EXPECT_EQ(keyHints(), (Hints{KeyHint::Help, KeyHint::Pick, KeyHint::AddToPick, KeyHint::NextField, KeyHint::AnyControl}));
+    EXPECT_EQ(keyHints(),
+              (Hints{KeyHint::Help, KeyHint::Pick, KeyHint::AddToPick, KeyHint::NextField, KeyHint::AnyControl}));
     Modeless buttons(kButtonControls, "Buttons");
     EXPECT_EQ(keyHints(), (Hints{KeyHint::Help, KeyHint::Press, KeyHint::Accept, KeyHint::Cancel, KeyHint::NextField,
                                  KeyHint::NextWindow}));
@@ -337,19 +346,22 @@ TEST_F(UiKeyboard, F1ShowsTheKeyHelpInAMessageBoxOverTheActiveWindowButNotOverIt
     Script script(reportFailure);
     Probe main;
     script.then("F1 without key help: nothing", [&] { script::key(Key::F1); })
-        .then("F1 with it", [&] {
-            EXPECT_FALSE(script::messageBoxWindow());
-            setKeyHelp("F1: this table of keys");
-            script::key(Key::F1);
-        })
-        .then("F1 in the box", [&] {
-            ASSERT_TRUE(script::messageBoxWindow());
-            script::key(Key::F1);
-        })
-        .then("still one box; OK", [&] {
-            EXPECT_EQ(shownMessageBoxes().size(), 1u);
-            script::pressOk();
-        })
+        .then("F1 with it",
+              [&] {
+                  EXPECT_FALSE(script::messageBoxWindow());
+                  setKeyHelp("F1: this table of keys");
+                  script::key(Key::F1);
+              })
+        .then("F1 in the box",
+              [&] {
+                  ASSERT_TRUE(script::messageBoxWindow());
+                  script::key(Key::F1);
+              })
+        .then("still one box; OK",
+              [&] {
+                  EXPECT_EQ(shownMessageBoxes().size(), 1u);
+                  script::pressOk();
+              })
         .then("close", [&] { script::close(main.window); });
     runDialog(kMain, main);
     ASSERT_EQ(shownMessageBoxes().size(), 1u);
@@ -449,7 +461,8 @@ TEST(ListEntries, ByIndexSelectionAndSortedPlaceMatchAPlainVectorAcrossChunks) {
         const std::string text = std::to_string(next() % 3000);
         const std::size_t place = items.upperBound(text, less);
         const auto byText = [](const std::string& t, const ListItem& item) { return t < item.text; };
-        ASSERT_EQ(place, static_cast<std::size_t>(std::upper_bound(model.begin(), model.end(), text, byText) - model.begin()));
+        ASSERT_EQ(place,
+                  static_cast<std::size_t>(std::upper_bound(model.begin(), model.end(), text, byText) - model.begin()));
         insertAt(place, {text, false});
     }
     expectSame();
@@ -540,7 +553,8 @@ TEST_F(UiList, DeletingEntriesKeepsTheCaretOnAValidEntry) {
 constexpr int kFramed = 304;
 constexpr ControlTemplate kScrolledList[] = {
     // 8 rows of 8 units between a border row above and one below.
-    {WindowClass::ListBox, kFramed, 0, 0, 100, 80, "", LBS_EXTENDEDSEL | LBS_NOTIFY | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP},
+    {WindowClass::ListBox, kFramed, 0, 0, 100, 80, "",
+     LBS_EXTENDEDSEL | LBS_NOTIFY | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP},
 };
 
 TEST_F(UiList, ScrollBarClicksMoveByALineOrAPageAndTheThumbGoesWhereItIsDragged) {
@@ -681,7 +695,9 @@ TEST_F(UiEdit, TypingBackspaceDeleteAndCaretKeysEditAtTheCaret) {
     press(Key::Backspace);  // nothing before the caret
     press(Key::Delete);
     press(Key::End);
-    inputText("\t\x7F" "d");  // control characters are not text
+    inputText(
+        "\t\x7F"
+        "d");  // control characters are not text
     deliver();
     EXPECT_EQ(script::text(d.window, kNarrow), "bcd");
     EXPECT_EQ(d.probe.count(kNarrow, EN_CHANGE), 7);
@@ -751,11 +767,20 @@ TEST_F(UiEdit, GetDlgItemIntTakesOnlyANumberInRangeBetweenBlanks) {
         bool translated;
     };
     const Case cases[] = {
-        {"300", false, 300, true},          {" 12 ", false, 12, true},        {"\t7", false, 7, true},
-        {"12a", false, 0, false},           {"1 2", false, 0, false},         {"", false, 0, false},
-        {"  ", false, 0, false},            {"4294967295", false, 4294967295u, true},
-        {"4294967296", false, 0, false},    {"-5", false, 0, false},          {"-5", true, static_cast<unsigned>(-5), true},
-        {"-", true, 0, false},              {"2147483648", true, 0, false},   {"-2147483648", true, 0x80000000u, true},
+        {"300", false, 300, true},
+        {" 12 ", false, 12, true},
+        {"\t7", false, 7, true},
+        {"12a", false, 0, false},
+        {"1 2", false, 0, false},
+        {"", false, 0, false},
+        {"  ", false, 0, false},
+        {"4294967295", false, 4294967295u, true},
+        {"4294967296", false, 0, false},
+        {"-5", false, 0, false},
+        {"-5", true, static_cast<unsigned>(-5), true},
+        {"-", true, 0, false},
+        {"2147483648", true, 0, false},
+        {"-2147483648", true, 0x80000000u, true},
     };
     for (const Case& c : cases) {
         setDlgItemText(d.window, kNarrow, c.text);
@@ -845,7 +870,8 @@ TEST_F(UiView, AnEditsSelectionAndCaretAreRunsOfTheirOwnInEveryKindOfTextField) 
         ASSERT_EQ(shown.size(), 1u) << c.id;
         EXPECT_EQ(shown.front()->role, Role::Focus);
         EXPECT_EQ(runsOf(shown.front()->lines.front()),
-                  (Runs{{"abc", Role::Selected}, {"", Role::Caret}, {"def", Role::Normal}})) << c.id;
+                  (Runs{{"abc", Role::Selected}, {"", Role::Caret}, {"def", Role::Normal}}))
+            << c.id;
     }
     // Without the focus the caret goes and the selection stays; disabled text is greyed.
     enableWindow(d.item(kNarrow), false);
@@ -859,7 +885,8 @@ TEST_F(UiView, AMultiLineEditShowsTheLinesFromItsFirstShownOneWithTheCaretLineAm
     constexpr int kNotes = 502;
     constexpr int kRows = 3;
     constexpr ControlTemplate controls[] = {
-        {WindowClass::Edit, kNotes, 0, 0, 10 * kUnitsPerColumn, kRows * kUnitsPerRow, "", ES_MULTILINE | WS_VSCROLL | WS_TABSTOP},
+        {WindowClass::Edit, kNotes, 0, 0, 10 * kUnitsPerColumn, kRows * kUnitsPerRow, "",
+         ES_MULTILINE | WS_VSCROLL | WS_TABSTOP},
     };
     Modeless d(controls);
     const WindowHandle notes = d.item(kNotes);
@@ -901,7 +928,9 @@ TEST_F(UiView, ListRowsShowSelectionAndCaretAndTheirBarsAnswerWithScrollCodes) {
     listSetHorizontalExtent(list, 400);
     auto view = viewOf(d);
     for (const ViewElement* bar : elementsOf(view, list, Shape::ScrollBar)) EXPECT_FALSE(bar->bar.scrolls);
-    EXPECT_EQ(std::count_if(view.hits.begin(), view.hits.end(), [](const HitArea& h) { return h.press == Press::Scroll; }), 0);
+    EXPECT_EQ(
+        std::count_if(view.hits.begin(), view.hits.end(), [](const HitArea& h) { return h.press == Press::Scroll; }),
+        0);
     const auto empty = elementsOf(view, list, Shape::Row);
     ASSERT_EQ(empty.size(), 1u);  // where the caret stands in a list without entries
     EXPECT_TRUE(empty.front()->caretRow);
@@ -944,7 +973,8 @@ TEST_F(UiView, ListRowsShowSelectionAndCaretAndTheirBarsAnswerWithScrollCodes) {
     EXPECT_EQ(parts[3].code, SB_PAGEDOWN);
     EXPECT_EQ(parts[4].press, Press::Thumb);
     // The thumb dragged to the track's end shows the last page.
-    const HitArea* thumb = &*std::find_if(view.hits.begin(), view.hits.end(), [](const HitArea& h) { return h.press == Press::Thumb; });
+    const HitArea* thumb =
+        &*std::find_if(view.hits.begin(), view.hits.end(), [](const HitArea& h) { return h.press == Press::Thumb; });
     EXPECT_EQ(thumbPositionAt(*thumb, thumb->track.height()), 40 - 8);
     EXPECT_EQ(thumbPositionAt(*thumb, -kUnitsPerRow), 0);
 }
@@ -953,12 +983,14 @@ TEST_F(UiView, AnOpenDropDownHasAScrollBarAndATypedLetterGoesToTheFirstEntryWith
     Modeless d(kCombos);
     d.probe.endsOn = {};
     const WindowHandle choice = d.item(kChoice);
-    for (const char* genre : {"Acid", "Blues", "Bebop", "Jazz", "Polka", "Pop", "Rock", "Ska"}) comboAddString(choice, genre);
+    for (const char* genre : {"Acid", "Blues", "Bebop", "Jazz", "Polka", "Pop", "Rock", "Ska"})
+        comboAddString(choice, genre);
     setFocus(choice);
     press(Key::F4);
     auto view = viewOf(d);
     ASSERT_EQ(elementsOf(view, choice, Shape::Popup).size(), 1u);
-    EXPECT_EQ(view.firstPopupElement + 1, static_cast<std::size_t>(&*elementsOf(view, choice, Shape::Popup).front() - view.elements.data() + 1));
+    EXPECT_EQ(view.firstPopupElement + 1,
+              static_cast<std::size_t>(&*elementsOf(view, choice, Shape::Popup).front() - view.elements.data() + 1));
     const auto rows = elementsOf(view, choice, Shape::Row);
     EXPECT_EQ(rows.size(), static_cast<std::size_t>(windowOf(choice)->dropRows()));
     ASSERT_EQ(elementsOf(view, choice, Shape::ScrollBar).size(), 1u);

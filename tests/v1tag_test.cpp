@@ -12,7 +12,6 @@ using tags::V1Tag;
 
 namespace {
 
-
 struct TrailerText {
     std::string title, artist, album, year, comment;
     int byte125 = 0;
@@ -66,8 +65,15 @@ TEST(V1Read, FullFieldsAndAThirtyCharacterID3v10CommentHaveNoTrack) {
     TestFolder folder;
     const std::string thirty(30, 'x');
     // An ID3v1.0 comment of 30 characters: byte 125 is 'Y', byte 126 ('Z') is its last.
-    const Bytes v10 = ByteBuilder().text("TAG").text(thirty).text(thirty).text(thirty).text("2001")
-                          .text(std::string(28, 'c')).text("YZ").bytes({5});
+    const Bytes v10 = ByteBuilder()
+                          .text("TAG")
+                          .text(thirty)
+                          .text(thirty)
+                          .text(thirty)
+                          .text("2001")
+                          .text(std::string(28, 'c'))
+                          .text("YZ")
+                          .bytes({5});
     const std::string path = folder.make("a.mp3", v10);
     V1Tag tag;
     ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
@@ -102,12 +108,14 @@ TEST(V1Write, IntoAnExistingTrailerChangesOnlyTheChosenFields) {
     fill(tag, kSample);
 
     ASSERT_EQ(tag.write(path.c_str(), tags::kFieldTitle), tags::TagSuccess);
-    EXPECT_EQ(readAll(path), concat({audio(2000), trailer({"Title", "Old artist", "Old album", "1980", "Old", 'q', 3, 9})}));
+    EXPECT_EQ(readAll(path),
+              concat({audio(2000), trailer({"Title", "Old artist", "Old album", "1980", "Old", 'q', 3, 9})}));
 
     // The old trailer is ID3v1.0 (byte 125 is 'q'): its comment runs over
     // byte 126 too, and a new short comment makes it ID3v1.1 without a track.
     ASSERT_EQ(tag.write(path.c_str(), tags::kFieldComment | tags::kFieldGenre), tags::TagSuccess);
-    EXPECT_EQ(readAll(path), concat({audio(2000), trailer({"Title", "Old artist", "Old album", "1980", "Comment", 0, 0, 17})}));
+    EXPECT_EQ(readAll(path),
+              concat({audio(2000), trailer({"Title", "Old artist", "Old album", "1980", "Comment", 0, 0, 17})}));
 
     ASSERT_EQ(tag.write(path.c_str(), 0), tags::TagSuccess);
     ASSERT_EQ(tag.write(path.c_str(), tags::kAllFields), tags::TagSuccess);
@@ -176,7 +184,8 @@ TEST(V1Failures, AFileThatCannotBeOpenedIsReportedAndLeftAlone) {
     const Bytes original = concat({audio(300), trailer(kSample)});
     const std::string readOnly = folder.make("ro.mp3", original);
     ::chmod(readOnly.c_str(), 0444);
-    const std::string readWriteMessage = "An error occured while attemping to open '" + readOnly + "' for read/write access.";
+    const std::string readWriteMessage =
+        "An error occured while attemping to open '" + readOnly + "' for read/write access.";
     const tags::TagOutcome unwritten = tag.write(readOnly.c_str(), tags::kAllFields);
     EXPECT_EQ(unwritten.result, tags::TagFileError);
     EXPECT_EQ(unwritten.message, readWriteMessage);

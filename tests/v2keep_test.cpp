@@ -11,15 +11,16 @@ using namespace testing_support;
 
 namespace {
 
-
-const Bytes kPicture = frame("APIC", ByteBuilder().bytes({0}).text("image/png").bytes({0, 3, 0}).bytes({0x89, 'P', 'N', 'G', 1, 2, 3}), 0x00, 0x40);
+const Bytes kPicture =
+    frame("APIC", ByteBuilder().bytes({0}).text("image/png").bytes({0, 3, 0}).bytes({0x89, 'P', 'N', 'G', 1, 2, 3}),
+          0x00, 0x40);
 const Bytes kUserText = frame("TXXX", ByteBuilder().bytes({0}).text("MOOD").bytes({0}).text("calm"));
 const Bytes kLyrics = frame("USLT", ByteBuilder().bytes({0}).text("eng").bytes({0}).text("la la"));
 
 // A tag with the three between known frames, padding, then the audio.
 Bytes taggedFile(std::size_t padding) {
-    return concat({v2Header(3, 0, 0), frame("TIT2", textBody("Old")), kPicture, frame("TPE1", textBody("Band")), kUserText,
-                   kUserText, kLyrics, Bytes(padding, 0), audio(3000)});
+    return concat({v2Header(3, 0, 0), frame("TIT2", textBody("Old")), kPicture, frame("TPE1", textBody("Band")),
+                   kUserText, kUserText, kLyrics, Bytes(padding, 0), audio(3000)});
 }
 
 // What the batch write does for one field: read, replace the slot, write, release.
@@ -84,8 +85,9 @@ TEST(KeptFrames, ATitleWriteKeepsThemByteForByteInPlaceAndThroughTheTemporaryFil
 TEST(KeptFrames, UnsynchronisedFramesAreKeptResynchronised) {
     TestFolder folder;
     const Bytes body = ByteBuilder().bytes({0}).text("x").bytes({0xFF, 0x00, 0xE0});  // FF E0 once resynchronised
-    const std::string path = folder.make("a.mp3", concat({v2Header(3, 0x80, 0), ByteBuilder().text("PRIV").be32(4).bytes({0, 0}),
-                                                          body, Bytes(64, 0), audio(100)}));
+    const std::string path =
+        folder.make("a.mp3", concat({v2Header(3, 0x80, 0), ByteBuilder().text("PRIV").be32(4).bytes({0, 0}), body,
+                                     Bytes(64, 0), audio(100)}));
     tags::V2Tag tag;
     ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
     ASSERT_EQ(tag.otherFrames.size(), 1u);
@@ -95,21 +97,25 @@ TEST(KeptFrames, UnsynchronisedFramesAreKeptResynchronised) {
 
 TEST(KeptFrames, ATagWithoutOtherFramesIsWrittenAsBefore) {
     TestFolder folder;
-    const std::string path = folder.make("a.mp3", concat({v2Header(3, 0, 0), frame("TIT2", textBody("Old")), Bytes(300, 0), audio(500)}));
+    const std::string path =
+        folder.make("a.mp3", concat({v2Header(3, 0, 0), frame("TIT2", textBody("Old")), Bytes(300, 0), audio(500)}));
     tags::V2Tag tag;
     writeTitle(tag, path, "T");
     const Bytes expected = ByteBuilder()
-        .text("ID3").bytes({3, 0, 0}).bytes({0, 0, 2, 0x3A})  // S = AudioStart - 10 = 314
-        .append(frame("TIT2", Bytes{0, 'T', 0}))  // the empty slots are no frames
-        .zeros(324 - 10 - 13)  // up to the audio
-        .append(audio(500));
+                               .text("ID3")
+                               .bytes({3, 0, 0})
+                               .bytes({0, 0, 2, 0x3A})                   // S = AudioStart - 10 = 314
+                               .append(frame("TIT2", Bytes{0, 'T', 0}))  // the empty slots are no frames
+                               .zeros(324 - 10 - 13)                     // up to the audio
+                               .append(audio(500));
     EXPECT_EQ(readAll(path), expected);
 }
 
 TEST(KeptFrames, AnOtherFrameLargerThanTheFileIsNotAllocated) {
     TestFolder folder;
-    const std::string path = folder.make("a.mp3", concat({v2Header(3, 0, 0), frame("TIT2", textBody("Kept")),
-                                                          ByteBuilder().text("APIC").be32(0x7FFFFFFF).bytes({0, 0}), audio(100)}));
+    const std::string path =
+        folder.make("a.mp3", concat({v2Header(3, 0, 0), frame("TIT2", textBody("Kept")),
+                                     ByteBuilder().text("APIC").be32(0x7FFFFFFF).bytes({0, 0}), audio(100)}));
     tags::V2Tag tag;
     EXPECT_EQ(tag.read(path.c_str()), tags::TagOutOfMemory);
     EXPECT_EQ(tag.slots[0].length, 6u);
@@ -120,11 +126,17 @@ TEST(KeptFrames, AnOtherFrameLargerThanTheFileIsNotAllocated) {
 // again and again, the picture stays once and the file does not grow.
 TEST(KeptFrames, AJpegPictureSurvivesRepeatedWritesWithoutGrowingTheFile) {
     TestFolder folder;
-    const Bytes jpeg = frame("APIC", ByteBuilder().bytes({0}).text("image/jpeg").bytes({0, 3, 0})
-                                         .bytes({0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10}).text("JFIF").zeros(40));
+    const Bytes jpeg = frame("APIC", ByteBuilder()
+                                         .bytes({0})
+                                         .text("image/jpeg")
+                                         .bytes({0, 3, 0})
+                                         .bytes({0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10})
+                                         .text("JFIF")
+                                         .zeros(40));
     const Bytes frames = concat({frame("TIT2", textBody("Old")), jpeg, kUserText, frame("TPE1", textBody("Band"))});
-    const std::string path = folder.make("a.mp3", concat({v2Header(3, 0, static_cast<std::uint32_t>(frames.size() + 300)),
-                                                          frames, Bytes(300, 0), audio(3000)}));
+    const std::string path = folder.make(
+        "a.mp3",
+        concat({v2Header(3, 0, static_cast<std::uint32_t>(frames.size() + 300)), frames, Bytes(300, 0), audio(3000)}));
     tags::V2Tag tag;
     writeTitle(tag, path, "First");
     const std::size_t size = readAll(path).size();
@@ -179,7 +191,8 @@ Bytes slotBody(const tags::FrameSlot& slot) { return Bytes(slot.body().begin(), 
 // A tag that declares its frames and padding, so that the scan walks over the
 // byte-order marks (FF FE) of UTF-16 texts.
 Bytes taggedWith(const Bytes& frames, std::size_t padding) {
-    return concat({v2Header(3, 0, static_cast<std::uint32_t>(frames.size() + padding)), frames, Bytes(padding, 0), audio(500)});
+    return concat(
+        {v2Header(3, 0, static_cast<std::uint32_t>(frames.size() + padding)), frames, Bytes(padding, 0), audio(500)});
 }
 
 void writeComment(tags::V2Tag& tag, const std::string& path, std::string_view text) {
@@ -197,7 +210,8 @@ void writeComment(tags::V2Tag& tag, const std::string& path, std::string_view te
 TEST(DescribedFrames, TheSlotsTakeTheUsersCommentAndUrlAndTheRestIsKeptByteForByte) {
     TestFolder folder;
     const Bytes others = concat({kLoudness, kShopUrl, kGapless});
-    const Bytes original = taggedWith(concat({kLoudness, kUserComment, kFirstArtist, kShopUrl, kUserUrl, kGapless, kSecondArtist}), 400);
+    const Bytes original =
+        taggedWith(concat({kLoudness, kUserComment, kFirstArtist, kShopUrl, kUserUrl, kGapless, kSecondArtist}), 400);
     const std::string path = folder.make("a.mp3", original);
     tags::V2Tag tag;
     ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
@@ -210,7 +224,8 @@ TEST(DescribedFrames, TheSlotsTakeTheUsersCommentAndUrlAndTheRestIsKeptByteForBy
     const Bytes written = readAll(path);
     // The earlier artist goes before the slots, so that the next read gives the
     // slot the same artist; the described frames follow them.
-    EXPECT_EQ(Bytes(written.begin() + 10, written.begin() + 10 + static_cast<std::ptrdiff_t>(kFirstArtist.size())), kFirstArtist);
+    EXPECT_EQ(Bytes(written.begin() + 10, written.begin() + 10 + static_cast<std::ptrdiff_t>(kFirstArtist.size())),
+              kFirstArtist);
     EXPECT_TRUE(contains(written, others)) << "in file order, unchanged";
     EXPECT_TRUE(contains(written, frame("COMM", ByteBuilder().zeros(5).text("new"))));
     EXPECT_FALSE(contains(written, kUserComment));
@@ -264,13 +279,15 @@ TEST(DescribedFrames, AnEmptyDescriptionInEitherEncodingIsTheUsers) {
 
 TEST(DescribedFrames, FramesOfSizeZeroAreNoFramesAndAreNeverWritten) {
     TestFolder folder;
-    const std::string path = folder.make("a.mp3", concat({v2Header(3, 0, 0), frame("TIT2", textBody("T")), frame("APIC", {}),
-                                                          frame("TIT2", {}), Bytes(100, 0), audio(100)}));
+    const std::string path =
+        folder.make("a.mp3", concat({v2Header(3, 0, 0), frame("TIT2", textBody("T")), frame("APIC", {}),
+                                     frame("TIT2", {}), Bytes(100, 0), audio(100)}));
     tags::V2Tag tag;
     ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
     EXPECT_TRUE(tag.otherFrames.empty());
     EXPECT_EQ(slotBody(tag.slots[0]), concat({textBody("T"), Bytes{0}}));
     writeTitle(tag, path, "New");
     const Bytes written = readAll(path);
-    EXPECT_EQ(Bytes(written.begin() + 10, written.begin() + 30), concat({frame("TIT2", ByteBuilder().bytes({0}).text("New").bytes({0})), Bytes(5, 0)}));
+    EXPECT_EQ(Bytes(written.begin() + 10, written.begin() + 30),
+              concat({frame("TIT2", ByteBuilder().bytes({0}).text("New").bytes({0})), Bytes(5, 0)}));
 }

@@ -50,8 +50,10 @@ TEST(FindAudioStart, FindsTheFirstFFFollowedByE0OrMore) {
         {"pair at the start of the second chunk", ByteBuilder().zeros(1024).bytes({0xFF, 0xE0}).zeros(10), 1024},
         {"pair across the second chunk boundary", ByteBuilder().zeros(2047).bytes({0xFF, 0xF3}).zeros(10), 2047},
         {"FF DF is no sync, FF FF is", ByteBuilder().bytes({0x00, 0xFF, 0xDF, 0x00, 0xFF, 0xFF, 0x00}), 4},
-        {"pair across the end of the first block", ByteBuilder().zeros(kBlock - 1).bytes({0xFF, 0xE0}).zeros(10), kBlock - 1},
-        {"FF ending the first block, 00 after it", ByteBuilder().zeros(kBlock - 1).bytes({0xFF, 0x00, 0xFF, 0x00, 0xFF, 0xFB}), kBlock + 3},
+        {"pair across the end of the first block", ByteBuilder().zeros(kBlock - 1).bytes({0xFF, 0xE0}).zeros(10),
+         kBlock - 1},
+        {"FF ending the first block, 00 after it",
+         ByteBuilder().zeros(kBlock - 1).bytes({0xFF, 0x00, 0xFF, 0x00, 0xFF, 0xFB}), kBlock + 3},
         {"FF FF E0 far beyond the first block", ByteBuilder().zeros(150000).bytes({0xFF, 0xFF, 0xE0}), 150000},
         {"no sync, the end the tag declares", concat({v2Header(3, 0, 90), Bytes(3000, 0)}), 100},
         {"no sync, a tag that declares all of the file", concat({v2Header(4, 0, 1014), Bytes(1014, 0)}), 1024},
@@ -60,9 +62,10 @@ TEST(FindAudioStart, FindsTheFirstFFFollowedByE0OrMore) {
         EXPECT_EQ(invariants::audioStartOf(folder.make("f.mp3", c.contents)), c.expected) << c.name;
     }
     // Without a sync and without a declared end inside the file there is no audio.
-    const Bytes noAudio[] = {ByteBuilder().zeros(3000), ByteBuilder().zeros(1024), Bytes{}, ByteBuilder().zeros(1023).bytes({0xFF}),
-                             concat({v2Header(3, 0, 3000), Bytes(100, 0)})};
-    for (const Bytes& contents : noAudio) EXPECT_EQ(invariants::audioStartOf(folder.make("f.mp3", contents)), std::nullopt);
+    const Bytes noAudio[] = {ByteBuilder().zeros(3000), ByteBuilder().zeros(1024), Bytes{},
+                             ByteBuilder().zeros(1023).bytes({0xFF}), concat({v2Header(3, 0, 3000), Bytes(100, 0)})};
+    for (const Bytes& contents : noAudio)
+        EXPECT_EQ(invariants::audioStartOf(folder.make("f.mp3", contents)), std::nullopt);
 }
 
 TEST(V2TagRead, FileWithoutId3MarkerGives2AndEmptyRecord) {
@@ -183,13 +186,19 @@ TEST(V2TagRead, UnsynchronisedTagDropsTheByteAfterEachFF) {
     TestFolder folder;
     const std::string path = folder.make("f.mp3", ByteBuilder()
                                                       .append(v2Header(3, 0x80, 100))
-                                                      .text("TIT2").be32(3).bytes({0x00, 0x00})
+                                                      .text("TIT2")
+                                                      .be32(3)
+                                                      .bytes({0x00, 0x00})
                                                       .bytes({0x00, 0xFF, 0x00, 0x41})
                                                       // FF E0 stored as FF 00 E0 is no frame sync.
-                                                      .text("TALB").be32(3).bytes({0x00, 0x00})
+                                                      .text("TALB")
+                                                      .be32(3)
+                                                      .bytes({0x00, 0x00})
                                                       .bytes({0x00, 0xFF, 0x00, 0xE0})
                                                       // A body ending in FF: its next byte is dropped too.
-                                                      .text("TYER").be32(2).bytes({0x00, 0x00})
+                                                      .text("TYER")
+                                                      .be32(2)
+                                                      .bytes({0x00, 0x00})
                                                       .bytes({0x00, 0xFF, 0x00})
                                                       .append(frame("TCOM", {0x00, 0x43}))
                                                       .zeros(50)
@@ -235,12 +244,15 @@ TEST(V2TagRead, BodyLargerThanTheFileGives5KeepingEarlierFramesAndNamesTheFile) 
         const std::string path = folder.make("f.mp3", ByteBuilder()
                                                           .append(v2Header(3, 0, 100))
                                                           .append(frame("TIT2", {0x00, 0x41}))
-                                                          .text("TPE1").be32(declared).bytes({0x00, 0x00})
+                                                          .text("TPE1")
+                                                          .be32(declared)
+                                                          .bytes({0x00, 0x00})
                                                           .zeros(20)
                                                           .append(audio(64)));
         SCOPED_TRACE(declared);
-        expectFailure(tag.read(path.c_str()), tags::TagOutOfMemory,
-                      "A frame of the ID3v2 tag of '" + path + "' is larger than the file. The file was left unchanged.");
+        expectFailure(
+            tag.read(path.c_str()), tags::TagOutOfMemory,
+            "A frame of the ID3v2 tag of '" + path + "' is larger than the file. The file was left unchanged.");
         expectSlots(tag, {{0, {0x00, 0x41, 0x00}}});
     }
 }
@@ -273,10 +285,8 @@ TEST(V2TagRead, TruncatedFileKeepsZerosForTheMissingBytes) {
 
 TEST(V2TagRead, FileThatCannotBeOpenedGives4AndReadingMessage) {
     TestFolder folder;
-    const std::string path = folder.make("f.mp3", ByteBuilder()
-                                                      .append(v2Header(3, 0, 20))
-                                                      .append(frame("TIT2", {0x00, 0x41}))
-                                                      .append(audio(64)));
+    const std::string path = folder.make(
+        "f.mp3", ByteBuilder().append(v2Header(3, 0, 20)).append(frame("TIT2", {0x00, 0x41})).append(audio(64)));
     V2Tag tag;
     {
         const ForeignLock lock(path);

@@ -121,8 +121,10 @@ TEST(V2TagRemove, FrameSyncInsideAFrameBodyBeyondTheDeclaredTagEndsTheTagThere) 
 
 TEST(V2TagRemove, APictureWithFrameSyncsIsRemovedWithTheRestOfTheTag) {
     TestFolder folder;
-    const Bytes jpeg = ByteBuilder().bytes({0, 'i', 'm', 'a', 'g', 'e', '/', 'j', 'p', 'e', 'g', 0, 3, 0})
-                           .bytes({0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10}).text("JFIF");
+    const Bytes jpeg = ByteBuilder()
+                           .bytes({0, 'i', 'm', 'a', 'g', 'e', '/', 'j', 'p', 'e', 'g', 0, 3, 0})
+                           .bytes({0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10})
+                           .text("JFIF");
     const Bytes tag = concat({frame("TIT2", {0x00, 0x41}), frame("APIC", jpeg), frame("TPE1", {0x00, 0x42})});
     const Bytes head = concat({v2Header(3, 0, static_cast<std::uint32_t>(tag.size() + 40)), tag, Bytes(40, 0)});
     V2Tag record;
@@ -136,10 +138,8 @@ TEST(V2TagRemove, APictureWithFrameSyncsIsRemovedWithTheRestOfTheTag) {
 
 TEST(V2TagRemove, TagWithoutAnyFrameSyncIsTheWholeFile) {
     TestFolder folder;
-    const Bytes original = ByteBuilder()
-                               .append(v2Header(3, 0, 1100))
-                               .append(frame("TIT2", {0x00, 0x41}))
-                               .zeros(1100 - 12);
+    const Bytes original =
+        ByteBuilder().append(v2Header(3, 0, 1100)).append(frame("TIT2", {0x00, 0x41})).zeros(1100 - 12);
     V2Tag tag;
     std::string path = folder.make("soft.mp3", original);
     ASSERT_EQ(tag.remove(path.c_str(), kSoft), tags::TagSuccess);

@@ -25,13 +25,16 @@ Bytes frame24(std::string_view id, const Bytes& body, std::uint8_t flag2 = 0) {
 
 Bytes frame22(std::string_view id, const Bytes& body) {
     const auto n = body.size();
-    return ByteBuilder().text(id).bytes({static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 8),
-                                         static_cast<std::uint8_t>(n)}).append(body);
+    return ByteBuilder()
+        .text(id)
+        .bytes({static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n)})
+        .append(body);
 }
 
-Bytes withTag(std::uint8_t version, std::uint8_t flags, const Bytes& frames, std::size_t padding, const Bytes& footer = {}) {
-    return concat({v2Header(version, flags, static_cast<std::uint32_t>(frames.size() + padding)), frames, Bytes(padding, 0),
-                   footer, audio(300)});
+Bytes withTag(std::uint8_t version, std::uint8_t flags, const Bytes& frames, std::size_t padding,
+              const Bytes& footer = {}) {
+    return concat({v2Header(version, flags, static_cast<std::uint32_t>(frames.size() + padding)), frames,
+                   Bytes(padding, 0), footer, audio(300)});
 }
 
 std::string titleOf(const V2Tag& tag) { return tags::v2Text(tag, tags::tagField(tags::kFieldTitle)); }
@@ -59,7 +62,9 @@ TEST(V2Versions, EachVersionIsReadAndItsWholeExtentRemoved) {
         std::string title;
         std::size_t tagEnd;
     };
-    const Bytes v22frames = concat({frame22("TT2", textBody("Two")), frame22("PIC", concat({ByteBuilder().bytes({0}).text("JPG").bytes({3, 0}), kJpeg}))});
+    const Bytes v22frames =
+        concat({frame22("TT2", textBody("Two")),
+                frame22("PIC", concat({ByteBuilder().bytes({0}).text("JPG").bytes({3, 0}), kJpeg}))});
     const Bytes plain = concat({frame("TIT2", textBody("Plain")), frame("APIC", picture)});
     const Case cases[] = {
         {"v2.4 with padding", withTag(4, 0, v24frames, 40), "Four", 10 + v24frames.size() + 40},
@@ -96,12 +101,19 @@ TEST(V2Versions, FrameFlagsAreUndoneForTheSlotAndKeptOnTheWayBack) {
         std::string shown;
     };
     const Case cases[] = {
-        {"v2.3 compressed", 3, frame("TIT2", concat({ByteBuilder().be32(static_cast<std::uint32_t>(title.size())), compressed(title)}), 0, 0x80), "Zipped title"},
+        {"v2.3 compressed", 3,
+         frame("TIT2", concat({ByteBuilder().be32(static_cast<std::uint32_t>(title.size())), compressed(title)}), 0,
+               0x80),
+         "Zipped title"},
         {"v2.3 grouped", 3, frame("TIT2", concat({Bytes{0x07}, title}), 0, 0x20), "Zipped title"},
         {"v2.3 encrypted", 3, frame("TIT2", concat({Bytes{0x01}, title}), 0, 0x40), ""},
-        {"v2.4 compressed with data length", 4, frame24("TIT2", concat({Bytes{0, 0, 0, static_cast<std::uint8_t>(title.size())}, compressed(title)}), 0x09), "Zipped title"},
+        {"v2.4 compressed with data length", 4,
+         frame24("TIT2", concat({Bytes{0, 0, 0, static_cast<std::uint8_t>(title.size())}, compressed(title)}), 0x09),
+         "Zipped title"},
         {"v2.4 grouped", 4, frame24("TIT2", concat({Bytes{0x07}, title}), 0x40), "Zipped title"},
-        {"v2.4 unsynchronised", 4, frame24("TIT2", {0x00, 'A', 0xFF, 0x00, 'B'}, 0x02), "A\xC3\xBF" "B"},
+        {"v2.4 unsynchronised", 4, frame24("TIT2", {0x00, 'A', 0xFF, 0x00, 'B'}, 0x02),
+         "A\xC3\xBF"
+         "B"},
         {"v2.4 encrypted", 4, frame24("TIT2", concat({Bytes{0x01}, title}), 0x04), ""},
     };
     for (const Case& c : cases) {
@@ -138,10 +150,12 @@ TEST(V2Versions, UnsynchronisationDropsOnlyAZeroAfterFF) {
 TEST(V2Versions, WritingAV24FileKeepsItV24) {
     TestFolder folder;
     const Bytes artists = {0x03, 'A', 0x00, 'B'};
-    const std::string path = folder.make("f.mp3", withTag(4, 0x10, concat({frame24("TIT2", textBody("Old")), frame24("TPE1", artists),
-                                                                          frame24("TDRC", textBody("2004-05-06")),
-                                                                          frame24("COMM", ByteBuilder().bytes({0}).text("deu").bytes({0}).text("alt"))}),
-                                                 0, ByteBuilder().text("3DI").bytes({4, 0, 0x10, 0, 0, 0, 0})));
+    const std::string path = folder.make(
+        "f.mp3", withTag(4, 0x10,
+                         concat({frame24("TIT2", textBody("Old")), frame24("TPE1", artists),
+                                 frame24("TDRC", textBody("2004-05-06")),
+                                 frame24("COMM", ByteBuilder().bytes({0}).text("deu").bytes({0}).text("alt"))}),
+                         0, ByteBuilder().text("3DI").bytes({4, 0, 0x10, 0, 0, 0, 0})));
     V2Tag tag;
     ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
     EXPECT_EQ(tags::v2Text(tag, tags::tagField(tags::kFieldYear)), "2004-05-06");
@@ -158,14 +172,16 @@ TEST(V2Versions, WritingAV24FileKeepsItV24) {
     EXPECT_EQ(Bytes(again.slots[0].body().begin(), again.slots[0].body().end()), (Bytes{0x03, 0xE6, 0x97, 0xA5, 0x00}));
     EXPECT_EQ(Bytes(again.slots[1].frameBody().begin(), again.slots[1].frameBody().end()), artists);
     EXPECT_EQ(std::string(again.slots[3].id, 4), "TDRC");
-    EXPECT_EQ(Bytes(again.slots[4].frameBody().begin(), again.slots[4].frameBody().begin() + 4), (ByteBuilder().bytes({0}).text("deu").build()));
+    EXPECT_EQ(Bytes(again.slots[4].frameBody().begin(), again.slots[4].frameBody().begin() + 4),
+              (ByteBuilder().bytes({0}).text("deu").build()));
 }
 
 // A v2.2 tag is written as v2.3; a frame without a v2.3 form leaves the file alone.
 TEST(V2Versions, AV22TagIsConvertedOrLeftAloneWithAMessage) {
     TestFolder folder;
     const Bytes pic = concat({ByteBuilder().bytes({0}).text("JPG").bytes({3, 0}), kJpeg});
-    const std::string path = folder.make("a.mp3", withTag(2, 0, concat({frame22("TT2", textBody("Two")), frame22("PIC", pic)}), 20));
+    const std::string path =
+        folder.make("a.mp3", withTag(2, 0, concat({frame22("TT2", textBody("Two")), frame22("PIC", pic)}), 20));
     V2Tag tag;
     ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
     ASSERT_EQ(tag.write(path.c_str(), tags::kAllFields, tags::kDefaultPadding), tags::TagSuccess);
@@ -175,7 +191,8 @@ TEST(V2Versions, AV22TagIsConvertedOrLeftAloneWithAMessage) {
     EXPECT_EQ(titleOf(again), "Two");
     ASSERT_EQ(again.otherFrames.size(), 1u);
     const auto apic = again.otherFrames[0].body();
-    EXPECT_EQ(Bytes(apic.begin(), apic.end()), concat({ByteBuilder().bytes({0}).text("image/jpeg").bytes({0, 3, 0}), kJpeg}));
+    EXPECT_EQ(Bytes(apic.begin(), apic.end()),
+              concat({ByteBuilder().bytes({0}).text("image/jpeg").bytes({0, 3, 0}), kJpeg}));
 
     const Bytes odd = withTag(2, 0, concat({frame22("TT2", textBody("Two")), frame22("CRM", {1, 2, 3})}), 20);
     const std::string oddPath = folder.make("b.mp3", odd);
@@ -211,9 +228,10 @@ namespace {
 // title and the same audio, and removed down to the audio's first frame.
 TEST(V2Versions, FilesOfOtherTaggersAreReadWrittenAndRemovedWhole) {
     TestFolder folder;
-    const char* const names[] = {"mut23_rich",      "mut24_rich",          "mut24_utf16",     "eyed3_24",
-                                 "ffmpeg_v24",      "kid3_v24",            "hand_v22",        "hand_v22_latin",
-                                 "hand_v23_unsync", "hand_v23_frameflags", "hand_v24_footer", "id3lib_v2only"};
+    const char* const names[] = {
+        "mut23_rich",      "mut24_rich",   "mut24_utf16",    "eyed3_24",        "ffmpeg_v24",
+        "kid3_v24",        "hand_v22",     "hand_v22_latin", "hand_v23_unsync", "hand_v23_frameflags",
+        "hand_v24_footer", "id3lib_v2only"};
     for (const char* name : names) {
         SCOPED_TRACE(name);
         const Bytes original = fixture(std::string("writers/") + name + ".mp3");

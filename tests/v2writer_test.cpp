@@ -14,7 +14,6 @@ namespace {
 using namespace testing_support;
 using tags::V2Tag;
 
-
 // Puts a body into the slot of one mask bit, as the batch operations do.
 void setBody(V2Tag& tag, tags::FieldMask bit, const Bytes& body) {
     tag.freeFields(bit);
@@ -22,7 +21,6 @@ void setBody(V2Tag& tag, tags::FieldMask bit, const Bytes& body) {
     const std::size_t slot = tags::slotOfBit(static_cast<std::size_t>(std::countr_zero(bit)));
     std::memcpy(tag.slots[slot].buffer.get(), body.data(), body.size());
 }
-
 
 // A file whose tag ends at AudioStart 25, with 200 bytes of audio after it.
 Bytes smallTaggedFile() {

@@ -21,17 +21,12 @@ WindowHandle bar() { return platform::getDlgItem(ProgressWindowHandle, res::kPro
 
 std::intptr_t ProgressWindow(WindowHandle window, unsigned message, WParam wParam, LParam) {
     switch (message) {
-        case platform::WM_INITDIALOG:
-            ProgressWindowHandle = window;
-            return platform::kHandled;
-        case platform::WM_CLOSE:
-            CancelRequested = 1;
-            return platform::kHandled;
+        case platform::WM_INITDIALOG: ProgressWindowHandle = window; return platform::kHandled;
+        case platform::WM_CLOSE: CancelRequested = 1; return platform::kHandled;
         case platform::WM_COMMAND:
             if (platform::loWord(wParam) == platform::IDCANCEL) CancelRequested = 1;
             return platform::kHandled;
-        default:
-            return platform::kNotHandled;
+        default: return platform::kNotHandled;
     }
 }
 

@@ -58,7 +58,7 @@ public:
     void defer(const Deferred& message) { deferred_.push_back(message); }
 
 private:
-    void show();   // shows the window and pumps it once, so that it paints
+    void show();  // shows the window and pumps it once, so that it paints
     // Pumps the window after an entry; true when the user asked to stop.
     bool cancelled();
 
@@ -84,8 +84,8 @@ bool deferDuringWalk(WindowHandle window, unsigned message, platform::WParam wPa
 class WalkScope {
 public:
     WalkScope(WindowHandle list, bool all);
-    int count() const { return count_; }          // entries in the list
-    std::size_t inScopeCount() const;             // the bar's total
+    int count() const { return count_; }  // entries in the list
+    std::size_t inScopeCount() const;     // the bar's total
     bool inScope(int index) const { return all_ || selected_[static_cast<std::size_t>(index)]; }
 
 private:

@@ -39,8 +39,14 @@ bool moveSelection(Window& combo, Key key) {
         case Key::Down: target = std::min(last, current + 1); break;
         case Key::PageUp: target = std::max(0, current - page); break;
         case Key::PageDown: target = std::min(last, std::max(0, current) + page); break;
-        case Key::Home: if (!combo.comboDropped) return false; target = 0; break;
-        case Key::End: if (!combo.comboDropped) return false; target = last; break;
+        case Key::Home:
+            if (!combo.comboDropped) return false;
+            target = 0;
+            break;
+        case Key::End:
+            if (!combo.comboDropped) return false;
+            target = last;
+            break;
         default: return false;
     }
     if (last < 0) return true;
@@ -127,13 +133,13 @@ LParam comboProc(Window& combo, unsigned message, WParam wParam, LParam lParam) 
             return 0;
         case WM_CHAR:
             if (!isEditable(combo)) {
-                if (!isControlCharacter(static_cast<char32_t>(wParam))) pickByLetter(combo, static_cast<char32_t>(wParam));
+                if (!isControlCharacter(static_cast<char32_t>(wParam)))
+                    pickByLetter(combo, static_cast<char32_t>(wParam));
                 return 0;
             }
             if (editChar(combo, static_cast<char32_t>(wParam))) textEdited(combo);
             return 0;
-        case WM_KEYDOWN:
-            return comboKey(combo, static_cast<Key>(wParam), static_cast<unsigned>(lParam));
+        case WM_KEYDOWN: return comboKey(combo, static_cast<Key>(wParam), static_cast<unsigned>(lParam));
         case WM_LBUTTONDOWN:
             setFocus(combo.handle);
             if (lParam >= 0 && lParam < countOf(combo)) {
@@ -148,10 +154,10 @@ LParam comboProc(Window& combo, unsigned message, WParam wParam, LParam lParam) 
             combo.list.scrollBy(static_cast<int>(static_cast<std::intptr_t>(wParam)), combo.dropRows());
             return 0;
         case WM_VSCROLL:
-            combo.list.scrollTo(scrolledPosition(getScrollInfo(combo.handle, SB_VERT), 1, wParam, lParam), combo.dropRows());
+            combo.list.scrollTo(scrolledPosition(getScrollInfo(combo.handle, SB_VERT), 1, wParam, lParam),
+                                combo.dropRows());
             return 0;
-        default:
-            return 0;
+        default: return 0;
     }
 }
 

@@ -41,7 +41,8 @@ void clickButton(Window& button) {
     if (!button.enabled) return;
     if (button.buttonKind() == BS_GROUPBOX) return;
     setFocus(button.handle);
-    if (button.buttonKind() == BS_AUTOCHECKBOX) button.check = button.check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
+    if (button.buttonKind() == BS_AUTOCHECKBOX)
+        button.check = button.check == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
     notifyParent(button, BN_CLICKED);
 }
 
@@ -49,8 +50,10 @@ void clickButton(Window& button) {
 // when `extend`, else it collapses there.
 void placeEditCaret(Window& edit, LParam offset, bool extend) {
     const std::size_t at = offset < 0 ? edit.text.size() : std::min(static_cast<std::size_t>(offset), edit.text.size());
-    if (extend) edit.edit.caret = at;
-    else edit.edit.placeCaret(at);
+    if (extend)
+        edit.edit.caret = at;
+    else
+        edit.edit.placeCaret(at);
 }
 
 LParam editProc(Window& edit, unsigned message, WParam wParam, LParam lParam) {
@@ -142,8 +145,7 @@ bool editCommand(Window& control, char32_t command) {
             replaceSelection(control, line);
             return true;
         }
-        default:
-            return false;
+        default: return false;
     }
 }
 
@@ -188,7 +190,8 @@ bool editKey(Window& control, Key key, unsigned modifiers) {
     std::size_t target = e.caret;
     switch (key) {
         case Key::Left:
-            target = !extend && e.hasSelection() ? e.selectionStart() : (e.caret > 0 ? characterStart(text, e.caret) : 0);
+            target =
+                !extend && e.hasSelection() ? e.selectionStart() : (e.caret > 0 ? characterStart(text, e.caret) : 0);
             break;
         case Key::Right:
             target = !extend && e.hasSelection() ? e.selectionEnd()
@@ -200,8 +203,10 @@ bool editKey(Window& control, Key key, unsigned modifiers) {
         case Key::Delete: return eraseCharacter(control, false);
         default: return false;
     }
-    if (extend) e.caret = target;
-    else e.placeCaret(target);
+    if (extend)
+        e.caret = target;
+    else
+        e.placeCaret(target);
     return false;
 }
 
@@ -270,8 +275,10 @@ void keepCaretLineShown(Window& control) {
 }  // namespace
 
 void editKeepCaretVisible(Window& control) {
-    if (isMultiLine(control)) keepCaretLineShown(control);
-    else control.edit.scroll = control.edit.firstShown(control.text, editColumns(control));
+    if (isMultiLine(control))
+        keepCaretLineShown(control);
+    else
+        control.edit.scroll = control.edit.firstShown(control.text, editColumns(control));
 }
 
 namespace {
@@ -344,8 +351,10 @@ int getDlgItemText(WindowHandle dialog, int id, std::span<char> buffer) {
 
 bool setDlgItemInt(WindowHandle dialog, int id, unsigned value, bool isSigned) {
     char text[16];
-    if (isSigned) std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
-    else std::snprintf(text, sizeof text, "%u", value);
+    if (isSigned)
+        std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
+    else
+        std::snprintf(text, sizeof text, "%u", value);
     return setDlgItemText(dialog, id, text);
 }
 
@@ -358,8 +367,9 @@ unsigned getDlgItemInt(WindowHandle dialog, int id, bool* translated, bool isSig
     if (negative) ++at;
     const std::size_t digitsStart = at;
     std::uint64_t value = 0;
-    const std::uint64_t limit = isSigned ? (negative ? std::uint64_t{1} << 31 : std::numeric_limits<std::int32_t>::max())
-                                         : std::numeric_limits<std::uint32_t>::max();
+    const std::uint64_t limit = isSigned
+                                    ? (negative ? std::uint64_t{1} << 31 : std::numeric_limits<std::int32_t>::max())
+                                    : std::numeric_limits<std::uint32_t>::max();
     for (; at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])); ++at) {
         value = value * 10 + static_cast<unsigned>(text[at] - '0');
         if (value > limit) return 0;

@@ -41,9 +41,7 @@ void addControl(Window& dialog, const ControlTemplate& control) {
 // What the control asks of the keyboard handling, as it answers itself.
 unsigned dialogCode(WindowHandle control) { return static_cast<unsigned>(sendMessage(control, WM_GETDLGCODE, 0, 0)); }
 
-bool isTabStop(const Window& control) {
-    return (control.style & WS_TABSTOP) && control.enabled && control.visible;
-}
+bool isTabStop(const Window& control) { return (control.style & WS_TABSTOP) && control.enabled && control.visible; }
 
 bool takesFocus(const Window& control) {
     return control.enabled && control.visible && !(dialogCode(control.handle) & DLGC_STATIC);
@@ -188,9 +186,7 @@ void sendCommand(WindowHandle dialog, int id, WindowHandle button) {
 bool handleDialogKey(Window& dialog, WindowHandle focused, Key key, unsigned modifiers) {
     const unsigned code = focused ? dialogCode(focused) : 0;
     switch (key) {
-        case Key::Tab:
-            moveFocus(dialog, (modifiers & kShift) == 0);
-            return true;
+        case Key::Tab: moveFocus(dialog, (modifiers & kShift) == 0); return true;
         case Key::Escape:
             if (code & DLGC_WANTALLKEYS) return false;
             sendCommand(dialog.handle, IDCANCEL, cancelButton(dialog));
@@ -211,7 +207,10 @@ bool handleDialogKey(Window& dialog, WindowHandle focused, Key key, unsigned mod
             if (!(code & DLGC_BUTTON)) return false;
             buttonClick(focused);
             return true;
-        case Key::Left: case Key::Up: case Key::Right: case Key::Down:
+        case Key::Left:
+        case Key::Up:
+        case Key::Right:
+        case Key::Down:
             // Arrows a focused control does not want move among the controls.
             if (!focused || (code & DLGC_WANTARROWS)) return false;
             moveFocus(dialog, key == Key::Right || key == Key::Down);
@@ -222,8 +221,7 @@ bool handleDialogKey(Window& dialog, WindowHandle focused, Key key, unsigned mod
                 messageBox(dialog.handle, desktop().keyHelp, kKeyHelpTitle);
             }
             return true;
-        default:
-            return false;
+        default: return false;
     }
 }
 
@@ -362,8 +360,9 @@ bool peekMessage(Msg& msg, WindowHandle filter) {
 
 bool takeMessage(Msg& msg, WindowHandle window, unsigned message) {
     Desktop& d = desktop();
-    const auto found = std::find_if(d.queue.begin(), d.queue.end(),
-                                    [&](const Msg& queued) { return queued.window == window && queued.message == message; });
+    const auto found = std::find_if(d.queue.begin(), d.queue.end(), [&](const Msg& queued) {
+        return queued.window == window && queued.message == message;
+    });
     if (found == d.queue.end()) return false;
     msg = *found;
     d.queue.erase(found);

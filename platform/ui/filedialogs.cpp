@@ -46,8 +46,10 @@ std::string absolutePath(const std::string& current, std::string_view typed) {
     while (start <= typed.size()) {
         const std::size_t end = std::min(typed.find(kSeparator, start), typed.size());
         const std::string_view part = typed.substr(start, end - start);
-        if (part == "..") path = folderOf(path);
-        else if (!part.empty() && part != ".") path = joinPath(path, part);
+        if (part == "..")
+            path = folderOf(path);
+        else if (!part.empty() && part != ".")
+            path = joinPath(path, part);
         start = end + 1;
     }
     return path;
@@ -113,8 +115,10 @@ std::vector<Entry> readFolder(const std::string& folder, std::string_view patter
         while (reader.next(entry) == 1) {
             if (entry.name == "." || entry.name == "..") continue;
             const bool isFolder = entry.isFolder || pathKind(joinPath(folder, entry.name)) == PathKind::Folder;
-            if (isFolder) folders.push_back({entry.name, true});
-            else if (!foldersOnly && matchesFilter(patterns, entry.name)) files.push_back({entry.name, false});
+            if (isFolder)
+                folders.push_back({entry.name, true});
+            else if (!foldersOnly && matchesFilter(patterns, entry.name))
+                files.push_back({entry.name, false});
         }
     }
     const auto byName = [](const Entry& a, const Entry& b) { return compareNoCase(a.name, b.name) < 0; };
@@ -277,7 +281,8 @@ bool writeResult(std::span<char> buffer, const std::string& folder, const std::v
     return true;
 }
 
-void finishChoice(WindowHandle dialog, FileDialog& state, const std::string& folder, const std::vector<std::string>& names) {
+void finishChoice(WindowHandle dialog, FileDialog& state, const std::string& folder,
+                  const std::vector<std::string>& names) {
     OpenFileName& request = *state.request;
     const bool mustExist = (request.flags & OFN_FILEMUSTEXIST) != 0;
     for (const std::string& name : names) {
@@ -385,7 +390,9 @@ portal::FileAnswer askDesktop(WindowHandle owner, portal::FileQuestion question)
 // The deepest folder that holds every path, and each path below it.
 std::pair<std::string, std::vector<std::string>> splitCommonFolder(const std::vector<std::string>& paths) {
     std::string folder = folderOf(paths.front());
-    const auto holds = [&](const std::string& path) { return folder == kRoot || path.starts_with(folder + kSeparator); };
+    const auto holds = [&](const std::string& path) {
+        return folder == kRoot || path.starts_with(folder + kSeparator);
+    };
     for (const std::string& path : paths) {
         while (!holds(path)) folder = folderOf(folder);
     }
@@ -432,8 +439,9 @@ bool runFileDialog(OpenFileName& request, bool saving) {
         {WindowClass::Button, IDCANCEL, 221, 175, 52, 14, "Cancelar", BS_PUSHBUTTON | WS_TABSTOP},
     }};
     const Rect near = isWindow(request.owner) ? getWindowRect(request.owner) : Rect{};
-    const DialogTemplate dialog{0, "", near.left + 8, near.top + 8, 280, 196,
-                                WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, kDialogFont, controls};
+    const DialogTemplate dialog{
+        0, "",          near.left + 8, near.top + 8, 280, 196, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+        0, kDialogFont, controls};
     FileDialog state{&request, {}, {}, saving};
     return dialogBoxIndirect(dialog, request.owner, fileDialogProc, reinterpret_cast<LParam>(&state)) == 1;
 }
@@ -473,7 +481,8 @@ void chooseFolderPath(WindowHandle dialog, FolderDialog& state, const std::strin
 // Enter in the list opens the highlighted folder, Enter in the path field
 // goes to another folder typed there; else the path in the field is chosen.
 void acceptFolder(WindowHandle dialog, FolderDialog& state) {
-    if (state.view.listHasFocus(dialog) && state.view.enterHighlightedFolder(dialog)) return showFolderChoice(dialog, state);
+    if (state.view.listHasFocus(dialog) && state.view.enterHighlightedFolder(dialog))
+        return showFolderChoice(dialog, state);
     const std::string typed = getWindowText(getDlgItem(dialog, kNameEdit));
     if (typed.find_first_not_of(' ') == std::string::npos) return chooseFolderPath(dialog, state, state.view.folder);
     const std::string path = absolutePath(state.view.folder, typed);
@@ -500,7 +509,8 @@ std::intptr_t folderDialogProc(WindowHandle dialog, unsigned message, WParam wPa
     if (id == IDOK) acceptFolder(dialog, *state);
     if (id == IDCANCEL) endDialog(dialog, 0);
     if (id == kEntryList && code == LBN_SELCHANGE) showFolderChoice(dialog, *state);
-    if (id == kEntryList && code == LBN_DBLCLK && state->view.enterHighlightedFolder(dialog)) showFolderChoice(dialog, *state);
+    if (id == kEntryList && code == LBN_DBLCLK && state->view.enterHighlightedFolder(dialog))
+        showFolderChoice(dialog, *state);
     return kHandled;
 }
 
@@ -531,8 +541,9 @@ bool browseForFolder(WindowHandle owner, const char* title, std::span<char> resu
         {WindowClass::Button, IDCANCEL, 181, 159, 52, 14, "Cancelar", BS_PUSHBUTTON | WS_TABSTOP},
     }};
     const Rect near = isWindow(owner) ? getWindowRect(owner) : Rect{};
-    const DialogTemplate dialog{0, "Buscar carpeta", near.left + 8, near.top + 8, 240, 180,
-                                WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, kDialogFont, controls};
+    const DialogTemplate dialog{
+        0, "Buscar carpeta", near.left + 8, near.top + 8, 240, 180, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+        0, kDialogFont,      controls};
     FolderDialog state{result, title, {}};
     return dialogBoxIndirect(dialog, owner, folderDialogProc, reinterpret_cast<LParam>(&state)) == 1;
 }

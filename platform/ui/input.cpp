@@ -41,8 +41,10 @@ void InputSource::setClipboardText(std::string_view text) { desktop().clipboard 
 std::string InputSource::clipboardText() const { return desktop().clipboard; }
 
 void setClipboard(std::string_view text) {
-    if (desktop().input != nullptr) desktop().input->setClipboardText(text);
-    else desktop().clipboard = std::string(text);
+    if (desktop().input != nullptr)
+        desktop().input->setClipboardText(text);
+    else
+        desktop().clipboard = std::string(text);
 }
 
 std::string clipboard() { return desktop().input != nullptr ? desktop().input->clipboardText() : desktop().clipboard; }
@@ -85,12 +87,14 @@ void inputDoubleClick(WindowHandle control, int row) {
 
 void inputScroll(WindowHandle control, int bar, unsigned code, int position) {
     if (takesInput(control)) {
-        postMessage(control, bar == SB_VERT ? WM_VSCROLL : WM_HSCROLL, makeWParam(code, static_cast<unsigned>(position)), position);
+        postMessage(control, bar == SB_VERT ? WM_VSCROLL : WM_HSCROLL,
+                    makeWParam(code, static_cast<unsigned>(position)), position);
     }
 }
 
 void inputWheel(WindowHandle control, int rows) {
-    if (takesInput(control)) postMessage(control, WM_MOUSEWHEEL, static_cast<WParam>(static_cast<std::intptr_t>(rows)), 0);
+    if (takesInput(control))
+        postMessage(control, WM_MOUSEWHEEL, static_cast<WParam>(static_cast<std::intptr_t>(rows)), 0);
 }
 
 void inputClose(WindowHandle topLevel) {

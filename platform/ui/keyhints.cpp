@@ -38,7 +38,9 @@ void controlHints(const Window& control, std::vector<KeyHint>& hints) {
             hints.push_back(KeyHint::Pick);
             if (control.style & LBS_EXTENDEDSEL) hints.push_back(KeyHint::AddToPick);
             break;
-        case WindowClass::ComboBox: hints.push_back(control.comboDropped ? KeyHint::CloseList : KeyHint::OpenList); break;
+        case WindowClass::ComboBox:
+            hints.push_back(control.comboDropped ? KeyHint::CloseList : KeyHint::OpenList);
+            break;
         default: break;
     }
 }

@@ -77,10 +77,12 @@ void scrollSideways(Window& window, Key key) {
 
 // A click on a scroll bar: a line or a page either way, or the thumb dragged.
 void scrollByBar(Window& window, int bar, WParam wParam, LParam lParam) {
-    const int position = scrolledPosition(getScrollInfo(window.handle, bar), bar == SB_VERT ? 1 : kHorizontalStep,
-                                          wParam, lParam);
-    if (bar == SB_VERT) window.list.scrollTo(position, window.visibleRows());
-    else scrollSidewaysTo(window, position);
+    const int position =
+        scrolledPosition(getScrollInfo(window.handle, bar), bar == SB_VERT ? 1 : kHorizontalStep, wParam, lParam);
+    if (bar == SB_VERT)
+        window.list.scrollTo(position, window.visibleRows());
+    else
+        scrollSidewaysTo(window, position);
 }
 
 void notifySelection(const Window& window) {
@@ -116,14 +118,16 @@ int scrolledPosition(const ScrollInfo& info, int line, WParam wParam, LParam lPa
         case SB_PAGEDOWN: return info.pos + info.page;
         // The whole position comes in lParam: the 16 bits of the desktop's
         // wParam would stop a dragged thumb at entry 65,535 of a longer list.
-        case SB_THUMBPOSITION: case SB_THUMBTRACK: return static_cast<int>(lParam);
+        case SB_THUMBPOSITION:
+        case SB_THUMBTRACK: return static_cast<int>(lParam);
         default: return info.pos;
     }
 }
 
 LParam listProc(Window& window, unsigned message, WParam wParam, LParam lParam) {
     switch (message) {
-        case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
             setFocus(window.handle);
             if (validIndex(window.list, static_cast<int>(lParam))) {
                 // A double click picks its entry alone, whatever keys are held.
@@ -133,16 +137,13 @@ LParam listProc(Window& window, unsigned message, WParam wParam, LParam lParam) 
                 if (message == WM_LBUTTONDBLCLK && (window.style & LBS_NOTIFY)) notifyParent(window, LBN_DBLCLK);
             }
             return 0;
-        case WM_VSCROLL: case WM_HSCROLL:
-            scrollByBar(window, message == WM_VSCROLL ? SB_VERT : SB_HORZ, wParam, lParam);
-            return 0;
-        case WM_KEYDOWN:
-            return listKey(window, static_cast<Key>(wParam), static_cast<unsigned>(lParam));
+        case WM_VSCROLL:
+        case WM_HSCROLL: scrollByBar(window, message == WM_VSCROLL ? SB_VERT : SB_HORZ, wParam, lParam); return 0;
+        case WM_KEYDOWN: return listKey(window, static_cast<Key>(wParam), static_cast<unsigned>(lParam));
         case WM_MOUSEWHEEL:
             window.list.scrollBy(static_cast<int>(static_cast<std::intptr_t>(wParam)), window.visibleRows());
             return 0;
-        default:
-            return 0;
+        default: return 0;
     }
 }
 
@@ -226,7 +227,8 @@ int listGetSelCount(WindowHandle handle) {
 std::vector<int> listGetSelItems(WindowHandle handle) {
     std::vector<int> selected;
     if (const Window* window = listOf(handle)) {
-        window->list.items.forEachSelected([&](std::size_t i, const ListItem&) { selected.push_back(static_cast<int>(i)); });
+        window->list.items.forEachSelected(
+            [&](std::size_t i, const ListItem&) { selected.push_back(static_cast<int>(i)); });
     }
     return selected;
 }
@@ -275,7 +277,8 @@ ScrollInfo getScrollInfo(WindowHandle handle, int bar) {
     const Window* window = windowOf(handle);
     if (window != nullptr && window->windowClass == WindowClass::ComboBox) {
         // The open list of a combo box scrolls only up and down.
-        return bar == SB_VERT ? ScrollInfo{0, countOf(window->list) - 1, window->dropRows(), window->list.top} : ScrollInfo{};
+        return bar == SB_VERT ? ScrollInfo{0, countOf(window->list) - 1, window->dropRows(), window->list.top}
+                              : ScrollInfo{};
     }
     window = listOf(handle);
     if (window == nullptr) return {};

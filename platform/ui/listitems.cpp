@@ -18,7 +18,8 @@ std::size_t ListItems::entriesBefore(std::size_t chunk) const {
 }
 
 void ListItems::addToCount(std::size_t chunk, std::ptrdiff_t delta) {
-    for (std::size_t i = chunk + 1; i < counts_.size(); i += lowestBit(i)) counts_[i] += static_cast<std::size_t>(delta);
+    for (std::size_t i = chunk + 1; i < counts_.size(); i += lowestBit(i))
+        counts_[i] += static_cast<std::size_t>(delta);
 }
 
 // Only when chunks come or go: once per kChunkSize inserts at most.
@@ -99,8 +100,10 @@ void ListItems::select(std::size_t index, bool selected) {
     bool& flag = chunk.entries[place.offset].selected;
     if (flag == selected) return;
     flag = selected;
-    if (selected) ++chunk.selected;
-    else --chunk.selected;
+    if (selected)
+        ++chunk.selected;
+    else
+        --chunk.selected;
 }
 
 void ListItems::selectAll(bool selected) {

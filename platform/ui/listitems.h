@@ -84,8 +84,10 @@ std::size_t ListItems::upperBound(std::string_view text, Less less) const {
     std::size_t high = chunks_.size();
     while (low < high) {
         const std::size_t middle = (low + high) / 2;
-        if (less(text, chunks_[middle].entries.back().text)) high = middle;
-        else low = middle + 1;
+        if (less(text, chunks_[middle].entries.back().text))
+            high = middle;
+        else
+            low = middle + 1;
     }
     if (low == chunks_.size()) return size_;
     const auto& chunk = chunks_[low].entries;
@@ -93,8 +95,10 @@ std::size_t ListItems::upperBound(std::string_view text, Less less) const {
     std::size_t last = chunk.size();
     while (first < last) {
         const std::size_t middle = (first + last) / 2;
-        if (less(text, chunk[middle].text)) last = middle;
-        else first = middle + 1;
+        if (less(text, chunk[middle].text))
+            last = middle;
+        else
+            first = middle + 1;
     }
     return entriesBefore(low) + first;
 }

@@ -83,8 +83,10 @@ void MenuState::choose() {
 
 void MenuState::clickTitle(WindowHandle owner, int popupIndex) {
     inputActivate(owner);
-    if (window == owner && popup == popupIndex) *this = {};
-    else open(owner, popupIndex);
+    if (window == owner && popup == popupIndex)
+        *this = {};
+    else
+        open(owner, popupIndex);
 }
 
 void MenuState::clickItem(int itemIndex) {
@@ -104,7 +106,8 @@ void MenuState::key(Key pressed) {
         case Key::Right: open(window, (popup + 1) % popups); return;
         case Key::Up: move(-1); return;
         case Key::Down: move(1); return;
-        case Key::Enter: case Key::Space: choose(); return;
+        case Key::Enter:
+        case Key::Space: choose(); return;
         default: return;
     }
 }

@@ -14,7 +14,7 @@ inline constexpr unsigned WM_NULL = 0x0000;
 inline constexpr unsigned WM_KILLFOCUS = 0x0008;  // to the control that loses the focus
 inline constexpr unsigned WM_ENABLE = 0x000A;     // wParam: whether the control is now enabled
 inline constexpr unsigned WM_CLOSE = 0x0010;
-inline constexpr unsigned WM_GETDLGCODE = 0x0087; // answer: the DLGC_ bits below
+inline constexpr unsigned WM_GETDLGCODE = 0x0087;  // answer: the DLGC_ bits below
 inline constexpr unsigned WM_QUIT = 0x0012;
 inline constexpr unsigned WM_SETICON = 0x0080;
 inline constexpr unsigned WM_KEYDOWN = 0x0100;     // wParam: a Key, lParam: Modifiers
@@ -24,8 +24,8 @@ inline constexpr unsigned WM_COMMAND = 0x0111;     // wParam: id | code << 16, l
 inline constexpr unsigned WM_HSCROLL = 0x0114;     // wParam: an SB_ code | position << 16,
                                                    // lParam: the whole position (past 65,535 rows)
 inline constexpr unsigned WM_VSCROLL = 0x0115;
-inline constexpr unsigned WM_MOUSEMOVE = 0x0200;   // a drag with the button held; lParam: text offset
-inline constexpr unsigned WM_LBUTTONDOWN = 0x0201; // wParam: Modifiers, lParam: list row, text offset or -1
+inline constexpr unsigned WM_MOUSEMOVE = 0x0200;    // a drag with the button held; lParam: text offset
+inline constexpr unsigned WM_LBUTTONDOWN = 0x0201;  // wParam: Modifiers, lParam: list row, text offset or -1
 inline constexpr unsigned WM_LBUTTONDBLCLK = 0x0203;
 inline constexpr unsigned WM_MOUSEWHEEL = 0x020A;  // wParam: rows (negative: down), lParam: Modifiers
 inline constexpr unsigned WM_DROPFILES = 0x0233;   // wParam: the drop, for takeDroppedFiles
@@ -38,8 +38,8 @@ inline constexpr unsigned DLGC_DEFPUSHBUTTON = 0x0010;  // the default push butt
 inline constexpr unsigned DLGC_UNDEFPUSHBUTTON = 0x0020;
 inline constexpr unsigned DLGC_RADIOBUTTON = 0x0040;
 inline constexpr unsigned DLGC_WANTCHARS = 0x0080;
-inline constexpr unsigned DLGC_STATIC = 0x0100;         // never takes the focus
-inline constexpr unsigned DLGC_BUTTON = 0x2000;         // Space presses it
+inline constexpr unsigned DLGC_STATIC = 0x0100;  // never takes the focus
+inline constexpr unsigned DLGC_BUTTON = 0x2000;  // Space presses it
 
 inline constexpr WParam makeWParam(unsigned low, unsigned high) {
     return (static_cast<WParam>(high & 0xFFFF) << 16) | (low & 0xFFFF);
@@ -130,9 +130,22 @@ inline constexpr int CB_ERR = -1;
 
 // Keys, as WM_KEYDOWN carries them.
 enum class Key : unsigned {
-    Tab = 0x09, Enter = 0x0D, Escape = 0x1B, Space = 0x20, PageUp = 0x21, PageDown = 0x22,
-    End = 0x23, Home = 0x24, Left = 0x25, Up = 0x26, Right = 0x27, Down = 0x28,
-    Delete = 0x2E, Backspace = 0x08, F1 = 0x70, F4 = 0x73,
+    Tab = 0x09,
+    Enter = 0x0D,
+    Escape = 0x1B,
+    Space = 0x20,
+    PageUp = 0x21,
+    PageDown = 0x22,
+    End = 0x23,
+    Home = 0x24,
+    Left = 0x25,
+    Up = 0x26,
+    Right = 0x27,
+    Down = 0x28,
+    Delete = 0x2E,
+    Backspace = 0x08,
+    F1 = 0x70,
+    F4 = 0x73,
 };
 
 // Modifier flags of keys and clicks.

@@ -44,11 +44,8 @@ std::intptr_t boxProc(WindowHandle box, unsigned message, WParam wParam, LParam 
         case WM_COMMAND:
             if (loWord(wParam) == IDOK || loWord(wParam) == IDCANCEL) endDialog(box, IDOK);
             return kHandled;
-        case WM_CLOSE:
-            endDialog(box, IDOK);
-            return kHandled;
-        default:
-            return kNotHandled;
+        case WM_CLOSE: endDialog(box, IDOK); return kHandled;
+        default: return kNotHandled;
     }
 }
 
@@ -72,8 +69,16 @@ int showModal(WindowHandle owner, std::string_view text, std::string_view title)
          "OK", BS_DEFPUSHBUTTON | WS_TABSTOP},
     }};
     const Rect near = isWindow(owner) ? getWindowRect(owner) : Rect{};
-    const DialogTemplate box{0, "", near.left + kOwnerOffset, near.top + kOwnerOffset, width, height,
-                             WS_POPUP | WS_CAPTION | DS_MODALFRAME, 0, 8, controls};
+    const DialogTemplate box{0,
+                             "",
+                             near.left + kOwnerOffset,
+                             near.top + kOwnerOffset,
+                             width,
+                             height,
+                             WS_POPUP | WS_CAPTION | DS_MODALFRAME,
+                             0,
+                             8,
+                             controls};
     BoxTexts texts{text, title};
     dialogBoxIndirect(box, owner, boxProc, reinterpret_cast<LParam>(&texts));
     return kIdOk;
@@ -85,8 +90,8 @@ int messageBox(WindowHandle owner, std::string_view text, std::string_view title
     shown().push_back({owner, std::string(text), std::string(title)});
     const InputSource* input = inputSource();
     if (input != nullptr && input->interactive()) return showModal(owner, text, title);
-    std::fprintf(stderr, "[%.*s] %.*s\n", static_cast<int>(title.size()), title.data(),
-                 static_cast<int>(text.size()), text.data());
+    std::fprintf(stderr, "[%.*s] %.*s\n", static_cast<int>(title.size()), title.data(), static_cast<int>(text.size()),
+                 text.data());
     return kIdOk;
 }
 

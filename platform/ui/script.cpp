@@ -31,8 +31,8 @@ void Script::fail(const std::string& why) {
 bool Script::wait() {
     if (failed_) return false;
     if (steps_.empty()) {
-        fail("the program waits for input after the last step (active window: '" +
-             script::caption(getActiveWindow()) + "')");
+        fail("the program waits for input after the last step (active window: '" + script::caption(getActiveWindow()) +
+             "')");
         return false;
     }
     if (steps_.front().duringPump) {

@@ -52,7 +52,7 @@ private:
 namespace script {
 
 WindowHandle window(std::string_view caption);  // the topmost visible one
-WindowHandle messageBoxWindow();                    // the topmost message box shown
+WindowHandle messageBoxWindow();                // the topmost message box shown
 std::string caption(WindowHandle window);
 std::string text(WindowHandle dialog, int id);
 bool checked(WindowHandle dialog, int id);
@@ -69,7 +69,7 @@ void typeInto(WindowHandle dialog, int id, std::string_view text);
 void key(Key key, unsigned modifiers = 0);
 void close(WindowHandle topLevel);
 void menu(WindowHandle topLevel, int command);
-void pressOk();  // the OK button of the topmost message box
+void pressOk();                                                    // the OK button of the topmost message box
 void drop(WindowHandle topLevel, std::vector<std::string> paths);  // files dragged from elsewhere
 
 }  // namespace script

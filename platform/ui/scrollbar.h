@@ -24,8 +24,11 @@ inline ThumbSpan thumbSpan(const ScrollInfo& info, int trackCells, int minLength
     const int length = std::min(std::max({static_cast<int>(proportional), minLength, 1}), std::max(1, trackCells));
     const int range = scrollRange(info);
     const int free = std::max(0, trackCells - length);
-    const int start = range == 0 ? 0
-        : static_cast<int>((static_cast<long long>(free) * std::clamp(info.pos - info.min, 0, range) + range / 2) / range);
+    const int start =
+        range == 0
+            ? 0
+            : static_cast<int>((static_cast<long long>(free) * std::clamp(info.pos - info.min, 0, range) + range / 2) /
+                               range);
     return {start, length};
 }
 
@@ -33,7 +36,9 @@ inline ThumbSpan thumbSpan(const ScrollInfo& info, int trackCells, int minLength
 inline int scrollPositionAt(const ScrollInfo& info, int trackCells, int thumbStart, int minLength = 1) {
     const int free = std::max(0, trackCells - thumbSpan(info, trackCells, minLength).length);
     if (free == 0) return info.min;
-    return info.min + static_cast<int>((static_cast<long long>(std::clamp(thumbStart, 0, free)) * scrollRange(info) + free / 2) / free);
+    return info.min +
+           static_cast<int>((static_cast<long long>(std::clamp(thumbStart, 0, free)) * scrollRange(info) + free / 2) /
+                            free);
 }
 
 }  // namespace platform

@@ -40,8 +40,7 @@ struct Rect {
 // request, -1 when the dialog cannot be made or input has run out.
 std::intptr_t dialogBoxParam(const Module& module, int templateId, WindowHandle owner, DialogProc proc,
                              LParam initParam);
-std::intptr_t dialogBoxIndirect(const DialogTemplate& dialog, WindowHandle owner, DialogProc proc,
-                                LParam initParam);
+std::intptr_t dialogBoxIndirect(const DialogTemplate& dialog, WindowHandle owner, DialogProc proc, LParam initParam);
 // Makes a modeless dialog, hidden unless its template says WS_VISIBLE.
 WindowHandle createDialogParam(const Module& module, int templateId, WindowHandle owner, DialogProc proc,
                                LParam initParam);
@@ -119,19 +118,19 @@ void buttonClick(WindowHandle button);  // as if the user clicked it
 
 // --- List boxes --------------------------------------------------------------
 
-int listAddString(WindowHandle list, std::string_view text);  // sorted lists insert in order
+int listAddString(WindowHandle list, std::string_view text);                // sorted lists insert in order
 int listInsertString(WindowHandle list, int index, std::string_view text);  // -1: at the end
-int listDeleteString(WindowHandle list, int index);  // the count left, or LB_ERR
+int listDeleteString(WindowHandle list, int index);                         // the count left, or LB_ERR
 void listResetContent(WindowHandle list);
 int listGetCount(WindowHandle list);
 std::string listGetText(WindowHandle list, int index);
-int listGetSel(WindowHandle list, int index);  // 1, 0 or LB_ERR
+int listGetSel(WindowHandle list, int index);                // 1, 0 or LB_ERR
 bool listSetSel(WindowHandle list, bool select, int index);  // -1: every entry
 int listGetSelCount(WindowHandle list);
 std::vector<int> listGetSelItems(WindowHandle list);
 int listGetCaretIndex(WindowHandle list);
 bool listSetCaretIndex(WindowHandle list, int index);
-int listGetCurSel(WindowHandle list);  // single selection lists
+int listGetCurSel(WindowHandle list);              // single selection lists
 bool listSetCurSel(WindowHandle list, int index);  // -1: none
 void listSetHorizontalExtent(WindowHandle list, int extent);
 int listGetHorizontalExtent(WindowHandle list);

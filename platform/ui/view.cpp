@@ -19,7 +19,8 @@ bool isGroupBox(const Window& control) {
 }
 
 bool contains(const Rect& outer, const Rect& inner) {
-    return outer.left <= inner.left && inner.right <= outer.right && outer.top <= inner.top && inner.bottom <= outer.bottom;
+    return outer.left <= inner.left && inner.right <= outer.right && outer.top <= inner.top &&
+           inner.bottom <= outer.bottom;
 }
 
 Rect columnsOf(const Rect& area, int from, int to) {
@@ -124,12 +125,16 @@ private:
         switch (control.windowClass) {
             case WindowClass::Static: addStatic(control); break;
             case WindowClass::Button:
-                if (isGroupBox(control)) addGroup(control);
-                else addButton(control);
+                if (isGroupBox(control))
+                    addGroup(control);
+                else
+                    addButton(control);
                 break;
             case WindowClass::Edit:
-                if (isMultiLine(control)) addTextBox(control);
-                else addField(control);
+                if (isMultiLine(control))
+                    addTextBox(control);
+                else
+                    addField(control);
                 break;
             case WindowClass::ListBox: addList(control); break;
             case WindowClass::ComboBox: addCombo(control); break;
@@ -142,7 +147,7 @@ private:
     // to the right; a taller one wraps at its columns.
     void addStatic(const Window& control) {
         ViewElement e = element((control.style & SS_SUNKEN) ? Shape::SunkenLabel : Shape::Label, control.rect,
-                      control.enabled ? Role::Normal : Role::Disabled, control.handle);
+                                control.enabled ? Role::Normal : Role::Disabled, control.handle);
         e.centred = (control.style & SS_CENTER) != 0;
         const int rows = std::max(1, control.rect.height() / kUnitsPerRow);
         const std::vector<std::string_view> lines =
@@ -156,11 +161,13 @@ private:
 
     // The innermost frame already added that holds this one.
     void addGroup(const Window& control) {
-        ViewElement e = element(Shape::GroupFrame, control.rect, control.enabled ? Role::Normal : Role::Disabled, control.handle);
+        ViewElement e =
+            element(Shape::GroupFrame, control.rect, control.enabled ? Role::Normal : Role::Disabled, control.handle);
         for (std::size_t i = 0; i < view_.elements.size(); ++i) {
             const ViewElement& other = view_.elements[i];
             const bool around = other.shape == Shape::GroupFrame && contains(other.area, e.area);
-            if (around && (e.parent < 0 || contains(view_.elements[static_cast<std::size_t>(e.parent)].area, other.area))) {
+            if (around &&
+                (e.parent < 0 || contains(view_.elements[static_cast<std::size_t>(e.parent)].area, other.area))) {
                 e.parent = static_cast<int>(i);
             }
         }
@@ -211,7 +218,8 @@ private:
             const WrappedLine line = wrappedLine(all, start, editColumns(control));
             const bool holdsCaret = caret >= line.start && (caret < line.next || line.last(all));
             e.lines.push_back(editLine(control, line.start, line.end, caretShown && holdsCaret));
-            HitArea onLine = textHit(control.handle, rowsOf(text, row, row + 1), drawn, line.start, line.end - line.start);
+            HitArea onLine =
+                textHit(control.handle, rowsOf(text, row, row + 1), drawn, line.start, line.end - line.start);
             onLine.index = row;
             hit(onLine);
             shownEnd = std::min(line.next, all.size());
@@ -245,7 +253,8 @@ private:
         const bool isFocused = focused(control);
         ViewElement field = element(Shape::List, r, stateRole(control, isFocused), control.handle);
         field.framed = bordered;
-        hit(hitOf(Press::Control, control.handle, r, -1, add(std::move(field))));  // rows and bars, added later, take their clicks first
+        hit(hitOf(Press::Control, control.handle, r, -1,
+                  add(std::move(field))));  // rows and bars, added later, take their clicks first
         addRows(control, rows, rows.height() / kUnitsPerRow, -1, isFocused, Press::Row);
         if (vertical) {
             const int column = bordered ? r.right - kUnitsPerColumn : rows.right;
@@ -288,11 +297,18 @@ private:
         const bool vertical = bar == SB_VERT;
         const int length = vertical ? area.height() / kUnitsPerRow : area.width() / kUnitsPerColumn;
         if (length < 2) return;
-        const auto span = [&](int from, int to) { return vertical ? rowsOf(area, from, to) : columnsOf(area, from, to); };
+        const auto span = [&](int from, int to) {
+            return vertical ? rowsOf(area, from, to) : columnsOf(area, from, to);
+        };
         const ThumbSpan thumb = thumbSpan(info, length - 2);
-        const ScrollView v{vertical, scrollRange(info) > 0, span(0, 1), span(length - 1, length), span(1, length - 1),
+        const ScrollView v{vertical,
+                           scrollRange(info) > 0,
+                           span(0, 1),
+                           span(length - 1, length),
+                           span(1, length - 1),
                            span(1 + thumb.start, 1 + thumb.start + thumb.length)};
-        ViewElement e = element(Shape::ScrollBar, area, control.enabled ? Role::Normal : Role::Disabled, control.handle);
+        ViewElement e =
+            element(Shape::ScrollBar, area, control.enabled ? Role::Normal : Role::Disabled, control.handle);
         e.bar = v;
         add(std::move(e));
         if (!takesClicks || !v.scrolls) return;
@@ -365,8 +381,10 @@ void pressHit(const HitArea& hit, unsigned modifiers, bool doubleClick, int offs
     switch (hit.press) {
         case Press::Control: inputClick(hit.window, modifiers); break;
         case Press::Row:
-            if (doubleClick) inputDoubleClick(hit.window, hit.index);
-            else inputClick(hit.window, modifiers, hit.index);
+            if (doubleClick)
+                inputDoubleClick(hit.window, hit.index);
+            else
+                inputClick(hit.window, modifiers, hit.index);
             break;
         case Press::ComboRow: inputClick(hit.window, modifiers, hit.index); break;
         case Press::Text: inputClick(hit.window, modifiers, offset); break;
@@ -399,7 +417,9 @@ TextLine menuLine(std::string_view shown, int access) {
     if (access < 0 || static_cast<std::size_t>(access) >= shown.size()) return plainLine(shown, Role::Normal);
     const auto at = static_cast<std::size_t>(access);
     const std::size_t end = nextCharacter(shown, at);
-    return {{{shown.substr(0, at), Role::Normal}, {shown.substr(at, end - at), Role::Mark}, {shown.substr(end), Role::Normal}}};
+    return {{{shown.substr(0, at), Role::Normal},
+             {shown.substr(at, end - at), Role::Mark},
+             {shown.substr(end), Role::Normal}}};
 }
 
 }  // namespace platform

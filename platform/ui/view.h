@@ -19,9 +19,9 @@ enum class Role : std::uint8_t {
     Normal,
     Selected,  // a selection in a text, a chosen list row, a pressed push-like button
     Disabled,
-    Caret,     // an empty run: where the caret stands
-    Mark,      // a menu text's access letter
-    Focus,     // the control with the keyboard focus
+    Caret,  // an empty run: where the caret stands
+    Mark,   // a menu text's access letter
+    Focus,  // the control with the keyboard focus
 };
 
 struct TextRun {
@@ -35,19 +35,19 @@ struct TextLine {
 };
 
 enum class Shape : std::uint8_t {
-    Label,          // text on the dialog's face
-    SunkenLabel,    // a static text in a sunken field
+    Label,        // text on the dialog's face
+    SunkenLabel,  // a static text in a sunken field
     PushButton,
     DefaultButton,
-    CheckBox,       // a mark, its text after it
+    CheckBox,  // a mark, its text after it
     RadioButton,
-    GroupFrame,     // a group box's outline, its caption on its top line
-    Field,          // a single-line edit or a closed combo box
-    TextBox,        // a multi-line edit: its first line level with a label beside it
-    List,           // a list box's field, bordered or not
-    DropButton,     // a combo box's arrow
-    Popup,          // an open drop-down list's box, over everything else
-    Row,            // a list row
+    GroupFrame,  // a group box's outline, its caption on its top line
+    Field,       // a single-line edit or a closed combo box
+    TextBox,     // a multi-line edit: its first line level with a label beside it
+    List,        // a list box's field, bordered or not
+    DropButton,  // a combo box's arrow
+    Popup,       // an open drop-down list's box, over everything else
+    Row,         // a list row
     ScrollBar,
     Progress,
 };
@@ -65,13 +65,13 @@ struct ViewElement {
     Rect area;
     Role role = Role::Normal;  // Disabled, Focus or Selected for the whole element
     WindowHandle control;
-    bool checked = false;  // marks
-    bool framed = false;   // lists: a border, on which the scroll bars stand
-    bool centred = false;  // lines: each centred in the area
-    bool caretRow = false; // rows: the list's caret stands here
-    int shift = 0;         // rows: units the list is scrolled sideways
-    int parent = -1;       // group frames: the element of the frame around it; -1: the client area
-    int done = 0, total = 1;  // progress: the part filled
+    bool checked = false;         // marks
+    bool framed = false;          // lists: a border, on which the scroll bars stand
+    bool centred = false;         // lines: each centred in the area
+    bool caretRow = false;        // rows: the list's caret stands here
+    int shift = 0;                // rows: units the list is scrolled sideways
+    int parent = -1;              // group frames: the element of the frame around it; -1: the client area
+    int done = 0, total = 1;      // progress: the part filled
     std::vector<TextLine> lines;  // one a row from the area's top
     ScrollView bar;
 };
@@ -94,10 +94,10 @@ struct HitArea {
     Press press = Press::Control;
     WindowHandle window;  // the control, or the top-level window
     Rect area;
-    int index = -1;       // a row; a scroll code; a text box's line
-    int element = -1;     // the element whose drawn area the hit takes (its line `index` for a text box's line)
+    int index = -1;    // a row; a scroll code; a text box's line
+    int element = -1;  // the element whose drawn area the hit takes (its line `index` for a text box's line)
     int bar = SB_VERT;
-    Rect track;           // thumbs
+    Rect track;             // thumbs
     std::size_t first = 0;  // text: the line's first byte and its length
     std::size_t length = 0;
 };

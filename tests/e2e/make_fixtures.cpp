@@ -17,7 +17,7 @@ constexpr std::size_t kAudioBytes = 4096;
 
 struct Fixture {
     const char* name;
-    const char* v1Title;   // Windows-1252
+    const char* v1Title;  // Windows-1252
     const char* v1Artist;
     unsigned char genre;
     const char* v2Title;

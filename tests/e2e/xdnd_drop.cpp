@@ -56,8 +56,8 @@ std::string uriOf(const std::string& path) {
     std::string uri = "file://";
     for (const char byte : path) {
         const auto c = static_cast<unsigned char>(byte);
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                           c == '/' || c == '-' || c == '_' || c == '.' || c == '~';
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/' ||
+                           c == '-' || c == '_' || c == '.' || c == '~';
         char escaped[4];
         std::snprintf(escaped, sizeof escaped, "%%%02X", c);
         uri += plain ? std::string(1, static_cast<char>(c)) : std::string(escaped);
@@ -100,14 +100,17 @@ int main(int argc, char** argv) {
 
     const Window source = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
     XSetSelectionOwner(display, atoms.selection, source, CurrentTime);
-    sendToTarget(display, target, atoms.enter, source, kXdndVersion << kVersionShift, static_cast<long>(atoms.uriList), 0, 0);
+    sendToTarget(display, target, atoms.enter, source, kXdndVersion << kVersionShift, static_cast<long>(atoms.uriList),
+                 0, 0);
     sendToTarget(display, target, atoms.position, source, 0, (x << kCoordinateShift) | y, CurrentTime,
                  static_cast<long>(atoms.copy));
     const auto deadline = std::chrono::steady_clock::now() + kPatience;
     bool dropped = false;
     while (std::chrono::steady_clock::now() < deadline) {
         if (!XPending(display)) {
-            struct timespec pause{0, 10'000'000};
+            struct timespec pause {
+                0, 10'000'000
+            };
             nanosleep(&pause, nullptr);
             continue;
         }

@@ -12,8 +12,10 @@ std::string characters(std::string_view text, Stray stray) {
     std::string out;
     for (std::size_t pos = 0; pos < text.size();) {
         const std::size_t start = pos;
-        if (decodeUtf8(text, pos) == kNoCharacter) stray(out, static_cast<unsigned char>(text[start]));
-        else out.append(text.substr(start, pos - start));
+        if (decodeUtf8(text, pos) == kNoCharacter)
+            stray(out, static_cast<unsigned char>(text[start]));
+        else
+            out.append(text.substr(start, pos - start));
     }
     return out;
 }

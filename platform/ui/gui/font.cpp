@@ -12,7 +12,7 @@ namespace platform::gui {
 namespace {
 
 constexpr char kInstalledFont[] = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
-constexpr char kMarkStandIn[] = "?";  // for a dialog font without the replacement mark
+constexpr char kMarkStandIn[] = "?";                // for a dialog font without the replacement mark
 constexpr char kHighBit = static_cast<char>(0x80);  // set in every byte of a character beyond ASCII
 constexpr char kNoScript[] = "Zzzz";
 constexpr char kHebrewScript[] = "Hebr";
@@ -105,7 +105,8 @@ TTF_Font* Font::face(int font) const { return font <= 0 ? font_ : fallback_->fac
 // Plain ASCII, most of what is drawn, is one run of the dialog font.
 std::vector<FontRun> Font::runsOf(std::string_view layerText) const {
     const bool ascii = std::all_of(layerText.begin(), layerText.end(), [](char c) { return (c & kHighBit) == 0; });
-    if (ascii) return layerText.empty() ? std::vector<FontRun>{} : std::vector<FontRun>{{0, std::string(layerText), false}};
+    if (ascii)
+        return layerText.empty() ? std::vector<FontRun>{} : std::vector<FontRun>{{0, std::string(layerText), false}};
     return visualRuns(screenText(layerText), [this](char32_t c) { return fontFor(c); });
 }
 
@@ -160,9 +161,11 @@ void Font::draw(SDL_Renderer* renderer, std::string_view layerText, int x, int y
     const int baseline = y + TTF_FontAscent(font_);
     for (const FontRun& run : runsOf(layerText)) {
         x += withRun(run, [&](TTF_Font* runFace, const std::string& text) {
-            const std::unique_ptr<SDL_Surface, SurfaceFree> surface(TTF_RenderUTF8_Blended(runFace, text.c_str(), colour));
+            const std::unique_ptr<SDL_Surface, SurfaceFree> surface(
+                TTF_RenderUTF8_Blended(runFace, text.c_str(), colour));
             if (!surface) return 0;
-            const std::unique_ptr<SDL_Texture, TextureFree> texture(SDL_CreateTextureFromSurface(renderer, surface.get()));
+            const std::unique_ptr<SDL_Texture, TextureFree> texture(
+                SDL_CreateTextureFromSurface(renderer, surface.get()));
             const SDL_Rect where{x, baseline - TTF_FontAscent(runFace), surface->w, surface->h};
             if (texture) SDL_RenderCopy(renderer, texture.get(), nullptr, &where);
             int advance = 0;

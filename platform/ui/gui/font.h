@@ -55,7 +55,7 @@ private:
 
     TTF_Font* font_ = nullptr;
     std::unique_ptr<FallbackFonts> fallback_;  // its caches grow as texts are drawn
-    bool marksDrawn_ = false;                   // whether the dialog font has the replacement mark
+    bool marksDrawn_ = false;                  // whether the dialog font has the replacement mark
 };
 
 }  // namespace platform::gui

@@ -6,7 +6,7 @@ namespace platform::gui {
 namespace {
 
 constexpr Uint32 kTransparent = 0x00000000;
-constexpr Uint32 kDark = 0xFF202020;    // ARGB
+constexpr Uint32 kDark = 0xFF202020;  // ARGB
 constexpr Uint32 kAccent = 0xFF1E64C8;
 constexpr int kBitsPerPixel = 32;
 
@@ -21,7 +21,8 @@ Uint32 pixelOf(char code) {
 }  // namespace
 
 SurfacePtr iconSurface(const IconImage& image) {
-    SurfacePtr surface(SDL_CreateRGBSurfaceWithFormat(0, image.size, image.size, kBitsPerPixel, SDL_PIXELFORMAT_ARGB8888));
+    SurfacePtr surface(
+        SDL_CreateRGBSurfaceWithFormat(0, image.size, image.size, kBitsPerPixel, SDL_PIXELFORMAT_ARGB8888));
     if (!surface) return surface;
     for (int y = 0; y < image.size && y < static_cast<int>(image.rows.size()); ++y) {
         auto* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(surface->pixels) + y * surface->pitch);

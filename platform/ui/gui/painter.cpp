@@ -18,14 +18,14 @@ constexpr SDL_Color kGreyText{128, 128, 128, 255};
 constexpr SDL_Color kBar{10, 36, 106, 255};
 constexpr SDL_Color kScrollTrack{232, 232, 232, 255};
 
-constexpr int kMarkSize = 13;       // check box and radio button marks
-constexpr int kMarkGap = 4;         // between a mark and its text
-constexpr int kFocusInset = 3;      // the focus mark inside a push button
-constexpr int kMenuPadding = 6;     // around menu titles and items
+constexpr int kMarkSize = 13;    // check box and radio button marks
+constexpr int kMarkGap = 4;      // between a mark and its text
+constexpr int kFocusInset = 3;   // the focus mark inside a push button
+constexpr int kMenuPadding = 6;  // around menu titles and items
 constexpr int kMenuItemHeightExtra = 4;
 constexpr int kGroupTextIndent = 8;
-constexpr int kBarGap = 2;          // around the progress bar's blocks
-constexpr int kArrowHalf = 3;       // half the width of the arrows drawn on buttons
+constexpr int kBarGap = 2;               // around the progress bar's blocks
+constexpr int kArrowHalf = 3;            // half the width of the arrows drawn on buttons
 constexpr int kScrollBarThickness = 16;  // the desktop's scroll bars and drop-down buttons
 
 void setColour(SDL_Renderer* r, SDL_Color c) { SDL_SetRenderDrawColor(r, c.r, c.g, c.b, c.a); }
@@ -161,7 +161,8 @@ std::size_t paintDigest(const Window& window, bool active, const MenuState& menu
     std::size_t d = std::hash<std::string>{}(window.text);
     mix(d, static_cast<std::size_t>(active) | static_cast<std::size_t>(window.enabled) << 1);
     mix(d, window.focus.value);
-    if (menu.window == window.handle) mix(d, static_cast<std::size_t>(menu.popup + 1) << 16 | static_cast<std::size_t>(menu.item));
+    if (menu.window == window.handle)
+        mix(d, static_cast<std::size_t>(menu.popup + 1) << 16 | static_cast<std::size_t>(menu.item));
     for (WindowHandle handle : window.controls) {
         if (const Window* control = windowOf(handle)) mixControl(d, *control);
     }
@@ -226,7 +227,6 @@ void Painter::paintMenuPopup(const Window& window, const MenuState& menu) {
         addHit(Press::MenuItem, window.handle, static_cast<int>(j), row);
     }
 }
-
 
 void Painter::addHit(Press press, WindowHandle window, int index, const Rect& area) {
     HitArea what;
@@ -310,13 +310,18 @@ int Painter::drawLine(const TextLine& text, int x, int y, SDL_Color ink, bool fo
 void Painter::paintElement(const ViewElement& e, const Rect& r) {
     // A group box's caption, an open list and a drop-down button reach past their rectangles.
     const bool reaches = e.shape == Shape::GroupFrame || e.shape == Shape::Popup || e.shape == Shape::DropButton;
-    if (reaches) SDL_RenderSetClipRect(r_, nullptr);
-    else clip(r_, r);
+    if (reaches)
+        SDL_RenderSetClipRect(r_, nullptr);
+    else
+        clip(r_, r);
     switch (e.shape) {
-        case Shape::Label: case Shape::SunkenLabel: paintLabel(e, r); break;
+        case Shape::Label:
+        case Shape::SunkenLabel: paintLabel(e, r); break;
         case Shape::GroupFrame: paintGroup(e, r); break;
-        case Shape::PushButton: case Shape::DefaultButton: paintPushButton(e, r); break;
-        case Shape::CheckBox: case Shape::RadioButton: paintMarkButton(e, r); break;
+        case Shape::PushButton:
+        case Shape::DefaultButton: paintPushButton(e, r); break;
+        case Shape::CheckBox:
+        case Shape::RadioButton: paintMarkButton(e, r); break;
         case Shape::Field: paintField(e, r); break;
         case Shape::TextBox: paintTextBox(e, r); break;
         case Shape::List:
@@ -371,8 +376,10 @@ void Painter::paintPushButton(const ViewElement& e, const Rect& r) {
         outline(r_, r, kText);
         face = inset(r, 1);
     }
-    if (e.checked) sunken(r_, face);
-    else raised(r_, face);
+    if (e.checked)
+        sunken(r_, face);
+    else
+        raised(r_, face);
     const int shift = e.checked ? 1 : 0;
     const std::string_view text = e.lines.front().runs.front().text;
     const int x = r.left + (r.width() - font_.width(text)) / 2 + shift;
@@ -487,8 +494,8 @@ void Painter::paintDropButton(const ViewElement& e, const Rect& r) {
 void Painter::paintProgress(const ViewElement& e, const Rect& r) {
     bevel(r_, r, kShadow, kHighlight);
     const Rect inner = inset(r, kBarGap);
-    const int filled = std::clamp(static_cast<int>(static_cast<long long>(e.done) * inner.width() / e.total), 0,
-                                  inner.width());
+    const int filled =
+        std::clamp(static_cast<int>(static_cast<long long>(e.done) * inner.width() / e.total), 0, inner.width());
     // The classic bar fills with blocks.
     const int block = std::max(kBarGap + 1, inner.height() * 2 / 3);
     for (int x = 0; x < filled; x += block + kBarGap) {

@@ -20,8 +20,8 @@ inline constexpr int kTextPadding = 2;  // between a field's border and its text
 
 struct Hit {
     HitArea what;
-    Rect area;    // pixels in the window
-    Rect track;   // thumbs: the pixels they are dragged along
+    Rect area;         // pixels in the window
+    Rect track;        // thumbs: the pixels they are dragged along
     int textLeft = 0;  // text: where the line's first character stands
     bool contains(int x, int y) const { return x >= area.left && x < area.right && y >= area.top && y < area.bottom; }
 };

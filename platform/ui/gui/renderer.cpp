@@ -36,7 +36,8 @@ unsigned modifiersOf(Uint16 mod) {
 std::optional<Key> keyOf(SDL_Keycode sym) {
     switch (sym) {
         case SDLK_TAB: return Key::Tab;
-        case SDLK_RETURN: case SDLK_KP_ENTER: return Key::Enter;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER: return Key::Enter;
         case SDLK_ESCAPE: return Key::Escape;
         case SDLK_SPACE: return Key::Space;
         case SDLK_PAGEUP: return Key::PageUp;
@@ -65,7 +66,9 @@ Rect screenArea() {
     return {bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
 }
 
-bool isMenuHit(const Hit* hit) { return hit && (hit->what.press == Press::MenuTitle || hit->what.press == Press::MenuItem); }
+bool isMenuHit(const Hit* hit) {
+    return hit && (hit->what.press == Press::MenuTitle || hit->what.press == Press::MenuItem);
+}
 
 }  // namespace
 
@@ -165,8 +168,10 @@ void Renderer::syncSurface(Surface& surface, const Window& window) {
     }
     const bool visible = isWindowVisible(window.handle);
     if (visible != surface.shown) {
-        if (visible) SDL_ShowWindow(surface.window);
-        else SDL_HideWindow(surface.window);
+        if (visible)
+            SDL_ShowWindow(surface.window);
+        else
+            SDL_HideWindow(surface.window);
         surface.shown = visible;
         surface.dirty = true;
     }
@@ -248,7 +253,10 @@ void Renderer::handle(const SDL_Event& event) {
         case SDL_MOUSEWHEEL: handleWheel(event.wheel); break;
         case SDL_KEYDOWN: handleKey(event.key); break;
         case SDL_TEXTINPUT: handleText(event.text); break;
-        case SDL_DROPBEGIN: case SDL_DROPFILE: case SDL_DROPTEXT: case SDL_DROPCOMPLETE: handleDrop(event.drop); break;
+        case SDL_DROPBEGIN:
+        case SDL_DROPFILE:
+        case SDL_DROPTEXT:
+        case SDL_DROPCOMPLETE: handleDrop(event.drop); break;
         case SDL_QUIT: postQuitMessage(0); break;  // the session or a signal ends the program
         default: break;
     }
@@ -262,7 +270,8 @@ void Renderer::handleWindowEvent(const SDL_WindowEvent& event) {
         case SDL_WINDOWEVENT_FOCUS_GAINED:
             if (getActiveWindow() != surface->handle) inputActivate(surface->handle);
             break;
-        case SDL_WINDOWEVENT_EXPOSED: case SDL_WINDOWEVENT_SIZE_CHANGED: surface->dirty = true; break;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED: surface->dirty = true; break;
         case SDL_WINDOWEVENT_MOVED: {
             const int width = surface->outer.width(), height = surface->outer.height();
             surface->outer = {event.data1, event.data2, event.data1 + width, event.data2 + height};
@@ -273,7 +282,8 @@ void Renderer::handleWindowEvent(const SDL_WindowEvent& event) {
 }
 
 const Hit* Renderer::hitAt(const Surface& surface, int x, int y) const {
-    const auto found = std::find_if(surface.hits.rbegin(), surface.hits.rend(), [&](const Hit& h) { return h.contains(x, y); });
+    const auto found =
+        std::find_if(surface.hits.rbegin(), surface.hits.rend(), [&](const Hit& h) { return h.contains(x, y); });
     return found == surface.hits.rend() ? nullptr : &*found;
 }
 
@@ -329,7 +339,8 @@ void Renderer::handleMotion(const SDL_MouseMotionEvent& event) {
     // An open menu follows the mouse.
     const Hit* hit = hitAt(*surface, event.x, event.y);
     if (hit && hit->what.press == Press::MenuItem) menu_.item = hit->what.index;
-    if (hit && hit->what.press == Press::MenuTitle && hit->what.index != menu_.popup) menu_.open(hit->what.window, hit->what.index);
+    if (hit && hit->what.press == Press::MenuTitle && hit->what.index != menu_.popup)
+        menu_.open(hit->what.window, hit->what.index);
 }
 
 void Renderer::handleWheel(const SDL_MouseWheelEvent& event) {
@@ -343,8 +354,10 @@ void Renderer::handleWheel(const SDL_MouseWheelEvent& event) {
 bool Renderer::handleMenuKey(SDL_Keycode sym, unsigned modifiers) {
     const WindowHandle active = getActiveWindow();
     if (sym == SDLK_F10) {
-        if (menu_.isOpen()) menu_ = {};
-        else menu_.open(active, 0);
+        if (menu_.isOpen())
+            menu_ = {};
+        else
+            menu_.open(active, 0);
         return true;
     }
     if ((modifiers & kAlt) && isLetter(sym)) {
@@ -354,8 +367,10 @@ bool Renderer::handleMenuKey(SDL_Keycode sym, unsigned modifiers) {
     if (!menu_.isOpen()) return false;
     // The letter comes as text too, after the window it chose may have opened.
     swallowText_ = isLetter(sym);
-    if (isLetter(sym)) menu_.access(static_cast<char>(sym));
-    else if (const std::optional<Key> key = keyOf(sym)) menu_.key(*key);
+    if (isLetter(sym))
+        menu_.access(static_cast<char>(sym));
+    else if (const std::optional<Key> key = keyOf(sym))
+        menu_.key(*key);
     return true;
 }
 

@@ -84,7 +84,7 @@ private:
     MenuState menu_;
     Drag drag_;
     bool swallowText_ = false;  // the text of a key the menu took is not typed
-    RowPress lastRow_;  // the list row pressed last, unless that made a double click
+    RowPress lastRow_;          // the list row pressed last, unless that made a double click
     WindowHandle raised_;
     std::vector<std::string> dropped_;  // the files of a drop not yet complete
     std::chrono::steady_clock::time_point lastRefresh_{};

@@ -59,10 +59,14 @@ std::optional<int> xsettingsInteger(std::span<const unsigned char> block, std::s
         if (!read.has(nameAt, nameLength) || !read.has(valueAt, 4)) return std::nullopt;
         const std::string_view settingName(reinterpret_cast<const char*>(block.data() + nameAt), nameLength);
         if (type == kInteger && settingName == name) return static_cast<std::int32_t>(read.number(valueAt, 4));
-        if (type == kInteger) at = valueAt + 4;
-        else if (type == kString) at = valueAt + 4 + padded(read.number(valueAt, 4));
-        else if (type == kColour) at = valueAt + kColourSize;
-        else return std::nullopt;
+        if (type == kInteger)
+            at = valueAt + 4;
+        else if (type == kString)
+            at = valueAt + 4 + padded(read.number(valueAt, 4));
+        else if (type == kColour)
+            at = valueAt + kColourSize;
+        else
+            return std::nullopt;
     }
     return std::nullopt;
 }
@@ -78,11 +82,13 @@ std::optional<int> desktopDoubleClickTime() {
     int format = 0;
     unsigned long length = 0, left = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(display.get(), manager, settings, 0, LONG_MAX, False, settings, &type, &format, &length, &left,
-                           &data) != Success || data == nullptr) {
+    if (XGetWindowProperty(display.get(), manager, settings, 0, LONG_MAX, False, settings, &type, &format, &length,
+                           &left, &data) != Success ||
+        data == nullptr) {
         return std::nullopt;
     }
-    const std::optional<int> time = format == CHAR_BIT ? xsettingsInteger({data, length}, kDoubleClickSetting) : std::nullopt;
+    const std::optional<int> time =
+        format == CHAR_BIT ? xsettingsInteger({data, length}, kDoubleClickSetting) : std::nullopt;
     XFree(data);
     return time;
 }

@@ -23,14 +23,13 @@ constexpr std::array kAttachedRanges{
     Range{0x2060, 0x206F}, Range{0xFE00, 0xFE0F}, Range{0xFE20, 0xFE2F},
 };
 constexpr std::array kRightRanges{
-    Range{0x0590, 0x08FF}, Range{0xFB1D, 0xFDFF}, Range{0xFE70, 0xFEFF}, Range{0x10800, 0x10FFF},
-    Range{0x1E800, 0x1EFFF},
+    Range{0x0590, 0x08FF},   Range{0xFB1D, 0xFDFF},   Range{0xFE70, 0xFEFF},
+    Range{0x10800, 0x10FFF}, Range{0x1E800, 0x1EFFF},
 };
 constexpr std::array kNumberRanges{Range{'0', '9'}, Range{0x0660, 0x0669}, Range{0x06F0, 0x06F9}};
 // Punctuation, symbols and blanks: they take the direction around them.
 constexpr std::array kNeutralRanges{
-    Range{0x00A0, 0x00BF}, Range{0x00D7, 0x00D7}, Range{0x00F7, 0x00F7}, Range{0x2000, 0x2BFF},
-    Range{0x3000, 0x303F},
+    Range{0x00A0, 0x00BF}, Range{0x00D7, 0x00D7}, Range{0x00F7, 0x00F7}, Range{0x2000, 0x2BFF}, Range{0x3000, 0x303F},
 };
 constexpr char32_t kAsciiEnd = 0x80;
 
@@ -75,9 +74,8 @@ int levelOf(bool rightward, bool number, int base) {
 
 // Embedding levels: 0 or 2 left to right, 1 right to left.
 void resolveLevels(std::vector<Character>& line) {
-    const auto strong = std::find_if(line.begin(), line.end(), [](const Character& c) {
-        return c.kind == Kind::Left || c.kind == Kind::Right;
-    });
+    const auto strong = std::find_if(line.begin(), line.end(),
+                                     [](const Character& c) { return c.kind == Kind::Left || c.kind == Kind::Right; });
     const int base = strong != line.end() && strong->kind == Kind::Right ? 1 : 0;
     bool lastStrongRight = base == 1;
     for (Character& c : line) {
@@ -97,10 +95,16 @@ void resolveLevels(std::vector<Character>& line) {
         if (line[i].kind != Kind::Neutral && line[i].kind != Kind::Attached) continue;
         bool before = base == 1, after = base == 1;
         for (std::size_t j = i; j-- > 0;) {
-            if (line[j].kind != Kind::Neutral && line[j].kind != Kind::Attached) { before = line[j].rightward; break; }
+            if (line[j].kind != Kind::Neutral && line[j].kind != Kind::Attached) {
+                before = line[j].rightward;
+                break;
+            }
         }
         for (std::size_t j = i + 1; j < line.size(); ++j) {
-            if (line[j].kind != Kind::Neutral && line[j].kind != Kind::Attached) { after = line[j].rightward; break; }
+            if (line[j].kind != Kind::Neutral && line[j].kind != Kind::Attached) {
+                after = line[j].rightward;
+                break;
+            }
         }
         line[i].level = before == after ? levelOf(before, false, base) : base;
     }
@@ -111,11 +115,16 @@ void reorder(std::vector<FontRun>& runs, std::vector<int>& levels) {
     const int highest = levels.empty() ? 0 : *std::max_element(levels.begin(), levels.end());
     for (int level = highest; level >= 1; --level) {
         for (std::size_t i = 0; i < runs.size();) {
-            if (levels[i] < level) { ++i; continue; }
+            if (levels[i] < level) {
+                ++i;
+                continue;
+            }
             std::size_t end = i;
             while (end < runs.size() && levels[end] >= level) ++end;
-            std::reverse(runs.begin() + static_cast<std::ptrdiff_t>(i), runs.begin() + static_cast<std::ptrdiff_t>(end));
-            std::reverse(levels.begin() + static_cast<std::ptrdiff_t>(i), levels.begin() + static_cast<std::ptrdiff_t>(end));
+            std::reverse(runs.begin() + static_cast<std::ptrdiff_t>(i),
+                         runs.begin() + static_cast<std::ptrdiff_t>(end));
+            std::reverse(levels.begin() + static_cast<std::ptrdiff_t>(i),
+                         levels.begin() + static_cast<std::ptrdiff_t>(end));
             i = end;
         }
     }
@@ -140,8 +149,10 @@ std::vector<FontRun> visualRuns(std::string_view utf8, const FontChooser& fontOf
             levels.push_back(c.level);
         }
         // A stretch of characters no font has is one mark.
-        if (font != kNoFont) runs.back().text.append(utf8.substr(c.start, c.end - c.start));
-        else if (runs.back().text.empty()) appendUtf8(runs.back().text, kReplacementMark);
+        if (font != kNoFont)
+            runs.back().text.append(utf8.substr(c.start, c.end - c.start));
+        else if (runs.back().text.empty())
+            appendUtf8(runs.back().text, kReplacementMark);
     }
     reorder(runs, levels);
     return runs;

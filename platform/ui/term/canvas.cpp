@@ -12,7 +12,8 @@ bool Canvas::visible(int x, int y) const {
 }
 
 Cell* Canvas::cell(int x, int y) {
-    return x >= 0 && y >= 0 && x < columns_ && y < rows_ ? &cells_[static_cast<std::size_t>(y * columns_ + x)] : nullptr;
+    return x >= 0 && y >= 0 && x < columns_ && y < rows_ ? &cells_[static_cast<std::size_t>(y * columns_ + x)]
+                                                         : nullptr;
 }
 
 void Canvas::put(int x, int y, char32_t ch, Style style) {
@@ -61,8 +62,10 @@ int Canvas::text(int x, int y, std::string_view utf8, int width, Style style) {
             continue;
         }
         if (used + cells > width) break;
-        if (cells == 2) putWide(x + used, y, ch, style);
-        else put(x + used, y, ch, style);
+        if (cells == 2)
+            putWide(x + used, y, ch, style);
+        else
+            put(x + used, y, ch, style);
         used += cells;
     }
     return used;

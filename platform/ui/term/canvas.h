@@ -12,8 +12,24 @@
 namespace platform::term {
 
 enum class Style : std::uint8_t {
-    Desktop, Window, Caption, CaptionInactive, MenuBar, MenuHot, MenuSelected,
-    Button, ButtonDefault, Focused, Pressed, Field, Selected, Disabled, Frame, Help, Notice, Shadow,
+    Desktop,
+    Window,
+    Caption,
+    CaptionInactive,
+    MenuBar,
+    MenuHot,
+    MenuSelected,
+    Button,
+    ButtonDefault,
+    Focused,
+    Pressed,
+    Field,
+    Selected,
+    Disabled,
+    Frame,
+    Help,
+    Notice,
+    Shadow,
 };
 
 // The right half of a wide character stands in the cell after it.

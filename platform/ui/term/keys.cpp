@@ -26,16 +26,26 @@ KeyAction command(Action action) { return {action, Key::Tab, 0, 0, 0}; }
 
 KeyTable standardKeys() {
     return {
-        {KEY_UP, press(Key::Up)},         {KEY_DOWN, press(Key::Down)},
-        {KEY_LEFT, press(Key::Left)},     {KEY_RIGHT, press(Key::Right)},
-        {KEY_HOME, press(Key::Home)},     {KEY_END, press(Key::End)},
-        {KEY_PPAGE, press(Key::PageUp)},  {KEY_NPAGE, press(Key::PageDown)},
-        {KEY_DC, press(Key::Delete)},     {KEY_BACKSPACE, press(Key::Backspace)},
-        {KEY_ENTER, press(Key::Enter)},   {KEY_BTAB, press(Key::Tab, kShift)},
-        {KEY_SR, press(Key::Up, kShift)}, {KEY_SF, press(Key::Down, kShift)},
-        {KEY_SLEFT, press(Key::Left, kShift)},   {KEY_SRIGHT, press(Key::Right, kShift)},
-        {KEY_SHOME, press(Key::Home, kShift)},   {KEY_SEND, press(Key::End, kShift)},
-        {KEY_SPREVIOUS, press(Key::PageUp, kShift)}, {KEY_SNEXT, press(Key::PageDown, kShift)},
+        {KEY_UP, press(Key::Up)},
+        {KEY_DOWN, press(Key::Down)},
+        {KEY_LEFT, press(Key::Left)},
+        {KEY_RIGHT, press(Key::Right)},
+        {KEY_HOME, press(Key::Home)},
+        {KEY_END, press(Key::End)},
+        {KEY_PPAGE, press(Key::PageUp)},
+        {KEY_NPAGE, press(Key::PageDown)},
+        {KEY_DC, press(Key::Delete)},
+        {KEY_BACKSPACE, press(Key::Backspace)},
+        {KEY_ENTER, press(Key::Enter)},
+        {KEY_BTAB, press(Key::Tab, kShift)},
+        {KEY_SR, press(Key::Up, kShift)},
+        {KEY_SF, press(Key::Down, kShift)},
+        {KEY_SLEFT, press(Key::Left, kShift)},
+        {KEY_SRIGHT, press(Key::Right, kShift)},
+        {KEY_SHOME, press(Key::Home, kShift)},
+        {KEY_SEND, press(Key::End, kShift)},
+        {KEY_SPREVIOUS, press(Key::PageUp, kShift)},
+        {KEY_SNEXT, press(Key::PageDown, kShift)},
         {KEY_F(1), command(Action::Help)},
         {KEY_F(2), command(Action::NextControl)},
         {KEY_F(2 + kShiftedFunctionKeys), command(Action::PreviousControl)},
@@ -54,9 +64,11 @@ KeyAction decodeKey(const KeyTable& table, bool isKeyCode, char32_t code) {
     switch (code) {
         case kControlSpace: return press(Key::Space, kControl);
         case kTab: return press(Key::Tab);
-        case kLineFeed: case kReturn: return press(Key::Enter);
+        case kLineFeed:
+        case kReturn: return press(Key::Enter);
         case kEscape: return press(Key::Escape);
-        case kBackspace: case kDelete: return press(Key::Backspace);
+        case kBackspace:
+        case kDelete: return press(Key::Backspace);
         case kControlW: return command(Action::CloseWindow);
         case kControlC: return command(Action::Quit);
         case kControlL: return command(Action::Redraw);

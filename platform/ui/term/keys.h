@@ -9,19 +9,19 @@
 namespace platform::term {
 
 enum class Action {
-    None,        // nothing
-    Press,       // a key for the focused control: key and modifiers
-    Type,        // a typed character: text
-    Menu,        // F10: open or close the menu bar
-    MenuKey,     // Alt and a letter: the menu whose access key it is (access)
-    NextWindow,  // F6: the next top-level window
-    PreviousWindow,  // Shift+F6
-    CloseWindow,     // Ctrl+W: the close box of the active window
-    NextControl,     // F2: the next control, with or without a tab stop
-    PreviousControl, // Shift+F2
-    Redraw,          // Ctrl+L
-    Quit,            // Ctrl+C: leave the program
-    Help,            // F1: the key table
+    None,             // nothing
+    Press,            // a key for the focused control: key and modifiers
+    Type,             // a typed character: text
+    Menu,             // F10: open or close the menu bar
+    MenuKey,          // Alt and a letter: the menu whose access key it is (access)
+    NextWindow,       // F6: the next top-level window
+    PreviousWindow,   // Shift+F6
+    CloseWindow,      // Ctrl+W: the close box of the active window
+    NextControl,      // F2: the next control, with or without a tab stop
+    PreviousControl,  // Shift+F2
+    Redraw,           // Ctrl+L
+    Quit,             // Ctrl+C: leave the program
+    Help,             // F1: the key table
 };
 
 struct KeyAction {

@@ -92,7 +92,8 @@ Placement placeTopLevel(const Window& window, const Scale& scale, const std::vec
     const int clientRows = scale.rows(window.rect.height());
     const bool frameFits = frameRows(hasMenu) + clientRows + kFrameRows <= usableRows(rows);
     const Scale own = scaleForWindow(scale, window.rect.width(), frameFits ? columns - kFrameColumns : columns);
-    Placement placement = sizeWindow(window.handle, own.columns(window.rect.width()), clientRows, hasMenu, columns, rows);
+    Placement placement =
+        sizeWindow(window.handle, own.columns(window.rect.width()), clientRows, hasMenu, columns, rows);
     placement.outer = placeWindow(placement.outer, window.owner, placed, columns, rows);
     placement.scale = own;
     return placement;

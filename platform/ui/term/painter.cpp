@@ -65,7 +65,10 @@ bool isFrame(const ViewElement& e) { return e.shape == Shape::GroupFrame; }
 // The elements that stand for a whole control, which others make room for.
 bool isControlElement(const ViewElement& e) {
     switch (e.shape) {
-        case Shape::Row: case Shape::ScrollBar: case Shape::DropButton: case Shape::Popup: return false;
+        case Shape::Row:
+        case Shape::ScrollBar:
+        case Shape::DropButton:
+        case Shape::Popup: return false;
         default: return true;
     }
 }
@@ -75,7 +78,10 @@ bool isControlElement(const ViewElement& e) {
 bool runsOn(const ViewElement& e) {
     switch (e.shape) {
         case Shape::Label: return !e.centred;
-        case Shape::PushButton: case Shape::DefaultButton: case Shape::CheckBox: case Shape::RadioButton: return true;
+        case Shape::PushButton:
+        case Shape::DefaultButton:
+        case Shape::CheckBox:
+        case Shape::RadioButton: return true;
         default: return false;
     }
 }
@@ -104,10 +110,13 @@ CellRect fittedLabel(const ViewElement& label, const CellRect& cells, const Plac
     for (const auto& [other, at] : placed) {
         const bool sameRows = at.top < cells.bottom && cells.top < at.bottom;
         if (isFrame(*other) || !sameRows || other == &label) continue;
-        if (at.left >= cells.right) after = std::min(after, at.left);
-        else if (at.right <= cells.left) before = std::max(before, at.right);
+        if (at.left >= cells.right)
+            after = std::min(after, at.left);
+        else if (at.right <= cells.left)
+            before = std::max(before, at.right);
     }
-    if (cells.left + wanted <= after) return {cells.left, cells.top, std::max(cells.right, cells.left + wanted), cells.bottom};
+    if (cells.left + wanted <= after)
+        return {cells.left, cells.top, std::max(cells.right, cells.left + wanted), cells.bottom};
     // Moved left, one cell clear of the control after it where there is room.
     const int right = after < boxRight && after - wanted - 1 >= before ? after - 1 : after;
     const int left = std::max(before, right - wanted);
@@ -135,7 +144,8 @@ void keepFramesInside(Placed& placed, const std::vector<int>& frameOf, const Cel
         if (!isFrame(frame)) continue;
         CellRect& cells = placed[i].second;
         const bool nested = frame.parent >= 0 && frameOf[static_cast<std::size_t>(frame.parent)] >= 0;
-        const CellRect& outer = nested ? placed[static_cast<std::size_t>(frameOf[static_cast<std::size_t>(frame.parent)])].second : client;
+        const CellRect& outer =
+            nested ? placed[static_cast<std::size_t>(frameOf[static_cast<std::size_t>(frame.parent)])].second : client;
         const int inset = nested ? 1 : 0;
         cells.left = std::max(cells.left, outer.left + inset);
         cells.top = std::max(cells.top, outer.top + inset);
@@ -224,11 +234,13 @@ void paintText(Canvas& canvas, const ViewElement& e, const CellRect& r) {
 }
 
 void paintRow(Canvas& canvas, const ViewElement& e, const CellRect& r) {
-    const Style style = e.role == Role::Disabled ? Style::Disabled : e.role == Role::Selected ? Style::Selected : Style::Field;
+    const Style style = e.role == Role::Disabled   ? Style::Disabled
+                        : e.role == Role::Selected ? Style::Selected
+                                                   : Style::Field;
     canvas.fill(r, style);
     if (!e.lines.empty() && !e.lines.front().runs.empty()) {
         canvas.text(r.left + 1, r.top, skipCells(e.lines.front().runs.front().text, e.shift / kUnitsPerColumn),
-                     r.width() - 1, style);
+                    r.width() - 1, style);
     }
     if (e.caretRow) canvas.put(r.left, r.top, kCaretMark, Style::Focused);
 }
@@ -254,7 +266,7 @@ void paintScrollBar(Canvas& canvas, const ViewElement& e, const CellRect& r) {
     }
     canvas.put(r.left, r.top, vertical ? kScrollUp : kScrollLeft, Style::Frame);
     canvas.put(vertical ? r.left : r.right - 1, vertical ? r.bottom - 1 : r.top, vertical ? kScrollDown : kScrollRight,
-                Style::Frame);
+               Style::Frame);
 }
 
 // Framed on three sides, hanging from the field: the field is its top.
@@ -286,7 +298,9 @@ std::size_t offsetAtCell(std::string_view text, std::size_t first, std::size_t l
     return at;
 }
 
-void Painter::addHit(const HitArea& what, const CellRect& area, const CellRect& track) { hits_.push_back({what, area, track}); }
+void Painter::addHit(const HitArea& what, const CellRect& area, const CellRect& track) {
+    hits_.push_back({what, area, track});
+}
 
 void Painter::paint(const std::vector<Placement>& placements, const MenuState& menu, std::string_view helpLine) {
     hits_.clear();
@@ -294,7 +308,8 @@ void Painter::paint(const std::vector<Placement>& placements, const MenuState& m
     canvas_.fill({0, 0, canvas_.columns(), canvas_.rows()}, Style::Desktop);
     const WindowHandle active = getActiveWindow();
     for (WindowHandle handle : paintOrder()) {
-        const auto placement = std::find_if(placements.begin(), placements.end(), [&](const Placement& p) { return p.window == handle; });
+        const auto placement =
+            std::find_if(placements.begin(), placements.end(), [&](const Placement& p) { return p.window == handle; });
         if (placement != placements.end()) paintWindow(*windowOf(handle), *placement, handle == active, menu);
     }
     canvas_.clearClip();
@@ -395,16 +410,21 @@ void Painter::paintView(const DialogView& view, const CellRect& client, const Sc
         }
     }
     for (std::size_t i = 0; i < view.elements.size(); ++i) {
-        if (i < view.firstPopupElement) paintElement(view.elements[i], cells[i]);
-        else popups_.push_back({view.elements[i], cells[i]});
+        if (i < view.firstPopupElement)
+            paintElement(view.elements[i], cells[i]);
+        else
+            popups_.push_back({view.elements[i], cells[i]});
     }
     for (std::size_t i = 0; i < view.hits.size(); ++i) {
         const HitArea& h = view.hits[i];
         CellRect area = h.element >= 0 ? cells[static_cast<std::size_t>(h.element)] : cellsOf(h.area, Shape::Row);
-        if (h.press == Press::Text && h.index >= 0) area = {area.left, area.top + h.index, area.right, area.top + h.index + 1};
+        if (h.press == Press::Text && h.index >= 0)
+            area = {area.left, area.top + h.index, area.right, area.top + h.index + 1};
         const Hit hit{h, area, cellsOf(h.track, Shape::ScrollBar)};
-        if (i < view.firstPopupHit) hits_.push_back(hit);
-        else popupHits_.push_back(hit);
+        if (i < view.firstPopupHit)
+            hits_.push_back(hit);
+        else
+            popupHits_.push_back(hit);
     }
 }
 
@@ -429,9 +449,12 @@ void Painter::paintMenuBar(const Window& window, int left, int top, int width, c
 }
 
 void Painter::paintMenuPopup(const Window& window, const MenuState& menu) {
-    const auto bar = std::find_if(menuBars_.begin(), menuBars_.end(), [&](const auto& b) { return b.first == &window; });
+    const auto bar =
+        std::find_if(menuBars_.begin(), menuBars_.end(), [&](const auto& b) { return b.first == &window; });
     const MenuTemplate* menuTemplate = window.menuBar();
-    if (bar == menuBars_.end() || menuTemplate == nullptr || menu.popup >= static_cast<int>(menuTemplate->popups.size())) return;
+    if (bar == menuBars_.end() || menuTemplate == nullptr ||
+        menu.popup >= static_cast<int>(menuTemplate->popups.size()))
+        return;
     int x = bar->second.left + 1;
     for (int i = 0; i < menu.popup; ++i) {
         int access = -1;
@@ -465,11 +488,15 @@ void Painter::paintMenuPopup(const Window& window, const MenuState& menu) {
 
 void Painter::paintElement(const ViewElement& e, const CellRect& r) {
     switch (e.shape) {
-        case Shape::Label: case Shape::SunkenLabel: paintLabel(canvas_, e, r); break;
+        case Shape::Label:
+        case Shape::SunkenLabel: paintLabel(canvas_, e, r); break;
         case Shape::GroupFrame: paintGroup(canvas_, e, r); break;
-        case Shape::PushButton: case Shape::DefaultButton: paintButton(canvas_, e, r); break;
-        case Shape::CheckBox: case Shape::RadioButton: paintMark(canvas_, e, r); break;
-        case Shape::Field: case Shape::TextBox: paintText(canvas_, e, r); break;
+        case Shape::PushButton:
+        case Shape::DefaultButton: paintButton(canvas_, e, r); break;
+        case Shape::CheckBox:
+        case Shape::RadioButton: paintMark(canvas_, e, r); break;
+        case Shape::Field:
+        case Shape::TextBox: paintText(canvas_, e, r); break;
         case Shape::List:
             canvas_.fill(r, e.role == Role::Disabled ? Style::Disabled : Style::Field);
             if (e.framed) canvas_.frame(r, Style::Frame);

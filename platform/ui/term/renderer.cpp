@@ -22,11 +22,20 @@ struct HintKey {
 };
 
 constexpr HintKey kHintKeys[] = {
-    {KeyHint::Help, "F1:keys"},         {KeyHint::Press, "Spc:press"},    {KeyHint::Toggle, "Spc:check"},
-    {KeyHint::Pick, "Spc:pick"},        {KeyHint::AddToPick, "^Spc:add"}, {KeyHint::OpenList, "F4:list"},
-    {KeyHint::CloseList, "Esc:close list"}, {KeyHint::Accept, "Enter:OK"}, {KeyHint::Cancel, "Esc:cancel"},
-    {KeyHint::NextField, "Tab:next"},   {KeyHint::AnyControl, "F2:any"},  {KeyHint::Menu, "F10:menu"},
-    {KeyHint::NextWindow, "F6:window"}, {KeyHint::Close, "^W:close"},
+    {KeyHint::Help, "F1:keys"},
+    {KeyHint::Press, "Spc:press"},
+    {KeyHint::Toggle, "Spc:check"},
+    {KeyHint::Pick, "Spc:pick"},
+    {KeyHint::AddToPick, "^Spc:add"},
+    {KeyHint::OpenList, "F4:list"},
+    {KeyHint::CloseList, "Esc:close list"},
+    {KeyHint::Accept, "Enter:OK"},
+    {KeyHint::Cancel, "Esc:cancel"},
+    {KeyHint::NextField, "Tab:next"},
+    {KeyHint::AnyControl, "F2:any"},
+    {KeyHint::Menu, "F10:menu"},
+    {KeyHint::NextWindow, "F6:window"},
+    {KeyHint::Close, "^W:close"},
 };
 
 constexpr char kMenuHelp[] = " Left/Right:menu Up/Down:item Enter:choose letter:item Esc:close";
@@ -55,8 +64,10 @@ void Renderer::updatePlacements(const Scale& scale) {
         placements_.clear();
     }
     for (WindowHandle handle : desktop().zOrder) {
-        const bool known = std::any_of(placements_.begin(), placements_.end(), [&](const Placement& p) { return p.window == handle; });
-        if (!known && isWindowVisible(handle) && std::find(order.begin(), order.end(), handle) == order.end()) order.push_back(handle);
+        const bool known =
+            std::any_of(placements_.begin(), placements_.end(), [&](const Placement& p) { return p.window == handle; });
+        if (!known && isWindowVisible(handle) && std::find(order.begin(), order.end(), handle) == order.end())
+            order.push_back(handle);
     }
     for (WindowHandle handle : order) {
         placements_.push_back(placeTopLevel(*windowOf(handle), scale, placements_, placedColumns_, placedRows_));
@@ -85,7 +96,8 @@ std::string Renderer::helpLine(int columns) const {
     if (menu_.popup >= 0) return kMenuHelp;
     std::string line;
     for (KeyHint hint : keyHints()) {
-        const auto named = std::find_if(std::begin(kHintKeys), std::end(kHintKeys), [&](const HintKey& k) { return k.hint == hint; });
+        const auto named =
+            std::find_if(std::begin(kHintKeys), std::end(kHintKeys), [&](const HintKey& k) { return k.hint == hint; });
         if (named == std::end(kHintKeys)) continue;
         const std::string item = std::string(" ") + named->keys;
         if (static_cast<int>(line.size() + item.size()) > columns) break;
@@ -131,8 +143,10 @@ void Renderer::handleKey(const KeyAction& key) {
     switch (key.action) {
         case Action::Press:
             // Space types a blank into a text field and presses anything else.
-            if (key.key == Key::Space && key.modifiers == 0 && takesTyping(keyTarget())) inputText(" ");
-            else inputKey(key.key, key.modifiers);
+            if (key.key == Key::Space && key.modifiers == 0 && takesTyping(keyTarget()))
+                inputText(" ");
+            else
+                inputKey(key.key, key.modifiers);
             break;
         case Action::Type: {
             std::string typed;
@@ -157,12 +171,16 @@ void Renderer::handleKey(const KeyAction& key) {
 // Menus that share a letter: the first opens, and each press of the letter
 // again opens the next, as on the desktop.
 void Renderer::handleMenuKey(const KeyAction& key) {
-    if (key.action == Action::Menu) menu_ = {};
-    else if (key.action == Action::Press) menu_.key(key.key);
+    if (key.action == Action::Menu)
+        menu_ = {};
+    else if (key.action == Action::Press)
+        menu_.key(key.key);
     // Alt and a letter names a menu, the letter alone an item of the open one.
-    else if (key.action == Action::MenuKey) menu_.openByAccess(menu_.window, key.access);
+    else if (key.action == Action::MenuKey)
+        menu_.openByAccess(menu_.window, key.access);
     // Access letters are ASCII; another character names no item.
-    else if (key.text < 0x80) menu_.access(static_cast<char>(key.text));
+    else if (key.text < 0x80)
+        menu_.access(static_cast<char>(key.text));
 }
 
 void Renderer::cycleWindows(bool forward) {
@@ -182,10 +200,12 @@ void Renderer::handleMouse(const TerminalEvent& event) {
         drag_ = {};
         return;
     }
-    const auto hit = std::find_if(hits_.rbegin(), hits_.rend(), [&](const Hit& h) { return h.area.contains(event.x, event.y); });
+    const auto hit =
+        std::find_if(hits_.rbegin(), hits_.rend(), [&](const Hit& h) { return h.area.contains(event.x, event.y); });
     const bool twice = event.button == TerminalEvent::Button::LeftTwice;
     if (event.button != TerminalEvent::Button::Left && !twice) {
-        if (hit != hits_.rend()) inputWheel(hit->what.window, event.button == TerminalEvent::Button::WheelUp ? kWheelRows : -kWheelRows);
+        if (hit != hits_.rend())
+            inputWheel(hit->what.window, event.button == TerminalEvent::Button::WheelUp ? kWheelRows : -kWheelRows);
         return;
     }
     if (hit == hits_.rend()) {
@@ -208,7 +228,8 @@ void Renderer::handleMouse(const TerminalEvent& event) {
 // A second press on the same thing soon after the first.
 bool Renderer::isDoubleClick(const Hit& hit) {
     const auto now = std::chrono::steady_clock::now();
-    const bool same = lastClick_.window == hit.what.window && lastClick_.index == hit.what.index && lastClick_.press == hit.what.press;
+    const bool same = lastClick_.window == hit.what.window && lastClick_.index == hit.what.index &&
+                      lastClick_.press == hit.what.press;
     const bool isDouble = same && now - lastClick_.time <= kDoubleClickTime;
     lastClick_ = isDouble ? LastClick{} : LastClick{hit.what.press, hit.what.window, hit.what.index, now};
     return isDouble;

@@ -57,11 +57,18 @@ void addModifiedKeys(KeyTable& table) {
         unsigned modifiers;
     };
     const Named named[] = {
-        {"kUP5", Key::Up, kControl},      {"kDN5", Key::Down, kControl},     {"kLFT5", Key::Left, kControl},
-        {"kRIT5", Key::Right, kControl},  {"kHOM5", Key::Home, kControl},    {"kEND5", Key::End, kControl},
-        {"kUP6", Key::Up, kControl | kShift}, {"kDN6", Key::Down, kControl | kShift},
-        {"kUP3", Key::Up, kAlt},          {"kDN3", Key::Down, kAlt},
-        {"kUP", Key::Up, kShift},         {"kDN", Key::Down, kShift},
+        {"kUP5", Key::Up, kControl},
+        {"kDN5", Key::Down, kControl},
+        {"kLFT5", Key::Left, kControl},
+        {"kRIT5", Key::Right, kControl},
+        {"kHOM5", Key::Home, kControl},
+        {"kEND5", Key::End, kControl},
+        {"kUP6", Key::Up, kControl | kShift},
+        {"kDN6", Key::Down, kControl | kShift},
+        {"kUP3", Key::Up, kAlt},
+        {"kDN3", Key::Down, kAlt},
+        {"kUP", Key::Up, kShift},
+        {"kDN", Key::Down, kShift},
     };
     for (const Named& n : named) {
         const char* sequence = tigetstr(const_cast<char*>(n.capability));
@@ -80,12 +87,18 @@ void addCommonSequences(KeyTable& table) {
     };
     const auto press = [](Key key, unsigned modifiers) { return KeyAction{Action::Press, key, modifiers, 0, 0}; };
     const Sequence sequences[] = {
-        {"\033[1~", press(Key::Home, 0)},  {"\033[4~", press(Key::End, 0)},
-        {"\033[H", press(Key::Home, 0)},   {"\033[F", press(Key::End, 0)},
-        {"\033OH", press(Key::Home, 0)},   {"\033OF", press(Key::End, 0)},
-        {"\033[1;5A", press(Key::Up, kControl)},    {"\033[1;5B", press(Key::Down, kControl)},
-        {"\033[1;5C", press(Key::Right, kControl)}, {"\033[1;5D", press(Key::Left, kControl)},
-        {"\033[1;2A", press(Key::Up, kShift)},      {"\033[1;2B", press(Key::Down, kShift)},
+        {"\033[1~", press(Key::Home, 0)},
+        {"\033[4~", press(Key::End, 0)},
+        {"\033[H", press(Key::Home, 0)},
+        {"\033[F", press(Key::End, 0)},
+        {"\033OH", press(Key::Home, 0)},
+        {"\033OF", press(Key::End, 0)},
+        {"\033[1;5A", press(Key::Up, kControl)},
+        {"\033[1;5B", press(Key::Down, kControl)},
+        {"\033[1;5C", press(Key::Right, kControl)},
+        {"\033[1;5D", press(Key::Left, kControl)},
+        {"\033[1;2A", press(Key::Up, kShift)},
+        {"\033[1;2B", press(Key::Down, kShift)},
         {"\033[1;3B", press(Key::Down, kAlt)},
         {"\033[1;2Q", KeyAction{Action::PreviousControl, Key::Tab, 0, 0, 0}},
         {"\033[17;2~", KeyAction{Action::PreviousWindow, Key::Tab, 0, 0, 0}},
@@ -112,15 +125,15 @@ void defineColors() {
         short background;
     };
     const Colors colors[] = {
-        {Style::Desktop, COLOR_WHITE, COLOR_BLUE},      {Style::Window, COLOR_BLACK, COLOR_WHITE},
-        {Style::Caption, COLOR_WHITE, COLOR_BLUE},      {Style::CaptionInactive, COLOR_BLACK, COLOR_CYAN},
-        {Style::MenuBar, COLOR_BLACK, COLOR_WHITE},     {Style::MenuHot, COLOR_RED, COLOR_WHITE},
+        {Style::Desktop, COLOR_WHITE, COLOR_BLUE},       {Style::Window, COLOR_BLACK, COLOR_WHITE},
+        {Style::Caption, COLOR_WHITE, COLOR_BLUE},       {Style::CaptionInactive, COLOR_BLACK, COLOR_CYAN},
+        {Style::MenuBar, COLOR_BLACK, COLOR_WHITE},      {Style::MenuHot, COLOR_RED, COLOR_WHITE},
         {Style::MenuSelected, COLOR_WHITE, COLOR_BLACK}, {Style::Button, COLOR_BLACK, COLOR_CYAN},
         {Style::ButtonDefault, COLOR_BLACK, COLOR_CYAN}, {Style::Focused, COLOR_WHITE, COLOR_MAGENTA},
-        {Style::Pressed, COLOR_WHITE, COLOR_BLACK},     {Style::Field, COLOR_BLACK, COLOR_YELLOW},
-        {Style::Selected, COLOR_WHITE, COLOR_BLUE},     {Style::Disabled, COLOR_BLACK, COLOR_WHITE},
-        {Style::Frame, COLOR_BLACK, COLOR_WHITE},       {Style::Help, COLOR_BLACK, COLOR_CYAN},
-        {Style::Notice, COLOR_WHITE, COLOR_RED},       {Style::Shadow, COLOR_WHITE, COLOR_BLACK},
+        {Style::Pressed, COLOR_WHITE, COLOR_BLACK},      {Style::Field, COLOR_BLACK, COLOR_YELLOW},
+        {Style::Selected, COLOR_WHITE, COLOR_BLUE},      {Style::Disabled, COLOR_BLACK, COLOR_WHITE},
+        {Style::Frame, COLOR_BLACK, COLOR_WHITE},        {Style::Help, COLOR_BLACK, COLOR_CYAN},
+        {Style::Notice, COLOR_WHITE, COLOR_RED},         {Style::Shadow, COLOR_WHITE, COLOR_BLACK},
     };
     for (const Colors& c : colors) init_pair(colorPair(c.style), c.foreground, c.background);
 }
@@ -128,13 +141,21 @@ void defineColors() {
 attr_t attributesOf(Style style) {
     attr_t attributes = A_NORMAL;
     switch (style) {
-        case Style::Disabled: case Style::Shadow: attributes |= A_DIM; break;
-        case Style::Focused: case Style::Pressed: case Style::Selected: case Style::MenuSelected:
+        case Style::Disabled:
+        case Style::Shadow: attributes |= A_DIM; break;
+        case Style::Focused:
+        case Style::Pressed:
+        case Style::Selected:
+        case Style::MenuSelected:
             if (!has_colors()) attributes |= A_REVERSE;
             attributes |= A_BOLD;
             break;
-        case Style::ButtonDefault: case Style::Caption: case Style::MenuHot: attributes |= A_BOLD; break;
-        case Style::Field: if (!has_colors()) attributes |= A_UNDERLINE; break;
+        case Style::ButtonDefault:
+        case Style::Caption:
+        case Style::MenuHot: attributes |= A_BOLD; break;
+        case Style::Field:
+            if (!has_colors()) attributes |= A_UNDERLINE;
+            break;
         default: break;
     }
     return attributes;
@@ -215,13 +236,20 @@ TerminalEvent Terminal::readMouse() {
     result.x = event.x;
     result.y = event.y;
     result.modifiers = ((event.bstate & BUTTON_CTRL) ? kControl : 0) | ((event.bstate & BUTTON_SHIFT) ? kShift : 0);
-    if (event.bstate & (BUTTON1_PRESSED | BUTTON1_CLICKED)) result.button = TerminalEvent::Button::Left;
-    else if (event.bstate & BUTTON1_DOUBLE_CLICKED) result.button = TerminalEvent::Button::LeftTwice;
-    else if (event.bstate & BUTTON1_RELEASED) result.button = TerminalEvent::Button::LeftUp;
-    else if (event.bstate & REPORT_MOUSE_POSITION) result.button = TerminalEvent::Button::LeftMove;
-    else if (event.bstate & BUTTON4_PRESSED) result.button = TerminalEvent::Button::WheelUp;
-    else if (event.bstate & BUTTON5_PRESSED) result.button = TerminalEvent::Button::WheelDown;
-    else return result;
+    if (event.bstate & (BUTTON1_PRESSED | BUTTON1_CLICKED))
+        result.button = TerminalEvent::Button::Left;
+    else if (event.bstate & BUTTON1_DOUBLE_CLICKED)
+        result.button = TerminalEvent::Button::LeftTwice;
+    else if (event.bstate & BUTTON1_RELEASED)
+        result.button = TerminalEvent::Button::LeftUp;
+    else if (event.bstate & REPORT_MOUSE_POSITION)
+        result.button = TerminalEvent::Button::LeftMove;
+    else if (event.bstate & BUTTON4_PRESSED)
+        result.button = TerminalEvent::Button::WheelUp;
+    else if (event.bstate & BUTTON5_PRESSED)
+        result.button = TerminalEvent::Button::WheelDown;
+    else
+        return result;
     result.kind = TerminalEvent::Kind::Mouse;
     return result;
 }
