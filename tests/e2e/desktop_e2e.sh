@@ -72,9 +72,14 @@ sleep 0.3
 echo "ok: selecting a file shows its tags"
 
 # A new title; the omega is not in the trailer's code page and becomes '?' there only.
+# On a loaded machine xdotool can drop a character that is not on the
+# keyboard map (it remaps a spare key for it): typing is tried again then.
 click_units 53 158 89 12
-xdotool key ctrl+a
-xdotool type --delay 30 "Nuevo Ω Título"
+for attempt in 1 2 3; do
+    xdotool key ctrl+a
+    xdotool type --delay 30 "Nuevo Ω Título"
+    [ "$(field_text 53 158 89 12)" = "Nuevo Ω Título" ] && break
+done
 [ "$(field_text 53 158 89 12)" = "Nuevo Ω Título" ] || fail "the typed title is not in the field"
 click_units 15 254 58 12   # Aplicar ID3v1.1
 python3 - "$work/music/uno.mp3" <<'PY' || fail "the title was not written to the file"
