@@ -21,6 +21,7 @@
 #include <memory>
 #include <string>
 
+#include "tags/fields.h"
 #include "tags/v1tag.h"
 #include "tags/textcodec.h"
 #include "tags/v2tag.h"
@@ -437,3 +438,32 @@ INSTANTIATE_TEST_SUITE_P(Titles, InteropText, ::testing::Values("日本の歌", 
                          [](const auto& test) { return std::string(kTextNames[test.index]); });
 
 }  // namespace
+
+// Files other taggers wrote, given a new title by the engine as "Aplicar
+// ID3v2.3" gives it: mutagen sees the same version and every other frame as it
+// was, TagLib the new title, and the audio bytes stay.
+TEST(InteropOtherWriters, OnlyTheEditedFrameChangesForMutagenAndTagLib) {
+    TestFolder folder;
+    const std::string frames =
+        "print(t.version[1], sorted((k, repr(v.__dict__)) for k, v in t.items() if not k.startswith('TIT2')))";
+    for (const char* name : {"mut23_rich", "mut24_rich", "mut24_utf16", "eyed3_24", "kid3_v24", "id3lib_v2only"}) {
+        SCOPED_TRACE(name);
+        const std::string path = folder.make("song.mp3", fixture(std::string("writers/") + name + ".mp3"));
+        const std::string before = runMutagen(frames, path);
+        tags::V2Tag tag;
+        ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
+        const Bytes original = readAll(path);
+        const Bytes audio(original.begin() + static_cast<std::ptrdiff_t>(tag.audioStart), original.end());
+        ASSERT_EQ(tags::setV2Text(tag, tags::tagField(tags::kFieldTitle), "Nuevo título", true), tags::TagSuccess);
+        ASSERT_EQ(tag.write(path.c_str(), tags::kAllFields, tags::kDefaultPadding), tags::TagSuccess);
+        EXPECT_EQ(runMutagen(frames, path), before);
+        EXPECT_EQ(runMutagen("print(t['TIT2'].text[0])", path), "Nuevo título\n");
+        TagLib::MPEG::File file(path.c_str(), TagLib::ID3v2::FrameFactory::instance());
+        ASSERT_TRUE(file.isValid() && file.audioProperties() != nullptr);
+        EXPECT_EQ(file.ID3v2Tag()->title().to8Bit(true), "Nuevo título");
+        tags::V2Tag again;
+        ASSERT_EQ(again.read(path.c_str()), tags::TagSuccess);
+        const Bytes after = readAll(path);
+        EXPECT_EQ(Bytes(after.begin() + static_cast<std::ptrdiff_t>(again.audioStart), after.end()), audio);
+    }
+}
