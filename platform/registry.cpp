@@ -296,7 +296,8 @@ std::string formatData(const RegValue& value) {
     const std::vector<std::uint8_t>& data = value.data;
     char head[24];
     if (value.type == REG_DWORD && data.size() == 4) {
-        const std::uint32_t number = data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24;
+        const std::uint32_t number = std::uint32_t{data[0]} | std::uint32_t{data[1]} << 8 | std::uint32_t{data[2]} << 16 |
+                                     std::uint32_t{data[3]} << 24;
         std::snprintf(head, sizeof head, "dword:%08x", number);
         return head;
     }
