@@ -28,7 +28,11 @@ std::optional<std::uint32_t> frameSize(std::span<const std::uint8_t> field, cons
 std::optional<std::vector<std::uint8_t>> inflated(std::span<const std::uint8_t> data, std::size_t sizeHint) {
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK) return std::nullopt;
-    std::vector<std::uint8_t> out(std::max<std::size_t>(sizeHint, data.size() * kInflateGrowth) + 1);
+    // The declared size is the file's word: zlib never inflates more than
+    // about 1032 times, so a larger claim is not believed.
+    constexpr std::size_t kZlibLargestRatio = 1032;
+    const std::size_t believed = std::min(sizeHint, data.size() * kZlibLargestRatio);
+    std::vector<std::uint8_t> out(std::max<std::size_t>(believed, data.size() * kInflateGrowth) + 1);
     stream.next_in = const_cast<Bytef*>(data.data());
     stream.avail_in = static_cast<uInt>(data.size());
     int status = Z_OK;
