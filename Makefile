@@ -51,7 +51,7 @@ run: build
 test: build build-asan
 	ctest --test-dir $(BUILD) --output-on-failure
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(ASAN_BUILD) --output-on-failure
-	$(MAKE) fuzz FUZZ_HARNESSES="v2_read v2_remove v1_read hive listfile rename"
+	$(MAKE) fuzz
 
 bench: build
 	./$(BUILD)/bench/lirvane_bench

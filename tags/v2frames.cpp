@@ -153,9 +153,11 @@ std::uint64_t TagFrames::fileOffset(std::size_t framesOffset) const {
 
 namespace {
 
-// Which reading of ID3v2.4 frame sizes walks the frames: the syncsafe one
-// unless the plain one walks more of them, or as many and cleanly where the
-// syncsafe one does not.
+// Which reading of ID3v2.4 frame sizes walks the frames of the declared tag:
+// the syncsafe one unless the plain one walks more of them, or as many and
+// cleanly where the syncsafe one does not. Bytes past the declared size are
+// not asked: a plain reading that runs on into the audio would walk what only
+// looks like frames there.
 FrameFormat v24Format(std::span<const std::uint8_t> frames) {
     const FrameWalk syncsafe = walkAll(frames, frameFormatOf(kVersion24, true));
     const FrameWalk plain = walkAll(frames, frameFormatOf(kVersion24, false));
@@ -196,7 +198,10 @@ TagFrames tagFrames(const Header& header, std::span<const std::uint8_t> bytes, s
         tag.framesAt = kHeaderSize + extended;
         tag.frames = afterHeader.subspan(extended);
     }
-    tag.format = header.version == kVersion24 ? v24Format(tag.frames) : frameFormatOf(header.version);
+    const std::size_t declaredEnd = kHeaderSize + std::size_t{header.size};
+    const std::size_t declaredFrames = declaredEnd > tag.framesAt ? declaredEnd - tag.framesAt : 0;
+    tag.format = header.version == kVersion24 ? v24Format(tag.frames.first(std::min(declaredFrames, tag.frames.size())))
+                                              : frameFormatOf(header.version);
     return tag;
 }
 

@@ -90,6 +90,30 @@ TEST(V2Versions, EachVersionIsReadAndItsWholeExtentRemoved) {
     }
 }
 
+// A syncsafe size read as a plain one (01 48 is 200, or 328) can reach past
+// the declared tag to bytes that only look like frames: the declared tag
+// alone decides how its sizes are read.
+TEST(V2Versions, FrameSizesAreReadAsTheDeclaredTagHasThem) {
+    TestFolder folder;
+    const Bytes picture = concat({ByteBuilder().bytes({0}).text("image/jpeg").bytes({0, 3, 0}), kJpeg});
+    const Bytes apic = frame24("APIC", concat({picture, Bytes(200 - picture.size(), 'p')}));
+    const Bytes frames = concat({frame24("TIT2", textBody("Four")), apic});
+    const std::size_t plainEnd = 10 + frames.size() - 200 + 328;
+    const std::size_t declaredEnd = 10 + frames.size() + 20;
+    const Bytes lookalikes = concat({frame24("TPE1", textBody("x")), frame24("TALB", textBody("y"))});
+    const Bytes file = concat({v2Header(4, 0, static_cast<std::uint32_t>(frames.size() + 20)), frames, Bytes(20, 0),
+                               Bytes(plainEnd - declaredEnd, 'j'), lookalikes, audio(300)});
+    const std::string path = folder.make("f.mp3", file);
+    V2Tag tag;
+    ASSERT_EQ(tag.read(path.c_str()), tags::TagSuccess);
+    ASSERT_EQ(tag.otherFrames.size(), 1u);
+    EXPECT_EQ(tag.otherFrames[0].body().size(), 200u);
+    EXPECT_EQ(invariants::checkRoundTrip(path), "");
+    // The input the round-trip fuzzer found it with.
+    const std::string found = folder.make("found.mp3", fixture("fuzz/v2rw-v24-plain-reading-past-tag.mp3"));
+    EXPECT_EQ(invariants::checkRoundTrip(found), "");
+}
+
 // Flags the engine honours give the slot the real text; an encrypted frame stays as it is.
 TEST(V2Versions, FrameFlagsAreUndoneForTheSlotAndKeptOnTheWayBack) {
     TestFolder folder;
