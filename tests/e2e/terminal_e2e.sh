@@ -221,3 +221,28 @@ rename_from_tags() {
 }
 rename_from_tags
 echo "ok: rename from tags in 80x43 with the keyboard alone"
+
+# A file another tagger left as ID3v2.4: shown without a box, its title
+# written, the tag still ID3v2.4 for mutagen.
+tag_version() { head -c 4 "$1" | tail -c 1 | od -An -tu1 | tr -d ' '; }
+mkdir -p "$work/v24"
+cp "$work/music/uno.mp3" "$work/v24/cuatro.mp3"
+/usr/bin/python3 -c 'import sys, mutagen.id3 as i; t = i.ID3(sys.argv[1]); t.delall("TIT2"); t.add(i.TIT2(encoding=3, text=["Cuarto Título"])); t.save(sys.argv[1], v2_version=4)' \
+    "$work/v24/cuatro.mp3"
+[ "$(tag_version "$work/v24/cuatro.mp3")" = 4 ] || fail "mutagen did not write ID3v2.4"
+start
+add_folder v24
+expect "$work/v24/cuatro.mp3"
+click_on "v24/cuatro.mp3"
+click_on "ID3v2.3 Tags"
+expect "Cuarto Título"
+expect_not "is not supported"
+retype "Cuarto Título" "Quinto"
+click_on "Aplicar ID3v2.3"
+expect_not "Progreso del archivo..."
+expect "Quinto"
+[ "$(tag_version "$work/v24/cuatro.mp3")" = 4 ] || fail "the written tag is no longer ID3v2.4"
+/usr/bin/python3 -c "import sys, mutagen.id3 as i; sys.exit(i.ID3(sys.argv[1])['TIT2'].text[0] != 'Quinto')" \
+    "$work/v24/cuatro.mp3" || fail "mutagen does not read the new title"
+stop
+echo "ok: an ID3v2.4 file is shown and written and stays ID3v2.4"
