@@ -40,9 +40,9 @@ TagOutcome measureTag(const char* path, FileHead& head, bool requireMarker, TagE
 // The slot that takes a frame read from a file, if any, by its ID and body.
 std::optional<std::size_t> slotTaking(const V2Tag& tag, const char (&id)[kFrameIdSize],
                                       std::span<const unsigned char> body);
-inline std::optional<std::size_t> slotTaking(const V2Tag& tag, const FrameSlot& frame) {
-    return slotTaking(tag, frame.id, frame.body());
-}
+// The same for a kept frame, by the body its flags leave, as the next read
+// will judge it; none when they leave nothing or cannot be undone.
+std::optional<std::size_t> slotTaking(const V2Tag& tag, const FrameSlot& frame);
 
 // Calls action(slot index) for each slot the mask selects, in bit order,
 // while it returns true.

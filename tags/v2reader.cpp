@@ -119,7 +119,9 @@ TagOutcome takeFrame(V2Tag& tag, const v2::TagFrames& tags, const v2::FrameView&
     if (!v2::bodyIsEncoded(view.flags, tag.version, tagUnsynchronised)) return TagSuccess;
     if (tagUnsynchronised) read.frame.flags[1] |= v2::kV24Unsynchronised;
     read.decoded = v2::decodedBody(read.frame.body(), view.flags, tag.version, tagUnsynchronised);
-    read.honoured = read.decoded.has_value();
+    // Flags that leave nothing of the body give a slot nothing to show, and a
+    // slot left empty is not written: such a frame stays as it is.
+    read.honoured = read.decoded.has_value() && !read.decoded->empty();
     return TagSuccess;
 }
 

@@ -49,6 +49,14 @@ std::optional<std::size_t> v2::slotTaking(const V2Tag& tag, const char (&id)[kFr
     return std::nullopt;
 }
 
+std::optional<std::size_t> v2::slotTaking(const V2Tag& tag, const FrameSlot& frame) {
+    // A kept ID3v2.4 frame carries the tag's unsynchronisation in its own flags.
+    if (!bodyIsEncoded(frame.flags, tag.version, false)) return slotTaking(tag, frame.id, frame.body());
+    const auto decoded = decodedBody(frame.body(), frame.flags, tag.version, false);
+    if (!decoded || decoded->empty()) return std::nullopt;
+    return slotTaking(tag, frame.id, *decoded);
+}
+
 void V2Tag::reset() {
     std::copy(std::begin(v2::kIdentifier), std::end(v2::kIdentifier), identifier);
     version = v2::kSupportedVersion;
