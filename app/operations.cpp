@@ -32,7 +32,8 @@ constexpr char kReferenceOpen = '(';
 constexpr char kReferenceClose = ')';
 constexpr std::size_t kShortestReference = 3;  // "(0)"
 
-using PerFile = std::function<void(WindowHandle main)>;
+// What a walk does to one file, opened once for the whole step.
+using PerFile = std::function<void(WindowHandle main, tags::TagFile& file)>;
 
 bool checked(WindowHandle main, int id) { return platform::isDlgButtonChecked(main, id) == platform::BST_CHECKED; }
 
@@ -54,9 +55,12 @@ void walkList(const char* status, const PerFile& perFile) {
         const walking::WalkScope scope(list, checked(main, res::kScopeAll));
         walking::ProgressRun progress(*ModuleInstance, status, scope.inScopeCount());
         progress.closeEndsWalk(main);
+        // One handle for the walk: its buffers serve every file in turn.
+        tags::TagFile file;
         progress.walk(scope, [&](int index) {
             takePath(platform::listGetText(list, index));
-            perFile(main);
+            file.open(CurrentPath, true);
+            perFile(main, file);
         });
     }
     platform::sendMessage(main, platform::WM_COMMAND, platform::makeWParam(res::kFileList, platform::LBN_SELCHANGE),
@@ -95,9 +99,9 @@ FieldMask v1FromPanel(WindowHandle main) {
 // progress window), so it is read once, at the first file, not with a dozen
 // searches of the main window's controls for every file of the walk.
 PerFile v1Writer() {
-    return [mask = std::optional<FieldMask>()](WindowHandle main) mutable {
+    return [mask = std::optional<FieldMask>()](WindowHandle main, tags::TagFile& file) mutable {
         if (!mask) mask = v1FromPanel(main);
-        reported(main, TheV1Tag.write(CurrentPath, *mask));
+        reported(main, TheV1Tag.write(file, *mask));
     };
 }
 
@@ -115,27 +119,27 @@ void fillSlot(const TagField& field, std::string_view text, bool terminated) {
     static_cast<void>(tags::setV2Text(TheV2Tag, field, text, terminated));
 }
 
-void writeV2File(WindowHandle main) {
-    if (tagCanBeRewritten(reported(main, TheV2Tag.read(CurrentPath)))) {
+void writeV2File(WindowHandle main, tags::TagFile& file) {
+    if (tagCanBeRewritten(reported(main, TheV2Tag.read(file)))) {
         for (const PanelField& row : kPanelFields) {
             if (checked(main, row.check)) fillSlot(tags::tagField(row.bit), panelText(main, row.control), true);
         }
-        reported(main, TheV2Tag.write(CurrentPath, tags::kAllFields, kWalkPadding));
+        reported(main, TheV2Tag.write(file, tags::kAllFields, kWalkPadding));
     }
     TheV2Tag.freeFields(tags::kAllFields);
 }
 
 // --- Copies --------------------------------------------------------------------
 
-void copyV1ToV2File(WindowHandle main) {
-    if (reported(main, TheV1Tag.read(CurrentPath)) != tags::TagSuccess) return;
-    if (tagCanBeRewritten(reported(main, TheV2Tag.read(CurrentPath)))) {
+void copyV1ToV2File(WindowHandle main, tags::TagFile& file) {
+    if (reported(main, TheV1Tag.read(file)) != tags::TagSuccess) return;
+    if (tagCanBeRewritten(reported(main, TheV2Tag.read(file)))) {
         for (const TagField& field : tags::kFields) {
             if (field.v1 != V1Kind::Absent) fillSlot(field, tags::v1Text(TheV1Tag, field), false);
         }
         // No soft removal first: the write replaces the whole old tag by
         // itself, and a removal followed by a failed write would lose it.
-        reported(main, TheV2Tag.write(CurrentPath, tags::kAllFields, kWalkPadding));
+        reported(main, TheV2Tag.write(file, tags::kAllFields, kWalkPadding));
     }
     TheV2Tag.freeFields(tags::kAllFields);
 }
@@ -179,10 +183,10 @@ FieldMask v1FromSlots() {
     return mask;
 }
 
-void copyV2ToV1File(WindowHandle main) {
-    if (reported(main, TheV2Tag.read(CurrentPath)) == tags::TagSuccess) {
+void copyV2ToV1File(WindowHandle main, tags::TagFile& file) {
+    if (reported(main, TheV2Tag.read(file)) == tags::TagSuccess) {
         const FieldMask mask = v1FromSlots();
-        reported(main, TheV1Tag.write(CurrentPath, mask));
+        reported(main, TheV1Tag.write(file, mask));
     }
     TheV2Tag.freeFields(tags::kAllFields);
 }
@@ -192,10 +196,12 @@ void copyV2ToV1File(WindowHandle main) {
 void WriteV1() { walkList(kWritingV1, v1Writer()); }
 void WriteV2() { walkList(kWritingV2, writeV2File); }
 void RemoveV1() {
-    walkList(kRemovingV1, [](WindowHandle main) { reported(main, TheV1Tag.remove(CurrentPath, QuickV1)); });
+    walkList(kRemovingV1,
+             [](WindowHandle main, tags::TagFile& file) { reported(main, TheV1Tag.remove(file, QuickV1)); });
 }
 void RemoveV2() {
-    walkList(kRemovingV2, [](WindowHandle main) { reported(main, TheV2Tag.remove(CurrentPath, QuickV2)); });
+    walkList(kRemovingV2,
+             [](WindowHandle main, tags::TagFile& file) { reported(main, TheV2Tag.remove(file, QuickV2)); });
 }
 void CopyV1ToV2() { walkList(kCopyingV1ToV2, copyV1ToV2File); }
 void CopyV2ToV1() { walkList(kCopyingV2ToV1, copyV2ToV1File); }

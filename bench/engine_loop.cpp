@@ -49,12 +49,18 @@ bool setText(tags::V2Tag& tag, tags::FieldMask bit, std::size_t slot, const char
     return true;
 }
 
+// As the walk does it: one record and one file handle for every file, each
+// file opened once for its read and write.
 bool titleArtist(const char* path) {
-    tags::V2Tag tag;
-    const tags::TagResult read = tag.read(path).result;
+    static tags::V2Tag tag;
+    static tags::TagFile file;
+    file.open(path, true);
+    const tags::TagResult read = tag.read(file).result;
     if (read != tags::TagSuccess && read != tags::TagNoV2Header) return false;
-    return setText(tag, tags::kFieldTitle, 0, kTitle) && setText(tag, tags::kFieldArtist, 1, kArtist) &&
-           tag.write(path, tags::kAllFields, tags::kDefaultPadding) == tags::TagSuccess;
+    const bool written = setText(tag, tags::kFieldTitle, 0, kTitle) && setText(tag, tags::kFieldArtist, 1, kArtist) &&
+                         tag.write(file, tags::kAllFields, tags::kDefaultPadding) == tags::TagSuccess;
+    tag.freeFields(tags::kAllFields);
+    return written;
 }
 
 bool removeBoth(const char* path) {

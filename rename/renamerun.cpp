@@ -40,9 +40,13 @@ void renameEntry(WindowHandle dialog, const RenameContext& context, int index, s
         reportFailure(dialog, current);
         return;
     }
-    // Both tags are read whatever the pattern uses: each read reports its own failures.
-    const TagReads reads{reported(dialog, context.v1->read(current.c_str())),
-                         reported(dialog, context.v2->read(current.c_str()))};
+    // Both tags are read whatever the pattern uses, from one open of the
+    // file (closed before the rename): each read reports its own failures.
+    const TagReads reads = [&] {
+        tags::TagFile file;
+        file.open(current, false);
+        return TagReads{reported(dialog, context.v1->read(file)), reported(dialog, context.v2->read(file))};
+    }();
     const std::string name = composeName(pattern, *context.v1, *context.v2, reads);
     context.v2->freeFields(tags::kAllFields);
     const std::optional<std::string> renamed = moveToName(current, name);

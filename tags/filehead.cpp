@@ -7,13 +7,22 @@
 
 namespace tags {
 
+void FileHead::attach(platform::File& file, std::uint64_t length) {
+    file_ = &file;
+    length_ = length;
+    size_ = 0;
+}
+
 bool FileHead::loadTo(std::uint64_t end) {
     end = std::min(end, length_);
     if (!file_) return true;
     if (end <= size_) return true;
-    std::unique_ptr<std::uint8_t[]> larger(new std::uint8_t[static_cast<std::size_t>(end)]);
-    if (size_ > 0) std::memcpy(larger.get(), block_.get(), size_);
-    block_ = std::move(larger);
+    if (end > capacity_) {
+        std::unique_ptr<std::uint8_t[]> larger(new std::uint8_t[static_cast<std::size_t>(end)]);
+        if (size_ > 0) std::memcpy(larger.get(), block_.get(), size_);
+        block_ = std::move(larger);
+        capacity_ = static_cast<std::size_t>(end);
+    }
     const std::int64_t got =
         file_->readAt(size_, std::span(block_.get() + size_, static_cast<std::size_t>(end) - size_));
     if (got < 0) return false;

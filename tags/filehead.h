@@ -22,10 +22,14 @@ inline constexpr std::uint64_t kLargestReadAhead = 16 * 1024 * 1024;
 
 class FileHead {
 public:
+    FileHead() = default;
     FileHead(platform::File& file, std::uint64_t length) : file_(&file), length_(length) {}
     // Over the whole of a file held in memory, which must outlive the head.
     explicit FileHead(std::span<const std::uint8_t> contents) : contents_(contents), length_(contents.size()) {}
 
+    // Starts over on a file (another, or one that was written): nothing is
+    // loaded, and the buffer is kept for the bytes to come.
+    void attach(platform::File& file, std::uint64_t length);
     // Reads the first block, and the rest of a larger tag; false on a failure.
     bool load();
     // Reads on up to end (or the file's end) when it is not in memory yet; false on a failure.
@@ -41,9 +45,10 @@ public:
 private:
     platform::File* file_ = nullptr;
     std::span<const std::uint8_t> contents_;
-    std::uint64_t length_;
+    std::uint64_t length_ = 0;
     // Not cleared when made: only bytes read from the file are ever looked at.
     std::unique_ptr<std::uint8_t[]> block_;
+    std::size_t capacity_ = 0;
     std::size_t size_ = 0;
 };
 

@@ -182,21 +182,17 @@ int Journal::save(std::uint64_t offset, std::uint64_t count, std::uint64_t newLe
     sum.add(header);
     bool written = journal.write(header) && copyChecked(file_, offset, count, &journal, sum);
     written = written && journal.write(std::span(reinterpret_cast<const std::uint8_t*>(&sum.value), kChecksumSize));
-    written = written && journal.sync();
     error = written ? journal.close() : errno;
     if (!written || error != 0) {
         journal.close();
         static_cast<void>(platform::deleteFile(path));
         return error != 0 ? error : EIO;
     }
-    // The journal's name must be on disk too before the overwrite begins.
-    platform::syncFolder(folder);
     path_ = path;
     return 0;
 }
 
 int Journal::commit() {
-    if (!file_.sync()) return errno;
     if (const int error = platform::deleteFile(path_); error != 0) return error;
     path_.clear();
     return 0;

@@ -1,10 +1,14 @@
 // The rollback journal of an overwrite in place: before a tag is written over
 // the live file, the bytes it replaces go to a journal in the program's state
-// folder, made durable first; once the new bytes are on disk the journal is
-// removed. A program killed between the two leaves the journal, and the next
-// start (or the next operation on that file) puts the old bytes back, so the
-// file is old or new. A write that lies within one page needs none: a kill
-// cannot tear it.
+// folder; once the new bytes are written the journal is removed. A program
+// killed between the two leaves the journal, and the next start (or the next
+// operation on that file) puts the old bytes back, so the file is old or new.
+// A write that lies within one page needs none: a kill cannot tear it.
+//
+// The journal guards against a kill, not a power loss: what a killed process
+// wrote stays in the system's cache and reaches the disk. Syncing the journal,
+// its folder and the file for every tag would take three flushes of the disk
+// a file, several times the cost of the whole write.
 //
 // The journals live in $XDG_STATE_HOME/lirvane/journal (else
 // ~/.local/state/lirvane/journal): one known place that a start can look
@@ -39,9 +43,9 @@ public:
     Journal& operator=(const Journal&) = delete;
 
     // Saves count bytes of the file from offset, its length, and the length
-    // the overwrite gives it, durably. 0, or the errno.
+    // the overwrite gives it. 0, or the errno.
     int save(std::uint64_t offset, std::uint64_t count, std::uint64_t newLength);
-    // The overwrite is done: the file is synced and the journal removed.
+    // The overwrite is done: the journal is removed.
     int commit();
 
 private:

@@ -74,11 +74,13 @@ FoundTrailer findTrailer(platform::File& file) {
     return found;
 }
 
-// Opens the file and looks for its trailer.
-TagOutcome openWithTrailer(const char* path, platform::Access access, platform::File& file, FoundTrailer& found) {
-    const char* openMessage = access == platform::Access::Read ? msg::kOpenForReading : msg::kOpenForReadWrite;
-    if (openTagFile(file, path, access) != 0) return msg::failure(TagFileError, openMessage, path);
-    found = findTrailer(file);
+// Looks for the trailer of a file open for reading, or for writing.
+TagOutcome findIn(TagFile& file, bool writing, FoundTrailer& found) {
+    file.refresh();
+    const char* path = file.path();
+    if (writing && file.writeError() != 0) return msg::failure(TagFileError, msg::kOpenForReadWrite, path);
+    if (file.readError() != 0) return msg::failure(TagFileError, msg::kOpenForReading, path);
+    found = findTrailer(file.file());
     if (found.state == TrailerState::Unreadable) return msg::failure(TagFileError, msg::kReadFailed, path);
     return found.state == TrailerState::Present ? TagSuccess : TagNoV1Trailer;
 }
@@ -124,12 +126,28 @@ bool putTrailer(platform::File& file, std::uint64_t offset, const Trailer& trail
 
 }  // namespace
 
+// The one-call forms open the file for themselves.
 TagOutcome V1Tag::read(const char* path) {
-    platform::File file;
+    TagFile file;
+    file.open(path, false);
+    return read(file);
+}
+
+TagOutcome V1Tag::write(const char* path, FieldMask mask) {
+    TagFile file;
+    file.open(path, true);
+    return write(file, mask);
+}
+
+TagOutcome V1Tag::remove(const char* path, int soft) {
+    TagFile file;
+    file.open(path, true);
+    return remove(file, soft);
+}
+
+TagOutcome V1Tag::read(TagFile& file) {
     FoundTrailer found;
-    if (TagOutcome opened = openWithTrailer(path, platform::Access::Read, file, found); !opened.succeeded()) {
-        return opened;
-    }
+    if (TagOutcome opened = findIn(file, false, found); !opened.succeeded()) return opened;
     for (const TrailerField& field : kTrailerFields) {
         copyBytes(fieldOf(found.bytes, field.disk), field.of(*this));
     }
@@ -140,10 +158,9 @@ TagOutcome V1Tag::read(const char* path) {
     return TagSuccess;
 }
 
-TagOutcome V1Tag::write(const char* path, FieldMask mask) {
-    platform::File file;
+TagOutcome V1Tag::write(TagFile& file, FieldMask mask) {
     FoundTrailer found;
-    TagOutcome state = openWithTrailer(path, platform::Access::ReadWrite, file, found);
+    TagOutcome state = findIn(file, true, found);
     if (state == TagFileError) return state;
     const bool appending = state == TagNoV1Trailer;
     std::uint64_t offset = found.fileLength - kTrailerSize;
@@ -158,22 +175,23 @@ TagOutcome V1Tag::write(const char* path, FieldMask mask) {
         offset = found.fileLength;
     }
     copyFieldsToTrailer(*this, mask, found.bytes);
-    if (!putTrailer(file, offset, found.bytes, appending)) return msg::failure(TagFileError, msg::kWriteFailed, path);
+    const bool written = putTrailer(file.file(), offset, found.bytes, appending);
+    file.wrote();
+    if (!written) return msg::failure(TagFileError, msg::kWriteFailed, file.path());
     return TagSuccess;
 }
 
-TagOutcome V1Tag::remove(const char* path, int soft) {
-    platform::File file;
+TagOutcome V1Tag::remove(TagFile& file, int soft) {
     FoundTrailer found;
-    if (TagOutcome opened = openWithTrailer(path, platform::Access::ReadWrite, file, found); !opened.succeeded()) {
-        return opened;
-    }
+    if (TagOutcome opened = findIn(file, true, found); !opened.succeeded()) return opened;
     const std::uint64_t kept = found.fileLength - kTrailerSize;
     // A full removal cuts the trailer off: the same bytes as a copy without
     // it, and as safe, since the file has its old length or its new one and
     // the audio is never rewritten.
-    const bool removed = soft ? zeroRange(file, kept, kTrailerSize) : file.truncate(kept) && file.sync();
-    if (!removed) return msg::failure(TagFileError, msg::kWriteFailed, path);
+    platform::File& open = file.file();
+    const bool removed = soft ? zeroRange(open, kept, kTrailerSize) : open.truncate(kept) && open.sync();
+    file.wrote();
+    if (!removed) return msg::failure(TagFileError, msg::kWriteFailed, file.path());
     return TagSuccess;
 }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "tags/fieldmask.h"
+#include "tags/tagfile.h"
 #include "tags/tagresult.h"
 
 namespace tags {
@@ -29,10 +30,14 @@ struct V1Tag {
     unsigned char track = 0;  // 0 for none, and in an ID3v1.0 trailer
     unsigned char genre = NoGenre;
 
-    // Each takes a zero-terminated path.
+    // Each takes a zero-terminated path and opens the file for itself, or
+    // takes one opened for the walk step.
     TagOutcome read(const char* path);
+    TagOutcome read(TagFile& file);
     TagOutcome write(const char* path, FieldMask mask);
+    TagOutcome write(TagFile& file, FieldMask mask);
     TagOutcome remove(const char* path, int soft);
+    TagOutcome remove(TagFile& file, int soft);
 
     // The genre byte of genreByName.
     void setGenreByName(const char* name);

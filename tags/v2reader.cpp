@@ -30,10 +30,13 @@ struct TagFrame {
     }
 };
 
-// A block of size bytes and one zero more; false when it cannot be had.
+// A block of size bytes and one zero more; false when it cannot be had. The
+// size bytes are not cleared: the caller fills them all (a picture's body
+// would otherwise be written twice).
 bool allocate(FrameSlot& frame, std::size_t size) {
-    frame.buffer.reset(new (std::nothrow) unsigned char[size + 1]());
+    frame.buffer.reset(new (std::nothrow) unsigned char[size + 1]);
     frame.length = frame.buffer ? static_cast<std::uint32_t>(size) : 0;
+    if (frame.buffer) frame.buffer[size] = 0;
     return frame.buffer != nullptr;
 }
 
@@ -43,12 +46,15 @@ TagOutcome storeBody(const v2::FrameView& view, const v2::TagFrames& tag, FileHe
                      const char* path, FrameSlot& frame) {
     if (view.declaredSize > extent.fileLength) return msg::failure(TagOutOfMemory, msg::kFrameTooLarge, path);
     if (!allocate(frame, view.declaredSize)) return TagOutOfMemory;
-    std::ranges::copy(view.body, frame.buffer.get());
+    std::memcpy(frame.buffer.get(), view.body.data(), view.body.size());
+    auto missing = std::span(frame.buffer.get() + view.body.size(), view.declaredSize - view.body.size());
     if (!view.complete() && tag.resynchronised.empty()) {
         const std::uint64_t rest = tag.fileOffset(view.offset + view.headerSize) + view.body.size();
-        const auto missing = std::span(frame.buffer.get() + view.body.size(), view.declaredSize - view.body.size());
-        if (head.copy(rest, missing) < 0) return msg::failure(TagFileError, msg::kReadFailed, path);
+        const std::int64_t got = head.copy(rest, missing);
+        if (got < 0) return msg::failure(TagFileError, msg::kReadFailed, path);
+        missing = missing.subspan(static_cast<std::size_t>(got));
     }
+    std::ranges::fill(missing, 0);
     return TagSuccess;
 }
 
@@ -176,15 +182,20 @@ TagOutcome readTag(V2Tag& tag, FileHead& head, const v2::TagExtent& extent, cons
 }  // namespace
 
 TagOutcome V2Tag::read(const char* path) {
+    TagFile file;
+    file.open(path, false);
+    return read(file);
+}
+
+TagOutcome V2Tag::read(TagFile& file) {
     freeFields(kAllFields);
     reset();
-    platform::File file;
-    if (openTagFile(file, path, platform::Access::Read) != 0)
-        return msg::failure(TagFileError, msg::kOpenForReading, path);
-    FileHead head(file, *file.size());
+    file.refresh();
+    const char* path = file.path();
+    if (file.readError() != 0) return msg::failure(TagFileError, msg::kOpenForReading, path);
     v2::TagExtent extent;
-    if (TagOutcome measured = v2::measureTag(path, head, true, extent); !measured.succeeded()) return measured;
-    return readTag(*this, head, extent, path);
+    if (TagOutcome measured = v2::measureTag(path, file.head(), true, extent); !measured.succeeded()) return measured;
+    return readTag(*this, file.head(), extent, path);
 }
 
 TagOutcome V2Tag::parse(std::span<const std::uint8_t> contents, const char* name) {

@@ -7,17 +7,26 @@
 namespace tags {
 
 TagOutcome V2Tag::remove(const char* path, int soft) {
-    platform::File file;
-    if (openTagFile(file, path, platform::Access::ReadWrite) != 0)
-        return msg::failure(TagFileError, msg::kOpenForReadWrite, path);
-    FileHead head(file, *file.size());
+    TagFile file;
+    file.open(path, true);
+    return remove(file, soft);
+}
+
+TagOutcome V2Tag::remove(TagFile& file, int soft) {
+    file.refresh();
+    const char* path = file.path();
+    if (file.writeError() != 0) return msg::failure(TagFileError, msg::kOpenForReadWrite, path);
     v2::TagExtent extent;
-    if (TagOutcome measured = v2::measureTag(path, head, true, extent); !measured.succeeded()) return measured;
+    if (TagOutcome measured = v2::measureTag(path, file.head(), true, extent); !measured.succeeded()) return measured;
     // The whole tag of any version goes, and never a byte of the audio.
     if (!soft) {
-        return rewriteFile(path, file, {extent.tagEnd, extent.fileLength - extent.tagEnd}, msg::kTempForReadWrite);
+        const KeptRange audio{extent.tagEnd, extent.fileLength - extent.tagEnd};
+        file.replaced();
+        return rewriteFile(path, file.file(), audio, msg::kTempForReadWrite);
     }
-    if (!zeroRange(file, 0, extent.tagEnd)) return msg::failure(TagFileError, msg::kWriteFailed, path);
+    const bool zeroed = zeroRange(file.file(), 0, extent.tagEnd);
+    file.wrote();
+    if (!zeroed) return msg::failure(TagFileError, msg::kWriteFailed, path);
     return TagSuccess;
 }
 

@@ -13,6 +13,7 @@
 
 #include "platform/fs.h"
 #include "tags/fieldmask.h"
+#include "tags/tagfile.h"
 #include "tags/tagresult.h"
 #include "tags/textcodec.h"
 
@@ -80,12 +81,16 @@ struct V2Tag {
     // Gives the slots the frame IDs of a major version: the year is TDRC in ID3v2.4.
     void useVersion(unsigned char major);
 
+    // Each opens the file for itself, or takes one opened for the walk step.
     TagOutcome read(const char* path);
+    TagOutcome read(TagFile& file);
     // Reads the tag of a file whose bytes are all in memory, as read does;
     // name stands for the file in messages.
     TagOutcome parse(std::span<const std::uint8_t> contents, const char* name);
     TagOutcome write(const char* path, FieldMask mask, std::uint32_t padding);
+    TagOutcome write(TagFile& file, FieldMask mask, std::uint32_t padding);
     TagOutcome remove(const char* path, int soft);
+    TagOutcome remove(TagFile& file, int soft);
 };
 
 // The slot a FieldMask bit selects, for the twelve single bits 0x001 to 0x800.

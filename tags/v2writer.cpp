@@ -87,23 +87,31 @@ void putFrames(StreamWriter& out, const V2Tag& tag, FieldMask mask) {
 }
 
 // Within the one exclusive open the old tag is only ever overwritten.
-TagOutcome writeInPlace(const char* path, platform::File& file, std::uint64_t tagEnd, const PrefixWriter& putTag) {
-    if (!overwrite(file, 0, tagEnd, putTag)) return msg::failure(TagFileError, msg::kWriteFailed, path);
+TagOutcome writeInPlace(const char* path, TagFile& file, std::uint64_t tagEnd, const PrefixWriter& putTag) {
+    const bool written = overwrite(file.file(), 0, tagEnd, putTag);
+    file.wrote();
+    if (!written) return msg::failure(TagFileError, msg::kWriteFailed, path);
     return TagSuccess;
 }
 
 }  // namespace
 
 TagOutcome V2Tag::write(const char* path, FieldMask mask, std::uint32_t padding) {
-    platform::File file;
-    if (const int error = openTagFile(file, path, platform::Access::ReadWrite); error != 0) {
+    TagFile file;
+    file.open(path, true);
+    return write(file, mask, padding);
+}
+
+TagOutcome V2Tag::write(TagFile& file, FieldMask mask, std::uint32_t padding) {
+    file.refresh();
+    const char* path = file.path();
+    if (const int error = file.writeError(); error != 0) {
         return msg::failure(TagFileError, msg::kOpenForWriteWithCode, path, static_cast<unsigned>(error));
     }
     // Writing an ID3v2.2 tag anew would drop the frames without an ID3v2.3 form.
     if (unconvertibleFrames > 0) return msg::failure(TagFileError, msg::kCannotConvert, path);
-    FileHead head(file, *file.size());
     v2::TagExtent extent;
-    if (TagOutcome measured = v2::measureTag(path, head, false, extent); !measured.succeeded()) return measured;
+    if (TagOutcome measured = v2::measureTag(path, file.head(), false, extent); !measured.succeeded()) return measured;
     // The tag fills the space before the audio when it fits; otherwise the file
     // is rewritten with padding after the frames, for the next write to fit.
     const std::uint64_t written = tagBytes(*this, mask);
@@ -123,7 +131,8 @@ TagOutcome V2Tag::write(const char* path, FieldMask mask, std::uint32_t padding)
     };
     if (!inPlace) {
         const KeptRange audio{extent.audioStart, extent.fileLength - extent.audioStart};
-        return rewriteFile(path, file, audio, msg::kTempForWrite, [&](StreamWriter& out) {
+        file.replaced();
+        return rewriteFile(path, file.file(), audio, msg::kTempForWrite, [&](StreamWriter& out) {
             putTag(out);
             out.putZeros(padding);
         });

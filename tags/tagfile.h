@@ -1,0 +1,51 @@
+// One file under the tag operations of a walk step, opened, locked and
+// checked once: a step that reads a tag and then writes it (or reads both
+// tags) works on the file it read, with no other program's change slipped in
+// between, and its first bytes are read from the file once. The operations
+// that take a path open one of these for themselves.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/fs.h"
+#include "tags/filehead.h"
+
+namespace tags {
+
+class TagFile {
+public:
+    // Opens path for what is to come: for reading and writing when `writing`,
+    // else for reading alone. A file that cannot be opened for writing is
+    // still opened for reading; a write then fails with why. A journal left
+    // for the file is rolled back first. The head's buffer stays for the next
+    // file.
+    void open(std::string_view path, bool writing);
+
+    const char* path() const { return path_.c_str(); }
+    // 0 when the file is open for reading, or for writing; else the errno of that open.
+    int readError() const { return readError_; }
+    int writeError() const { return writeError_; }
+
+    platform::File& file() { return file_; }
+    // The file's first bytes, loaded at the first use while the file is as it was read.
+    FileHead& head() { return head_; }
+
+    // After a write in place the bytes in memory no longer hold the file's.
+    void wrote();
+    // After a rewrite the name holds another file: the next operation opens it anew.
+    void replaced() { stale_ = true; }
+    // Opens the file anew when a rewrite replaced it; 0, or the errno.
+    void refresh();
+
+private:
+    std::string path_;
+    platform::File file_;
+    FileHead head_;
+    bool writing_ = false;
+    bool stale_ = false;
+    int readError_ = 0;
+    int writeError_ = 0;
+};
+
+}  // namespace tags
