@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "app/program.h"
 #include "app/settings.h"
+#include "platform/memory.h"
 #include "res/resources.h"
 #include "tags/journal.h"
 
@@ -8,6 +9,7 @@ namespace app {
 
 int runProgram(const platform::Module& module) {
     ModuleInstance = &module;
+    platform::keepFreedMemory();
     // Overwrites that a killed run left half done are put back first.
     static_cast<void>(tags::rollBackJournals());
     loadSettings();

@@ -10,6 +10,8 @@
 //   v1-title      write the title into the ID3v1.1 trailer (appended if missing)
 //   v1-remove     full removal of the ID3v1.1 trailer
 //   ref-4k        limit: open, pread 4 KB at 0, pwrite them back, close
+//   ref-tag       limit: open, pread the whole tag (as its header declares it),
+//                 pwrite it back, close
 //   ref-copy      limit: a durable copy through a 128 KB buffer (write, fsync,
 //                 rename over the file, fsync of the folder)
 //   ref-truncate  limit: cut off the last 128 bytes (ftruncate, fsync)
@@ -26,7 +28,9 @@
 #include <vector>
 
 #include "platform/fs.h"
+#include "platform/memory.h"
 #include "tags/v1tag.h"
+#include "tags/v2header.h"
 #include "tags/v2tag.h"
 
 namespace {
@@ -86,6 +90,21 @@ bool limit4k(const char* path) {
     return close(fd) == 0 && ok;
 }
 
+bool limitTag(const char* path) {
+    const int fd = open(path, O_RDWR | O_CLOEXEC);
+    if (fd < 0) return false;
+    static std::vector<unsigned char> tag;
+    tag.resize(tags::v2::kHeaderSize);
+    bool ok = pread(fd, tag.data(), tag.size(), 0) == static_cast<ssize_t>(tag.size());
+    const auto header = ok ? tags::v2::parseHeader(tag) : std::nullopt;
+    if (header) {
+        tag.resize(static_cast<std::size_t>(header->extent()));
+        ok = pread(fd, tag.data(), tag.size(), 0) == static_cast<ssize_t>(tag.size()) &&
+             pwrite(fd, tag.data(), tag.size(), 0) == static_cast<ssize_t>(tag.size());
+    }
+    return close(fd) == 0 && ok && header;
+}
+
 bool copyAll(int from, int to) {
     static std::vector<char> buffer(kCopyBuffer);
     for (;;) {
@@ -121,9 +140,10 @@ bool limitTruncate(const char* path) {
 }
 
 const std::map<std::string, PerFile> kModes = {
-    {"title-artist", titleArtist},   {"remove-both", removeBoth}, {"v1-title", v1Title},
-    {"v1-remove", v1Remove},         {"ref-4k", limit4k},         {"ref-copy", limitCopy},
-    {"ref-truncate", limitTruncate},
+    {"title-artist", titleArtist}, {"remove-both", removeBoth},
+    {"v1-title", v1Title},         {"v1-remove", v1Remove},
+    {"ref-4k", limit4k},           {"ref-tag", limitTag},
+    {"ref-copy", limitCopy},       {"ref-truncate", limitTruncate},
 };
 
 }  // namespace
@@ -134,6 +154,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s MODE FILE... (see the source for the modes)\n", argv[0]);
         return 2;
     }
+    platform::keepFreedMemory();  // as the program does
     int failed = 0;
     for (int i = 2; i < argc; ++i) failed += mode->second(argv[i]) ? 0 : 1;
     if (failed > 0) std::fprintf(stderr, "%d files failed\n", failed);

@@ -6,6 +6,7 @@ an ID3v1.1 trailer at the end, in three kinds:
 
   plain  title, artist, album, year, genre and 2 KB of padding
   cover  the same with a 200 KB JPEG cover (APIC) before the padding
+  bigcover  the same with a 1.3 MB cover
   tight  the plain frames without padding: any write that adds a byte grows the file
 
 Usage: make_corpus.py FOLDER COUNT
@@ -20,6 +21,7 @@ import tempfile
 
 AUDIO_BYTES = 2 * 1024 * 1024
 COVER_BYTES = 200 * 1024
+BIG_COVER_BYTES = 1300 * 1024
 PADDING = 2048
 
 
@@ -74,10 +76,10 @@ def trailer(index):
             + b"Album".ljust(30, b"\0") + b"2024" + b"Comment".ljust(28, b"\0") + b"\0" + bytes([index % 256, 17]))
 
 
-def cover():
+def cover(size):
     data = bytearray(b"\xff\xd8\xff\xe0\x00\x10JFIF\x00\x01\x01")
     x = 12345
-    while len(data) < COVER_BYTES:
+    while len(data) < size:
         x = (x * 1103515245 + 12345) & 0x7FFFFFFF
         data.append((x >> 16) & 0xFF)
     return frame(b"APIC", b"\0image/jpeg\0\x03\0" + bytes(data))
@@ -92,8 +94,8 @@ def tag(index, extra, padding):
 def main():
     folder, count = sys.argv[1], int(sys.argv[2])
     audio = lame_audio() or generated_audio()
-    picture = cover()
-    kinds = {"plain": (b"", PADDING), "cover": (picture, PADDING), "tight": (b"", 0)}
+    kinds = {"plain": (b"", PADDING), "cover": (cover(COVER_BYTES), PADDING),
+             "bigcover": (cover(BIG_COVER_BYTES), PADDING), "tight": (b"", 0)}
     for kind, (extra, padding) in kinds.items():
         os.makedirs(os.path.join(folder, kind), exist_ok=True)
         for i in range(count):

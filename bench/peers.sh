@@ -81,7 +81,9 @@ echo "## $(date -u +%F), $(nproc) cores, $(uname -r), $(findmnt -no FSTYPE -T "$
 scenario plain "Title and artist, the tag fits in place" \
   "engine=$loop title-artist" "4 KB pread/pwrite=$loop ref-4k" "${peers_write[@]}"
 scenario cover "Title and artist with a 200 KB cover in the tag" \
-  "engine=$loop title-artist" "${peers_write[@]}"
+  "engine=$loop title-artist" "tag pread/pwrite=$loop ref-tag" "${peers_write[@]}"
+scenario bigcover "Title and artist with a 1.3 MB cover in the tag" \
+  "engine=$loop title-artist" "tag pread/pwrite=$loop ref-tag" "${peers_write[@]}"
 scenario tight "Title and artist into a tag without room: the file grows" \
   "engine=$loop title-artist" "durable copy=$loop ref-copy"
 peers_remove=()
