@@ -456,6 +456,13 @@ bool File::seek(std::uint64_t offset) {
     return true;
 }
 
+std::uint64_t File::nextData(std::uint64_t offset) const {
+    if (injected("lseek")) return offset;
+    const off_t data = lseek(fd_, static_cast<off_t>(offset), SEEK_DATA);
+    if (data >= 0) return static_cast<std::uint64_t>(data);
+    return errno == ENXIO ? std::max(offset, length_) : offset;
+}
+
 std::optional<std::uint64_t> File::size() const {
     if (fd_ < 0) return std::nullopt;
     return length_;

@@ -60,6 +60,9 @@ public:
     bool write(std::span<const std::uint8_t> bytes);
     bool writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
     bool seek(std::uint64_t offset);
+    // Where the file's data goes on from offset: past a hole (which reads as
+    // zeros), else offset itself; the length when only a hole follows.
+    std::uint64_t nextData(std::uint64_t offset) const;
     // The length as this object knows it: measured when the file was opened
     // (it is held exclusively) and kept up to date by its own writes.
     std::optional<std::uint64_t> size() const;

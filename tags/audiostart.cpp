@@ -87,6 +87,13 @@ ScanResult scanForAudio(FileHead& head) {
         if (at < head.loaded().size()) {
             bytes = head.loaded().subspan(static_cast<std::size_t>(at));
         } else {
+            // A hole reads as zeros, which hold no sync: the scan goes on after it.
+            if (const std::uint64_t data = head.nextData(at); data > at) {
+                if (data > kLargestAudioStart) return {Scan::OutOfReach};
+                at = data;
+                afterSyncByte = false;
+                continue;
+            }
             if (at > kLargestAudioStart) return {Scan::OutOfReach};
             chunk.resize(kScanChunk);
             const std::int64_t got = head.copy(at, chunk);

@@ -37,6 +37,8 @@ public:
     // Copies the bytes at offset into out: as many as the file has there, or
     // -1 when a read fails.
     std::int64_t copy(std::uint64_t offset, std::span<std::uint8_t> out);
+    // Where the file's data goes on from offset, past a hole.
+    std::uint64_t nextData(std::uint64_t offset) const { return file_ ? file_->nextData(offset) : offset; }
     std::span<const std::uint8_t> loaded() const {
         return file_ ? std::span<const std::uint8_t>(block_.get(), size_) : contents_;
     }

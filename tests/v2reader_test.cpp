@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -298,6 +299,20 @@ TEST(V2TagRead, FileThatCannotBeOpenedGives4AndReadingMessage) {
     const std::string missing = (folder.path() / "missing.mp3").string();
     expectFailure(tag.read(missing.c_str()), tags::TagFileError,
                   "An error occured while attemping to open '" + missing + "' for reading.");
+}
+
+// A file longer than the 4 GiB an audio start can point into, with no frame
+// sync there, is refused for what it is, not as a failed read (a sparse file:
+// its 4 GiB take no room).
+TEST(V2TagRead, NoFrameSyncWithin4GiBSaysSo) {
+    TestFolder folder;
+    const std::string path = folder.make("big.mp3", concat({v2Header(3, 0, 20), frame("TIT2", textBody("x"))}));
+    constexpr std::uintmax_t kBeyondReach = (std::uintmax_t{1} << 32) + 65536;
+    std::filesystem::resize_file(path, kBeyondReach);
+    V2Tag tag;
+    expectFailure(tag.read(path.c_str()), tags::TagFileError,
+                  "No MPEG audio was found in the first 4 GiB of '" + path +
+                      "', and a tag cannot reach further. The file was left unchanged.");
 }
 
 }  // namespace
