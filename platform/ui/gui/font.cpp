@@ -82,13 +82,15 @@ Font::~Font() {
     if (font_ != nullptr) TTF_CloseFont(font_);
 }
 
-bool Font::open(const char* family) {
+bool Font::open(const char* family, int dpi) {
     const std::string file = findFontFile(family);
     if (file.empty()) return false;
-    font_ = TTF_OpenFontDPI(file.c_str(), kDialogFontPoints, kScreenDpi, kScreenDpi);
+    const auto resolution = static_cast<unsigned>(dpi);
+    font_ = TTF_OpenFontDPI(file.c_str(), kDialogFontPoints, resolution, resolution);
     if (font_ == nullptr) return false;
+    dpi_ = dpi;
     TTF_SetFontHinting(font_, TTF_HINTING_LIGHT);
-    fallback_ = std::make_unique<FallbackFonts>(kDialogFontPoints, kScreenDpi);
+    fallback_ = std::make_unique<FallbackFonts>(kDialogFontPoints, resolution);
     marksDrawn_ = TTF_GlyphIsProvided32(font_, kReplacementMark) != 0;
     return true;
 }
@@ -128,7 +130,7 @@ auto Font::withRun(const FontRun& run, Use use) const {
 DialogScale Font::scale() const {
     int letters = 0;
     TTF_SizeUTF8(font_, kAverageWidthSample, &letters, nullptr);
-    return {averageCharWidth(letters), height()};
+    return {averageCharWidth(letters), height(), dpi_};
 }
 
 int Font::height() const { return TTF_FontHeight(font_); }

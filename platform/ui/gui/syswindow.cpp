@@ -3,6 +3,8 @@
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 
+#include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -13,6 +15,9 @@ namespace {
 
 constexpr std::size_t kNameSize = 32;
 constexpr char kDoubleClickSetting[] = "Net/DoubleClickTime";
+constexpr char kDpiSetting[] = "Xft/DPI";
+constexpr char kWindowScaleSetting[] = "Gdk/WindowScalingFactor";
+constexpr char kDpiResource[] = "Xft.dpi";
 // The layout of an XSETTINGS block: a header, then each setting.
 constexpr std::size_t kHeaderSize = 12;  // byte order, 3 unused, serial, count
 constexpr std::size_t kCountAt = 8;
@@ -21,6 +26,15 @@ constexpr std::size_t kSerialSize = 4;
 constexpr std::size_t kColourSize = 8;
 constexpr unsigned char kMostSignificantFirst = 1;
 enum SettingType : unsigned char { kInteger = 0, kString = 1, kColour = 2 };
+
+// The whole number a text starts with, after blanks.
+std::optional<int> leadingNumber(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end == text.data()) return std::nullopt;
+    return value;
+}
 
 std::size_t padded(std::size_t length) { return (length + 3) / 4 * 4; }
 
@@ -71,26 +85,56 @@ std::optional<int> xsettingsInteger(std::span<const unsigned char> block, std::s
     return std::nullopt;
 }
 
-std::optional<int> desktopDoubleClickTime() {
-    const std::unique_ptr<Display, DisplayClose> display(XOpenDisplay(nullptr));
-    if (!display) return std::nullopt;
-    const std::string selection = "_XSETTINGS_S" + std::to_string(DefaultScreen(display.get()));
-    const Window manager = XGetSelectionOwner(display.get(), XInternAtom(display.get(), selection.c_str(), False));
-    if (manager == None) return std::nullopt;
-    const Atom settings = XInternAtom(display.get(), "_XSETTINGS_SETTINGS", False);
+namespace {
+
+struct SettingsBlock {
+    std::optional<int> doubleClickTime, dpi, windowScale;
+};
+
+SettingsBlock settingsOf(Display* display) {
+    const std::string selection = "_XSETTINGS_S" + std::to_string(DefaultScreen(display));
+    const Window manager = XGetSelectionOwner(display, XInternAtom(display, selection.c_str(), False));
+    if (manager == None) return {};
+    const Atom settings = XInternAtom(display, "_XSETTINGS_SETTINGS", False);
     Atom type = None;
     int format = 0;
     unsigned long length = 0, left = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(display.get(), manager, settings, 0, LONG_MAX, False, settings, &type, &format, &length,
-                           &left, &data) != Success ||
+    if (XGetWindowProperty(display, manager, settings, 0, LONG_MAX, False, settings, &type, &format, &length, &left,
+                           &data) != Success ||
         data == nullptr) {
-        return std::nullopt;
+        return {};
     }
-    const std::optional<int> time =
-        format == CHAR_BIT ? xsettingsInteger({data, length}, kDoubleClickSetting) : std::nullopt;
+    SettingsBlock found;
+    if (format == CHAR_BIT) {
+        const std::span<const unsigned char> block{data, length};
+        found = {xsettingsInteger(block, kDoubleClickSetting), xsettingsInteger(block, kDpiSetting),
+                 xsettingsInteger(block, kWindowScaleSetting)};
+    }
     XFree(data);
-    return time;
+    return found;
+}
+
+}  // namespace
+
+std::optional<int> resourceInteger(std::string_view resources, std::string_view name) {
+    while (!resources.empty()) {
+        const std::size_t end = std::min(resources.find('\n'), resources.size());
+        const std::string_view line = resources.substr(0, end);
+        resources.remove_prefix(std::min(end + 1, resources.size()));
+        if (line.size() <= name.size() || line.substr(0, name.size()) != name || line[name.size()] != ':') continue;
+        if (const std::optional<int> value = leadingNumber(line.substr(name.size() + 1))) return value;
+    }
+    return std::nullopt;
+}
+
+DesktopSettings readDesktopSettings() {
+    const std::unique_ptr<Display, DisplayClose> display(XOpenDisplay(nullptr));
+    if (!display) return {};
+    const SettingsBlock block = settingsOf(display.get());
+    const char* resources = XResourceManagerString(display.get());
+    return {block.doubleClickTime, block.dpi, block.windowScale,
+            resources ? resourceInteger(resources, kDpiResource) : std::nullopt};
 }
 
 std::string systemWindowName(SDL_Window* window) {

@@ -15,9 +15,20 @@ namespace platform::gui {
 // window; empty on other window systems.
 std::string systemWindowName(SDL_Window* window);
 
-// The desktop's double-click time in milliseconds, from the settings its
-// settings manager publishes on the display (XSETTINGS); none without one.
-std::optional<int> desktopDoubleClickTime();
+// What the desktop tells its programs on the display: the settings its
+// settings manager publishes (XSETTINGS) and the resource database. Each is
+// none where it is not set.
+struct DesktopSettings {
+    std::optional<int> doubleClickTime;  // milliseconds
+    std::optional<int> settingsDpi;      // 1024ths of a dot per inch
+    std::optional<int> windowScale;      // a whole factor
+    std::optional<int> resourceDpi;      // Xft.dpi
+};
+DesktopSettings readDesktopSettings();
+
+// An integer resource of an X resource database string ("Xft.dpi:\t192"), its
+// fraction cut off.
+std::optional<int> resourceInteger(std::string_view resources, std::string_view name);
 
 // An integer setting of an XSETTINGS block, as the manager publishes it.
 std::optional<int> xsettingsInteger(std::span<const unsigned char> block, std::string_view name);
