@@ -228,8 +228,10 @@ TEST(GuiPieces, AtTwiceTheResolutionTheFontAndTheUnitsAreTwiceAsLarge) {
     ASSERT_TRUE(large.open(kDialogFontFamily, 2 * kScreenDpi));
     const DialogScale one = DesktopEnvironment::font->scale();
     const DialogScale two = large.scale();
-    EXPECT_NEAR(two.height, 2 * one.height, 1);
-    EXPECT_NEAR(two.x(320), 2 * one.x(320), 320 / kUnitsPerColumn);
+    EXPECT_EQ(two.x(320), 2 * one.x(320));
+    EXPECT_EQ(two.y(319), 2 * one.y(319));
+    EXPECT_NEAR(large.height(), 2 * DesktopEnvironment::font->height(), 2);
+    EXPECT_NEAR(large.width("Comentario:"), 2 * DesktopEnvironment::font->width("Comentario:"), 4);
     EXPECT_EQ(two.px(kBorder), 2 * kBorder);
     EXPECT_EQ(menuBarHeight(large), large.height() + 2 * (menuBarHeight(*DesktopEnvironment::font) - one.height));
 }

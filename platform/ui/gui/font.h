@@ -33,8 +33,8 @@ public:
     bool open(const char* family, int dpi = kScreenDpi);
     bool isOpen() const { return font_ != nullptr; }
 
-    DialogScale scale() const;
-    int dpi() const { return dpi_; }
+    DialogScale scale() const { return scale_; }
+    int dpi() const { return scale_.dpi; }
     int height() const;
     // Widths of layer texts, in pixels.
     int width(std::string_view layerText) const;
@@ -57,7 +57,7 @@ private:
     TTF_Font* font_ = nullptr;
     std::unique_ptr<FallbackFonts> fallback_;  // its caches grow as texts are drawn
     bool marksDrawn_ = false;                  // whether the dialog font has the replacement mark
-    int dpi_ = kScreenDpi;
+    DialogScale scale_;
 };
 
 }  // namespace platform::gui
