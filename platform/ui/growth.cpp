@@ -36,6 +36,7 @@ bool resizeDialog(WindowHandle dialog, int width, int height) {
     if (grows == nullptr) return false;
     const int wider = std::max(width, window->smallest.width()) - window->rect.width();
     const int taller = std::max(height, window->smallest.height()) - window->rect.height();
+    if (wider == 0 && taller == 0) return true;
     const Rect before = grows->rect;
     for (WindowHandle handle : window->controls) {
         if (Window* control = windowOf(handle)) control->rect = grownRect(control->rect, before, wider, taller);

@@ -165,3 +165,19 @@ status=0
 wait "$program_pid" || status=$?
 [ "$status" = 0 ] || { cat "$work/program.log"; fail "the program ended with $status"; }
 echo "ok: the close box ends the program with 0"
+
+# On a display of 192 dots per inch (the Xft.dpi resource) the window opens
+# twice as large; LIRVANE_SCALE=1 keeps it at the template's size.
+xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "$(printf 'Xft.antialias:\t1\nXft.dpi:\t192\n')"
+for scale in "" 1; do
+    LIRVANE_SCALE=$scale XDG_CONFIG_HOME="$work/cfg" "$program" >"$work/program.log" 2>&1 &
+    pids+=($!)
+    main=$(window_named "Lirvane v3.0") || fail "the main window did not appear at 192 dots per inch"
+    sleep 0.3
+    wanted=$(( ${scale:-2} * 320 * average / 4 ))
+    [ "$(geometry "$main" "Width:")" = "$wanted" ] \
+        || fail "at 192 dots per inch with LIRVANE_SCALE='$scale' the window is $(geometry "$main" "Width:") wide, not $wanted"
+    kill "${pids[-1]}"
+    window_gone "Lirvane v3.0" || fail "the program did not end"
+done
+echo "ok: the window scales with the display's resolution, and LIRVANE_SCALE overrides it"
