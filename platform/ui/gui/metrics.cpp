@@ -43,4 +43,15 @@ int dialogDpi(const ResolutionSources& sources) {
     return dpi;
 }
 
+std::optional<int> resourceInteger(std::string_view resources, std::string_view name) {
+    while (!resources.empty()) {
+        const std::size_t end = std::min(resources.find('\n'), resources.size());
+        const std::string_view line = resources.substr(0, end);
+        resources.remove_prefix(std::min(end + 1, resources.size()));
+        if (line.size() <= name.size() || line.substr(0, name.size()) != name || line[name.size()] != ':') continue;
+        if (const std::optional<double> value = number(line.substr(name.size() + 1))) return static_cast<int>(*value);
+    }
+    return std::nullopt;
+}
+
 }  // namespace platform::gui

@@ -51,4 +51,9 @@ struct ResolutionSources {
 // than 96.
 int dialogDpi(const ResolutionSources& sources);
 
+// An integer resource of an X resource database string ("Xft.dpi:\t192"), its
+// fraction cut off.
+std::optional<int> resourceInteger(std::string_view resources, std::string_view name);
+inline constexpr char kDpiResource[] = "Xft.dpi";
+
 }  // namespace platform::gui

@@ -492,8 +492,8 @@ public:
 
     // The resolution the display and the environment tell.
     int dpi() const {
-        return dialogDpi({environment(kScaleVariable), settings_.resourceDpi, settings_.settingsDpi,
-                          environment(kWindowScaleVariable), settings_.windowScale});
+        return dialogDpi({environment(kScaleVariable), resourceInteger(settings_.resources, kDpiResource),
+                          settings_.settingsDpi, environment(kWindowScaleVariable), settings_.windowScale});
     }
 
 private:

@@ -3,8 +3,6 @@
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 
-#include <algorithm>
-#include <charconv>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -17,7 +15,6 @@ constexpr std::size_t kNameSize = 32;
 constexpr char kDoubleClickSetting[] = "Net/DoubleClickTime";
 constexpr char kDpiSetting[] = "Xft/DPI";
 constexpr char kWindowScaleSetting[] = "Gdk/WindowScalingFactor";
-constexpr char kDpiResource[] = "Xft.dpi";
 // The layout of an XSETTINGS block: a header, then each setting.
 constexpr std::size_t kHeaderSize = 12;  // byte order, 3 unused, serial, count
 constexpr std::size_t kCountAt = 8;
@@ -26,15 +23,6 @@ constexpr std::size_t kSerialSize = 4;
 constexpr std::size_t kColourSize = 8;
 constexpr unsigned char kMostSignificantFirst = 1;
 enum SettingType : unsigned char { kInteger = 0, kString = 1, kColour = 2 };
-
-// The whole number a text starts with, after blanks.
-std::optional<int> leadingNumber(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end == text.data()) return std::nullopt;
-    return value;
-}
 
 std::size_t padded(std::size_t length) { return (length + 3) / 4 * 4; }
 
@@ -117,24 +105,12 @@ SettingsBlock settingsOf(Display* display) {
 
 }  // namespace
 
-std::optional<int> resourceInteger(std::string_view resources, std::string_view name) {
-    while (!resources.empty()) {
-        const std::size_t end = std::min(resources.find('\n'), resources.size());
-        const std::string_view line = resources.substr(0, end);
-        resources.remove_prefix(std::min(end + 1, resources.size()));
-        if (line.size() <= name.size() || line.substr(0, name.size()) != name || line[name.size()] != ':') continue;
-        if (const std::optional<int> value = leadingNumber(line.substr(name.size() + 1))) return value;
-    }
-    return std::nullopt;
-}
-
 DesktopSettings readDesktopSettings() {
     const std::unique_ptr<Display, DisplayClose> display(XOpenDisplay(nullptr));
     if (!display) return {};
     const SettingsBlock block = settingsOf(display.get());
     const char* resources = XResourceManagerString(display.get());
-    return {block.doubleClickTime, block.dpi, block.windowScale,
-            resources ? resourceInteger(resources, kDpiResource) : std::nullopt};
+    return {block.doubleClickTime, block.dpi, block.windowScale, resources ? resources : ""};
 }
 
 std::string systemWindowName(SDL_Window* window) {

@@ -22,13 +22,9 @@ struct DesktopSettings {
     std::optional<int> doubleClickTime;  // milliseconds
     std::optional<int> settingsDpi;      // 1024ths of a dot per inch
     std::optional<int> windowScale;      // a whole factor
-    std::optional<int> resourceDpi;      // Xft.dpi
+    std::string resources;               // the resource database, as text
 };
 DesktopSettings readDesktopSettings();
-
-// An integer resource of an X resource database string ("Xft.dpi:\t192"), its
-// fraction cut off.
-std::optional<int> resourceInteger(std::string_view resources, std::string_view name);
 
 // An integer setting of an XSETTINGS block, as the manager publishes it.
 std::optional<int> xsettingsInteger(std::span<const unsigned char> block, std::string_view name);
