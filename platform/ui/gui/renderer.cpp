@@ -306,9 +306,11 @@ void Renderer::handleWindowEvent(const SDL_WindowEvent& event) {
     }
 }
 
-// The window manager's new size, in the dialog units the layer lays the
-// window out for.
+// The window manager's new size; a resizable window is laid out for it in
+// dialog units.
 void Renderer::resized(Surface& surface, int width, int height) {
+    surface.outer.right = surface.outer.left + width;  // where windows opened later are centred
+    surface.outer.bottom = surface.outer.top + height;
     const Window* window = windowOf(surface.handle);
     if (window == nullptr || !window->resizable()) return;
     const int bar = menuOf(surface.handle) != nullptr ? menuBarHeight(font_) : 0;
