@@ -178,8 +178,9 @@ void Renderer::syncSurface(Surface& surface, const Window& window) {
     const Rect size = clientPixels(window, font_, scale_);
     int width = 0, height = 0;
     SDL_GetWindowSize(surface.window, &width, &height);
-    const bool resized = window.rect.width() != surface.units.width() || window.rect.height() != surface.units.height();
-    const bool wrong = window.resizable() ? resized : width != size.width() || height != size.height();
+    const bool sizedAnew =
+        window.rect.width() != surface.units.width() || window.rect.height() != surface.units.height();
+    const bool wrong = window.resizable() ? sizedAnew : width != size.width() || height != size.height();
     if (wrong) {
         SDL_SetWindowSize(surface.window, size.width(), size.height());
         surface.units = {0, 0, window.rect.width(), window.rect.height()};
