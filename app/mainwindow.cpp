@@ -58,6 +58,7 @@ void initialise(WindowHandle window) {
     platform::setIcon(window, platform::ICON_SMALL, res::kSmallIcon);
     platform::setIcon(window, platform::ICON_BIG, res::kLargeIcon);
     platform::listSetHorizontalExtent(platform::getDlgItem(window, res::kFileList), kListExtent);
+    platform::setGrowingControl(window, res::kFileList);  // a larger window shows more of the list
     fillGenreCombo(window, res::kGenreCombo);
     for (const PanelField& row : kPanelFields) platform::checkDlgButton(window, row.check, platform::BST_CHECKED);
     platform::checkDlgButton(window, res::kScopeSelected, platform::BST_CHECKED);

@@ -31,6 +31,7 @@ TEST_F(MainWindowStart, ShowsTheV1ViewWithEveryBoxCheckedAndIgnoresEnterAndEsc) 
         EXPECT_EQ(script::items(w, res::kGenreCombo).size(), tags::kGenreCount);
         EXPECT_TRUE(entries().empty());
         EXPECT_EQ(platform::listGetHorizontalExtent(fileList()), 1024);
+        EXPECT_EQ(platform::windowOf(w)->grows, fileList());  // a larger window shows more of the list
         expectPanelEmpty();
         script::key(Key::Escape);
         script::key(Key::Enter);

@@ -196,6 +196,46 @@ TEST(GuiPieces, DialogUnitsScaleByTheAverageWidthAndTheHeight) {
     EXPECT_EQ(averageCharWidth(337), 6);
 }
 
+struct DpiCase {
+    ResolutionSources sources;
+    int dpi;
+};
+
+TEST(GuiPieces, TheDialogsResolutionComesFromTheOverrideElseTheLargestTheDesktopTells) {
+    constexpr std::nullopt_t no = std::nullopt;
+    // LIRVANE_SCALE, Xft.dpi, the desktop's DPI setting, GDK_SCALE, the desktop's scale.
+    const DpiCase cases[] = {
+        {{"", no, no, "", no}, 96},          {{"", 192, no, "", no}, 192},
+        {{"", 72, no, "", no}, 96},  // never smaller than the template
+        {{"", no, 144 * 1024, "", no}, 144}, {{"", no, no, "2", no}, 192},
+        {{"", no, no, "", 3}, 288},          {{"", 192, no, "2", no}, 192},  // one scale, told twice, is not doubled
+        {{"1.5", 192, no, "", no}, 144},     {{"1", no, no, "2", no}, 96},
+        {{"twice", 120, no, "", no}, 120},  // an override that is no factor counts for nothing
+        {{"20", no, no, "", no}, 96},        {{"", no, no, "0", no}, 96},
+    };
+    for (const DpiCase& c : cases) {
+        EXPECT_EQ(dialogDpi(c.sources), c.dpi) << c.sources.override << " " << c.sources.resourceDpi.value_or(0);
+    }
+    EXPECT_EQ(resourceInteger("Xft.antialias:\t1\nXft.dpi:\t192\n", "Xft.dpi"), 192);
+    EXPECT_EQ(resourceInteger("Xft.dpi:\t144.5", "Xft.dpi"), 144);
+    EXPECT_EQ(resourceInteger("Xft.dpix:\t192\n", "Xft.dpi"), std::nullopt);
+}
+
+// At twice the resolution the font is opened twice as large, so dialog units
+// are twice as many pixels and text is drawn at its own size, not enlarged.
+TEST(GuiPieces, AtTwiceTheResolutionTheFontAndTheUnitsAreTwiceAsLarge) {
+    Font large;
+    ASSERT_TRUE(large.open(kDialogFontFamily, 2 * kScreenDpi));
+    const DialogScale one = DesktopEnvironment::font->scale();
+    const DialogScale two = large.scale();
+    EXPECT_EQ(two.x(320), 2 * one.x(320));
+    EXPECT_EQ(two.y(319), 2 * one.y(319));
+    EXPECT_NEAR(large.height(), 2 * DesktopEnvironment::font->height(), 2);
+    EXPECT_NEAR(large.width("Comentario:"), 2 * DesktopEnvironment::font->width("Comentario:"), 4);
+    EXPECT_EQ(two.px(kBorder), 2 * kBorder);
+    EXPECT_EQ(menuBarHeight(large), large.height() + 2 * (menuBarHeight(*DesktopEnvironment::font) - one.height));
+}
+
 // An XSETTINGS block as a settings manager publishes it: a string, a colour
 // and the integer looked for, in either byte order.
 TEST(GuiPieces, TheDoubleClickTimeIsReadFromTheDesktopsSettings) {
@@ -514,6 +554,7 @@ protected:
         Gui::SetUp();
         window =
             createDialogParam(res::lirvaneModule(), res::kMainDialog, {}, probeProc, reinterpret_cast<LParam>(&probe));
+        setGrowingControl(window, res::kFileList);  // as the program's main window does
         showWindow(window, SW_SHOWNORMAL);
         renderer->refresh();
     }
@@ -533,6 +574,37 @@ TEST_F(GuiMainWindow, TheMenuBarSitsAboveTheDialogUnits) {
                                     [&](const Hit* h) { return h->what.window == getDlgItem(window, res::kFileList); });
     ASSERT_NE(files, lists.end());
     EXPECT_EQ((*files)->area.top, scale.y(16) + menuBarHeight(font));
+}
+
+// The window manager makes the window twice as large: the list takes the room
+// and the buttons under it stand below its new lower edge.
+TEST_F(GuiMainWindow, AtTwiceItsSizeTheListIsLargerAndTheButtonsBelowIt) {
+    SDL_Window* shown = renderer->sdlWindow(window);
+    ASSERT_TRUE(SDL_GetWindowFlags(shown) & SDL_WINDOW_RESIZABLE);
+    int width = 0, height = 0, leastWidth = 0, leastHeight = 0;
+    SDL_GetWindowSize(shown, &width, &height);
+    SDL_GetWindowMinimumSize(shown, &leastWidth, &leastHeight);
+    EXPECT_EQ(leastWidth, width);
+    EXPECT_EQ(leastHeight, height);
+    const WindowHandle list = getDlgItem(window, res::kFileList);
+    const WindowHandle button = getDlgItem(window, res::kAddFolder);
+    const Rect listBefore = hitsOf(window, Press::Control, list).front()->area;
+    const Rect buttonBefore = hitsOf(window, Press::Control, button).front()->area;
+    const int rowsBefore = windowOf(list)->visibleRows();
+
+    SDL_SetWindowSize(shown, 2 * width, 2 * height);
+    for (SDL_Event event; SDL_PollEvent(&event);) renderer->handle(event);
+    renderer->refresh();
+    SDL_GetWindowSize(shown, &width, &height);
+    const Rect listAfter = hitsOf(window, Press::Control, list).front()->area;
+    const Rect buttonAfter = hitsOf(window, Press::Control, button).front()->area;
+    EXPECT_GT(listAfter.width(), listBefore.width() + width / 3);
+    EXPECT_GT(listAfter.height(), listBefore.height() + height / 3);
+    EXPECT_EQ(listAfter.top, listBefore.top);
+    EXPECT_GE(buttonAfter.top, listAfter.bottom);
+    EXPECT_NEAR(buttonAfter.top - listAfter.bottom, buttonBefore.top - listBefore.bottom, 1);
+    EXPECT_EQ(buttonAfter.left, buttonBefore.left);
+    EXPECT_GT(windowOf(list)->visibleRows(), 4 * rowsBefore);
 }
 
 TEST_F(GuiMainWindow, F10AndAltLettersOpenMenusAndKeysChooseItems) {

@@ -202,6 +202,7 @@ public:
 
     bool wait() override {
         const Scale scale = Scale::forTerminal(canvas.columns(), canvas.rows());
+        growToScreen(scale, canvas.columns(), canvas.rows());
         for (WindowHandle window : desktop().zOrder) {
             if (isWindowVisible(window))
                 placed.push_back(placeTopLevel(*windowOf(window), scale, placed, canvas.columns(), canvas.rows()));
@@ -244,6 +245,7 @@ std::intptr_t fillMainWindow(WindowHandle dialog, unsigned message, WParam, LPar
     const WindowHandle list = getDlgItem(dialog, res::kFileList);
     for (int i = 0; i < 40; ++i) listAddString(list, "/music/track.mp3");
     listSetHorizontalExtent(list, 1024);
+    setGrowingControl(dialog, res::kFileList);  // as the program's main window does
     return kHandled;
 }
 
@@ -273,6 +275,39 @@ TEST_F(TermScreen, FieldsShowTheirTextFromItsStartAndEveryCaptionWholeInItsBox) 
     const int y = screen.rowOf("Artista Orig.:");
     EXPECT_EQ(screen.canvas.at(end, y).style, Style::Window);  // a gap, then the field
     EXPECT_EQ(screen.canvas.at(end + 1, y).style, Style::Field);
+}
+
+// What of the main window's list shows on a terminal of a size.
+struct ListOnScreen {
+    int entries = 0;    // rows of entries shown
+    int right = 0;      // the column of its vertical bar
+    int toButtons = 0;  // rows from its bottom line to the buttons under it
+    CellRect window;
+};
+
+// With room to spare the main window fills the terminal: at 160 by 50 its list
+// is longer and wider, and the buttons keep their place under it.
+TEST_F(TermScreen, At160By50TheMainWindowFillsTheTerminalWithALongerWiderList) {
+    std::vector<ListOnScreen> shown;
+    for (const auto& [columns, rows] : {std::pair{kMinColumns, kMinRows}, std::pair{160, 50}}) {
+        resetDesktop();
+        Snapshot screen(columns, rows);
+        show(res::kMainDialog, fillMainWindow);
+        ListOnScreen list;
+        const int top = screen.rowOf("/music/track.mp3");
+        while (screen.row(top + list.entries).find("/music/track.mp3") != std::string::npos) ++list.entries;
+        const std::u32string upArrow = U"▲";
+        for (int x = 0; x < columns; ++x) {
+            if (screen.canvas.at(x, top).ch == upArrow[0]) list.right = x;
+        }
+        list.toButtons = screen.rowOf("Añadir Carpeta") - screen.rowOf("└◄");
+        list.window = screen.placed.front().outer;
+        shown.push_back(list);
+    }
+    EXPECT_EQ(shown[1].window, (CellRect{0, 0, 160, 50 - kHelpRows}));
+    EXPECT_GT(shown[1].entries, shown[0].entries);
+    EXPECT_GE(shown[1].right, shown[0].right + 70);
+    EXPECT_EQ(shown[1].toButtons, shown[0].toButtons);
 }
 
 TEST_F(TermScreen, GroupBoxesKeepTheirWholeOutlineAndTheListItsBorderAndBothScrollBars) {

@@ -64,31 +64,39 @@ TEST_F(UiMessageBox, WithAScriptItIsModalAndDisablesItsOwnerUntilOk) {
     EXPECT_EQ(shown[1].text, "Second");
 }
 
-TEST_F(UiMessageBox, AClickOnAnotherWindowActsButTheKeyboardStaysWithTheBox) {
-    Modeless progress(kButtonControls, "Progress");  // no owner: it keeps working under the box
+// A box takes all input while it is up: another window of the program, even
+// one without an owner that goes on working under modal dialogs, takes no
+// click, and the keyboard stays with the box.
+TEST_F(UiMessageBox, WhileItIsUpAClickOnAnotherWindowDoesNothing) {
+    Modeless progress(kButtonControls, "Progress");
     progress.probe.endsOn = {};
     Script script(reportFailure);
     Probe main;
     main.onCommand = [&](WindowHandle window, int id) {
-        if (id == kOpen) messageBox(window, "File is read-only", "ERROR");
+        if (id == kOpen) messageBox(window, "The folder does not exist.", "ERROR");
     };
-    script.then("show a box during the walk", [&] { script::click(main.window, kOpen); })
-        .then("click Cancel of the progress window",
+    script.then("show a box", [&] { script::click(main.window, kOpen); })
+        .then("click the main window's button and the other window's",
               [&] {
                   ASSERT_TRUE(script::messageBoxWindow());
+                  script::click(main.window, kOpen);
                   script::click(progress.window, IDCANCEL);
               })
-        .then("the box still has the keyboard: Enter is its OK",
+        .then("nothing happened; Enter is the box's OK",
               [&] {
-                  EXPECT_EQ(progress.probe.count(IDCANCEL, BN_CLICKED), 1);
+                  EXPECT_EQ(progress.probe.count(IDCANCEL, BN_CLICKED), 0);
+                  EXPECT_EQ(main.count(kOpen, BN_CLICKED), 1);
                   EXPECT_EQ(getActiveWindow(), script::messageBoxWindow());
                   script::key(Key::Enter);
               })
-        .then("close the main window", [&] {
+        .then("the other window takes clicks again", [&] {
             EXPECT_FALSE(script::messageBoxWindow());
+            script::click(progress.window, IDCANCEL);
             script::close(main.window);
         });
     EXPECT_EQ(runDialog(kMain, main), IDCANCEL);
+    EXPECT_EQ(progress.probe.count(IDCANCEL, BN_CLICKED), 1);
+    EXPECT_EQ(shownMessageBoxes().size(), 1u);
 }
 
 TEST_F(UiMessageBox, WithoutAnInputSourceItIsRecordedAndAnsweredAtOnce) {

@@ -1,15 +1,27 @@
 #include "platform/ui/input.h"
 
+#include <algorithm>
+
 #include "platform/text.h"
+#include "platform/ui/msgbox.h"
 #include "platform/ui/window.h"
 
 namespace platform {
 namespace {
 
+// The message box shown last, while one is up: it alone takes input.
+WindowHandle messageBoxUp() {
+    const auto& order = desktop().zOrder;
+    const auto box = std::find_if(order.rbegin(), order.rend(),
+                                  [](WindowHandle h) { return isMessageBox(h) && isWindowVisible(h); });
+    return box == order.rend() ? WindowHandle{} : *box;
+}
+
 // Input reaches a window only when it and its top-level window take input.
 bool takesInput(WindowHandle handle) {
     const Window* window = windowOf(handle);
     if (window == nullptr || !window->enabled || !isWindowVisible(handle)) return false;
+    if (const WindowHandle box = messageBoxUp(); box && box != topLevelOf(handle)) return false;
     return !window->parent || isWindowEnabled(window->parent);
 }
 

@@ -108,6 +108,14 @@ inline constexpr unsigned SWP_NOSIZE = 0x0001;
 inline constexpr unsigned SWP_NOMOVE = 0x0002;
 inline constexpr unsigned SWP_NOZORDER = 0x0004;
 bool setWindowPos(WindowHandle window, int x, int y, int cx, int cy, unsigned flags);
+// Makes a dialog resizable: control `id` takes the room beyond the dialog's
+// present size, which becomes its smallest (platform/ui/growth.h has the
+// rule). False when the dialog has no such control.
+bool setGrowingControl(WindowHandle dialog, int id);
+// Gives a resizable dialog a client area of width by height units, at least
+// its smallest, and lays its controls out for it; false for another window.
+// The window system's resizing acts even on a disabled window.
+bool resizeDialog(WindowHandle dialog, int width, int height);
 inline constexpr WParam ICON_SMALL = 0;
 inline constexpr WParam ICON_BIG = 1;
 bool setIcon(WindowHandle window, WParam which, int iconId);

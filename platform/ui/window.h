@@ -94,6 +94,8 @@ struct Window {
     int smallIcon = 0;
     WindowHandle focus;
     bool modal = false;  // run modally over an owner: keeps the keyboard while it is up
+    WindowHandle grows;  // resizable dialogs: the control that takes the extra room
+    Rect smallest;       // and their smallest client size
     bool ended = false;
     std::intptr_t result = 0;
     LParam data = 0;  // the dialog code's own
@@ -108,6 +110,7 @@ struct Window {
     ProgressState progress;
 
     bool isDialog() const { return windowClass == WindowClass::Dialog; }
+    bool resizable() const { return static_cast<bool>(grows); }
     const MenuTemplate* menuBar() const { return module && menuId ? module->menu(menuId) : nullptr; }
     std::uint32_t buttonKind() const { return style & BS_TYPEMASK; }
     int visibleRows() const;

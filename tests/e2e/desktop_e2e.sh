@@ -122,7 +122,42 @@ sys.exit(0 if wanted <= entries else "the list holds " + repr(sorted(entries)))
 PY
 echo "ok: a file and a folder dropped on the window are added"
 
+# Options belongs to the main window for the window manager, and stands over it.
+xdotool key F10 Up Return
+options=$(window_named "Opciones...") || fail "Opciones... did not open"
+xprop -id "$options" WM_TRANSIENT_FOR | grep -qi "$(printf '0x%x' "$main")\$" \
+    || fail "Opciones... is not transient for the main window: $(xprop -id "$options" WM_TRANSIENT_FOR)"
+centre_x=$(( $(geometry "$options" "Absolute upper-left X:") + $(geometry "$options" "Width:") / 2 ))
+(( centre_x > x && centre_x < x + width )) || fail "Opciones... does not stand over the main window"
+xdotool key Escape
+window_gone "Opciones..." || fail "Opciones... did not close"
+echo "ok: a dialog is transient for the main window and stands over it"
+
+# The window manager makes the window larger: the list takes the room, so a
+# click right of where the list ended picks its first row, and the panel,
+# moved down with the list's lower edge, shows that entry's tag. First the
+# fourth row, zeta.mp3, is shown.
+xdotool mousemove --window "$main" 100 $(( list_top + 3 * font + font / 2 )) click 1
+sleep 0.3
+[ "$(field_text 53 158 89 12)" = "Segunda" ] || fail "the title of zeta.mp3 is not shown"
+xprop -id "$main" _NET_WM_ALLOWED_ACTIONS | grep -q _NET_WM_ACTION_MAXIMIZE_VERT \
+    || fail "the window manager offers no maximise for the main window"
+xdotool windowsize --sync "$main" 1000 800
+sleep 0.5
+width=$(geometry "$main" "Width:")
+height=$(geometry "$main" "Height:")
+(( width == 1000 && height == 800 )) || fail "the window is ${width}x${height} after the resize"
+wider=$(( width * 4 / average - 320 ))
+taller=$(( (height - bar) * 8 / font - 319 ))
+xdotool mousemove --window "$main" $(( (309 + wider / 2) * average / 4 )) $(( list_top + font / 2 )) click 1
+sleep 0.3
+shown=$(field_text 53 $(( 158 + taller )) 89 12)
+[ "$shown" = "Nuevo ? Título" ] || fail "after the resize the first row's title is not shown (got '$shown')"
+echo "ok: the window grows, its list with it, and the panel moves below the list"
+
 # The window manager's close box: the right end of the title bar above the window.
+x=$(geometry "$main" "Absolute upper-left X:")
+y=$(geometry "$main" "Absolute upper-left Y:")
 xdotool mousemove $(( x + width - 10 )) $(( y - 10 )) click 1
 for _ in $(seq 50); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$program_pid" 2>/dev/null && fail "the close box did not end the program"
@@ -130,3 +165,19 @@ status=0
 wait "$program_pid" || status=$?
 [ "$status" = 0 ] || { cat "$work/program.log"; fail "the program ended with $status"; }
 echo "ok: the close box ends the program with 0"
+
+# On a display of 192 dots per inch (the Xft.dpi resource) the window opens
+# twice as large; LIRVANE_SCALE=1 keeps it at the template's size.
+xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "$(printf 'Xft.antialias:\t1\nXft.dpi:\t192\n')"
+for scale in "" 1; do
+    LIRVANE_SCALE=$scale XDG_CONFIG_HOME="$work/cfg" "$program" >"$work/program.log" 2>&1 &
+    pids+=($!)
+    main=$(window_named "Lirvane v3.0") || fail "the main window did not appear at 192 dots per inch"
+    sleep 0.3
+    wanted=$(( ${scale:-2} * 320 * average / 4 ))
+    [ "$(geometry "$main" "Width:")" = "$wanted" ] \
+        || fail "at 192 dots per inch with LIRVANE_SCALE='$scale' the window is $(geometry "$main" "Width:") wide, not $wanted"
+    kill "${pids[-1]}"
+    window_gone "Lirvane v3.0" || fail "the program did not end"
+done
+echo "ok: the window scales with the display's resolution, and LIRVANE_SCALE overrides it"

@@ -12,8 +12,9 @@ stop_desktop() {
     done
 }
 
-# Starts the X server and the window manager: returns 77 when no X server can
-# start here, 1 when a tool is missing or the window manager fails.
+# Starts the X server (its screen DESKTOP_SCREEN, 1280x1024 unless set) and
+# the window manager: returns 77 when no X server can start here, 1 when a
+# tool is missing or the window manager fails.
 start_desktop() {
     local tool
     command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; return 77; }
@@ -21,7 +22,7 @@ start_desktop() {
         command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed (make installs it)"; return 1; }
     done
     # Xvfb picks a free display and writes its number to fd 3.
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 "${DESKTOP_SCREEN:-1280x1024}x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
     pids+=($!)
     for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
     [ -s "$work/display" ] || { echo "SKIP: Xvfb did not start"; cat "$work/xvfb.log"; return 77; }

@@ -82,13 +82,21 @@ Font::~Font() {
     if (font_ != nullptr) TTF_CloseFont(font_);
 }
 
-bool Font::open(const char* family) {
+bool Font::open(const char* family, int dpi) {
     const std::string file = findFontFile(family);
     if (file.empty()) return false;
     font_ = TTF_OpenFontDPI(file.c_str(), kDialogFontPoints, kScreenDpi, kScreenDpi);
     if (font_ == nullptr) return false;
     TTF_SetFontHinting(font_, TTF_HINTING_LIGHT);
-    fallback_ = std::make_unique<FallbackFonts>(kDialogFontPoints, kScreenDpi);
+    // Dialog units follow the font at 96 dots per inch, times the scale, so
+    // that a larger screen shows the same window larger; the text is drawn
+    // by the font at the screen's own size.
+    int letters = 0;
+    TTF_SizeUTF8(font_, kAverageWidthSample, &letters, nullptr);
+    scale_ = {scaledPixels(averageCharWidth(letters), dpi), scaledPixels(TTF_FontHeight(font_), dpi), dpi};
+    const auto resolution = static_cast<unsigned>(dpi);
+    if (dpi != kScreenDpi && TTF_SetFontSizeDPI(font_, kDialogFontPoints, resolution, resolution) != 0) return false;
+    fallback_ = std::make_unique<FallbackFonts>(kDialogFontPoints, resolution);
     marksDrawn_ = TTF_GlyphIsProvided32(font_, kReplacementMark) != 0;
     return true;
 }
@@ -123,12 +131,6 @@ auto Font::withRun(const FontRun& run, Use use) const {
     TTF_SetFontDirection(runFace, TTF_DIRECTION_LTR);
     TTF_SetFontScriptName(runFace, kNoScript);
     return result;
-}
-
-DialogScale Font::scale() const {
-    int letters = 0;
-    TTF_SizeUTF8(font_, kAverageWidthSample, &letters, nullptr);
-    return {averageCharWidth(letters), height()};
 }
 
 int Font::height() const { return TTF_FontHeight(font_); }

@@ -1,6 +1,7 @@
 // The dialog font: a Debian TrueType font found through fontconfig, opened
-// with SDL_ttf at 8 points on a 96-dot screen, with the texts it draws. What
-// it lacks comes from the fonts fontconfig offers for each character.
+// with SDL_ttf at 8 points at the screen's resolution (96 dots per inch, or
+// more on a large screen), with the texts it draws. What it lacks comes from
+// the fonts fontconfig offers for each character.
 #pragma once
 
 #include <SDL.h>
@@ -17,7 +18,6 @@
 namespace platform::gui {
 
 inline constexpr int kDialogFontPoints = 8;
-inline constexpr int kScreenDpi = 96;
 
 // The file of the font family, or the installed DejaVu Sans; empty when none exists.
 std::string findFontFile(const char* family);
@@ -29,11 +29,12 @@ public:
     Font(const Font&) = delete;
     Font& operator=(const Font&) = delete;
 
-    // Opens the font; false when it cannot be found or read.
-    bool open(const char* family);
+    // Opens the font for a screen of `dpi` dots per inch; false when it cannot be found or read.
+    bool open(const char* family, int dpi = kScreenDpi);
     bool isOpen() const { return font_ != nullptr; }
 
-    DialogScale scale() const;
+    DialogScale scale() const { return scale_; }
+    int dpi() const { return scale_.dpi; }
     int height() const;
     // Widths of layer texts, in pixels.
     int width(std::string_view layerText) const;
@@ -56,6 +57,7 @@ private:
     TTF_Font* font_ = nullptr;
     std::unique_ptr<FallbackFonts> fallback_;  // its caches grow as texts are drawn
     bool marksDrawn_ = false;                  // whether the dialog font has the replacement mark
+    DialogScale scale_;
 };
 
 }  // namespace platform::gui

@@ -27,6 +27,7 @@ constexpr int kGroupTextIndent = 8;
 constexpr int kBarGap = 2;               // around the progress bar's blocks
 constexpr int kArrowHalf = 3;            // half the width of the arrows drawn on buttons
 constexpr int kScrollBarThickness = 16;  // the desktop's scroll bars and drop-down buttons
+constexpr int kDotRadius = 2;            // a chosen radio button's dot
 
 void setColour(SDL_Renderer* r, SDL_Color c) { SDL_SetRenderDrawColor(r, c.r, c.g, c.b, c.a); }
 
@@ -82,21 +83,22 @@ void focusMark(SDL_Renderer* r, const Rect& a, SDL_Color ink = kText) {
     }
 }
 
-// A small filled triangle pointing down (or up) with its middle at x, y.
-void arrow(SDL_Renderer* r, int x, int y, bool down, SDL_Color c) {
+// A small filled triangle pointing down (or up) with its middle at x, y,
+// `half` pixels either side.
+void arrow(SDL_Renderer* r, int x, int y, bool down, int half, SDL_Color c) {
     setColour(r, c);
-    for (int i = 0; i <= kArrowHalf; ++i) {
-        const int row = down ? y - kArrowHalf / 2 + i : y + kArrowHalf / 2 - i;
-        SDL_RenderDrawLine(r, x - kArrowHalf + i, row, x + kArrowHalf - i, row);
+    for (int i = 0; i <= half; ++i) {
+        const int row = down ? y - half / 2 + i : y + half / 2 - i;
+        SDL_RenderDrawLine(r, x - half + i, row, x + half - i, row);
     }
 }
 
 // A triangle pointing left or right.
-void sideArrow(SDL_Renderer* r, int x, int y, bool right, SDL_Color c) {
+void sideArrow(SDL_Renderer* r, int x, int y, bool right, int half, SDL_Color c) {
     setColour(r, c);
-    for (int i = 0; i <= kArrowHalf; ++i) {
-        const int column = right ? x - kArrowHalf / 2 + i : x + kArrowHalf / 2 - i;
-        SDL_RenderDrawLine(r, column, y - kArrowHalf + i, column, y + kArrowHalf - i);
+    for (int i = 0; i <= half; ++i) {
+        const int column = right ? x - half / 2 + i : x + half / 2 - i;
+        SDL_RenderDrawLine(r, column, y - half + i, column, y + half - i);
     }
 }
 
@@ -109,11 +111,11 @@ void disc(SDL_Renderer* r, int cx, int cy, int radius, SDL_Color c) {
     }
 }
 
-// A bar, or a part of one, as thick as the desktop draws it: wider than the
-// column the view gives it, it grows inward, over the rows beside it.
-Rect thick(const Rect& a, bool vertical) {
-    if (vertical) return {std::min(a.left, a.right - kScrollBarThickness), a.top, a.right, a.bottom};
-    return {a.left, std::min(a.top, a.bottom - kScrollBarThickness), a.right, a.bottom};
+// A bar, or a part of one, `thickness` pixels as the desktop draws it: wider
+// than the column the view gives it, it grows inward, over the rows beside it.
+Rect thick(const Rect& a, bool vertical, int thickness) {
+    if (vertical) return {std::min(a.left, a.right - thickness), a.top, a.right, a.bottom};
+    return {a.left, std::min(a.top, a.bottom - thickness), a.right, a.bottom};
 }
 
 void clip(SDL_Renderer* r, const Rect& a) {
@@ -150,11 +152,11 @@ void mixControl(std::size_t& d, const Window& c) {
 
 }  // namespace
 
-int menuBarHeight(const Font& font) { return font.height() + kMenuPadding; }
+int menuBarHeight(const Font& font) { return font.height() + scaledPixels(kMenuPadding, font.dpi()); }
 
-Rect clientPixels(const Window& window, const Font& font, const DialogScale& scale) {
+Rect clientPixels(const Window& window, const Rect& units, const Font& font, const DialogScale& scale) {
     const int bar = menuOf(window.handle) != nullptr ? menuBarHeight(font) : 0;
-    return {0, 0, scale.x(window.rect.width()), scale.y(window.rect.height()) + bar};
+    return {0, 0, scale.x(units.width()), scale.y(units.height()) + bar};
 }
 
 std::size_t paintDigest(const Window& window, bool active, const MenuState& menu) {
@@ -172,17 +174,17 @@ std::size_t paintDigest(const Window& window, bool active, const MenuState& menu
 void Painter::paintMenuBar(const Window& window, const MenuState& menu) {
     const MenuTemplate& bar = *menuOf(window.handle);
     const int height = menuBarHeight(font_);
-    int x = kMenuPadding / 2;
+    int x = px(kMenuPadding) / 2;
     for (std::size_t i = 0; i < bar.popups.size(); ++i) {
         int access = -1;
         const std::string title = menuText(bar.popups[i].text, access);
-        const int width = font_.width(title) + 2 * kMenuPadding;
+        const int width = font_.width(title) + 2 * px(kMenuPadding);
         const Rect area{x, 0, x + width, height};
         const bool open = menu.window == window.handle && menu.popup == static_cast<int>(i);
         if (open) fill(r_, area, kSelection);
         const SDL_Color colour = open ? kSelectionText : kText;
-        const int textY = kMenuPadding / 2;
-        drawLine(menuLine(title, access), x + kMenuPadding, textY, colour, true);
+        const int textY = px(kMenuPadding) / 2;
+        drawLine(menuLine(title, access), x + px(kMenuPadding), textY, colour, true);
         addHit(Press::MenuTitle, window.handle, static_cast<int>(i), area);
         x += width;
     }
@@ -196,21 +198,21 @@ void Painter::paintMenuPopup(const Window& window, const MenuState& menu) {
     });
     if (bar == nullptr || title == hits_.end()) return;
     const MenuPopupTemplate& popup = bar->popups[static_cast<std::size_t>(menu.popup)];
-    const int itemHeight = font_.height() + kMenuItemHeightExtra;
+    const int itemHeight = font_.height() + px(kMenuItemHeightExtra);
     int width = 0;
     for (const MenuItemTemplate& item : popup.items) {
         int access = -1;
         if (item.text) width = std::max(width, font_.width(menuText(item.text, access)));
     }
-    width += 4 * kMenuPadding;
+    width += 4 * px(kMenuPadding);
     const Rect box{title->area.left, title->area.bottom, title->area.left + width,
-                   title->area.bottom + static_cast<int>(popup.items.size()) * itemHeight + 2 * kBorder};
+                   title->area.bottom + static_cast<int>(popup.items.size()) * itemHeight + 2 * px(kBorder)};
     fill(r_, box, kFace);
     raised(r_, box);
     for (std::size_t j = 0; j < popup.items.size(); ++j) {
         const MenuItemTemplate& item = popup.items[j];
-        const int y = box.top + kBorder + static_cast<int>(j) * itemHeight;
-        const Rect row{box.left + kBorder, y, box.right - kBorder, y + itemHeight};
+        const int y = box.top + px(kBorder) + static_cast<int>(j) * itemHeight;
+        const Rect row{box.left + px(kBorder), y, box.right - px(kBorder), y + itemHeight};
         if (item.text == nullptr) {
             line(r_, row.left + 1, y + itemHeight / 2, row.right - 2, y + itemHeight / 2, kShadow);
             line(r_, row.left + 1, y + itemHeight / 2 + 1, row.right - 2, y + itemHeight / 2 + 1, kHighlight);
@@ -221,8 +223,8 @@ void Painter::paintMenuPopup(const Window& window, const MenuState& menu) {
         int access = -1;
         const std::string text = menuText(item.text, access);
         const SDL_Color colour = highlighted ? kSelectionText : kText;
-        const int textX = row.left + 2 * kMenuPadding;
-        const int textY = y + kMenuItemHeightExtra / 2;
+        const int textX = row.left + 2 * px(kMenuPadding);
+        const int textY = y + px(kMenuItemHeightExtra) / 2;
         drawLine(menuLine(text, access), textX, textY, colour, true);
         addHit(Press::MenuItem, window.handle, static_cast<int>(j), row);
     }
@@ -255,13 +257,14 @@ void Painter::paint(const Window& window, bool active, const MenuState& menu) {
     SDL_RenderSetClipRect(r_, nullptr);
     for (const HitArea& h : view.hits) {
         Rect area = h.element >= 0 ? pixels[static_cast<std::size_t>(h.element)] : pixelsOf(h.area);
-        if (h.press == Press::Scroll || h.press == Press::Thumb) area = thick(area, h.bar == SB_VERT);
+        if (h.press == Press::Scroll || h.press == Press::Thumb)
+            area = thick(area, h.bar == SB_VERT, px(kScrollBarThickness));
         if (h.press == Press::Text && h.index >= 0) {
             // A text box's line, where paintTextBox draws it.
-            const int top = area.top + kBorder + h.index * font_.height();
+            const int top = area.top + px(kBorder) + h.index * font_.height();
             area = {area.left, top, area.right, top + font_.height()};
         }
-        hits_.push_back({h, area, pixelsOf(h.track), area.left + kBorder + kTextPadding});
+        hits_.push_back({h, area, pixelsOf(h.track), area.left + px(kBorder) + px(kTextPadding)});
     }
     if (menu.window == window.handle && menu.isOpen()) paintMenuPopup(window, menu);
     SDL_RenderPresent(r_);
@@ -344,7 +347,7 @@ void Painter::paintLabel(const ViewElement& e, const Rect& r) {
     const bool sunken = e.shape == Shape::SunkenLabel;
     if (sunken) {
         bevel(r_, r, kShadow, kHighlight);
-        text = inset(r, kBorder);
+        text = inset(r, px(kBorder));
     }
     // A field of one line holds its text in the middle.
     int y = e.lines.size() == 1 && sunken ? text.top + (text.height() - font_.height()) / 2 : text.top;
@@ -364,7 +367,7 @@ void Painter::paintGroup(const ViewElement& e, const Rect& r) {
     bevel(r_, inset(frame, 1), kHighlight, kShadow);
     if (e.lines.empty() || e.lines.front().runs.front().text.empty()) return;
     const std::string_view caption = e.lines.front().runs.front().text;
-    const int x = r.left + kGroupTextIndent;
+    const int x = r.left + px(kGroupTextIndent);
     fill(r_, {x - 2, r.top, x + font_.width(caption) + 2, r.top + font_.height()}, kFace);
     label(caption, x, r.top, e.role != Role::Disabled);
 }
@@ -385,33 +388,33 @@ void Painter::paintPushButton(const ViewElement& e, const Rect& r) {
     const int x = r.left + (r.width() - font_.width(text)) / 2 + shift;
     const int y = r.top + (r.height() - font_.height()) / 2 + shift;
     label(text, x, y, e.role != Role::Disabled);
-    if (e.role == Role::Focus) focusMark(r_, inset(r, kFocusInset));
+    if (e.role == Role::Focus) focusMark(r_, inset(r, px(kFocusInset)));
 }
 
 void Painter::paintMarkButton(const ViewElement& e, const Rect& r) {
-    const int markTop = r.top + (r.height() - kMarkSize) / 2;
-    const Rect mark{r.left, markTop, r.left + kMarkSize, markTop + kMarkSize};
+    const int markTop = r.top + (r.height() - px(kMarkSize)) / 2;
+    const Rect mark{r.left, markTop, r.left + px(kMarkSize), markTop + px(kMarkSize)};
     const bool enabled = e.role != Role::Disabled;
     const SDL_Color ink = enabled ? kText : kGreyText;
     if (e.shape == Shape::CheckBox) {
         fill(r_, mark, enabled ? kField : kFace);
         sunken(r_, mark);
         if (e.checked) {
-            // The tick: two strokes, three pixels thick.
-            for (int t = 0; t < 3; ++t) {
-                line(r_, mark.left + 3, mark.top + 5 + t, mark.left + 5, mark.top + 7 + t, ink);
-                line(r_, mark.left + 5, mark.top + 7 + t, mark.left + 9, mark.top + 3 + t, ink);
+            // The tick: two strokes, three pixels thick at 96 dots per inch.
+            for (int t = 0; t < px(3); ++t) {
+                line(r_, mark.left + px(3), mark.top + px(5) + t, mark.left + px(5), mark.top + px(7) + t, ink);
+                line(r_, mark.left + px(5), mark.top + px(7) + t, mark.left + px(9), mark.top + px(3) + t, ink);
             }
         }
     } else {
-        const int cx = mark.left + kMarkSize / 2;
-        const int cy = mark.top + kMarkSize / 2;
-        disc(r_, cx, cy, kMarkSize / 2, kShadow);
-        disc(r_, cx, cy, kMarkSize / 2 - 1, enabled ? kField : kFace);
-        if (e.checked) disc(r_, cx, cy, 2, ink);
+        const int cx = mark.left + px(kMarkSize) / 2;
+        const int cy = mark.top + px(kMarkSize) / 2;
+        disc(r_, cx, cy, px(kMarkSize) / 2, kShadow);
+        disc(r_, cx, cy, px(kMarkSize) / 2 - 1, enabled ? kField : kFace);
+        if (e.checked) disc(r_, cx, cy, px(kDotRadius), ink);
     }
     const std::string_view text = e.lines.front().runs.front().text;
-    const int textX = mark.right + kMarkGap;
+    const int textX = mark.right + px(kMarkGap);
     const int textY = r.top + (r.height() - font_.height()) / 2;
     label(text, textX, textY, enabled);
     if (e.role == Role::Focus) {
@@ -422,22 +425,22 @@ void Painter::paintMarkButton(const ViewElement& e, const Rect& r) {
 void Painter::paintField(const ViewElement& e, const Rect& r) {
     fill(r_, r, e.role == Role::Disabled ? kFace : kField);
     sunken(r_, r);
-    const Rect inner = inset(r, kBorder);
+    const Rect inner = inset(r, px(kBorder));
     clip(r_, inner);
     const int y = inner.top + (inner.height() - font_.height()) / 2;
-    drawLine(e.lines.front(), inner.left + kTextPadding, y, e.role == Role::Disabled ? kGreyText : kText,
+    drawLine(e.lines.front(), inner.left + px(kTextPadding), y, e.role == Role::Disabled ? kGreyText : kText,
              e.role == Role::Focus);
 }
 
 void Painter::paintTextBox(const ViewElement& e, const Rect& r) {
     fill(r_, r, e.role == Role::Disabled ? kFace : kField);
     sunken(r_, r);
-    const Rect inner = inset(r, kBorder);
+    const Rect inner = inset(r, px(kBorder));
     clip(r_, inner);
     const SDL_Color ink = e.role == Role::Disabled ? kGreyText : kText;
     int y = inner.top;
     for (const TextLine& shown : e.lines) {
-        drawLine(shown, inner.left + kTextPadding, y, ink, e.role == Role::Focus);
+        drawLine(shown, inner.left + px(kTextPadding), y, ink, e.role == Role::Focus);
         y += font_.height();
     }
 }
@@ -447,7 +450,7 @@ void Painter::paintRow(const ViewElement& e, const Rect& r) {
     if (selected) fill(r_, r, kSelection);
     if (!e.lines.empty()) {
         const SDL_Color ink = selected ? kSelectionText : e.role == Role::Disabled ? kGreyText : kText;
-        font_.draw(r_, e.lines.front().runs.front().text, r.left + kTextPadding - scale_.x(e.shift),
+        font_.draw(r_, e.lines.front().runs.front().text, r.left + px(kTextPadding) - scale_.x(e.shift),
                    r.top + (r.height() - font_.height()) / 2, ink);
     }
     if (e.caretRow) focusMark(r_, r, selected ? kSelectionText : kText);
@@ -456,7 +459,9 @@ void Painter::paintRow(const ViewElement& e, const Rect& r) {
 void Painter::paintScrollBar(const ViewElement& e) {
     SDL_RenderSetClipRect(r_, nullptr);
     const ScrollView& bar = e.bar;
-    const auto pixels = [&](const Rect& units) { return thick(pixelsOf(units), bar.vertical); };
+    const auto pixels = [&](const Rect& units) {
+        return thick(pixelsOf(units), bar.vertical, px(kScrollBarThickness));
+    };
     fill(r_, pixels(e.area), kScrollTrack);
     const bool enabled = e.role != Role::Disabled && bar.scrolls;
     const SDL_Color ink = enabled ? kText : kShadow;
@@ -469,11 +474,11 @@ void Painter::paintScrollBar(const ViewElement& e) {
     const int midBackX = (back.left + back.right) / 2, midBackY = (back.top + back.bottom) / 2;
     const int midFwdX = (forward.left + forward.right) / 2, midFwdY = (forward.top + forward.bottom) / 2;
     if (bar.vertical) {
-        arrow(r_, midBackX, midBackY, false, ink);
-        arrow(r_, midFwdX, midFwdY, true, ink);
+        arrow(r_, midBackX, midBackY, false, px(kArrowHalf), ink);
+        arrow(r_, midFwdX, midFwdY, true, px(kArrowHalf), ink);
     } else {
-        sideArrow(r_, midBackX, midBackY, false, ink);
-        sideArrow(r_, midFwdX, midFwdY, true, ink);
+        sideArrow(r_, midBackX, midBackY, false, px(kArrowHalf), ink);
+        sideArrow(r_, midFwdX, midFwdY, true, px(kArrowHalf), ink);
     }
     if (enabled) {
         const Rect thumb = pixels(bar.thumb);
@@ -483,22 +488,22 @@ void Painter::paintScrollBar(const ViewElement& e) {
 }
 
 void Painter::paintDropButton(const ViewElement& e, const Rect& r) {
-    const Rect field = thick(r, true);
-    const Rect button{field.left, field.top + kBorder, field.right - kBorder, field.bottom - kBorder};
+    const Rect field = thick(r, true, px(kScrollBarThickness));
+    const Rect button{field.left, field.top + px(kBorder), field.right - px(kBorder), field.bottom - px(kBorder)};
     fill(r_, button, kFace);
     raised(r_, button);
-    arrow(r_, (button.left + button.right) / 2, (button.top + button.bottom) / 2, true,
+    arrow(r_, (button.left + button.right) / 2, (button.top + button.bottom) / 2, true, px(kArrowHalf),
           e.role == Role::Disabled ? kShadow : kText);
 }
 
 void Painter::paintProgress(const ViewElement& e, const Rect& r) {
     bevel(r_, r, kShadow, kHighlight);
-    const Rect inner = inset(r, kBarGap);
+    const Rect inner = inset(r, px(kBarGap));
     const int filled =
         std::clamp(static_cast<int>(static_cast<long long>(e.done) * inner.width() / e.total), 0, inner.width());
     // The classic bar fills with blocks.
-    const int block = std::max(kBarGap + 1, inner.height() * 2 / 3);
-    for (int x = 0; x < filled; x += block + kBarGap) {
+    const int block = std::max(px(kBarGap) + 1, inner.height() * 2 / 3);
+    for (int x = 0; x < filled; x += block + px(kBarGap)) {
         fill(r_, {inner.left + x, inner.top, inner.left + std::min(filled, x + block), inner.bottom}, kBar);
     }
 }

@@ -15,6 +15,7 @@
 
 namespace platform::gui {
 
+// Pixels at 96 dots per inch, more on a screen of more.
 inline constexpr int kBorder = 2;       // a sunken field's border
 inline constexpr int kTextPadding = 2;  // between a field's border and its text
 
@@ -28,8 +29,12 @@ struct Hit {
 
 // The height of the menu bar of a window that has one.
 int menuBarHeight(const Font& font);
-// A top-level window's client size in pixels.
-Rect clientPixels(const Window& window, const Font& font, const DialogScale& scale);
+// A top-level window's client size in pixels, for its dialog units or for
+// another size in units.
+Rect clientPixels(const Window& window, const Rect& units, const Font& font, const DialogScale& scale);
+inline Rect clientPixels(const Window& window, const Font& font, const DialogScale& scale) {
+    return clientPixels(window, window.rect, font, scale);
+}
 
 // A cheap digest of everything that painting the window reads; the window is
 // painted again only when it changes.
@@ -60,6 +65,7 @@ private:
     int drawLine(const TextLine& line, int x, int y, SDL_Color ink, bool focused);
     void label(std::string_view text, int x, int y, bool enabled);
     void addHit(Press press, WindowHandle window, int index, const Rect& area);
+    int px(int pixelsAt96) const { return scale_.px(pixelsAt96); }
 
     SDL_Renderer* r_;
     const Font& font_;

@@ -22,6 +22,8 @@ constexpr int kWheelRows = 3;
 constexpr int kStopSignalLookMs = 250;
 constexpr int kDisplay = 0;
 constexpr Uint8 kDoubleClick = 2;
+constexpr char kScaleVariable[] = "LIRVANE_SCALE";
+constexpr char kWindowScaleVariable[] = "GDK_SCALE";
 // The control characters that Ctrl and a letter give, which edits take as commands.
 constexpr char kControlLetterBase = 'a' - 1;
 
@@ -82,6 +84,7 @@ struct Renderer::Surface {
     std::string title;
     int icon = 0;
     Rect outer;  // on the screen
+    Rect units;  // the client size in dialog units the window was last sized for
     std::vector<Hit> hits;
 
     ~Surface() {
@@ -126,6 +129,8 @@ const std::vector<Hit>* Renderer::hits(WindowHandle topLevel) const {
     return surface ? &surface->hits : nullptr;
 }
 
+// A window that belongs to another for the window manager (an owned one to
+// its owner, any other to the main window) stays over it and is placed by it.
 void Renderer::makeSurface(const Window& window) {
     const Rect size = clientPixels(window, font_, scale_);
     std::vector<Rect> placed;
@@ -134,15 +139,24 @@ void Renderer::makeSurface(const Window& window) {
     for (std::size_t i = 0; i < surfaces_.size(); ++i) {
         if (surfaces_[i]->handle == window.owner) owner = &placed[i];
     }
+    const Surface* ownerSurface = surfaceOf(window.owner);
+    SDL_Window* over = ownerSurface ? ownerSurface->window : surfaces_.empty() ? nullptr : surfaces_.front()->window;
     const Rect where = placeTopLevel(size, owner, placed, screenArea());
     auto surface = std::make_unique<Surface>();
     surface->handle = window.handle;
     surface->outer = where;
-    surface->window = SDL_CreateWindow(screenText(window.text).c_str(), where.left, where.top, size.width(),
-                                       size.height(), SDL_WINDOW_HIDDEN);
+    surface->units = {0, 0, window.rect.width(), window.rect.height()};
+    const Uint32 flags = SDL_WINDOW_HIDDEN | (window.resizable() ? Uint32{SDL_WINDOW_RESIZABLE} : Uint32{0});
+    surface->window =
+        SDL_CreateWindow(screenText(window.text).c_str(), where.left, where.top, size.width(), size.height(), flags);
     if (surface->window == nullptr) return;
     surface->renderer = SDL_CreateRenderer(surface->window, -1, SDL_RENDERER_SOFTWARE);
     if (surface->renderer == nullptr) return;
+    if (window.resizable()) {
+        const Rect least = clientPixels(window, window.smallest, font_, scale_);
+        SDL_SetWindowMinimumSize(surface->window, least.width(), least.height());
+    }
+    if (over != nullptr) SDL_SetWindowModalFor(surface->window, over);
     surfaces_.push_back(std::move(surface));
 }
 
@@ -159,11 +173,17 @@ void Renderer::syncSurface(Surface& surface, const Window& window) {
         }
         surface.icon = icon;
     }
+    // A resizable window keeps the size the window manager gave it until the
+    // layer sizes it anew; any other has the size of its dialog units.
     const Rect size = clientPixels(window, font_, scale_);
     int width = 0, height = 0;
     SDL_GetWindowSize(surface.window, &width, &height);
-    if (width != size.width() || height != size.height()) {
+    const bool sizedAnew =
+        window.rect.width() != surface.units.width() || window.rect.height() != surface.units.height();
+    const bool wrong = window.resizable() ? sizedAnew : width != size.width() || height != size.height();
+    if (wrong) {
         SDL_SetWindowSize(surface.window, size.width(), size.height());
+        surface.units = {0, 0, window.rect.width(), window.rect.height()};
         surface.dirty = true;
     }
     const bool visible = isWindowVisible(window.handle);
@@ -269,9 +289,15 @@ void Renderer::handleWindowEvent(const SDL_WindowEvent& event) {
         case SDL_WINDOWEVENT_CLOSE: inputClose(surface->handle); break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
             if (getActiveWindow() != surface->handle) inputActivate(surface->handle);
+            // A window that may not take the focus now (a message box or a modal
+            // dialog is up) gives it back to the one that keeps it.
+            if (getActiveWindow() != surface->handle) raised_ = {};
             break;
-        case SDL_WINDOWEVENT_EXPOSED:
-        case SDL_WINDOWEVENT_SIZE_CHANGED: surface->dirty = true; break;
+        case SDL_WINDOWEVENT_EXPOSED: surface->dirty = true; break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            resized(*surface, event.data1, event.data2);
+            surface->dirty = true;
+            break;
         case SDL_WINDOWEVENT_MOVED: {
             const int width = surface->outer.width(), height = surface->outer.height();
             surface->outer = {event.data1, event.data2, event.data1 + width, event.data2 + height};
@@ -279,6 +305,18 @@ void Renderer::handleWindowEvent(const SDL_WindowEvent& event) {
         }
         default: break;
     }
+}
+
+// The window manager's new size; a resizable window is laid out for it in
+// dialog units.
+void Renderer::resized(Surface& surface, int width, int height) {
+    surface.outer.right = surface.outer.left + width;  // where windows opened later are centred
+    surface.outer.bottom = surface.outer.top + height;
+    const Window* window = windowOf(surface.handle);
+    if (window == nullptr || !window->resizable()) return;
+    const int bar = menuOf(surface.handle) != nullptr ? menuBarHeight(font_) : 0;
+    resizeDialog(surface.handle, scale_.unitsX(width), scale_.unitsY(height - bar));
+    surface.units = {0, 0, window->rect.width(), window->rect.height()};
 }
 
 const Hit* Renderer::hitAt(const Surface& surface, int x, int y) const {
@@ -441,8 +479,9 @@ public:
         keepXErrorsNonFatal();
         video_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
         fonts_ = video_ && showsWindows(SDL_GetCurrentVideoDriver()) && TTF_Init() == 0;
+        if (fonts_) settings_ = readDesktopSettings();
         // Two clicks make a double click as quickly as on the rest of the desktop.
-        if (const std::optional<int> time = fonts_ ? desktopDoubleClickTime() : std::nullopt) {
+        if (const std::optional<int> time = settings_.doubleClickTime) {
             SDL_SetHint(SDL_HINT_MOUSE_DOUBLE_CLICK_TIME, std::to_string(*time).c_str());
         }
     }
@@ -454,9 +493,21 @@ public:
     Session& operator=(const Session&) = delete;
     bool ready() const { return fonts_; }
 
+    // The resolution the display and the environment tell.
+    int dpi() const {
+        return dialogDpi({environment(kScaleVariable), resourceInteger(settings_.resources, kDpiResource),
+                          settings_.settingsDpi, environment(kWindowScaleVariable), settings_.windowScale});
+    }
+
 private:
+    static std::string_view environment(const char* name) {
+        const char* value = std::getenv(name);
+        return value ? value : "";
+    }
+
     bool video_ = false;
     bool fonts_ = false;
+    DesktopSettings settings_;
 };
 
 }  // namespace
@@ -466,7 +517,7 @@ std::optional<int> runOnDesktop(const std::function<int()>& program) {
     Session session;
     if (!session.ready()) return std::nullopt;
     Font font;
-    if (!font.open(kDialogFontFamily)) {
+    if (!font.open(kDialogFontFamily, session.dpi())) {
         std::fputs("Lirvane found no font for its windows (install fonts-dejavu-core).\n", stderr);
         return std::nullopt;
     }

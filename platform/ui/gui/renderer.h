@@ -67,6 +67,7 @@ private:
     void syncSurface(Surface& surface, const Window& window);
     void paint(Surface& surface, const Window& window);
     void handleWindowEvent(const SDL_WindowEvent& event);
+    void resized(Surface& surface, int width, int height);
     void handleButton(const SDL_MouseButtonEvent& event);
     void handleMotion(const SDL_MouseMotionEvent& event);
     void handleWheel(const SDL_MouseWheelEvent& event);

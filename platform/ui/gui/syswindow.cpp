@@ -13,6 +13,8 @@ namespace {
 
 constexpr std::size_t kNameSize = 32;
 constexpr char kDoubleClickSetting[] = "Net/DoubleClickTime";
+constexpr char kDpiSetting[] = "Xft/DPI";
+constexpr char kWindowScaleSetting[] = "Gdk/WindowScalingFactor";
 // The layout of an XSETTINGS block: a header, then each setting.
 constexpr std::size_t kHeaderSize = 12;  // byte order, 3 unused, serial, count
 constexpr std::size_t kCountAt = 8;
@@ -71,26 +73,44 @@ std::optional<int> xsettingsInteger(std::span<const unsigned char> block, std::s
     return std::nullopt;
 }
 
-std::optional<int> desktopDoubleClickTime() {
-    const std::unique_ptr<Display, DisplayClose> display(XOpenDisplay(nullptr));
-    if (!display) return std::nullopt;
-    const std::string selection = "_XSETTINGS_S" + std::to_string(DefaultScreen(display.get()));
-    const Window manager = XGetSelectionOwner(display.get(), XInternAtom(display.get(), selection.c_str(), False));
-    if (manager == None) return std::nullopt;
-    const Atom settings = XInternAtom(display.get(), "_XSETTINGS_SETTINGS", False);
+namespace {
+
+struct SettingsBlock {
+    std::optional<int> doubleClickTime, dpi, windowScale;
+};
+
+SettingsBlock settingsOf(Display* display) {
+    const std::string selection = "_XSETTINGS_S" + std::to_string(DefaultScreen(display));
+    const Window manager = XGetSelectionOwner(display, XInternAtom(display, selection.c_str(), False));
+    if (manager == None) return {};
+    const Atom settings = XInternAtom(display, "_XSETTINGS_SETTINGS", False);
     Atom type = None;
     int format = 0;
     unsigned long length = 0, left = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(display.get(), manager, settings, 0, LONG_MAX, False, settings, &type, &format, &length,
-                           &left, &data) != Success ||
+    if (XGetWindowProperty(display, manager, settings, 0, LONG_MAX, False, settings, &type, &format, &length, &left,
+                           &data) != Success ||
         data == nullptr) {
-        return std::nullopt;
+        return {};
     }
-    const std::optional<int> time =
-        format == CHAR_BIT ? xsettingsInteger({data, length}, kDoubleClickSetting) : std::nullopt;
+    SettingsBlock found;
+    if (format == CHAR_BIT) {
+        const std::span<const unsigned char> block{data, length};
+        found = {xsettingsInteger(block, kDoubleClickSetting), xsettingsInteger(block, kDpiSetting),
+                 xsettingsInteger(block, kWindowScaleSetting)};
+    }
     XFree(data);
-    return time;
+    return found;
+}
+
+}  // namespace
+
+DesktopSettings readDesktopSettings() {
+    const std::unique_ptr<Display, DisplayClose> display(XOpenDisplay(nullptr));
+    if (!display) return {};
+    const SettingsBlock block = settingsOf(display.get());
+    const char* resources = XResourceManagerString(display.get());
+    return {block.doubleClickTime, block.dpi, block.windowScale, resources ? resources : ""};
 }
 
 std::string systemWindowName(SDL_Window* window) {

@@ -15,9 +15,16 @@ namespace platform::gui {
 // window; empty on other window systems.
 std::string systemWindowName(SDL_Window* window);
 
-// The desktop's double-click time in milliseconds, from the settings its
-// settings manager publishes on the display (XSETTINGS); none without one.
-std::optional<int> desktopDoubleClickTime();
+// What the desktop tells its programs on the display: the settings its
+// settings manager publishes (XSETTINGS) and the resource database. Each is
+// none where it is not set.
+struct DesktopSettings {
+    std::optional<int> doubleClickTime;  // milliseconds
+    std::optional<int> settingsDpi;      // 1024ths of a dot per inch
+    std::optional<int> windowScale;      // a whole factor
+    std::string resources;               // the resource database, as text
+};
+DesktopSettings readDesktopSettings();
 
 // An integer setting of an XSETTINGS block, as the manager publishes it.
 std::optional<int> xsettingsInteger(std::span<const unsigned char> block, std::string_view name);

@@ -99,6 +99,23 @@ Placement placeTopLevel(const Window& window, const Scale& scale, const std::vec
     return placement;
 }
 
+Rect screenRoom(const Window& window, const Scale& scale, int columns, int rows) {
+    const int clientColumns = columns - kFrameColumns;
+    const int clientRows = usableRows(rows) - frameRows(window.menuBar() != nullptr) - kFrameRows;
+    return {0, 0, static_cast<int>(clientColumns * kUnitsPerColumn / scale.factor),
+            static_cast<int>(clientRows * kUnitsPerRow / scale.factor)};
+}
+
+void growToScreen(const Scale& scale, int columns, int rows) {
+    for (WindowHandle handle : desktop().zOrder) {
+        const Window* window = windowOf(handle);
+        if (window == nullptr || !window->resizable() || !isWindowVisible(handle)) continue;
+        const Rect room = screenRoom(*window, scale, columns, rows);
+        if (room.width() != window->rect.width() || room.height() != window->rect.height())
+            resizeDialog(handle, room.width(), room.height());
+    }
+}
+
 CellRect clientArea(const Placement& placement, bool hasMenu) {
     const CellRect& outer = placement.outer;
     const int side = placement.framed ? kFrameColumns / 2 : 0;

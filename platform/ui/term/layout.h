@@ -83,6 +83,14 @@ CellRect placeWindow(const CellRect& size, WindowHandle owner, const std::vector
 Placement placeTopLevel(const Window& window, const Scale& scale, const std::vector<Placement>& placed, int columns,
                         int rows);
 
+// The client size in units of a resizable window that fills the screen
+// inside its frame.
+Rect screenRoom(const Window& window, const Scale& scale, int columns, int rows);
+
+// Gives every shown resizable window the room of the screen (the core keeps
+// it at least its smallest size and lays it out).
+void growToScreen(const Scale& scale, int columns, int rows);
+
 // The client area inside a placed window's caption, menu bar and frame.
 CellRect clientArea(const Placement& placement, bool hasMenu);
 

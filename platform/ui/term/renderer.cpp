@@ -52,8 +52,9 @@ Renderer::~Renderer() {
 }
 
 // Windows are placed in the order they first appeared; a new terminal size
-// places them all again, at the new scale.
+// places them all again, at the new scale, a resizable one filling it.
 void Renderer::updatePlacements(const Scale& scale) {
+    growToScreen(scale, terminal_.columns(), terminal_.rows());
     const bool resized = terminal_.columns() != placedColumns_ || terminal_.rows() != placedRows_;
     placedColumns_ = terminal_.columns();
     placedRows_ = terminal_.rows();
