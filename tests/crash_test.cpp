@@ -34,6 +34,7 @@
 #include "tests/testfiles.h"
 
 using namespace testing_support;
+using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 namespace {
@@ -340,4 +341,49 @@ TEST(CrashSafety, AStopSignalEndsAWalkAfterTheFileUnderWorkAndLeavesNothing) {
     EXPECT_GT(stoppedEarly, 0) << "no signal came during a walk";
     std::cout << "[ SIGNALS  ] " << sent << " stop signals, " << stoppedEarly << " walks stopped early, "
               << sent * kCoverFiles << " file checks, " << temporariesSeen << " sightings of temporary files\n";
+}
+
+// A second stop signal does not wait for the file under work: a rewrite held
+// up just before its rename ends at once, its temporary file removed and the
+// file old.
+TEST(CrashSafety, ASecondStopSignalEndsTheProgramAtOnceAndLeavesNothing) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "not under AddressSanitizer";
+#endif
+    TestFolder folder;
+    resetSongs(folder, 1, smallSong);
+    const std::string path = songPath(folder, 0);
+    const Bytes old = readAll(path);
+    // Which call of the rewrite is its rename, found by failing each in turn.
+    int rename = 0;
+    for (int call = 1; call < 100 && rename == 0; ++call) {
+        resetSongs(folder, 1, smallSong);
+        platform::setFaults({.failCall = call});
+        static_cast<void>(writeTitle(path, 3000));
+        if (std::string_view(platform::failedCallName()).starts_with("renameat2")) rename = call;
+        platform::clearFaults();
+    }
+    ASSERT_GT(rename, 0);
+    resetSongs(folder, 1, smallSong);
+    const auto begun = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        platform::catchStopSignals();
+        platform::setFaults({.interveneAt = rename, .intervene = [] { std::this_thread::sleep_for(10s); }});
+        static_cast<void>(writeTitle(path, 3000));
+        platform::endByCaughtSignal();
+        _exit(0);
+    }
+    std::this_thread::sleep_for(300ms);  // the rewrite is held up by then
+    ASSERT_FALSE(namesIn(folder.path() / "music", platform::kTempPrefix).empty());
+    for (int n = 0; n < 2; ++n) {
+        ::kill(child, SIGTERM);
+        std::this_thread::sleep_for(50ms);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - begun, 5s);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    EXPECT_TRUE(namesIn(folder.path() / "music", platform::kTempPrefix).empty()) << "a temporary file stayed";
+    EXPECT_EQ(readAll(path), old);
 }

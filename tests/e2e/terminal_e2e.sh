@@ -170,7 +170,17 @@ expect_not "Progreso del archivo..."
 [ "$(head -c 3 "$work/long/02999.mp3")" = ID3 ] || fail "the last entry was not copied first"
 [ "$(head -c 3 "$work/long/00000.mp3")" != ID3 ] || fail "Cancel did not stop the walk"
 echo "ok: Cancel stops a running walk after the file under work"
-stop
+
+# Ctrl+C during a walk: the interrupt, which stops the walk after the file
+# under work and ends the program by it, the terminal restored.
+click_on "Copiar ID3v1.1 a ID3v2.3"
+expect "Copying ID3v1.1 To ID3v2.3..."
+expect "█"
+keys C-c
+ended_with 130
+[ "$(head -c 3 "$work/long/00000.mp3")" != ID3 ] || fail "Ctrl+C did not stop the walk"
+! ls "$work/long" | grep -q '^LV3' || fail "a temporary file stayed"
+echo "ok: Ctrl+C stops a running walk and ends the program by the interrupt"
 
 # Rename from tags in the smallest terminal, with the keyboard alone: load a
 # list file, open the dialog from the menu, compose artist - title, rename

@@ -58,14 +58,15 @@ click_on() {
 }
 
 # Starts the program in the work folder, in a terminal of the size given
-# (160 by 50 unless told) and with the TERM given.
+# (160 by 50 unless told) and with the TERM given. The shell around it
+# outlives a Ctrl+C, which the terminal sends to both.
 launch() {
     rm -f "$work/exit" "$work/stty"
     echo "set -g default-terminal ${3:-xterm-256color}" > "$work/tmux.conf"
     # The server of the previous run may still be going away: try again then.
     for attempt in 1 2 3 4 5; do
         tmux -S "$socket" -f "$work/tmux.conf" new-session -d -s "$session" -x "${1:-160}" -y "${2:-50}" \
-            "unset DISPLAY WAYLAND_DISPLAY; cd '$work' && LANG=C.UTF-8 XDG_CONFIG_HOME='$work/cfg' '$program'; echo \$? > '$work/exit'; stty -a > '$work/stty'; sleep 60" \
+            "trap : INT; unset DISPLAY WAYLAND_DISPLAY; cd '$work' && LANG=C.UTF-8 XDG_CONFIG_HOME='$work/cfg' '$program'; echo \$? > '$work/exit'; stty -a > '$work/stty'; sleep 60" \
             && break
         [ "$attempt" -lt 5 ] || fail "tmux did not start"
         sleep 0.5

@@ -3,6 +3,7 @@
 
 #include <curses.h>
 #include <term.h>
+#include <termios.h>
 #include <unistd.h>
 // term.h names capabilities as macros; these two clash with the canvas.
 #undef columns
@@ -47,6 +48,21 @@ void installRestorers() {
     std::atexit(restoreTerminal);
     setForcedStopAction(restoreTerminal);
     for (int signal : kFatalSignals) std::signal(signal, onFatalSignal);
+}
+
+// Ctrl+C raises SIGINT even in raw mode: it reaches the program while a file
+// is under work, and a second one does not wait for it. The other keys that
+// raise signals (quit, suspend) stay off: they would end or stop a walk
+// midway.
+void interruptKeyRaisesSignal() {
+    constexpr cc_t kControlC = 0x03;
+    termios mode{};
+    if (tcgetattr(STDIN_FILENO, &mode) != 0) return;
+    mode.c_lflag |= ISIG;
+    mode.c_cc[VINTR] = kControlC;
+    mode.c_cc[VQUIT] = _POSIX_VDISABLE;
+    mode.c_cc[VSUSP] = _POSIX_VDISABLE;
+    if (tcsetattr(STDIN_FILENO, TCSANOW, &mode) == 0) def_prog_mode();
 }
 
 // Codes the terminal description gives for Ctrl, Alt and Shift with the arrows.
@@ -193,6 +209,7 @@ Terminal::Terminal() : keys_(standardKeys()) {
     cursesActive() = true;
     open_ = true;
     raw();
+    interruptKeyRaisesSignal();
     noecho();
     nonl();
     keypad(stdscr, TRUE);
