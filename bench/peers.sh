@@ -43,6 +43,7 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 
 # scenario KIND NAME=COMMAND... : the first program is the engine, the rest are compared to it.
 scenario() {
+  wanted "$1" || return 0
   local kind=$1 title=$2
   shift 2
   local names=() commands=()
@@ -57,15 +58,24 @@ scenario() {
   echo
   echo "### $title ($count files, median of $repeats)"
   echo
-  echo "| Program | Seconds | Ratio to the engine | System calls per file |"
-  echo "|---|---|---|---|"
+  echo "| Program | Seconds | Spread | Ratio to the engine | Calls per file |"
+  echo "|---|---|---|---|---|"
   local base=""
   for i in "${!names[@]}"; do
-    local m
+    local m low high
     m=$(tr ' ' '\n' <<< "${times[$i]}" | grep . | median)
+    low=$(tr ' ' '\n' <<< "${times[$i]}" | grep . | sort -g | head -1)
+    high=$(tr ' ' '\n' <<< "${times[$i]}" | grep . | sort -g | tail -1)
     [ -n "$base" ] || base=$m
     reset "$kind"
-    printf "| %s | %.3f | %.2f | %s |\n" "${names[$i]}" "$m" "$(echo "$m / $base" | bc -l)" "$(calls ${commands[$i]})"
+    printf "| %s | %.3f | %.3f-%.3f | %.2f | %s |\n" "${names[$i]}" "$m" "$low" "$high" "$(echo "$m / $base" | bc -l)" \
+      "$(calls ${commands[$i]})"
+  done
+  # Round by round: the engine against each other program, the slowest ratio first.
+  for i in "${!names[@]}"; do
+    [ "$i" -gt 0 ] || continue
+    paste -d' ' <(tr ' ' '\n' <<< "${times[0]}" | grep .) <(tr ' ' '\n' <<< "${times[$i]}" | grep .) |
+      awk -v name="${names[$i]}" '{ r = $2 / $1; if (NR == 1 || r < least) least = r } END { printf "- %s: at least %.2f times the engine in every round\n", name, least }'
   done
 }
 
@@ -77,6 +87,8 @@ have mid3v2 && peers_write+=("mid3v2=mid3v2 -t Title -a Artist")
 have eyeD3 && peers_write+=("eyeD3=eyeD3 --quiet --no-color -t Title -a Artist")
 [ "${KID3:-0}" = 1 ] && have kid3-cli && peers_write+=("kid3-cli=kid3-cli -c 'set title Title' -c 'set artist Artist'")
 
+# SCENARIOS="cover bigcover" runs only the scenarios of those kinds.
+wanted() { [ -z "${SCENARIOS:-}" ] || [[ " $SCENARIOS " == *" $1 "* ]]; }
 echo "## $(date -u +%F), $(nproc) cores, $(uname -r), $(findmnt -no FSTYPE -T "$work") under $work"
 scenario plain "Title and artist, the tag fits in place" \
   "engine=$loop title-artist" "4 KB pread/pwrite=$loop ref-4k" "${peers_write[@]}"
