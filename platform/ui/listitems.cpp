@@ -26,7 +26,7 @@ void ListItems::addToCount(std::size_t chunk, std::ptrdiff_t delta) {
 void ListItems::recount() {
     counts_.assign(chunks_.size() + 1, 0);
     for (std::size_t i = 1; i < counts_.size(); ++i) {
-        counts_[i] += chunks_[i - 1].entries.size();
+        counts_[i] += chunks_[i - 1]->entries.size();
         const std::size_t parent = i + lowestBit(i);
         if (parent < counts_.size()) counts_[parent] += counts_[i];
     }
@@ -48,7 +48,7 @@ ListItems::Place ListItems::locate(std::size_t index) const {
 
 const ListItem& ListItems::operator[](std::size_t index) const {
     const Place place = locate(index);
-    return chunks_[place.chunk].entries[place.offset];
+    return chunks_[place.chunk]->entries[place.offset];
 }
 
 void ListItems::Chunk::countSelected() {
@@ -57,12 +57,12 @@ void ListItems::Chunk::countSelected() {
 
 void ListItems::insert(std::size_t index, ListItem item) {
     if (chunks_.empty()) {
-        chunks_.emplace_back();
+        chunks_.push_back(std::make_unique<Chunk>());
         recount();
     }
     // At the very end the last chunk takes it.
-    const Place place = index >= size_ ? Place{chunks_.size() - 1, chunks_.back().entries.size()} : locate(index);
-    Chunk& chunk = chunks_[place.chunk];
+    const Place place = index >= size_ ? Place{chunks_.size() - 1, chunks_.back()->entries.size()} : locate(index);
+    Chunk& chunk = *chunks_[place.chunk];
     chunk.selected += item.selected ? 1 : 0;
     chunk.entries.insert(chunk.entries.begin() + static_cast<std::ptrdiff_t>(place.offset), std::move(item));
     ++size_;
@@ -71,17 +71,18 @@ void ListItems::insert(std::size_t index, ListItem item) {
         return;
     }
     const auto half = chunk.entries.begin() + kChunkSize;
-    Chunk upper{std::deque<ListItem>(std::make_move_iterator(half), std::make_move_iterator(chunk.entries.end()))};
+    auto upper = std::make_unique<Chunk>();
+    upper->entries.assign(std::make_move_iterator(half), std::make_move_iterator(chunk.entries.end()));
     chunk.entries.resize(kChunkSize);
     chunk.countSelected();
-    upper.countSelected();
+    upper->countSelected();
     chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk) + 1, std::move(upper));
     recount();
 }
 
 void ListItems::erase(std::size_t index) {
     const Place place = locate(index);
-    Chunk& chunk = chunks_[place.chunk];
+    Chunk& chunk = *chunks_[place.chunk];
     const auto entry = chunk.entries.begin() + static_cast<std::ptrdiff_t>(place.offset);
     chunk.selected -= entry->selected ? 1u : 0u;
     chunk.entries.erase(entry);
@@ -96,7 +97,7 @@ void ListItems::erase(std::size_t index) {
 
 void ListItems::select(std::size_t index, bool selected) {
     const Place place = locate(index);
-    Chunk& chunk = chunks_[place.chunk];
+    Chunk& chunk = *chunks_[place.chunk];
     bool& flag = chunk.entries[place.offset].selected;
     if (flag == selected) return;
     flag = selected;
@@ -107,10 +108,10 @@ void ListItems::select(std::size_t index, bool selected) {
 }
 
 void ListItems::selectAll(bool selected) {
-    for (Chunk& chunk : chunks_) {
-        if (chunk.selected == (selected ? chunk.entries.size() : 0)) continue;
-        for (ListItem& item : chunk.entries) item.selected = selected;
-        chunk.selected = selected ? chunk.entries.size() : 0;
+    for (auto& chunk : chunks_) {
+        if (chunk->selected == (selected ? chunk->entries.size() : 0)) continue;
+        for (ListItem& item : chunk->entries) item.selected = selected;
+        chunk->selected = selected ? chunk->entries.size() : 0;
     }
 }
 

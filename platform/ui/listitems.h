@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -67,7 +68,10 @@ private:
     void addToCount(std::size_t chunk, std::ptrdiff_t delta);
     void recount();
 
-    std::vector<Chunk> chunks_;
+    // Owned apart, so that a chunk coming or going, or the vector growing,
+    // moves pointers and not entries: a deque's move may allocate, and so is
+    // not noexcept, and the vector would copy every entry when it grows.
+    std::vector<std::unique_ptr<Chunk>> chunks_;
     // counts_[i] (from 1) sums the sizes of the chunks (i - (i & -i), i].
     std::vector<std::size_t> counts_{0};
     std::size_t size_ = 0;
@@ -77,20 +81,20 @@ template <typename Less>
 std::size_t ListItems::upperBound(std::string_view text, Less less) const {
     // Lists filled in sorted order, or in reverse as a list file holds them,
     // find their place at an end.
-    if (size_ == 0 || less(text, chunks_.front().entries.front().text)) return 0;
-    if (!less(text, chunks_.back().entries.back().text)) return size_;
+    if (size_ == 0 || less(text, chunks_.front()->entries.front().text)) return 0;
+    if (!less(text, chunks_.back()->entries.back().text)) return size_;
     // The first chunk whose last entry comes after text holds the place.
     std::size_t low = 0;
     std::size_t high = chunks_.size();
     while (low < high) {
         const std::size_t middle = (low + high) / 2;
-        if (less(text, chunks_[middle].entries.back().text))
+        if (less(text, chunks_[middle]->entries.back().text))
             high = middle;
         else
             low = middle + 1;
     }
     if (low == chunks_.size()) return size_;
-    const auto& chunk = chunks_[low].entries;
+    const auto& chunk = chunks_[low]->entries;
     std::size_t first = 0;
     std::size_t last = chunk.size();
     while (first < last) {
@@ -106,19 +110,19 @@ std::size_t ListItems::upperBound(std::string_view text, Less less) const {
 template <typename Visit>
 void ListItems::forEach(Visit visit) const {
     std::size_t index = 0;
-    for (const Chunk& chunk : chunks_) {
-        for (const ListItem& item : chunk.entries) visit(index++, item);
+    for (const auto& chunk : chunks_) {
+        for (const ListItem& item : chunk->entries) visit(index++, item);
     }
 }
 
 template <typename Visit>
 void ListItems::forEachSelected(Visit visit) const {
     std::size_t first = 0;
-    for (const Chunk& chunk : chunks_) {
-        for (std::size_t i = 0; chunk.selected > 0 && i < chunk.entries.size(); ++i) {
-            if (chunk.entries[i].selected) visit(first + i, chunk.entries[i]);
+    for (const auto& chunk : chunks_) {
+        for (std::size_t i = 0; chunk->selected > 0 && i < chunk->entries.size(); ++i) {
+            if (chunk->entries[i].selected) visit(first + i, chunk->entries[i]);
         }
-        first += chunk.entries.size();
+        first += chunk->entries.size();
     }
 }
 
