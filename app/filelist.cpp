@@ -84,20 +84,25 @@ bool writeRecords(WindowHandle list, platform::File& file) {
     return block.empty() || file.write(block);
 }
 
-// Adds the path of every whole record; false when reading failed.
+// Adds the path of every whole record, a block at a time; false when
+// reading failed.
 bool readRecords(WindowHandle list, platform::File& file) {
     std::vector<std::uint8_t> block(kBlockSize);
+    std::vector<std::string_view> paths;
+    paths.reserve(kRecordsPerBlock);
     std::int64_t got = 0;
     do {
         got = file.read(block);
         if (got < 0) return false;
         const std::size_t whole = static_cast<std::size_t>(got) / kListRecordSize * kListRecordSize;
+        paths.clear();
         for (std::size_t at = 0; at < whole; at += kListRecordSize) {
             const std::string_view record(reinterpret_cast<const char*>(block.data() + at), kListRecordSize);
             const std::size_t end = record.find('\0');
             // A record without a terminator holds no path this program could have written.
-            if (end != std::string_view::npos) platform::listAddString(list, record.substr(0, end));
+            if (end != std::string_view::npos) paths.push_back(record.substr(0, end));
         }
+        platform::listAddStrings(list, paths);
     } while (static_cast<std::size_t>(got) == kBlockSize);
     return true;
 }

@@ -147,17 +147,15 @@ LParam listProc(Window& window, unsigned message, WParam wParam, LParam lParam) 
     }
 }
 
-int listAddString(WindowHandle handle, std::string_view text) {
-    Window* window = listOf(handle);
-    if (window == nullptr) return LB_ERR;
-    const int index = (window->style & LBS_SORT) ? sortedIndex(window->list, text) : countOf(window->list);
-    return listInsertString(handle, index, text);
+namespace {
+
+// A sorted list's place for text, or else its end.
+int addedIndex(const Window& window, std::string_view text) {
+    return (window.style & LBS_SORT) ? sortedIndex(window.list, text) : countOf(window.list);
 }
 
-int listInsertString(WindowHandle handle, int index, std::string_view text) {
-    Window* window = listOf(handle);
-    if (window == nullptr) return LB_ERR;
-    ListState& list = window->list;
+int insertEntry(Window& window, int index, std::string_view text) {
+    ListState& list = window.list;
     if (index < 0 || index > countOf(list)) index = countOf(list);
     const bool hadItems = !list.items.empty();
     list.items.insert(static_cast<std::size_t>(index), ListItem{std::string(text), false});
@@ -165,6 +163,25 @@ int listInsertString(WindowHandle handle, int index, std::string_view text) {
     if (hadItems && index <= list.caret) ++list.caret;
     if (hadItems && index <= list.anchor) ++list.anchor;
     return index;
+}
+
+}  // namespace
+
+int listAddString(WindowHandle handle, std::string_view text) {
+    Window* window = listOf(handle);
+    return window == nullptr ? LB_ERR : insertEntry(*window, addedIndex(*window, text), text);
+}
+
+int listAddStrings(WindowHandle handle, std::span<const std::string_view> texts) {
+    Window* window = listOf(handle);
+    if (window == nullptr) return LB_ERR;
+    for (const std::string_view text : texts) insertEntry(*window, addedIndex(*window, text), text);
+    return countOf(window->list);
+}
+
+int listInsertString(WindowHandle handle, int index, std::string_view text) {
+    Window* window = listOf(handle);
+    return window == nullptr ? LB_ERR : insertEntry(*window, index, text);
 }
 
 int listDeleteString(WindowHandle handle, int index) {

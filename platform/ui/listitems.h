@@ -46,7 +46,11 @@ public:
     void forEachSelected(Visit visit) const;
 
 private:
-    static constexpr std::size_t kChunkSize = 512;  // a chunk splits when it holds twice as many
+    // A chunk splits when it holds twice as many. An insert within a chunk
+    // moves up to half of it, and the tree and the searches over the chunks
+    // grow only with their logarithm: small chunks make a sorted add of a
+    // folder walk's paths about twice as fast as chunks of 512.
+    static constexpr std::size_t kChunkSize = 64;
 
     struct Chunk {
         // Double-ended: entries go in at either end without moving the
