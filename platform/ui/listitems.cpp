@@ -9,6 +9,16 @@ namespace {
 
 std::size_t lowestBit(std::size_t i) { return i & (~i + 1); }
 
+// Where a full chunk of `size` splits: in the middle, or beside a new entry
+// that went in at either end of it, so that a list filled from one end (a
+// list file, in descending order) keeps its chunks full and splits, and
+// counts its chunks again, half as often.
+std::size_t splitPoint(std::size_t offset, std::size_t size, std::size_t middle) {
+    if (offset == 0) return 1;
+    if (offset + 1 == size) return size - 1;
+    return middle;
+}
+
 }  // namespace
 
 std::size_t ListItems::entriesBefore(std::size_t chunk) const {
@@ -70,13 +80,21 @@ void ListItems::insert(std::size_t index, ListItem item) {
         addToCount(place.chunk, 1);
         return;
     }
-    const auto half = chunk.entries.begin() + kChunkSize;
-    auto upper = std::make_unique<Chunk>();
-    upper->entries.assign(std::make_move_iterator(half), std::make_move_iterator(chunk.entries.end()));
-    chunk.entries.resize(kChunkSize);
+    // The smaller part moves to a new chunk beside the old one.
+    const std::size_t split = splitPoint(place.offset, chunk.entries.size(), kChunkSize);
+    const auto at = chunk.entries.begin() + static_cast<std::ptrdiff_t>(split);
+    const bool lowerMoves = split < chunk.entries.size() - split;
+    auto part = std::make_unique<Chunk>();
+    if (lowerMoves) {
+        part->entries.assign(std::make_move_iterator(chunk.entries.begin()), std::make_move_iterator(at));
+        chunk.entries.erase(chunk.entries.begin(), at);
+    } else {
+        part->entries.assign(std::make_move_iterator(at), std::make_move_iterator(chunk.entries.end()));
+        chunk.entries.erase(at, chunk.entries.end());
+    }
     chunk.countSelected();
-    upper->countSelected();
-    chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk) + 1, std::move(upper));
+    part->countSelected();
+    chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk + (lowerMoves ? 0 : 1)), std::move(part));
     recount();
 }
 
