@@ -404,6 +404,14 @@ TEST_F(UiList, SortedListInsertsIgnoringCaseAfterEqualEntries) {
     EXPECT_EQ(listInsertString(unsorted, 1, "c"), 1);
     EXPECT_EQ(listInsertString(unsorted, -1, "d"), 3);
     EXPECT_EQ(script::items(d.window, kExtended), (std::vector<std::string>{"b", "c", "a", "d"}));
+    // Many at once go where each alone would.
+    const std::string_view more[] = {"delta", "ALPHA", "Gamma"};
+    EXPECT_EQ(listAddStrings(sorted, more), 8);
+    EXPECT_EQ(script::items(d.window, kSingle),
+              (std::vector<std::string>{"Alpha", "alpha", "ALPHA", "beta", "BETA", "delta", "gamma", "Gamma"}));
+    EXPECT_EQ(listAddStrings(unsorted, more), 7);
+    EXPECT_EQ(script::items(d.window, kExtended),
+              (std::vector<std::string>{"b", "c", "a", "d", "delta", "ALPHA", "Gamma"}));
 }
 
 // Thousands of entries go in and out at the front, the back and anywhere
