@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -70,18 +71,21 @@ constexpr std::size_t kBlockSize = kRecordsPerBlock * kListRecordSize;
 
 // Writes the records, last entry first, into a new file beside the list file.
 bool writeRecords(WindowHandle list, platform::File& file) {
-    std::vector<std::uint8_t> block;
-    block.reserve(kBlockSize);
+    std::vector<std::uint8_t> block(kBlockSize);
+    const std::span<const std::uint8_t> whole(block);
+    std::size_t used = 0;
     for (int index = platform::listGetCount(list) - 1; index >= 0; --index) {
         const std::string entry = platform::listGetText(list, index);
         const std::size_t kept = std::min(entry.size(), kListRecordSize - 1);
-        block.insert(block.end(), entry.begin(), entry.begin() + static_cast<std::ptrdiff_t>(kept));
-        block.resize(block.size() + kListRecordSize - kept);
-        if (block.size() < kBlockSize) continue;
-        if (!file.write(block)) return false;
-        block.clear();
+        std::uint8_t* record = block.data() + used;
+        std::memcpy(record, entry.data(), kept);
+        std::memset(record + kept, 0, kListRecordSize - kept);
+        used += kListRecordSize;
+        if (used < kBlockSize) continue;
+        if (!file.write(whole)) return false;
+        used = 0;
     }
-    return block.empty() || file.write(block);
+    return used == 0 || file.write(whole.first(used));
 }
 
 // Adds the path of every whole record, a block at a time; false when
