@@ -425,7 +425,7 @@ TEST(ListEntries, ByIndexSelectionAndSortedPlaceMatchAPlainVectorAcrossChunks) {
     const auto next = [&] { return value = value * 1103515245u + 12345u; };
     const auto insertAt = [&](std::size_t index, const ListItem& item) {
         model.insert(model.begin() + static_cast<std::ptrdiff_t>(index), item);
-        items.insert(index, item);
+        items.insert(index, item.text, item.selected);
     };
     const auto expectSame = [&] {
         ASSERT_EQ(items.size(), model.size());
@@ -435,7 +435,7 @@ TEST(ListEntries, ByIndexSelectionAndSortedPlaceMatchAPlainVectorAcrossChunks) {
             if (model[i].selected) selected.push_back(i);
         }
         std::vector<std::size_t> visited;
-        items.forEachSelected([&](std::size_t i, const ListItem& item) {
+        items.forEachSelected([&](std::size_t i, const ListEntry& item) {
             EXPECT_TRUE(item.selected);
             visited.push_back(i);
         });

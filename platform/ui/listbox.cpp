@@ -158,7 +158,7 @@ int insertEntry(Window& window, int index, std::string_view text) {
     ListState& list = window.list;
     if (index < 0 || index > countOf(list)) index = countOf(list);
     const bool hadItems = !list.items.empty();
-    list.items.insert(static_cast<std::size_t>(index), ListItem{std::string(text), false});
+    list.items.insert(static_cast<std::size_t>(index), text);
     // The caret and the anchor stay on the entries they were on.
     if (hadItems && index <= list.caret) ++list.caret;
     if (hadItems && index <= list.anchor) ++list.anchor;
@@ -214,7 +214,7 @@ int listGetCount(WindowHandle handle) {
 std::string listGetText(WindowHandle handle, int index) {
     const Window* window = listOf(handle);
     if (window == nullptr || !validIndex(window->list, index)) return {};
-    return window->list.items[static_cast<std::size_t>(index)].text;
+    return std::string(window->list.items[static_cast<std::size_t>(index)].text);
 }
 
 int listGetSel(WindowHandle handle, int index) {
@@ -245,7 +245,7 @@ std::vector<int> listGetSelItems(WindowHandle handle) {
     std::vector<int> selected;
     if (const Window* window = listOf(handle)) {
         window->list.items.forEachSelected(
-            [&](std::size_t i, const ListItem&) { selected.push_back(static_cast<int>(i)); });
+            [&](std::size_t i, const ListEntry&) { selected.push_back(static_cast<int>(i)); });
     }
     return selected;
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <iterator>
 
 namespace platform {
 namespace {
@@ -20,6 +19,37 @@ std::size_t splitPoint(std::size_t offset, std::size_t size, std::size_t middle)
 }
 
 }  // namespace
+
+void ListItems::Chunk::add(std::size_t offset, std::string_view text, bool isSelected) {
+    const Entry entry{static_cast<std::uint32_t>(texts.size()), static_cast<std::uint32_t>(text.size()), isSelected};
+    texts.append(text);
+    entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(offset), entry);
+    selected += isSelected ? 1u : 0u;
+}
+
+void ListItems::Chunk::drop(std::size_t first, std::size_t last) {
+    const auto from = entries.begin() + static_cast<std::ptrdiff_t>(first);
+    const auto to = entries.begin() + static_cast<std::ptrdiff_t>(last);
+    for (auto entry = from; entry != to; ++entry) {
+        unused += entry->length;
+        selected -= entry->selected ? 1u : 0u;
+    }
+    entries.erase(from, to);
+    if (2 * unused <= texts.size()) return;
+    std::string kept;
+    kept.reserve(texts.size() - unused);
+    for (Entry& entry : entries) {
+        const auto at = static_cast<std::uint32_t>(kept.size());
+        kept.append(textOf(entry));
+        entry.at = at;
+    }
+    texts = std::move(kept);
+    unused = 0;
+}
+
+void ListItems::Chunk::countSelected() {
+    selected = static_cast<std::size_t>(std::ranges::count_if(entries, &Entry::selected));
+}
 
 std::size_t ListItems::entriesBefore(std::size_t chunk) const {
     std::size_t before = 0;
@@ -56,16 +86,12 @@ ListItems::Place ListItems::locate(std::size_t index) const {
     return {chunk, index};
 }
 
-const ListItem& ListItems::operator[](std::size_t index) const {
+ListEntry ListItems::operator[](std::size_t index) const {
     const Place place = locate(index);
-    return chunks_[place.chunk]->entries[place.offset];
+    return chunks_[place.chunk]->entryAt(place.offset);
 }
 
-void ListItems::Chunk::countSelected() {
-    selected = static_cast<std::size_t>(std::ranges::count_if(entries, &ListItem::selected));
-}
-
-void ListItems::insert(std::size_t index, ListItem item) {
+void ListItems::insert(std::size_t index, std::string_view text, bool selected) {
     if (chunks_.empty()) {
         chunks_.push_back(std::make_unique<Chunk>());
         recount();
@@ -73,37 +99,35 @@ void ListItems::insert(std::size_t index, ListItem item) {
     // At the very end the last chunk takes it.
     const Place place = index >= size_ ? Place{chunks_.size() - 1, chunks_.back()->entries.size()} : locate(index);
     Chunk& chunk = *chunks_[place.chunk];
-    chunk.selected += item.selected ? 1 : 0;
-    chunk.entries.insert(chunk.entries.begin() + static_cast<std::ptrdiff_t>(place.offset), std::move(item));
+    chunk.add(place.offset, text, selected);
     ++size_;
-    if (chunk.entries.size() < 2 * kChunkSize) {
+    if (chunk.entries.size() < 2 * kChunkSize)
         addToCount(place.chunk, 1);
-        return;
-    }
-    // The smaller part moves to a new chunk beside the old one.
-    const std::size_t split = splitPoint(place.offset, chunk.entries.size(), kChunkSize);
-    const auto at = chunk.entries.begin() + static_cast<std::ptrdiff_t>(split);
-    const bool lowerMoves = split < chunk.entries.size() - split;
+    else
+        split(place.chunk, place.offset);
+}
+
+// The smaller part of a full chunk moves to a new chunk beside it.
+void ListItems::split(std::size_t index, std::size_t offset) {
+    Chunk& chunk = *chunks_[index];
+    const std::size_t size = chunk.entries.size();
+    const std::size_t at = splitPoint(offset, size, kChunkSize);
+    const bool lowerMoves = at < size - at;
+    const std::size_t first = lowerMoves ? 0 : at;
+    const std::size_t last = lowerMoves ? at : size;
     auto part = std::make_unique<Chunk>();
-    if (lowerMoves) {
-        part->entries.assign(std::make_move_iterator(chunk.entries.begin()), std::make_move_iterator(at));
-        chunk.entries.erase(chunk.entries.begin(), at);
-    } else {
-        part->entries.assign(std::make_move_iterator(at), std::make_move_iterator(chunk.entries.end()));
-        chunk.entries.erase(at, chunk.entries.end());
+    for (std::size_t i = first; i < last; ++i) {
+        part->add(i - first, chunk.textOf(chunk.entries[i]), chunk.entries[i].selected);
     }
-    chunk.countSelected();
-    part->countSelected();
-    chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk + (lowerMoves ? 0 : 1)), std::move(part));
+    chunk.drop(first, last);
+    chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(index + (lowerMoves ? 0 : 1)), std::move(part));
     recount();
 }
 
 void ListItems::erase(std::size_t index) {
     const Place place = locate(index);
     Chunk& chunk = *chunks_[place.chunk];
-    const auto entry = chunk.entries.begin() + static_cast<std::ptrdiff_t>(place.offset);
-    chunk.selected -= entry->selected ? 1u : 0u;
-    chunk.entries.erase(entry);
+    chunk.drop(place.offset, place.offset + 1);
     --size_;
     if (!chunk.entries.empty()) {
         addToCount(place.chunk, -1);
@@ -128,7 +152,7 @@ void ListItems::select(std::size_t index, bool selected) {
 void ListItems::selectAll(bool selected) {
     for (auto& chunk : chunks_) {
         if (chunk->selected == (selected ? chunk->entries.size() : 0)) continue;
-        for (ListItem& item : chunk->entries) item.selected = selected;
+        for (Chunk::Entry& entry : chunk->entries) entry.selected = selected;
         chunk->selected = selected ? chunk->entries.size() : 0;
     }
 }
