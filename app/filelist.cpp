@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -70,34 +71,42 @@ constexpr std::size_t kBlockSize = kRecordsPerBlock * kListRecordSize;
 
 // Writes the records, last entry first, into a new file beside the list file.
 bool writeRecords(WindowHandle list, platform::File& file) {
-    std::vector<std::uint8_t> block;
-    block.reserve(kBlockSize);
+    std::vector<std::uint8_t> block(kBlockSize);
+    const std::span<const std::uint8_t> whole(block);
+    std::size_t used = 0;
     for (int index = platform::listGetCount(list) - 1; index >= 0; --index) {
         const std::string entry = platform::listGetText(list, index);
         const std::size_t kept = std::min(entry.size(), kListRecordSize - 1);
-        block.insert(block.end(), entry.begin(), entry.begin() + static_cast<std::ptrdiff_t>(kept));
-        block.resize(block.size() + kListRecordSize - kept);
-        if (block.size() < kBlockSize) continue;
-        if (!file.write(block)) return false;
-        block.clear();
+        std::uint8_t* record = block.data() + used;
+        std::memcpy(record, entry.data(), kept);
+        std::memset(record + kept, 0, kListRecordSize - kept);
+        used += kListRecordSize;
+        if (used < kBlockSize) continue;
+        if (!file.write(whole)) return false;
+        used = 0;
     }
-    return block.empty() || file.write(block);
+    return used == 0 || file.write(whole.first(used));
 }
 
-// Adds the path of every whole record; false when reading failed.
+// Adds the path of every whole record, a block at a time; false when
+// reading failed.
 bool readRecords(WindowHandle list, platform::File& file) {
     std::vector<std::uint8_t> block(kBlockSize);
+    std::vector<std::string_view> paths;
+    paths.reserve(kRecordsPerBlock);
     std::int64_t got = 0;
     do {
         got = file.read(block);
         if (got < 0) return false;
         const std::size_t whole = static_cast<std::size_t>(got) / kListRecordSize * kListRecordSize;
-        for (auto record = block.begin(); record != block.begin() + static_cast<std::ptrdiff_t>(whole);
-             record += kListRecordSize) {
-            const auto end = std::find(record, record + kListRecordSize, 0);
+        paths.clear();
+        for (std::size_t at = 0; at < whole; at += kListRecordSize) {
+            const std::string_view record(reinterpret_cast<const char*>(block.data() + at), kListRecordSize);
+            const std::size_t end = record.find('\0');
             // A record without a terminator holds no path this program could have written.
-            if (end != record + kListRecordSize) platform::listAddString(list, std::string(record, end));
+            if (end != std::string_view::npos) paths.push_back(record.substr(0, end));
         }
+        platform::listAddStrings(list, paths);
     } while (static_cast<std::size_t>(got) == kBlockSize);
     return true;
 }
@@ -186,9 +195,9 @@ void removeSelectedEntries(WindowHandle list) {
     }
 }
 
-void removeAllEntries(WindowHandle list) {
-    for (int index = platform::listGetCount(list) - 1; index >= 0; --index) platform::listDeleteString(list, index);
-}
+// Every entry at once: deleting them one by one from the last leaves the same
+// empty list, only slower.
+void removeAllEntries(WindowHandle list) { platform::listResetContent(list); }
 
 // The records go to a temporary file beside the list file, which then takes
 // its place: a failed write leaves the old list file as it was.

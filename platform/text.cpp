@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 
 namespace platform {
@@ -277,10 +279,28 @@ char32_t foldCase(char32_t cp) {
     return cp;
 }
 
+namespace {
+
+// The length of the bytes both begin with, found eight at a time: the paths
+// of one list share long prefixes.
+std::size_t commonPrefix(std::string_view a, std::string_view b) {
+    const std::size_t length = std::min(a.size(), b.size());
+    std::size_t i = 0;
+    for (std::uint64_t left = 0, right = 0; i + sizeof left <= length; i += sizeof left) {
+        std::memcpy(&left, a.data() + i, sizeof left);
+        std::memcpy(&right, b.data() + i, sizeof right);
+        if (left != right) break;
+    }
+    while (i < length && a[i] == b[i]) ++i;
+    return i;
+}
+
+}  // namespace
+
 int compareNoCase(std::string_view a, std::string_view b) {
     // Equal bytes up to an ASCII one are equal characters: no sequence runs
-    // across an ASCII byte. Paths in one list share long prefixes.
-    std::size_t i = static_cast<std::size_t>(std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin());
+    // across an ASCII byte.
+    std::size_t i = commonPrefix(a, b);
     while (i > 0 && static_cast<unsigned char>(a[i - 1]) >= kFirstNonAscii) --i;
     for (; i < a.size() && i < b.size(); ++i) {
         const auto left = static_cast<unsigned char>(a[i]);

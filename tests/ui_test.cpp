@@ -404,6 +404,14 @@ TEST_F(UiList, SortedListInsertsIgnoringCaseAfterEqualEntries) {
     EXPECT_EQ(listInsertString(unsorted, 1, "c"), 1);
     EXPECT_EQ(listInsertString(unsorted, -1, "d"), 3);
     EXPECT_EQ(script::items(d.window, kExtended), (std::vector<std::string>{"b", "c", "a", "d"}));
+    // Many at once go where each alone would.
+    const std::string_view more[] = {"delta", "ALPHA", "Gamma"};
+    EXPECT_EQ(listAddStrings(sorted, more), 8);
+    EXPECT_EQ(script::items(d.window, kSingle),
+              (std::vector<std::string>{"Alpha", "alpha", "ALPHA", "beta", "BETA", "delta", "gamma", "Gamma"}));
+    EXPECT_EQ(listAddStrings(unsorted, more), 7);
+    EXPECT_EQ(script::items(d.window, kExtended),
+              (std::vector<std::string>{"b", "c", "a", "d", "delta", "ALPHA", "Gamma"}));
 }
 
 // Thousands of entries go in and out at the front, the back and anywhere
@@ -417,7 +425,7 @@ TEST(ListEntries, ByIndexSelectionAndSortedPlaceMatchAPlainVectorAcrossChunks) {
     const auto next = [&] { return value = value * 1103515245u + 12345u; };
     const auto insertAt = [&](std::size_t index, const ListItem& item) {
         model.insert(model.begin() + static_cast<std::ptrdiff_t>(index), item);
-        items.insert(index, item);
+        items.insert(index, item.text, item.selected);
     };
     const auto expectSame = [&] {
         ASSERT_EQ(items.size(), model.size());
@@ -427,7 +435,7 @@ TEST(ListEntries, ByIndexSelectionAndSortedPlaceMatchAPlainVectorAcrossChunks) {
             if (model[i].selected) selected.push_back(i);
         }
         std::vector<std::size_t> visited;
-        items.forEachSelected([&](std::size_t i, const ListItem& item) {
+        items.forEachSelected([&](std::size_t i, const ListEntry& item) {
             EXPECT_TRUE(item.selected);
             visited.push_back(i);
         });

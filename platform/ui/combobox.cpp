@@ -21,7 +21,7 @@ void select(Window& combo, int index) {
     const bool valid = index >= 0 && index < countOf(combo);
     combo.comboSelection = valid ? index : -1;
     combo.list.caret = combo.comboSelection;
-    combo.text = valid ? combo.list.items[static_cast<std::size_t>(index)].text : std::string();
+    combo.text = valid ? combo.list.items[static_cast<std::size_t>(index)].text : std::string_view();
     combo.edit.placeCaret(combo.text.size());
     combo.edit.scroll = 0;
     editKeepCaretVisible(combo);
@@ -106,8 +106,8 @@ void pickByLetter(Window& combo, char32_t typed) {
     const int count = countOf(combo);
     for (int step = 1; step <= count; ++step) {
         const int index = (std::max(combo.comboSelection, -1) + step + count) % count;
-        const std::string& text = combo.list.items[static_cast<std::size_t>(index)].text;
-        if (compareNoCase(std::string_view(text).substr(0, nextCharacter(text, 0)), letter) == 0) {
+        const std::string_view text = combo.list.items[static_cast<std::size_t>(index)].text;
+        if (compareNoCase(text.substr(0, nextCharacter(text, 0)), letter) == 0) {
             select(combo, index);
             notifyParent(combo, CBN_SELCHANGE);
             return;
@@ -165,7 +165,7 @@ int comboAddString(WindowHandle handle, std::string_view text) {
     Window* combo = comboOf(handle);
     if (combo == nullptr) return CB_ERR;
     const int index = (combo->style & CBS_SORT) ? sortedIndex(combo->list, text) : countOf(*combo);
-    combo->list.items.insert(static_cast<std::size_t>(index), ListItem{std::string(text), false});
+    combo->list.items.insert(static_cast<std::size_t>(index), text);
     if (combo->comboSelection >= index) ++combo->comboSelection;
     return index;
 }
@@ -185,7 +185,7 @@ int comboGetCount(WindowHandle handle) {
 std::string comboGetItemText(WindowHandle handle, int index) {
     const Window* combo = comboOf(handle);
     if (combo == nullptr || index < 0 || index >= countOf(*combo)) return {};
-    return combo->list.items[static_cast<std::size_t>(index)].text;
+    return std::string(combo->list.items[static_cast<std::size_t>(index)].text);
 }
 
 int comboSetCurSel(WindowHandle handle, int index) {

@@ -147,24 +147,41 @@ LParam listProc(Window& window, unsigned message, WParam wParam, LParam lParam) 
     }
 }
 
-int listAddString(WindowHandle handle, std::string_view text) {
-    Window* window = listOf(handle);
-    if (window == nullptr) return LB_ERR;
-    const int index = (window->style & LBS_SORT) ? sortedIndex(window->list, text) : countOf(window->list);
-    return listInsertString(handle, index, text);
+namespace {
+
+// A sorted list's place for text, or else its end.
+int addedIndex(const Window& window, std::string_view text) {
+    return (window.style & LBS_SORT) ? sortedIndex(window.list, text) : countOf(window.list);
 }
 
-int listInsertString(WindowHandle handle, int index, std::string_view text) {
-    Window* window = listOf(handle);
-    if (window == nullptr) return LB_ERR;
-    ListState& list = window->list;
+int insertEntry(Window& window, int index, std::string_view text) {
+    ListState& list = window.list;
     if (index < 0 || index > countOf(list)) index = countOf(list);
     const bool hadItems = !list.items.empty();
-    list.items.insert(static_cast<std::size_t>(index), ListItem{std::string(text), false});
+    list.items.insert(static_cast<std::size_t>(index), text);
     // The caret and the anchor stay on the entries they were on.
     if (hadItems && index <= list.caret) ++list.caret;
     if (hadItems && index <= list.anchor) ++list.anchor;
     return index;
+}
+
+}  // namespace
+
+int listAddString(WindowHandle handle, std::string_view text) {
+    Window* window = listOf(handle);
+    return window == nullptr ? LB_ERR : insertEntry(*window, addedIndex(*window, text), text);
+}
+
+int listAddStrings(WindowHandle handle, std::span<const std::string_view> texts) {
+    Window* window = listOf(handle);
+    if (window == nullptr) return LB_ERR;
+    for (const std::string_view text : texts) insertEntry(*window, addedIndex(*window, text), text);
+    return countOf(window->list);
+}
+
+int listInsertString(WindowHandle handle, int index, std::string_view text) {
+    Window* window = listOf(handle);
+    return window == nullptr ? LB_ERR : insertEntry(*window, index, text);
 }
 
 int listDeleteString(WindowHandle handle, int index) {
@@ -197,7 +214,7 @@ int listGetCount(WindowHandle handle) {
 std::string listGetText(WindowHandle handle, int index) {
     const Window* window = listOf(handle);
     if (window == nullptr || !validIndex(window->list, index)) return {};
-    return window->list.items[static_cast<std::size_t>(index)].text;
+    return std::string(window->list.items[static_cast<std::size_t>(index)].text);
 }
 
 int listGetSel(WindowHandle handle, int index) {
@@ -228,7 +245,7 @@ std::vector<int> listGetSelItems(WindowHandle handle) {
     std::vector<int> selected;
     if (const Window* window = listOf(handle)) {
         window->list.items.forEachSelected(
-            [&](std::size_t i, const ListItem&) { selected.push_back(static_cast<int>(i)); });
+            [&](std::size_t i, const ListEntry&) { selected.push_back(static_cast<int>(i)); });
     }
     return selected;
 }

@@ -2,14 +2,54 @@
 
 #include <algorithm>
 #include <bit>
-#include <iterator>
 
 namespace platform {
 namespace {
 
 std::size_t lowestBit(std::size_t i) { return i & (~i + 1); }
 
+// Where a full chunk of `size` splits: in the middle, or beside a new entry
+// that went in at either end of it, so that a list filled from one end (a
+// list file, in descending order) keeps its chunks full and splits, and
+// counts its chunks again, half as often.
+std::size_t splitPoint(std::size_t offset, std::size_t size, std::size_t middle) {
+    if (offset == 0) return 1;
+    if (offset + 1 == size) return size - 1;
+    return middle;
+}
+
 }  // namespace
+
+void ListItems::Chunk::add(std::size_t offset, std::string_view text, bool isSelected) {
+    const Entry entry{static_cast<std::uint32_t>(texts.size()), static_cast<std::uint32_t>(text.size()), isSelected};
+    texts.append(text);
+    entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(offset), entry);
+    selected += isSelected ? 1u : 0u;
+}
+
+void ListItems::Chunk::drop(std::size_t first, std::size_t last) {
+    const auto from = entries.begin() + static_cast<std::ptrdiff_t>(first);
+    const auto to = entries.begin() + static_cast<std::ptrdiff_t>(last);
+    for (auto entry = from; entry != to; ++entry) {
+        unused += entry->length;
+        selected -= entry->selected ? 1u : 0u;
+    }
+    entries.erase(from, to);
+    if (2 * unused <= texts.size()) return;
+    std::string kept;
+    kept.reserve(texts.size() - unused);
+    for (Entry& entry : entries) {
+        const auto at = static_cast<std::uint32_t>(kept.size());
+        kept.append(textOf(entry));
+        entry.at = at;
+    }
+    texts = std::move(kept);
+    unused = 0;
+}
+
+void ListItems::Chunk::countSelected() {
+    selected = static_cast<std::size_t>(std::ranges::count_if(entries, &Entry::selected));
+}
 
 std::size_t ListItems::entriesBefore(std::size_t chunk) const {
     std::size_t before = 0;
@@ -26,7 +66,7 @@ void ListItems::addToCount(std::size_t chunk, std::ptrdiff_t delta) {
 void ListItems::recount() {
     counts_.assign(chunks_.size() + 1, 0);
     for (std::size_t i = 1; i < counts_.size(); ++i) {
-        counts_[i] += chunks_[i - 1].entries.size();
+        counts_[i] += chunks_[i - 1]->entries.size();
         const std::size_t parent = i + lowestBit(i);
         if (parent < counts_.size()) counts_[parent] += counts_[i];
     }
@@ -46,45 +86,48 @@ ListItems::Place ListItems::locate(std::size_t index) const {
     return {chunk, index};
 }
 
-const ListItem& ListItems::operator[](std::size_t index) const {
+ListEntry ListItems::operator[](std::size_t index) const {
     const Place place = locate(index);
-    return chunks_[place.chunk].entries[place.offset];
+    return chunks_[place.chunk]->entryAt(place.offset);
 }
 
-void ListItems::Chunk::countSelected() {
-    selected = static_cast<std::size_t>(std::ranges::count_if(entries, &ListItem::selected));
-}
-
-void ListItems::insert(std::size_t index, ListItem item) {
+void ListItems::insert(std::size_t index, std::string_view text, bool selected) {
     if (chunks_.empty()) {
-        chunks_.emplace_back();
+        chunks_.push_back(std::make_unique<Chunk>());
         recount();
     }
     // At the very end the last chunk takes it.
-    const Place place = index >= size_ ? Place{chunks_.size() - 1, chunks_.back().entries.size()} : locate(index);
-    Chunk& chunk = chunks_[place.chunk];
-    chunk.selected += item.selected ? 1 : 0;
-    chunk.entries.insert(chunk.entries.begin() + static_cast<std::ptrdiff_t>(place.offset), std::move(item));
+    const Place place = index >= size_ ? Place{chunks_.size() - 1, chunks_.back()->entries.size()} : locate(index);
+    Chunk& chunk = *chunks_[place.chunk];
+    chunk.add(place.offset, text, selected);
     ++size_;
-    if (chunk.entries.size() < 2 * kChunkSize) {
+    if (chunk.entries.size() < 2 * kChunkSize)
         addToCount(place.chunk, 1);
-        return;
+    else
+        split(place.chunk, place.offset);
+}
+
+// The smaller part of a full chunk moves to a new chunk beside it.
+void ListItems::split(std::size_t index, std::size_t offset) {
+    Chunk& chunk = *chunks_[index];
+    const std::size_t size = chunk.entries.size();
+    const std::size_t at = splitPoint(offset, size, kChunkSize);
+    const bool lowerMoves = at < size - at;
+    const std::size_t first = lowerMoves ? 0 : at;
+    const std::size_t last = lowerMoves ? at : size;
+    auto part = std::make_unique<Chunk>();
+    for (std::size_t i = first; i < last; ++i) {
+        part->add(i - first, chunk.textOf(chunk.entries[i]), chunk.entries[i].selected);
     }
-    const auto half = chunk.entries.begin() + kChunkSize;
-    Chunk upper{std::deque<ListItem>(std::make_move_iterator(half), std::make_move_iterator(chunk.entries.end()))};
-    chunk.entries.resize(kChunkSize);
-    chunk.countSelected();
-    upper.countSelected();
-    chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk) + 1, std::move(upper));
+    chunk.drop(first, last);
+    chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(index + (lowerMoves ? 0 : 1)), std::move(part));
     recount();
 }
 
 void ListItems::erase(std::size_t index) {
     const Place place = locate(index);
-    Chunk& chunk = chunks_[place.chunk];
-    const auto entry = chunk.entries.begin() + static_cast<std::ptrdiff_t>(place.offset);
-    chunk.selected -= entry->selected ? 1u : 0u;
-    chunk.entries.erase(entry);
+    Chunk& chunk = *chunks_[place.chunk];
+    chunk.drop(place.offset, place.offset + 1);
     --size_;
     if (!chunk.entries.empty()) {
         addToCount(place.chunk, -1);
@@ -96,7 +139,7 @@ void ListItems::erase(std::size_t index) {
 
 void ListItems::select(std::size_t index, bool selected) {
     const Place place = locate(index);
-    Chunk& chunk = chunks_[place.chunk];
+    Chunk& chunk = *chunks_[place.chunk];
     bool& flag = chunk.entries[place.offset].selected;
     if (flag == selected) return;
     flag = selected;
@@ -107,10 +150,10 @@ void ListItems::select(std::size_t index, bool selected) {
 }
 
 void ListItems::selectAll(bool selected) {
-    for (Chunk& chunk : chunks_) {
-        if (chunk.selected == (selected ? chunk.entries.size() : 0)) continue;
-        for (ListItem& item : chunk.entries) item.selected = selected;
-        chunk.selected = selected ? chunk.entries.size() : 0;
+    for (auto& chunk : chunks_) {
+        if (chunk->selected == (selected ? chunk->entries.size() : 0)) continue;
+        for (Chunk::Entry& entry : chunk->entries) entry.selected = selected;
+        chunk->selected = selected ? chunk->entries.size() : 0;
     }
 }
 

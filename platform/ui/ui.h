@@ -128,7 +128,9 @@ void buttonClick(WindowHandle button);  // as if the user clicked it
 
 int listAddString(WindowHandle list, std::string_view text);                // sorted lists insert in order
 int listInsertString(WindowHandle list, int index, std::string_view text);  // -1: at the end
-int listDeleteString(WindowHandle list, int index);                         // the count left, or LB_ERR
+// Adds each text as listAddString does, the window looked up once; the count after.
+int listAddStrings(WindowHandle list, std::span<const std::string_view> texts);
+int listDeleteString(WindowHandle list, int index);  // the count left, or LB_ERR
 void listResetContent(WindowHandle list);
 int listGetCount(WindowHandle list);
 std::string listGetText(WindowHandle list, int index);

@@ -274,7 +274,7 @@ private:
         const int count = static_cast<int>(list.items.size());
         for (int row = 0; row < shown && list.top + row < count; ++row) {
             const int index = list.top + row;
-            const ListItem& item = list.items[static_cast<std::size_t>(index)];
+            const ListEntry item = list.items[static_cast<std::size_t>(index)];
             const bool selected = press == Press::Row ? item.selected : index == chosen;
             const Role role = !control.enabled ? Role::Disabled : selected ? Role::Selected : Role::Normal;
             ViewElement e = element(Shape::Row, rowsOf(area, row, row + 1), role, control.handle);

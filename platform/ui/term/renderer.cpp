@@ -11,6 +11,11 @@
 namespace platform::term {
 namespace {
 
+// A walk pumps after every entry. The terminal is read at most every
+// kPumpReadInterval, since every read through curses also refreshes the
+// screen, and drawn at most every kPumpDrawInterval: a key still acts
+// within a few milliseconds.
+constexpr auto kPumpReadInterval = std::chrono::milliseconds(10);
 constexpr auto kPumpDrawInterval = std::chrono::milliseconds(50);
 constexpr int kWheelRows = 3;
 constexpr int kMaxIdleReads = 1000;  // a terminal that answers nothing any more is gone
@@ -117,7 +122,10 @@ bool Renderer::wait() {
 }
 
 void Renderer::poll() {
-    if (std::chrono::steady_clock::now() - lastDraw_ >= kPumpDrawInterval) draw();
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastRead_ < kPumpReadInterval) return;
+    lastRead_ = now;
+    if (now - lastDraw_ >= kPumpDrawInterval) draw();
     for (TerminalEvent event = terminal_.read(0); event.kind != TerminalEvent::Kind::None; event = terminal_.read(0)) {
         handle(event);
     }

@@ -75,6 +75,7 @@ private:
         int grab = 0;  // cells into the thumb where it was taken
     } drag_;
     std::chrono::steady_clock::time_point lastDraw_{};
+    std::chrono::steady_clock::time_point lastRead_{};  // by poll
     int idleReads_ = 0;
 };
 
