@@ -72,11 +72,13 @@ bool removeBoth(const char* path) {
 }
 
 bool v1Title(const char* path) {
+    static tags::TagFile file;
+    file.open(path, true);
     tags::V1Tag tag;
-    if (tag.read(path) == tags::TagFileError) return false;
+    if (tag.read(file) == tags::TagFileError) return false;
     std::memset(tag.title, 0, sizeof tag.title);
     std::strncpy(tag.title, kTitle, sizeof tag.title - 1);
-    return tag.write(path, tags::kFieldTitle) == tags::TagSuccess;
+    return tag.write(file, tags::kFieldTitle) == tags::TagSuccess;
 }
 
 bool v1Remove(const char* path) { return tags::V1Tag().remove(path, 0) == tags::TagSuccess; }
