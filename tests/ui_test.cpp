@@ -409,6 +409,11 @@ TEST_F(UiList, SortedListInsertsIgnoringCaseAfterEqualEntries) {
     EXPECT_EQ(listAddStrings(sorted, more), 8);
     EXPECT_EQ(script::items(d.window, kSingle),
               (std::vector<std::string>{"Alpha", "alpha", "ALPHA", "beta", "BETA", "delta", "gamma", "Gamma"}));
+    // A descending run before the first entry, as a list file's block.
+    const std::string_view front[] = {"ab", "Aa", "a"};
+    EXPECT_EQ(listAddStrings(sorted, front), 11);
+    EXPECT_EQ(script::items(d.window, kSingle)[0], "a");
+    EXPECT_EQ(script::items(d.window, kSingle)[3], "Alpha");
     EXPECT_EQ(listAddStrings(unsorted, more), 7);
     EXPECT_EQ(script::items(d.window, kExtended),
               (std::vector<std::string>{"b", "c", "a", "d", "delta", "ALPHA", "Gamma"}));
@@ -473,6 +478,13 @@ TEST(ListEntries, ByIndexSelectionAndSortedPlaceMatchAPlainVectorAcrossChunks) {
                   static_cast<std::size_t>(std::upper_bound(model.begin(), model.end(), text, byText) - model.begin()));
         insertAt(place, {text, false});
     }
+    expectSame();
+    // A run put in at the front, across chunks, as one insert at 0 after another.
+    std::vector<std::string> run;
+    for (int i = 0; i < 700; ++i) run.push_back("run" + std::to_string(i));
+    const std::vector<std::string_view> views(run.begin(), run.end());
+    items.prepend(views);
+    for (const std::string& text : run) model.insert(model.begin(), {text, false});
     expectSame();
 }
 

@@ -165,6 +165,25 @@ int insertEntry(Window& window, int index, std::string_view text) {
     return index;
 }
 
+// Whether a sorted list takes every text at its front, one after the other:
+// a descending run (a list file's block), all of it before the first entry.
+bool goesInFront(const Window& window, std::span<const std::string_view> texts) {
+    if (!(window.style & LBS_SORT) || texts.empty()) return false;
+    for (std::size_t i = 1; i < texts.size(); ++i) {
+        if (compareNoCase(texts[i], texts[i - 1]) >= 0) return false;
+    }
+    return sortedIndex(window.list, texts.front()) == 0;
+}
+
+// What inserting each text at index 0 does, the caret and the anchor
+// staying on their entries, in one go.
+void prependEntries(ListState& list, std::span<const std::string_view> texts) {
+    const int moved = static_cast<int>(texts.size()) - (list.items.empty() ? 1 : 0);
+    list.items.prepend(texts);
+    list.caret += moved;
+    list.anchor += moved;
+}
+
 }  // namespace
 
 int listAddString(WindowHandle handle, std::string_view text) {
@@ -175,7 +194,11 @@ int listAddString(WindowHandle handle, std::string_view text) {
 int listAddStrings(WindowHandle handle, std::span<const std::string_view> texts) {
     Window* window = listOf(handle);
     if (window == nullptr) return LB_ERR;
-    for (const std::string_view text : texts) insertEntry(*window, addedIndex(*window, text), text);
+    if (goesInFront(*window, texts)) {
+        prependEntries(window->list, texts);
+    } else {
+        for (const std::string_view text : texts) insertEntry(*window, addedIndex(*window, text), text);
+    }
     return countOf(window->list);
 }
 

@@ -107,6 +107,25 @@ void ListItems::insert(std::size_t index, std::string_view text, bool selected) 
         split(place.chunk, place.offset);
 }
 
+void ListItems::prepend(std::span<const std::string_view> texts) {
+    constexpr std::size_t kFull = 2 * kChunkSize - 1;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        // A full first chunk stays as it is: the next entries start one before
+        // it, in a buffer made once for the texts it will hold.
+        if (chunks_.empty() || chunks_.front()->entries.size() == kFull) {
+            auto chunk = std::make_unique<Chunk>();
+            std::size_t bytes = 0;
+            for (const std::string_view text : texts.subspan(i, std::min(kFull, texts.size() - i)))
+                bytes += text.size();
+            chunk->texts.reserve(bytes);
+            chunks_.insert(chunks_.begin(), std::move(chunk));
+        }
+        chunks_.front()->add(0, texts[i], false);
+    }
+    size_ += texts.size();
+    recount();
+}
+
 // The smaller part of a full chunk moves to a new chunk beside it.
 void ListItems::split(std::size_t index, std::size_t offset) {
     Chunk& chunk = *chunks_[index];

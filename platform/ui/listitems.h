@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,10 @@ public:
     ListEntry operator[](std::size_t index) const;
 
     void insert(std::size_t index, std::string_view text, bool selected = false);
+    // Inserts each text in turn at the front, as insert(0, text) would one by
+    // one (the last one given ends up first), with the entries' count summed
+    // once: a list file holds its entries in descending order.
+    void prepend(std::span<const std::string_view> texts);
     void erase(std::size_t index);
     void clear();
     void select(std::size_t index, bool selected);
