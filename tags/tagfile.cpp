@@ -1,6 +1,7 @@
 #include "tags/tagfile.h"
 
 #include "tags/journal.h"
+#include "tags/messages.h"
 
 namespace tags {
 
@@ -16,8 +17,11 @@ void TagFile::open(std::string_view path, bool writing) {
 
 void TagFile::wrote() { head_.attach(file_, file_.isOpen() ? file_.size().value_or(0) : 0); }
 
-void TagFile::refresh() {
+TagOutcome TagFile::ready(bool forWriting, const char* openMessage) {
     if (stale_) open(path_, writing_);
+    const int error = forWriting ? writeError_ : readError_;
+    if (error != 0) return msg::failure(TagFileError, openMessage, path_, static_cast<unsigned>(error));
+    return TagSuccess;
 }
 
 }  // namespace tags

@@ -10,6 +10,7 @@
 
 #include "platform/fs.h"
 #include "tags/filehead.h"
+#include "tags/tagresult.h"
 
 namespace tags {
 
@@ -23,9 +24,10 @@ public:
     void open(std::string_view path, bool writing);
 
     const char* path() const { return path_.c_str(); }
-    // 0 when the file is open for reading, or for writing; else the errno of that open.
-    int readError() const { return readError_; }
-    int writeError() const { return writeError_; }
+    // Whether the file is open for what an operation needs, opened anew first
+    // when a rewrite replaced it: success, or the open's failure with
+    // openMessage (its code the errno).
+    TagOutcome ready(bool forWriting, const char* openMessage);
 
     platform::File& file() { return file_; }
     // The file's first bytes, loaded at the first use while the file is as it was read.
@@ -35,8 +37,6 @@ public:
     void wrote();
     // After a rewrite the name holds another file: the next operation opens it anew.
     void replaced() { stale_ = true; }
-    // Opens the file anew when a rewrite replaced it; 0, or the errno.
-    void refresh();
 
 private:
     std::string path_;

@@ -76,12 +76,10 @@ FoundTrailer findTrailer(platform::File& file) {
 
 // Looks for the trailer of a file open for reading, or for writing.
 TagOutcome findIn(TagFile& file, bool writing, FoundTrailer& found) {
-    file.refresh();
-    const char* path = file.path();
-    if (writing && file.writeError() != 0) return msg::failure(TagFileError, msg::kOpenForReadWrite, path);
-    if (file.readError() != 0) return msg::failure(TagFileError, msg::kOpenForReading, path);
+    const char* openMessage = writing ? msg::kOpenForReadWrite : msg::kOpenForReading;
+    if (TagOutcome open = file.ready(writing, openMessage); !open.succeeded()) return open;
     found = findTrailer(file.file());
-    if (found.state == TrailerState::Unreadable) return msg::failure(TagFileError, msg::kReadFailed, path);
+    if (found.state == TrailerState::Unreadable) return msg::failure(TagFileError, msg::kReadFailed, file.path());
     return found.state == TrailerState::Present ? TagSuccess : TagNoV1Trailer;
 }
 

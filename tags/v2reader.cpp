@@ -190,9 +190,8 @@ TagOutcome V2Tag::read(const char* path) {
 TagOutcome V2Tag::read(TagFile& file) {
     freeFields(kAllFields);
     reset();
-    file.refresh();
+    if (TagOutcome open = file.ready(false, msg::kOpenForReading); !open.succeeded()) return open;
     const char* path = file.path();
-    if (file.readError() != 0) return msg::failure(TagFileError, msg::kOpenForReading, path);
     v2::TagExtent extent;
     if (TagOutcome measured = v2::measureTag(path, file.head(), true, extent); !measured.succeeded()) return measured;
     return readTag(*this, file.head(), extent, path);

@@ -13,9 +13,8 @@ TagOutcome V2Tag::remove(const char* path, int soft) {
 }
 
 TagOutcome V2Tag::remove(TagFile& file, int soft) {
-    file.refresh();
+    if (TagOutcome open = file.ready(true, msg::kOpenForReadWrite); !open.succeeded()) return open;
     const char* path = file.path();
-    if (file.writeError() != 0) return msg::failure(TagFileError, msg::kOpenForReadWrite, path);
     v2::TagExtent extent;
     if (TagOutcome measured = v2::measureTag(path, file.head(), true, extent); !measured.succeeded()) return measured;
     // The whole tag of any version goes, and never a byte of the audio.

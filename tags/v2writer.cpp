@@ -103,11 +103,8 @@ TagOutcome V2Tag::write(const char* path, FieldMask mask, std::uint32_t padding)
 }
 
 TagOutcome V2Tag::write(TagFile& file, FieldMask mask, std::uint32_t padding) {
-    file.refresh();
+    if (TagOutcome open = file.ready(true, msg::kOpenForWriteWithCode); !open.succeeded()) return open;
     const char* path = file.path();
-    if (const int error = file.writeError(); error != 0) {
-        return msg::failure(TagFileError, msg::kOpenForWriteWithCode, path, static_cast<unsigned>(error));
-    }
     // Writing an ID3v2.2 tag anew would drop the frames without an ID3v2.3 form.
     if (unconvertibleFrames > 0) return msg::failure(TagFileError, msg::kCannotConvert, path);
     v2::TagExtent extent;
