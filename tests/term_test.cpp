@@ -90,7 +90,7 @@ TEST(TermKeys, KeysAndCharactersDecodeToTheirActions) {
     EXPECT_EQ(decodeKey(table, false, 23).action, Action::CloseWindow);
     EXPECT_EQ(decodeKey(table, false, 13).key, Key::Enter);
     EXPECT_EQ(decodeKey(table, false, 127).key, Key::Backspace);
-    EXPECT_EQ(decodeKey(table, false, 3).action, Action::Quit);  // Ctrl+C, which raw mode keeps from the shell
+    EXPECT_EQ(decodeKey(table, false, 3).action, Action::Quit);  // Ctrl+C, where the terminal hands it over as a key
     EXPECT_EQ(decodeKey(table, false, 12).action, Action::Redraw);
     EXPECT_EQ(decodeKey(table, true, KEY_F(1)).action, Action::Help);
 }
