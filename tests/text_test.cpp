@@ -119,4 +119,11 @@ TEST(Text, LetterCaseIsIgnoredForLatinGreekAndCyrillicLetters) {
     // A difference inside a sequence that begins in the eight bytes before it, and past two such words.
     EXPECT_EQ(compareNoCase("/tmp/ab\xC3\xA9", "/tmp/ab\xC3\x89"), 0);
     EXPECT_LT(compareNoCase("/collection/Artist A/01.mp3", "/collection/ARTIST b/01.mp3"), 0);
+    // The first difference at every place in and across the words compared at once.
+    for (std::size_t at = 0; at < 40; ++at) {
+        const std::string same(at, 'x');
+        EXPECT_LT(compareNoCase(same + "a/" + same, same + "B/"), 0) << at;
+        EXPECT_GT(compareNoCase(same + "c" + same, same + "B" + same), 0) << at;
+        EXPECT_EQ(compareNoCase(same + "Q" + same, same + "q" + same), 0) << at;
+    }
 }

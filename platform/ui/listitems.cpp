@@ -20,21 +20,64 @@ std::size_t splitPoint(std::size_t offset, std::size_t size, std::size_t middle)
 
 }  // namespace
 
+void ListItems::EntryRow::center() {
+    const std::size_t first = (kCapacity - size()) / 2;
+    if (first < first_)
+        std::copy(begin(), end(), slots_.data() + first);
+    else
+        std::copy_backward(begin(), end(), slots_.data() + first + size());
+    last_ = first + size();
+    first_ = first;
+}
+
+void ListItems::EntryRow::insert(std::size_t offset, const Entry& entry) {
+    const bool fewerBefore = offset < size() - offset;
+    if (fewerBefore ? first_ == 0 : last_ == kCapacity) center();
+    // Centred, a row one short of full has room at one end only.
+    const bool lowerMoves = fewerBefore ? first_ > 0 : last_ == kCapacity;
+    if (lowerMoves) {
+        std::copy(begin(), begin() + offset, begin() - 1);
+        --first_;
+    } else {
+        std::copy_backward(begin() + offset, end(), end() + 1);
+        ++last_;
+    }
+    (*this)[offset] = entry;
+}
+
+std::span<ListItems::Entry> ListItems::EntryRow::openFront(std::size_t count) {
+    if (first_ < count) {
+        std::copy_backward(begin(), end(), slots_.end());
+        first_ = kCapacity - size();
+        last_ = kCapacity;
+    }
+    first_ -= count;
+    return {begin(), count};
+}
+
+void ListItems::EntryRow::erase(std::size_t first, std::size_t last) {
+    if (first < size() - last) {
+        std::copy_backward(begin(), begin() + first, begin() + last);
+        first_ += last - first;
+    } else {
+        std::copy(begin() + last, end(), begin() + first);
+        last_ -= last - first;
+    }
+}
+
 void ListItems::Chunk::add(std::size_t offset, std::string_view text, bool isSelected) {
     const Entry entry{static_cast<std::uint32_t>(texts.size()), static_cast<std::uint32_t>(text.size()), isSelected};
     texts.append(text);
-    entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(offset), entry);
+    entries.insert(offset, entry);
     selected += isSelected ? 1u : 0u;
 }
 
 void ListItems::Chunk::drop(std::size_t first, std::size_t last) {
-    const auto from = entries.begin() + static_cast<std::ptrdiff_t>(first);
-    const auto to = entries.begin() + static_cast<std::ptrdiff_t>(last);
-    for (auto entry = from; entry != to; ++entry) {
-        unused += entry->length;
-        selected -= entry->selected ? 1u : 0u;
+    for (std::size_t i = first; i < last; ++i) {
+        unused += entries[i].length;
+        selected -= entries[i].selected ? 1u : 0u;
     }
-    entries.erase(from, to);
+    entries.erase(first, last);
     if (2 * unused <= texts.size()) return;
     std::string kept;
     kept.reserve(texts.size() - unused);
@@ -52,35 +95,43 @@ void ListItems::Chunk::countSelected() {
 }
 
 std::size_t ListItems::entriesBefore(std::size_t chunk) const {
+    const std::vector<std::size_t>& counts = freshCounts();
     std::size_t before = 0;
-    for (std::size_t i = chunk; i > 0; i -= lowestBit(i)) before += counts_[i];
+    for (std::size_t i = chunk; i > 0; i -= lowestBit(i)) before += counts[i];
     return before;
 }
 
 void ListItems::addToCount(std::size_t chunk, std::ptrdiff_t delta) {
+    // Stale counts are made from the chunks' sizes when next asked for.
+    if (countsStale_) return;
     for (std::size_t i = chunk + 1; i < counts_.size(); i += lowestBit(i))
         counts_[i] += static_cast<std::size_t>(delta);
 }
 
-// Only when chunks come or go: once per kChunkSize inserts at most.
-void ListItems::recount() {
+// Only when chunks come or go: once per kChunkSize inserts at most, and once
+// for all the blocks of a list file.
+const std::vector<std::size_t>& ListItems::freshCounts() const {
+    if (!countsStale_) return counts_;
     counts_.assign(chunks_.size() + 1, 0);
     for (std::size_t i = 1; i < counts_.size(); ++i) {
         counts_[i] += chunks_[i - 1]->entries.size();
         const std::size_t parent = i + lowestBit(i);
         if (parent < counts_.size()) counts_[parent] += counts_[i];
     }
+    countsStale_ = false;
+    return counts_;
 }
 
 // Descends the tree to the last chunk that starts at or before index; no
 // chunk is ever empty, so that one holds it.
 ListItems::Place ListItems::locate(std::size_t index) const {
     if (index >= size_) return {chunks_.size(), 0};
+    const std::vector<std::size_t>& counts = freshCounts();
     std::size_t chunk = 0;
     for (std::size_t step = std::bit_floor(chunks_.size()); step > 0; step /= 2) {
-        if (chunk + step < counts_.size() && counts_[chunk + step] <= index) {
+        if (chunk + step < counts.size() && counts[chunk + step] <= index) {
             chunk += step;
-            index -= counts_[chunk];
+            index -= counts[chunk];
         }
     }
     return {chunk, index};
@@ -94,7 +145,7 @@ ListEntry ListItems::operator[](std::size_t index) const {
 void ListItems::insert(std::size_t index, std::string_view text, bool selected) {
     if (chunks_.empty()) {
         chunks_.push_back(std::make_unique<Chunk>());
-        recount();
+        countsStale_ = true;
     }
     // At the very end the last chunk takes it.
     const Place place = index >= size_ ? Place{chunks_.size() - 1, chunks_.back()->entries.size()} : locate(index);
@@ -107,23 +158,35 @@ void ListItems::insert(std::size_t index, std::string_view text, bool selected) 
         split(place.chunk, place.offset);
 }
 
+void ListItems::Chunk::prepend(std::span<const std::string_view> given) {
+    const std::span<Entry> opened = entries.openFront(given.size());
+    auto slot = opened.rbegin();
+    for (const std::string_view text : given) {
+        *slot++ = {static_cast<std::uint32_t>(texts.size()), static_cast<std::uint32_t>(text.size()), false};
+        texts.append(text);
+    }
+}
+
 void ListItems::prepend(std::span<const std::string_view> texts) {
     constexpr std::size_t kFull = 2 * kChunkSize - 1;
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        // A full first chunk stays as it is: the next entries start one before
-        // it, in a buffer made once for the texts it will hold.
+    for (std::size_t next = 0; next < texts.size();) {
+        // A full first chunk stays as it is: the next entries start one
+        // before it, in a buffer made once for the texts it will hold.
         if (chunks_.empty() || chunks_.front()->entries.size() == kFull) {
             auto chunk = std::make_unique<Chunk>();
             std::size_t bytes = 0;
-            for (const std::string_view text : texts.subspan(i, std::min(kFull, texts.size() - i)))
+            for (const std::string_view text : texts.subspan(next, std::min(kFull, texts.size() - next)))
                 bytes += text.size();
             chunk->texts.reserve(bytes);
             chunks_.insert(chunks_.begin(), std::move(chunk));
         }
-        chunks_.front()->add(0, texts[i], false);
+        Chunk& front = *chunks_.front();
+        const std::size_t count = std::min(kFull - front.entries.size(), texts.size() - next);
+        front.prepend(texts.subspan(next, count));
+        next += count;
     }
     size_ += texts.size();
-    recount();
+    countsStale_ = true;
 }
 
 // The smaller part of a full chunk moves to a new chunk beside it.
@@ -140,7 +203,7 @@ void ListItems::split(std::size_t index, std::size_t offset) {
     }
     chunk.drop(first, last);
     chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(index + (lowerMoves ? 0 : 1)), std::move(part));
-    recount();
+    countsStale_ = true;
 }
 
 void ListItems::erase(std::size_t index) {
@@ -153,7 +216,7 @@ void ListItems::erase(std::size_t index) {
         return;
     }
     chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk));
-    recount();
+    countsStale_ = true;
 }
 
 void ListItems::select(std::size_t index, bool selected) {
@@ -171,14 +234,14 @@ void ListItems::select(std::size_t index, bool selected) {
 void ListItems::selectAll(bool selected) {
     for (auto& chunk : chunks_) {
         if (chunk->selected == (selected ? chunk->entries.size() : 0)) continue;
-        for (Chunk::Entry& entry : chunk->entries) entry.selected = selected;
+        for (Entry& entry : chunk->entries) entry.selected = selected;
         chunk->selected = selected ? chunk->entries.size() : 0;
     }
 }
 
 void ListItems::clear() {
     chunks_.clear();
-    counts_.assign(1, 0);
+    countsStale_ = true;
     size_ = 0;
 }
 

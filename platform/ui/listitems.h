@@ -9,6 +9,7 @@
 // hold one.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -73,16 +74,46 @@ private:
     // an entry at 150,000 entries.
     static constexpr std::size_t kChunkSize = 128;
 
+    struct Entry {
+        std::uint32_t at;  // in its chunk's texts
+        std::uint32_t length;
+        bool selected;
+    };
+
+    // A chunk's entries in place, with room kept at both ends: entries go in
+    // at either end without moving the others, for lists filled in sorted
+    // order or in reverse, as a list file holds them, and within a chunk the
+    // fewer entries on one side of a change move.
+    class EntryRow {
+    public:
+        // A chunk splits before it holds more.
+        static constexpr std::size_t kCapacity = 2 * kChunkSize;
+
+        std::size_t size() const { return last_ - first_; }
+        bool empty() const { return first_ == last_; }
+        Entry& operator[](std::size_t offset) { return slots_[first_ + offset]; }
+        const Entry& operator[](std::size_t offset) const { return slots_[first_ + offset]; }
+        Entry* begin() { return slots_.data() + first_; }
+        Entry* end() { return slots_.data() + last_; }
+        const Entry* begin() const { return slots_.data() + first_; }
+        const Entry* end() const { return slots_.data() + last_; }
+
+        void insert(std::size_t offset, const Entry& entry);
+        // Room for `count` entries before the first, to be filled in.
+        std::span<Entry> openFront(std::size_t count);
+        void erase(std::size_t first, std::size_t last);
+
+    private:
+        // Moves the entries to the middle, for room at both ends.
+        void center();
+
+        std::array<Entry, kCapacity> slots_;
+        std::size_t first_ = kCapacity / 2;
+        std::size_t last_ = kCapacity / 2;
+    };
+
     struct Chunk {
-        struct Entry {
-            std::uint32_t at;  // in texts
-            std::uint32_t length;
-            bool selected;
-        };
-        // Double-ended: entries go in at either end without moving the
-        // others, for lists filled in sorted order or in reverse, as a list
-        // file holds them.
-        std::deque<Entry> entries;
+        EntryRow entries;
         std::string texts;       // in the order they came, not the entries'
         std::size_t unused = 0;  // bytes of texts no entry holds any more
         std::size_t selected = 0;
@@ -90,6 +121,8 @@ private:
         std::string_view textOf(const Entry& entry) const { return {texts.data() + entry.at, entry.length}; }
         ListEntry entryAt(std::size_t offset) const { return {textOf(entries[offset]), entries[offset].selected}; }
         void add(std::size_t offset, std::string_view text, bool selected);
+        // Puts each text in turn, unselected, before the first entry.
+        void prepend(std::span<const std::string_view> given);
         // Removes the entries [first, last), and their texts once they are
         // half the buffer.
         void drop(std::size_t first, std::size_t last);
@@ -104,14 +137,16 @@ private:
     // The entries in the chunks before `chunk`.
     std::size_t entriesBefore(std::size_t chunk) const;
     void addToCount(std::size_t chunk, std::ptrdiff_t delta);
-    void recount();
+    // The counts below, made again first if chunks came or went.
+    const std::vector<std::size_t>& freshCounts() const;
     void split(std::size_t chunk, std::size_t offset);
 
-    // Owned apart, so that a chunk coming or going, or the vector growing,
-    // moves pointers and not entries.
-    std::vector<std::unique_ptr<Chunk>> chunks_;
+    // Owned apart, so that a chunk coming or going moves pointers and not
+    // entries; double-ended, for chunks that come at the front.
+    std::deque<std::unique_ptr<Chunk>> chunks_;
     // counts_[i] (from 1) sums the sizes of the chunks (i - (i & -i), i].
-    std::vector<std::size_t> counts_{0};
+    mutable std::vector<std::size_t> counts_{0};
+    mutable bool countsStale_ = false;
     std::size_t size_ = 0;
 };
 
