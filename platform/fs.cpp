@@ -590,6 +590,36 @@ PathKind pathKind(std::string_view path) {
     return S_ISDIR(st.st_mode) ? PathKind::Folder : PathKind::File;
 }
 
+Folder::~Folder() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+Folder::Folder(Folder&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+Folder& Folder::operator=(Folder&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
+int Folder::open(std::string_view path) {
+    const int fd = ::open(systemPath(path).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
+    return 0;
+}
+
+bool Folder::holds(std::string_view name) const {
+    std::array<char, NAME_MAX + 1> terminated{};
+    if (fd_ < 0 || name.size() >= terminated.size()) return false;
+    std::copy(name.begin(), name.end(), terminated.begin());
+    struct stat st {};
+    return ::fstatat(fd_, terminated.data(), &st, 0) == 0;
+}
+
 struct FolderReader::Impl {
     DIR* dir = nullptr;
     ~Impl() {

@@ -192,6 +192,26 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+// A folder held open, so that a name is looked up in it without walking the
+// folder's path again: a look-up made for every file of a walk.
+class Folder {
+public:
+    Folder() = default;
+    ~Folder();
+    Folder(Folder&& other) noexcept;
+    Folder& operator=(Folder&& other) noexcept;
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+
+    int open(std::string_view path);
+    bool isOpen() const { return fd_ >= 0; }
+    // Whether the folder has an entry of that name (a link is followed).
+    bool holds(std::string_view name) const;
+
+private:
+    int fd_ = -1;
+};
+
 // Fault injection for tests. Counts start when the plan is set.
 struct FaultPlan {
     int failCall = 0;               // the Nth file-system call of any kind fails (EIO); 0 never

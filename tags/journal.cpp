@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace tags {
@@ -63,12 +63,26 @@ std::string journalFolder() {
     return {};
 }
 
+// Sixteen hexadecimal digits, the leading zeros kept.
+void appendHex(std::string& to, std::uint64_t value) {
+    constexpr char kDigits[] = "0123456789abcdef";
+    constexpr int kDigitBits = 4;
+    constexpr unsigned kDigitMask = 0xF;
+    for (int shift = std::numeric_limits<std::uint64_t>::digits - kDigitBits; shift >= 0; shift -= kDigitBits)
+        to.push_back(kDigits[(value >> shift) & kDigitMask]);
+}
+
+// The device and the inode of the journal's file: DDDD-IIII.journal.
+std::string journalName(const platform::File& file) {
+    std::string name;
+    appendHex(name, file.device());
+    name.push_back('-');
+    appendHex(name, file.inode());
+    return name.append(kJournalSuffix);
+}
+
 std::string journalPath(const std::string& folder, const platform::File& file) {
-    if (folder.empty()) return {};
-    char name[64];
-    std::snprintf(name, sizeof name, "%016llx-%016llx%s", static_cast<unsigned long long>(file.device()),
-                  static_cast<unsigned long long>(file.inode()), kJournalSuffix);
-    return platform::joinPath(folder, name);
+    return folder.empty() ? std::string() : platform::joinPath(folder, journalName(file));
 }
 
 struct Record {
@@ -200,8 +214,14 @@ int Journal::commit() {
 
 int rollBackJournals() {
     const std::string folder = journalFolder();
+    if (folder.empty()) return 0;
     platform::FolderReader reader;
-    if (folder.empty() || reader.open(folder) != 0) return 0;
+    if (const int error = reader.open(folder); error != 0) {
+        // Made now, the folder is held open by the walks' look-ups; a missing
+        // one would be looked for again at every file.
+        if (error == ENOENT) static_cast<void>(platform::makeFolders(folder, kFolderMode));
+        return 0;
+    }
     std::vector<std::string> journals;
     platform::FolderEntry entry;
     while (reader.next(entry) == 1) {
@@ -224,10 +244,20 @@ int rollBackJournals() {
     return rolledBack;
 }
 
-int openTagFile(platform::File& file, std::string_view path, platform::Access access) {
+bool JournalFolder::holdsJournalOf(const platform::File& file) {
+    // A journal for the file is made only under the file's lock, which the
+    // caller holds: one made after this look-up cannot be for it.
+    if (!folder_.isOpen()) {
+        const std::string folder = journalFolder();
+        if (folder.empty() || folder_.open(folder) != 0) return false;
+    }
+    return folder_.holds(journalName(file));
+}
+
+int openTagFile(platform::File& file, std::string_view path, platform::Access access, JournalFolder& journals) {
     if (const int error = file.open(path, access); error != 0) return error;
+    if (!journals.holdsJournalOf(file)) return 0;
     const std::string journal = journalPath(journalFolder(), file);
-    if (journal.empty() || platform::pathKind(journal) == platform::PathKind::Missing) return 0;
     // The rollback writes: a file opened for reading is opened again for it.
     if (access == platform::Access::Read) {
         if (const int error = file.open(path, platform::Access::ReadWrite); error != 0) return error;

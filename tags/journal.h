@@ -54,11 +54,25 @@ private:
 };
 
 // Rolls back every journal whose file is found where it was, as it was left;
-// the others stay for a later start. The number rolled back.
+// the others stay for a later start. A missing journal folder is made. The
+// number rolled back.
 int rollBackJournals();
+
+// The journal folder, held open from the first look-up on, for the files of
+// a walk: each file's journal is looked up by name in it, not through the
+// folder's path. A folder that is missing holds no journal; it is looked for
+// again at the next file, since another instance may make it.
+class JournalFolder {
+public:
+    // Whether a journal is left for the file.
+    bool holdsJournalOf(const platform::File& file);
+
+private:
+    platform::Folder folder_;
+};
 
 // Opens a file for a tag operation; a journal left for it is rolled back
 // first. 0, or the errno (of the open, or of a rollback that failed).
-int openTagFile(platform::File& file, std::string_view path, platform::Access access);
+int openTagFile(platform::File& file, std::string_view path, platform::Access access, JournalFolder& journals);
 
 }  // namespace tags

@@ -1,6 +1,5 @@
 #include "tags/tagfile.h"
 
-#include "tags/journal.h"
 #include "tags/messages.h"
 
 namespace tags {
@@ -9,8 +8,8 @@ void TagFile::open(std::string_view path, bool writing) {
     path_ = path;
     writing_ = writing;
     stale_ = false;
-    writeError_ = writing ? openTagFile(file_, path_, platform::Access::ReadWrite) : EBADF;
-    readError_ = writeError_ == 0 ? 0 : openTagFile(file_, path_, platform::Access::Read);
+    writeError_ = writing ? openTagFile(file_, path_, platform::Access::ReadWrite, journals_) : EBADF;
+    readError_ = writeError_ == 0 ? 0 : openTagFile(file_, path_, platform::Access::Read, journals_);
     if (readError_ != 0) file_.close();
     wrote();
 }

@@ -10,6 +10,7 @@
 
 #include "platform/fs.h"
 #include "tags/filehead.h"
+#include "tags/journal.h"
 #include "tags/tagresult.h"
 
 namespace tags {
@@ -19,8 +20,8 @@ public:
     // Opens path for what is to come: for reading and writing when `writing`,
     // else for reading alone. A file that cannot be opened for writing is
     // still opened for reading; a write then fails with why. A journal left
-    // for the file is rolled back first. The head's buffer stays for the next
-    // file.
+    // for the file is rolled back first. The head's buffer, and the journal
+    // folder once open, stay for the next file.
     void open(std::string_view path, bool writing);
 
     const char* path() const { return path_.c_str(); }
@@ -42,6 +43,7 @@ private:
     std::string path_;
     platform::File file_;
     FileHead head_;
+    JournalFolder journals_;
     bool writing_ = false;
     bool stale_ = false;
     int readError_ = 0;
