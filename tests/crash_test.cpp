@@ -29,6 +29,7 @@
 #include "platform/ui/window.h"
 #include "res/resources.h"
 #include "tags/journal.h"
+#include "tags/tagfile.h"
 #include "tags/v1tag.h"
 #include "tags/v2tag.h"
 #include "tests/testfiles.h"
@@ -269,6 +270,34 @@ TEST(CrashSafety, AKilledWalkOfOverwritesInPlaceIsOldOrNewOnceTheProgramStartsAg
     const int kills = killWalks(folder, round, kKills);
     std::cout << "[ KILLS    ] " << kills << " kills of overwrites in place, " << kills * kCoverFiles
               << " file checks\n";
+}
+
+// A writer killed in the middle of an overwrite while another walk runs:
+// the walk, its journal folder open since its first file, puts the file back
+// when it comes to it.
+TEST(CrashSafety, AJournalLeftDuringAWalkIsRolledBackWhenTheWalkReachesItsFile) {
+    TestFolder folder;
+    static_cast<void>(tags::rollBackJournals());  // the start, which makes the folder
+    resetSongs(folder, 2, [](int i) { return smallSong(i); });
+    const Bytes old = readAll(songPath(folder, 1));
+    tags::TagFile walk;
+    walk.open(songPath(folder, 0), true);
+    const ChildEnd killed = runChild(
+        [&] {
+            platform::File file;
+            if (file.open(songPath(folder, 1), platform::Access::ReadWrite) != 0) _exit(1);
+            tags::Journal journal(file);
+            if (journal.save(0, old.size() / 2, old.size()) != 0) _exit(1);
+            if (!file.writeAt(0, Bytes(old.size() / 2, 0xEE))) _exit(1);
+            _exit(0);  // as a kill would: the journal stays
+        },
+        0, -1);
+    ASSERT_TRUE(WIFEXITED(killed.status) && WEXITSTATUS(killed.status) == 0);
+    ASSERT_EQ(journalsLeft(folder).size(), 1u);
+    walk.open(songPath(folder, 1), true);
+    EXPECT_TRUE(walk.ready(true, "").succeeded());
+    EXPECT_EQ(readAll(songPath(folder, 1)), old);
+    EXPECT_TRUE(journalsLeft(folder).empty());
 }
 
 namespace {
