@@ -272,31 +272,42 @@ TEST(CrashSafety, AKilledWalkOfOverwritesInPlaceIsOldOrNewOnceTheProgramStartsAg
               << " file checks\n";
 }
 
-// A writer killed in the middle of an overwrite while another walk runs:
-// the walk, its journal folder open since its first file, puts the file back
-// when it comes to it.
+// Writers killed in the middle of an overwrite while a walk runs: the walk,
+// its journal folder open since its first file, puts each file back when it
+// comes to it, whether the journal was there before that or came later.
 TEST(CrashSafety, AJournalLeftDuringAWalkIsRolledBackWhenTheWalkReachesItsFile) {
     TestFolder folder;
     static_cast<void>(tags::rollBackJournals());  // the start, which makes the folder
-    resetSongs(folder, 2, [](int i) { return smallSong(i); });
-    const Bytes old = readAll(songPath(folder, 1));
+    constexpr int kSongs = 4;
+    resetSongs(folder, kSongs, [](int i) { return smallSong(i); });
+    std::vector<Bytes> old;
+    for (int i = 0; i < kSongs; ++i) old.push_back(readAll(songPath(folder, i)));
+    const auto leaveJournal = [&](int song) {
+        const ChildEnd killed = runChild(
+            [&] {
+                platform::File file;
+                if (file.open(songPath(folder, song), platform::Access::ReadWrite) != 0) _exit(1);
+                tags::Journal journal(file);
+                const std::size_t half = old[song].size() / 2;
+                if (journal.save(0, half, old[song].size()) != 0 || !file.writeAt(0, Bytes(half, 0xEE))) _exit(1);
+                _exit(0);  // as a kill would: the journal stays
+            },
+            0, -1);
+        ASSERT_TRUE(WIFEXITED(killed.status) && WEXITSTATUS(killed.status) == 0);
+    };
     tags::TagFile walk;
-    walk.open(songPath(folder, 0), true);
-    const ChildEnd killed = runChild(
-        [&] {
-            platform::File file;
-            if (file.open(songPath(folder, 1), platform::Access::ReadWrite) != 0) _exit(1);
-            tags::Journal journal(file);
-            if (journal.save(0, old.size() / 2, old.size()) != 0) _exit(1);
-            if (!file.writeAt(0, Bytes(old.size() / 2, 0xEE))) _exit(1);
-            _exit(0);  // as a kill would: the journal stays
-        },
-        0, -1);
-    ASSERT_TRUE(WIFEXITED(killed.status) && WEXITSTATUS(killed.status) == 0);
-    ASSERT_EQ(journalsLeft(folder).size(), 1u);
-    walk.open(songPath(folder, 1), true);
-    EXPECT_TRUE(walk.ready(true, "").succeeded());
-    EXPECT_EQ(readAll(songPath(folder, 1)), old);
+    const auto reach = [&](int song) {
+        walk.open(songPath(folder, song), true);
+        EXPECT_TRUE(walk.ready(true, "").succeeded()) << song;
+        EXPECT_EQ(readAll(songPath(folder, song)), old[song]) << song;
+    };
+    leaveJournal(0);
+    reach(0);
+    leaveJournal(2);
+    reach(1);
+    leaveJournal(3);
+    reach(2);
+    reach(3);
     EXPECT_TRUE(journalsLeft(folder).empty());
 }
 

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <filesystem>
 #include <set>
@@ -18,6 +21,10 @@
 
 using namespace testing_support;
 namespace fs = std::filesystem;
+
+namespace {
+constexpr uid_t kNobody = 65534;
+}  // namespace
 
 TEST(Files, EveryOpenIsExclusive) {
     TestFolder folder;
@@ -150,6 +157,35 @@ TEST(Folders, EntriesIncludeTheDotsAndLinksToFoldersAreNotFolders) {
     };
     EXPECT_EQ(seen, expected);
     EXPECT_NE(reader.open((folder.path() / "none").string()), 0);
+}
+
+// Reading a file opened to be changed leaves its access time; another user's
+// file, whose access time only its owner may keep, opens all the same.
+TEST(Files, AFileOpenedToBeChangedKeepsItsAccessTimeWhereItMay) {
+    TestFolder folder;
+    const std::string song = folder.make("a.mp3", audio(50));
+    const timespec times[2] = {{1000000, 0}, {UTIME_OMIT, UTIME_OMIT}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, song.c_str(), times, 0), 0);
+    platform::File file;
+    ASSERT_EQ(file.open(song, platform::Access::ReadWrite), 0);
+    std::array<std::uint8_t, 50> bytes{};
+    EXPECT_EQ(file.readAt(0, bytes), 50);
+    file.close();
+    struct stat st {};
+    ::stat(song.c_str(), &st);
+    EXPECT_EQ(st.st_atim.tv_sec, 1000000);
+    if (::geteuid() != 0) GTEST_SKIP() << "another user's file needs root to make";
+    ::chmod(folder.path().c_str(), 0755);
+    ::chmod(song.c_str(), 0666);
+    const pid_t child = fork();
+    if (child == 0) {
+        platform::File theirs;
+        _exit(::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 ? theirs.open(song, platform::Access::ReadWrite) : 99);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(Files, PipesAndFoldersAreRefusedWithoutWaiting) {
