@@ -75,11 +75,10 @@ bool writeRecords(WindowHandle list, platform::File& file) {
     const std::span<const std::uint8_t> whole(block);
     std::size_t used = 0;
     for (int index = platform::listGetCount(list) - 1; index >= 0; --index) {
-        const std::string entry = platform::listGetText(list, index);
-        const std::size_t kept = std::min(entry.size(), kListRecordSize - 1);
-        std::uint8_t* record = block.data() + used;
-        std::memcpy(record, entry.data(), kept);
-        std::memset(record + kept, 0, kListRecordSize - kept);
+        const auto record = std::span(reinterpret_cast<char*>(block.data() + used), kListRecordSize);
+        const int length = platform::listGetText(list, index, record);
+        const std::size_t kept = std::min(static_cast<std::size_t>(std::max(length, 0)), kListRecordSize - 1);
+        std::fill(record.begin() + static_cast<std::ptrdiff_t>(kept), record.end(), '\0');
         used += kListRecordSize;
         if (used < kBlockSize) continue;
         if (!file.write(whole)) return false;

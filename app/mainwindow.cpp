@@ -72,10 +72,7 @@ void initialise(WindowHandle window) {
 bool takeCurrentEntry(WindowHandle window) {
     const WindowHandle list = platform::getDlgItem(window, res::kFileList);
     if (platform::listGetCount(list) <= 0) return false;
-    const std::string entry = platform::listGetText(list, platform::listGetCaretIndex(list));
-    const std::size_t copied = std::min(entry.size(), kCurrentPathSize - 1);
-    std::memcpy(CurrentPath, entry.data(), copied);
-    CurrentPath[copied] = '\0';
+    platform::listGetText(list, platform::listGetCaretIndex(list), CurrentPath);
     return true;
 }
 

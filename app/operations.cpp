@@ -39,13 +39,6 @@ bool checked(WindowHandle main, int id) { return platform::isDlgButtonChecked(ma
 
 std::string panelText(WindowHandle main, int id) { return platform::getWindowText(platform::getDlgItem(main, id)); }
 
-// Copies an entry into the path buffer, cut to fit.
-void takePath(const std::string& entry) {
-    const std::size_t copied = std::min(entry.size(), kCurrentPathSize - 1);
-    std::memcpy(CurrentPath, entry.data(), copied);
-    CurrentPath[copied] = '\0';
-}
-
 // The walk every operation shares: the chosen entries from the last to the
 // first, the bar, Cancel, and at the end the panel shows the current entry again.
 void walkList(const char* status, const PerFile& perFile) {
@@ -58,7 +51,7 @@ void walkList(const char* status, const PerFile& perFile) {
         // One handle for the walk: its buffers serve every file in turn.
         tags::TagFile file;
         progress.walk(scope, [&](int index) {
-            takePath(platform::listGetText(list, index));
+            platform::listGetText(list, index, CurrentPath);
             file.open(CurrentPath, true);
             perFile(main, file);
         });

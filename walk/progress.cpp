@@ -15,8 +15,6 @@ using platform::WParam;
 constexpr int kBarStep = 1;
 constexpr std::size_t kBarLimit = std::numeric_limits<std::uint16_t>::max();
 
-WindowHandle bar() { return platform::getDlgItem(ProgressWindowHandle, res::kProgressBar); }
-
 }  // namespace
 
 std::intptr_t ProgressWindow(WindowHandle window, unsigned message, WParam wParam, LParam) {
@@ -48,8 +46,9 @@ ProgressRun::ProgressRun(const platform::Module& module, const char* status, std
     platform::createDialogParam(module, res::kProgressDialog, {}, ProgressWindow, 0);
     platform::setDialogData(ProgressWindowHandle, reinterpret_cast<LParam>(this));
     platform::setDlgItemText(ProgressWindowHandle, res::kProgressStatus, status);
-    platform::progressSetRange(bar(), 0, progressBarEnd(total_));
-    platform::progressSetStep(bar(), kBarStep);
+    bar_ = platform::getDlgItem(ProgressWindowHandle, res::kProgressBar);
+    platform::progressSetRange(bar_, 0, progressBarEnd(total_));
+    platform::progressSetStep(bar_, kBarStep);
 }
 
 ProgressRun::~ProgressRun() {
@@ -64,10 +63,13 @@ void ProgressRun::show() {
 }
 
 // The bar's position is the share done of its end: one step per entry up to
-// 65,535 entries, and beyond them still full exactly at the last.
+// 65,535 entries, and beyond them still full exactly at the last. Beyond
+// them the bar is told only when it moves.
 void ProgressRun::advance() {
     ++done_;
-    platform::progressSetPos(bar(), static_cast<int>(done_ * progressBarEnd(total_) / total_));
+    const auto position = static_cast<int>(done_ * progressBarEnd(total_) / total_);
+    if (position != shown_) platform::progressSetPos(bar_, position);
+    shown_ = position;
 }
 
 bool ProgressRun::cancelled() {

@@ -63,6 +63,8 @@ private:
     bool cancelled();
 
     std::vector<Deferred> deferred_;
+    WindowHandle bar_;
+    int shown_ = 0;  // the bar's position
     WindowHandle closing_;
     std::size_t total_;
     std::size_t done_ = 0;

@@ -240,6 +240,20 @@ std::string listGetText(WindowHandle handle, int index) {
     return std::string(window->list.items[static_cast<std::size_t>(index)].text);
 }
 
+int listGetText(WindowHandle handle, int index, std::span<char> into) {
+    if (into.empty()) return LB_ERR;
+    const Window* window = listOf(handle);
+    if (window == nullptr || !validIndex(window->list, index)) {
+        into.front() = '\0';
+        return LB_ERR;
+    }
+    const std::string_view text = window->list.items[static_cast<std::size_t>(index)].text;
+    const std::size_t copied = std::min(text.size(), into.size() - 1);
+    std::copy_n(text.begin(), copied, into.begin());
+    into[copied] = '\0';
+    return static_cast<int>(text.size());
+}
+
 int listGetSel(WindowHandle handle, int index) {
     const Window* window = listOf(handle);
     if (window == nullptr || !validIndex(window->list, index)) return LB_ERR;

@@ -134,6 +134,9 @@ int listDeleteString(WindowHandle list, int index);  // the count left, or LB_ER
 void listResetContent(WindowHandle list);
 int listGetCount(WindowHandle list);
 std::string listGetText(WindowHandle list, int index);
+// Copies the text into `into`, cut to fit and terminated; its whole length,
+// or LB_ERR (`into` then holds an empty text).
+int listGetText(WindowHandle list, int index, std::span<char> into);
 int listGetSel(WindowHandle list, int index);                // 1, 0 or LB_ERR
 bool listSetSel(WindowHandle list, bool select, int index);  // -1: every entry
 int listGetSelCount(WindowHandle list);
