@@ -49,7 +49,7 @@ void walkList(const char* status, const PerFile& perFile) {
         walking::ProgressRun progress(*ModuleInstance, status, scope.inScopeCount());
         progress.closeEndsWalk(main);
         // One handle for the walk: its buffers serve every file in turn.
-        tags::TagFile file;
+        tags::TagFile file(scope.inScopeCount());
         progress.walk(scope, [&](int index) {
             platform::listGetText(list, index, CurrentPath);
             file.open(CurrentPath, true);

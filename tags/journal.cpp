@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace tags {
@@ -244,9 +245,39 @@ int rollBackJournals() {
     return rolledBack;
 }
 
+bool JournalFolder::watched() {
+    if (watch_.isOpen() && watch_.takeChanges([this](std::string_view name, bool added) {
+            if (added)
+                entries_.emplace(name);
+            else
+                entries_.erase(std::string(name));
+        })) {
+        return true;
+    }
+    if (!watching_) return false;
+    // Watched first and listed after, so that nothing made in between is missed.
+    entries_.clear();
+    const std::string folder = journalFolder();
+    platform::FolderReader reader;
+    if (folder.empty() || watch_.open(folder) != 0 || reader.open(folder) != 0) {
+        // Without a watch (a folder that is missing or remote, or no watch to
+        // spare) the files left look their journals up by name.
+        watch_.close();
+        watching_ = false;
+        return false;
+    }
+    platform::FolderEntry entry;
+    while (reader.next(entry) == 1) {
+        if (!entry.isFolder) entries_.insert(entry.name);
+    }
+    return true;
+}
+
 bool JournalFolder::holdsJournalOf(const platform::File& file) {
     // A journal for the file is made only under the file's lock, which the
     // caller holds: one made after this look-up cannot be for it.
+    // The first file looks by name: a walk of one file needs no watch.
+    if (std::exchange(looked_, true) && watched()) return !entries_.empty() && entries_.contains(journalName(file));
     if (!folder_.isOpen()) {
         const std::string folder = journalFolder();
         if (folder.empty() || folder_.open(folder) != 0) return false;

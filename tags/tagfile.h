@@ -17,11 +17,14 @@ namespace tags {
 
 class TagFile {
 public:
+    // For the files of a walk of `walkLength` files, opened in turn.
+    explicit TagFile(std::size_t walkLength = 1) : journals_(walkLength) {}
+
     // Opens path for what is to come: for reading and writing when `writing`,
     // else for reading alone. A file that cannot be opened for writing is
     // still opened for reading; a write then fails with why. A journal left
     // for the file is rolled back first. The head's buffer, and the journal
-    // folder once open, stay for the next file.
+    // folder once open or watched, stay for the next file.
     void open(std::string_view path, bool writing);
 
     const char* path() const { return path_.c_str(); }

@@ -272,43 +272,47 @@ TEST(CrashSafety, AKilledWalkOfOverwritesInPlaceIsOldOrNewOnceTheProgramStartsAg
               << " file checks\n";
 }
 
-// Writers killed in the middle of an overwrite while a walk runs: the walk,
-// its journal folder open since its first file, puts each file back when it
-// comes to it, whether the journal was there before that or came later.
+// Writers killed in the middle of an overwrite while a walk runs: the walk
+// puts each file back when it comes to it, whether the journal was there
+// before the walk's first file or came later, and in a short walk (journals
+// looked up by name) as in a long one (the journal folder watched).
 TEST(CrashSafety, AJournalLeftDuringAWalkIsRolledBackWhenTheWalkReachesItsFile) {
     TestFolder folder;
     static_cast<void>(tags::rollBackJournals());  // the start, which makes the folder
     constexpr int kSongs = 4;
-    resetSongs(folder, kSongs, [](int i) { return smallSong(i); });
-    std::vector<Bytes> old;
-    for (int i = 0; i < kSongs; ++i) old.push_back(readAll(songPath(folder, i)));
-    const auto leaveJournal = [&](int song) {
+    const auto leaveJournal = [&](int song, const Bytes& old) {
         const ChildEnd killed = runChild(
             [&] {
                 platform::File file;
                 if (file.open(songPath(folder, song), platform::Access::ReadWrite) != 0) _exit(1);
                 tags::Journal journal(file);
-                const std::size_t half = old[song].size() / 2;
-                if (journal.save(0, half, old[song].size()) != 0 || !file.writeAt(0, Bytes(half, 0xEE))) _exit(1);
+                const std::size_t half = old.size() / 2;
+                if (journal.save(0, half, old.size()) != 0 || !file.writeAt(0, Bytes(half, 0xEE))) _exit(1);
                 _exit(0);  // as a kill would: the journal stays
             },
             0, -1);
         ASSERT_TRUE(WIFEXITED(killed.status) && WEXITSTATUS(killed.status) == 0);
     };
-    tags::TagFile walk;
-    const auto reach = [&](int song) {
-        walk.open(songPath(folder, song), true);
-        EXPECT_TRUE(walk.ready(true, "").succeeded()) << song;
-        EXPECT_EQ(readAll(songPath(folder, song)), old[song]) << song;
-    };
-    leaveJournal(0);
-    reach(0);
-    leaveJournal(2);
-    reach(1);
-    leaveJournal(3);
-    reach(2);
-    reach(3);
-    EXPECT_TRUE(journalsLeft(folder).empty());
+    for (const std::size_t walkLength : {std::size_t{kSongs}, tags::JournalFolder::kWatchPaysFrom}) {
+        SCOPED_TRACE("a walk of " + std::to_string(walkLength));
+        resetSongs(folder, kSongs, [](int i) { return smallSong(i); });
+        std::vector<Bytes> old;
+        for (int i = 0; i < kSongs; ++i) old.push_back(readAll(songPath(folder, i)));
+        tags::TagFile walk(walkLength);
+        const auto reach = [&](int song) {
+            walk.open(songPath(folder, song), true);
+            EXPECT_TRUE(walk.ready(true, "").succeeded()) << song;
+            EXPECT_EQ(readAll(songPath(folder, song)), old[song]) << song;
+        };
+        leaveJournal(0, old[0]);
+        reach(0);
+        leaveJournal(2, old[2]);
+        reach(1);  // a long walk lists the folder here
+        leaveJournal(3, old[3]);
+        reach(2);
+        reach(3);  // a long walk is told by its watch
+        EXPECT_TRUE(journalsLeft(folder).empty());
+    }
 }
 
 namespace {

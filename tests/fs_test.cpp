@@ -8,12 +8,15 @@
 #include <cerrno>
 #include <filesystem>
 #include <set>
+#include <string_view>
+#include <vector>
 
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cstdlib>
 
+#include "platform/folderwatch.h"
 #include "platform/fs.h"
 #include "tags/messages.h"
 #include "tags/rewrite.h"
@@ -157,6 +160,34 @@ TEST(Folders, EntriesIncludeTheDotsAndLinksToFoldersAreNotFolders) {
     };
     EXPECT_EQ(seen, expected);
     EXPECT_NE(reader.open((folder.path() / "none").string()), 0);
+}
+
+TEST(Folders, AWatchTellsWhatCameAndWentUntilTheFolderGoes) {
+    TestFolder folder;
+    const fs::path watched = folder.path() / "watched";
+    fs::create_directory(watched);
+    platform::FolderWatch watch;
+    ASSERT_EQ(watch.open(watched.string()), 0);
+    std::vector<std::pair<std::string, bool>> changes;
+    const auto take = [&] {
+        changes.clear();
+        return watch.takeChanges([&](std::string_view name, bool added) { changes.emplace_back(name, added); });
+    };
+    EXPECT_TRUE(take());
+    EXPECT_TRUE(changes.empty());
+    folder.make("watched/a.journal", {1});
+    fs::rename(watched / "a.journal", watched / "b.journal");
+    fs::remove(watched / "b.journal");
+    folder.make("elsewhere", {});
+    fs::rename(folder.path() / "elsewhere", watched / "c");
+    EXPECT_TRUE(take());
+    const std::vector<std::pair<std::string, bool>> expected = {
+        {"a.journal", true}, {"a.journal", false}, {"b.journal", true}, {"b.journal", false}, {"c", true}};
+    EXPECT_EQ(changes, expected);
+    fs::remove_all(watched);
+    EXPECT_FALSE(take());
+    EXPECT_FALSE(watch.isOpen());
+    EXPECT_NE(watch.open((folder.path() / "none").string()), 0);
 }
 
 // Reading a file opened to be changed leaves its access time; another user's
