@@ -394,8 +394,10 @@ int File::open(std::string_view path, Access access) {
 }
 
 int File::openResolved(std::string_view path, Access access) {
+    // The name goes where it is kept, whose room serves one file after another.
+    path_.assign(path);
+    const std::string& name = path_;
     // Without blocking, so that opening a named pipe cannot hang the program.
-    std::string name = systemPath(path);
     // A file this open creates is removed again when the open fails after all.
     const int flags = openFlags(access) | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW;
     const bool mayCreate = (flags & O_CREAT) != 0;
@@ -404,15 +406,19 @@ int File::openResolved(std::string_view path, Access access) {
     const bool created = fd >= 0;
     if (!created && (!mayCreate || errno == EEXIST) && access != Access::CreatePrivate)
         fd = openExisting(name, flags & ~O_CREAT);
-    if (fd < 0) return errno;
+    if (fd < 0) {
+        const int error = errno;
+        path_.clear();
+        return error;
+    }
     struct stat st;  // filled by the check: no zeroing on every open
     if (const int error = checkOpened(fd, access, st); error != 0) {
         ::close(fd);
         if (created) ::unlink(name.c_str());
+        path_.clear();
         return error;
     }
     fd_ = fd;
-    path_ = std::move(name);
     position_ = 0;
     length_ = static_cast<std::uint64_t>(st.st_size);
     mode_ = st.st_mode;
