@@ -394,7 +394,8 @@ int File::open(std::string_view path, Access access) {
 }
 
 int File::openResolved(std::string_view path, Access access) {
-    // The name goes where it is kept, whose room serves one file after another.
+    // The name goes where it is kept, whose room serves one file after another
+    // (a closed file's name tells nothing).
     path_.assign(path);
     const std::string& name = path_;
     // Without blocking, so that opening a named pipe cannot hang the program.
@@ -406,16 +407,11 @@ int File::openResolved(std::string_view path, Access access) {
     const bool created = fd >= 0;
     if (!created && (!mayCreate || errno == EEXIST) && access != Access::CreatePrivate)
         fd = openExisting(name, flags & ~O_CREAT);
-    if (fd < 0) {
-        const int error = errno;
-        path_.clear();
-        return error;
-    }
+    if (fd < 0) return errno;
     struct stat st;  // filled by the check: no zeroing on every open
     if (const int error = checkOpened(fd, access, st); error != 0) {
         ::close(fd);
         if (created) ::unlink(name.c_str());
-        path_.clear();
         return error;
     }
     fd_ = fd;
