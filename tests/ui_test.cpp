@@ -424,6 +424,10 @@ TEST_F(UiList, SortedListInsertsIgnoringCaseAfterEqualEntries) {
 // and the selection stay reachable by index, and the sorted place is found,
 // across many chunks splitting and emptying.
 TEST(ListEntries, ByIndexSelectionAndSortedPlaceMatchAPlainVectorAcrossChunks) {
+    struct ListItem {
+        std::string text;
+        bool selected = false;
+    };
     ListItems items;
     std::vector<ListItem> model;
     unsigned value = 12345;

@@ -21,20 +21,11 @@
 
 namespace platform {
 
-// An entry with a text of its own.
-struct ListItem {
-    std::string text;
-    bool selected = false;
-};
-
 // An entry as the list hands it out: the text stays valid until the list
 // changes.
 struct ListEntry {
     std::string_view text;
     bool selected = false;
-
-    // A copy that outlives the list's changes.
-    operator ListItem() const { return {std::string(text), selected}; }
 };
 
 class ListItems {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <string_view>
 
 namespace platform::gui {
 namespace {
@@ -145,8 +146,8 @@ void mixControl(std::size_t& d, const Window& c) {
     // The rows that can be seen; a list of any length costs no more.
     const int shown = c.windowClass == WindowClass::ComboBox ? c.dropRows() : c.visibleRows();
     for (int row = list.top; row < list.top + shown && row < static_cast<int>(list.items.size()); ++row) {
-        const ListItem& item = list.items[static_cast<std::size_t>(row)];
-        mix(d, std::hash<std::string>{}(item.text) ^ static_cast<std::size_t>(item.selected));
+        const ListEntry item = list.items[static_cast<std::size_t>(row)];
+        mix(d, std::hash<std::string_view>{}(item.text) ^ static_cast<std::size_t>(item.selected));
     }
 }
 
