@@ -65,10 +65,14 @@ void ListItems::EntryRow::erase(std::size_t first, std::size_t last) {
     }
 }
 
-void ListItems::Chunk::add(std::size_t offset, std::string_view text, bool isSelected) {
+ListItems::Entry ListItems::Chunk::store(std::string_view text, bool isSelected) {
     const Entry entry{static_cast<std::uint32_t>(texts.size()), static_cast<std::uint32_t>(text.size()), isSelected};
     texts.append(text);
-    entries.insert(offset, entry);
+    return entry;
+}
+
+void ListItems::Chunk::add(std::size_t offset, std::string_view text, bool isSelected) {
+    entries.insert(offset, store(text, isSelected));
     selected += isSelected ? 1u : 0u;
 }
 
@@ -88,10 +92,6 @@ void ListItems::Chunk::drop(std::size_t first, std::size_t last) {
     }
     texts = std::move(kept);
     unused = 0;
-}
-
-void ListItems::Chunk::countSelected() {
-    selected = static_cast<std::size_t>(std::ranges::count_if(entries, &Entry::selected));
 }
 
 std::size_t ListItems::entriesBefore(std::size_t chunk) const {
@@ -161,10 +161,7 @@ void ListItems::insert(std::size_t index, std::string_view text, bool selected) 
 void ListItems::Chunk::prepend(std::span<const std::string_view> given) {
     const std::span<Entry> opened = entries.openFront(given.size());
     auto slot = opened.rbegin();
-    for (const std::string_view text : given) {
-        *slot++ = {static_cast<std::uint32_t>(texts.size()), static_cast<std::uint32_t>(text.size()), false};
-        texts.append(text);
-    }
+    for (const std::string_view text : given) *slot++ = store(text, false);
 }
 
 void ListItems::prepend(std::span<const std::string_view> texts) {

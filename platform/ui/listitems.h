@@ -111,13 +111,14 @@ private:
 
         std::string_view textOf(const Entry& entry) const { return {texts.data() + entry.at, entry.length}; }
         ListEntry entryAt(std::size_t offset) const { return {textOf(entries[offset]), entries[offset].selected}; }
+        // Keeps the text at the end of the buffer; the entry that holds it.
+        Entry store(std::string_view text, bool selected);
         void add(std::size_t offset, std::string_view text, bool selected);
         // Puts each text in turn, unselected, before the first entry.
         void prepend(std::span<const std::string_view> given);
         // Removes the entries [first, last), and their texts once they are
         // half the buffer.
         void drop(std::size_t first, std::size_t last);
-        void countSelected();
     };
 
     struct Place {
