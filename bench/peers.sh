@@ -62,10 +62,11 @@ scenario() {
   echo "|---|---|---|---|---|"
   local base=""
   for i in "${!names[@]}"; do
-    local m low high
-    m=$(tr ' ' '\n' <<< "${times[$i]}" | grep . | median)
-    low=$(tr ' ' '\n' <<< "${times[$i]}" | grep . | sort -g | head -1)
-    high=$(tr ' ' '\n' <<< "${times[$i]}" | grep . | sort -g | tail -1)
+    local sorted m low high
+    sorted=$(tr ' ' '\n' <<< "${times[$i]}" | grep . | sort -g)
+    m=$(median <<< "$sorted")
+    low=$(head -1 <<< "$sorted")
+    high=$(tail -1 <<< "$sorted")
     [ -n "$base" ] || base=$m
     reset "$kind"
     printf "| %s | %.3f | %.3f-%.3f | %.2f | %s |\n" "${names[$i]}" "$m" "$low" "$high" "$(echo "$m / $base" | bc -l)" \

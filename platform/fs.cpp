@@ -605,16 +605,6 @@ Folder::~Folder() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-Folder::Folder(Folder&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-
-Folder& Folder::operator=(Folder&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
-}
-
 int Folder::open(std::string_view path) {
     const int fd = ::open(systemPath(path).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return errno;

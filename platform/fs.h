@@ -198,8 +198,6 @@ class Folder {
 public:
     Folder() = default;
     ~Folder();
-    Folder(Folder&& other) noexcept;
-    Folder& operator=(Folder&& other) noexcept;
     Folder(const Folder&) = delete;
     Folder& operator=(const Folder&) = delete;
 
